@@ -1,0 +1,2 @@
+// Placeholder; replaced by the canvas implementation.
+#include "scheme/platform/canvas.h"

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <QBrush>
+#include <QFont>
+#include <QPen>
+#include <QString>
+
+#include "scheme/platform/color.h"
+#include "scheme/platform/export.h"
+#include "scheme/platform/object.h"
+
+namespace scheme {
+
+// Style enumerations keep the ordinals that records store.
+enum class TPenStyle : int {
+    psSolid = 0,
+    psDash = 1,
+    psDot = 2,
+    psDashDot = 3,
+    psDashDotDot = 4,
+    psClear = 5,
+    psInsideFrame = 6,
+};
+
+enum class TBrushStyle : int {
+    bsSolid = 0,
+    bsClear = 1,
+    bsHorizontal = 2,
+    bsVertical = 3,
+    bsFDiagonal = 4,
+    bsBDiagonal = 5,
+    bsCross = 6,
+    bsDiagCross = 7,
+};
+
+enum TFontStyle : int { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+using TFontStyles = int;
+
+// Base of the drawing tools: a change notification fired after every change of a setting.
+class SCHEME_EXPORT TGraphicsObject : public TObject {
+public:
+    TNotifyEvent OnChange;
+
+protected:
+    void Changed();
+};
+
+class SCHEME_EXPORT TPen : public TGraphicsObject {
+public:
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    TPenStyle Style() const { return FStyle; }
+    void SetStyle(TPenStyle Value);
+    // Width in pixels; a negative width counts as 0 (the thinnest line).
+    int Width() const { return FWidth; }
+    void SetWidth(int Value);
+    // Copies every setting and notifies once.
+    void Assign(const TPen& Source);
+
+private:
+    TColor FColor = clBlack;
+    TPenStyle FStyle = TPenStyle::psSolid;
+    int FWidth = 1;
+};
+
+class SCHEME_EXPORT TBrush : public TGraphicsObject {
+public:
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    TBrushStyle Style() const { return FStyle; }
+    void SetStyle(TBrushStyle Value);
+    void Assign(const TBrush& Source);
+
+private:
+    TColor FColor = clWhite;
+    TBrushStyle FStyle = TBrushStyle::bsSolid;
+};
+
+class SCHEME_EXPORT TFont : public TGraphicsObject {
+public:
+    // The logical resolution that turns point sizes into pixels.
+    static constexpr int PixelsPerInch = 96;
+
+    const QString& Name() const { return FName; }
+    void SetName(const QString& Value);
+    // Size in points; a negative size is a character height in pixels.
+    int Size() const { return FSize; }
+    void SetSize(int Value);
+    TColor Color() const { return FColor; }
+    void SetColor(TColor Value);
+    TFontStyles Style() const { return FStyle; }
+    void SetStyle(TFontStyles Value);
+    void Assign(const TFont& Source);
+
+    // The font's height in pixels.
+    int PixelHeight() const;
+    QFont ToQFont() const;
+
+private:
+    QString FName = QStringLiteral("MS Sans Serif");
+    int FSize = 8;
+    TColor FColor = clWindowText;
+    TFontStyles FStyle = 0;
+};
+
+// A style ordinal outside the enumeration paints as the default style.
+SCHEME_EXPORT Qt::PenStyle ToQtPenStyle(TPenStyle Style);
+SCHEME_EXPORT Qt::BrushStyle ToQtBrushStyle(TBrushStyle Style);
+
+}  // namespace scheme

@@ -1,0 +1,2 @@
+// Placeholder; replaced by the region implementation.
+#include "scheme/platform/region.h"

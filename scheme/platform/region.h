@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QRegion>
+#include <span>
+
+#include "scheme/platform/export.h"
+#include "scheme/platform/types.h"
+
+namespace scheme {
+
+// Regions are QRegion values; an empty region stands for "no region". The builders cover
+// what TCanvas draws for the same arguments, pixel for pixel or slightly more.
+
+enum class TPolyFillMode { Alternate = 1, Winding = 2 };
+
+// Columns Left .. Right-1, rows Top .. Bottom-1; empty when Right <= Left or Bottom <= Top.
+SCHEME_EXPORT QRegion CreateRectRgn(int Left, int Top, int Right, int Bottom);
+SCHEME_EXPORT QRegion CreateRectRgnIndirect(const TRect& R);
+// The ellipse inscribed in the rectangle.
+SCHEME_EXPORT QRegion CreateEllipticRgn(int Left, int Top, int Right, int Bottom);
+SCHEME_EXPORT QRegion CreateEllipticRgnIndirect(const TRect& R);
+// A rectangle with rounded corners whose corner ellipse is CornerWidth x CornerHeight.
+SCHEME_EXPORT QRegion CreateRoundRectRgn(int Left, int Top, int Right, int Bottom,
+                                         int CornerWidth, int CornerHeight);
+// The inside of the polygon under the given fill rule; fewer than three points give no region.
+SCHEME_EXPORT QRegion CreatePolygonRgn(std::span<const TPoint> Points, TPolyFillMode Mode);
+
+SCHEME_EXPORT bool PtInRegion(const QRegion& Region, int X, int Y);
+// The region moved by (DX, DY).
+SCHEME_EXPORT QRegion OffsetRgn(const QRegion& Region, int DX, int DY);
+// The smallest rectangle around the region; empty for an empty region.
+SCHEME_EXPORT TRect RegionBounds(const QRegion& Region);
+
+}  // namespace scheme

@@ -1,0 +1,89 @@
+#include "scheme/platform/string_list.h"
+
+#include "scheme/platform/exceptions.h"
+
+namespace scheme {
+
+const QString& TStringList::Strings(int Index) const {
+    CheckIndex(Index, Count());
+    return FLines[Index];
+}
+
+void TStringList::SetStrings(int Index, const QString& Value) {
+    CheckIndex(Index, Count());
+    FLines[Index] = Value;
+    Changed();
+}
+
+void TStringList::Add(const QString& Line) {
+    FLines.append(Line);
+    Changed();
+}
+
+void TStringList::Insert(int Index, const QString& Line) {
+    CheckIndex(Index, Count() + 1);
+    FLines.insert(Index, Line);
+    Changed();
+}
+
+void TStringList::Delete(int Index) {
+    CheckIndex(Index, Count());
+    FLines.removeAt(Index);
+    Changed();
+}
+
+void TStringList::Clear() {
+    if (FLines.isEmpty()) return;
+    FLines.clear();
+    Changed();
+}
+
+void TStringList::Assign(const QStringList& Lines) {
+    FLines = Lines;
+    Changed();
+}
+
+void TStringList::CheckIndex(int Index, int Limit) const {
+    if (Index < 0 || Index >= Limit)
+        throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
+}
+
+void TStringList::Changed() {
+    if (OnChange) OnChange(this);
+}
+
+QString TrimBlanks(const QString& S) {
+    qsizetype First = 0;
+    qsizetype Last = S.size();
+    while (First < Last && S[First].unicode() <= 32) ++First;
+    while (Last > First && S[Last - 1].unicode() <= 32) --Last;
+    return (First == 0 && Last == S.size()) ? S : S.mid(First, Last - First);
+}
+
+void TrimLines(QStringList& Lines) {
+    for (QString& Line : Lines) Line = TrimBlanks(Line);
+}
+
+QString LineName(const QString& Line) {
+    const qsizetype Equals = Line.indexOf(QLatin1Char('='));
+    return Equals < 0 ? QString() : Line.left(Equals);
+}
+
+int IndexOfName(const QStringList& Lines, const QString& Key, int From) {
+    for (qsizetype I = std::max(From, 0); I < Lines.size(); ++I) {
+        const QString& Line = Lines[I];
+        const qsizetype Equals = Line.indexOf(QLatin1Char('='));
+        if (Equals >= 0 && QStringView(Line).left(Equals).compare(Key, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(I);
+    }
+    return -1;
+}
+
+QString ValueOf(const QStringList& Lines, const QString& Key) {
+    const int Index = IndexOfName(Lines, Key);
+    if (Index < 0) return QString();
+    const QString& Line = Lines[Index];
+    return Line.mid(Line.indexOf(QLatin1Char('=')) + 1);
+}
+
+}  // namespace scheme

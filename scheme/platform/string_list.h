@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "scheme/platform/export.h"
+#include "scheme/platform/object.h"
+
+namespace scheme {
+
+// An owned list of lines that announces every change through OnChange.
+class SCHEME_EXPORT TStringList : public TObject {
+public:
+    TNotifyEvent OnChange;
+
+    int Count() const { return static_cast<int>(FLines.size()); }
+    const QStringList& Lines() const { return FLines; }
+    // The line at Index; raises EListError outside 0 .. Count-1.
+    const QString& Strings(int Index) const;
+    void SetStrings(int Index, const QString& Value);
+    void Add(const QString& Line);
+    void Insert(int Index, const QString& Line);
+    void Delete(int Index);
+    void Clear();
+    // Replaces all lines at once and notifies once.
+    void Assign(const QStringList& Lines);
+    void Assign(const TStringList& Source) { Assign(Source.FLines); }
+
+private:
+    void CheckIndex(int Index, int Limit) const;
+    void Changed();
+
+    QStringList FLines;
+};
+
+// Removes leading and trailing blanks and control characters (every character up to
+// U+0020).
+SCHEME_EXPORT QString TrimBlanks(const QString& S);
+// TrimBlanks applied to every line of the list, in place.
+SCHEME_EXPORT void TrimLines(QStringList& Lines);
+
+// The name of a key=value line: the text before its first "="; empty without "=".
+SCHEME_EXPORT QString LineName(const QString& Line);
+// The position of the first line whose name equals Key, letter case ignored; -1 if none.
+SCHEME_EXPORT int IndexOfName(const QStringList& Lines, const QString& Key, int From = 0);
+// The text after the first "=" of the first line named Key; empty when there is none.
+SCHEME_EXPORT QString ValueOf(const QStringList& Lines, const QString& Key);
+
+}  // namespace scheme

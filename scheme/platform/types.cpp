@@ -1,0 +1,68 @@
+#include "scheme/platform/types.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "scheme/platform/object.h"
+
+namespace scheme {
+
+TObject::~TObject() = default;
+
+namespace {
+
+Extended Saturate(Extended Value) {
+    return std::clamp<Extended>(Value, -kPixelLimit, kPixelLimit);
+}
+
+}  // namespace
+
+TPointExt PointExt(Extended X, Extended Y) { return TPointExt{X, Y}; }
+
+TPointExt Point2PointExt(const TPoint& P) { return TPointExt{Extended(P.X), Extended(P.Y)}; }
+
+TPoint PointExt2Point(const TPointExt& P) { return TPoint{Round(P.X), Round(P.Y)}; }
+
+int Trunc(Extended Value) {
+    if (std::isnan(Value)) return 0;
+    return static_cast<int>(std::trunc(Saturate(Value)));
+}
+
+int Round(Extended Value) {
+    if (std::isnan(Value)) return 0;
+    // nearbyint rounds in the current mode, which is round-to-nearest-even.
+    return static_cast<int>(std::nearbyint(Saturate(Value)));
+}
+
+int MinInt(int A, int B) { return A < B ? A : B; }
+int MaxInt(int A, int B) { return A > B ? A : B; }
+
+void InflateRect(TRect& R, int DX, int DY) {
+    R.Left -= DX;
+    R.Top -= DY;
+    R.Right += DX;
+    R.Bottom += DY;
+}
+
+void OffsetRect(TRect& R, int DX, int DY) {
+    R.Left += DX;
+    R.Right += DX;
+    R.Top += DY;
+    R.Bottom += DY;
+}
+
+bool PtInRect(const TRect& R, const TPoint& P) {
+    return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom;
+}
+
+TRect IntersectRect(const TRect& A, const TRect& B) {
+    TRect R{std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right),
+            std::min(A.Bottom, B.Bottom)};
+    return R.IsEmpty() ? TRect{} : R;
+}
+
+QRect ToQRect(const TRect& R) { return QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1)); }
+
+TRect FromQRect(const QRect& R) { return TRect{R.left(), R.top(), R.right() + 1, R.bottom() + 1}; }
+
+}  // namespace scheme
