@@ -89,20 +89,34 @@ QColor PaletteSystemColor(int Index) {
     if (!qGuiApp) return ClassicSystemColor(Index);
     const QPalette Palette = QGuiApplication::palette();
     switch (Index) {
-        case 5: return Palette.color(QPalette::Base);                // clWindow
-        case 8: return Palette.color(QPalette::Text);                // clWindowText
-        case 13: return Palette.color(QPalette::Highlight);          // clHighlight
-        case 14: return Palette.color(QPalette::HighlightedText);    // clHighlightText
-        case 15: return Palette.color(QPalette::Button);             // clBtnFace
-        case 16: return Palette.color(QPalette::Dark);               // clBtnShadow
-        case 17: return Palette.color(QPalette::Disabled, QPalette::Text);  // clGrayText
-        case 18: return Palette.color(QPalette::ButtonText);         // clBtnText
-        case 20: return Palette.color(QPalette::Light);              // clBtnHighlight
-        case 21: return Palette.color(QPalette::Shadow);             // cl3DDkShadow
-        case 22: return Palette.color(QPalette::Midlight);           // cl3DLight
-        case 23: return Palette.color(QPalette::ToolTipText);        // clInfoText
-        case 24: return Palette.color(QPalette::ToolTipBase);        // clInfoBk
-        default: return ClassicSystemColor(Index);
+        case 5:
+            return Palette.color(QPalette::Base);  // clWindow
+        case 8:
+            return Palette.color(QPalette::Text);  // clWindowText
+        case 13:
+            return Palette.color(QPalette::Highlight);  // clHighlight
+        case 14:
+            return Palette.color(QPalette::HighlightedText);  // clHighlightText
+        case 15:
+            return Palette.color(QPalette::Button);  // clBtnFace
+        case 16:
+            return Palette.color(QPalette::Dark);  // clBtnShadow
+        case 17:
+            return Palette.color(QPalette::Disabled, QPalette::Text);  // clGrayText
+        case 18:
+            return Palette.color(QPalette::ButtonText);  // clBtnText
+        case 20:
+            return Palette.color(QPalette::Light);  // clBtnHighlight
+        case 21:
+            return Palette.color(QPalette::Shadow);  // cl3DDkShadow
+        case 22:
+            return Palette.color(QPalette::Midlight);  // cl3DLight
+        case 23:
+            return Palette.color(QPalette::ToolTipText);  // clInfoText
+        case 24:
+            return Palette.color(QPalette::ToolTipBase);  // clInfoBk
+        default:
+            return ClassicSystemColor(Index);
     }
 }
 
@@ -111,7 +125,9 @@ QColor PaletteSystemColor(int Index) {
 QString ColorToString(TColor Color) {
     for (const TColorIdent& Ident : kIdents)
         if (Ident.Value == Color) return QString::fromLatin1(Ident.Name);
-    return QStringLiteral("$%1").arg(static_cast<quint32>(Color), 8, 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("$%1")
+        .arg(static_cast<quint32>(Color), 8, 16, QLatin1Char('0'))
+        .toUpper();
 }
 
 bool IdentToColor(const QString& Ident, TColor& Color) {

@@ -2,7 +2,9 @@
 
 namespace scheme {
 
-Exception::Exception(const QString& Message) { SetMessage(Message); }
+Exception::Exception(const QString& Message) {
+    SetMessage(Message);
+}
 
 Exception::~Exception() = default;
 
@@ -18,6 +20,8 @@ EPropertyError::~EPropertyError() = default;
 EListError::~EListError() = default;
 EClassNotFound::~EClassNotFound() = default;
 
-void RaiseError(const QString& Msg) { throw ESchemeErrorException(Msg); }
+void RaiseError(const QString& Msg) {
+    throw ESchemeErrorException(Msg);
+}
 
 }  // namespace scheme

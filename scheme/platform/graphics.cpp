@@ -103,25 +103,39 @@ QFont TFont::ToQFont() const {
 
 Qt::PenStyle ToQtPenStyle(TPenStyle Style) {
     switch (Style) {
-        case TPenStyle::psDash: return Qt::DashLine;
-        case TPenStyle::psDot: return Qt::DotLine;
-        case TPenStyle::psDashDot: return Qt::DashDotLine;
-        case TPenStyle::psDashDotDot: return Qt::DashDotDotLine;
-        case TPenStyle::psClear: return Qt::NoPen;
-        default: return Qt::SolidLine;
+        case TPenStyle::psDash:
+            return Qt::DashLine;
+        case TPenStyle::psDot:
+            return Qt::DotLine;
+        case TPenStyle::psDashDot:
+            return Qt::DashDotLine;
+        case TPenStyle::psDashDotDot:
+            return Qt::DashDotDotLine;
+        case TPenStyle::psClear:
+            return Qt::NoPen;
+        default:
+            return Qt::SolidLine;
     }
 }
 
 Qt::BrushStyle ToQtBrushStyle(TBrushStyle Style) {
     switch (Style) {
-        case TBrushStyle::bsClear: return Qt::NoBrush;
-        case TBrushStyle::bsHorizontal: return Qt::HorPattern;
-        case TBrushStyle::bsVertical: return Qt::VerPattern;
-        case TBrushStyle::bsFDiagonal: return Qt::FDiagPattern;
-        case TBrushStyle::bsBDiagonal: return Qt::BDiagPattern;
-        case TBrushStyle::bsCross: return Qt::CrossPattern;
-        case TBrushStyle::bsDiagCross: return Qt::DiagCrossPattern;
-        default: return Qt::SolidPattern;
+        case TBrushStyle::bsClear:
+            return Qt::NoBrush;
+        case TBrushStyle::bsHorizontal:
+            return Qt::HorPattern;
+        case TBrushStyle::bsVertical:
+            return Qt::VerPattern;
+        case TBrushStyle::bsFDiagonal:
+            return Qt::FDiagPattern;
+        case TBrushStyle::bsBDiagonal:
+            return Qt::BDiagPattern;
+        case TBrushStyle::bsCross:
+            return Qt::CrossPattern;
+        case TBrushStyle::bsDiagCross:
+            return Qt::DiagCrossPattern;
+        default:
+            return Qt::SolidPattern;
     }
 }
 

@@ -20,8 +20,8 @@ SCHEME_EXPORT QRegion CreateRectRgnIndirect(const TRect& R);
 SCHEME_EXPORT QRegion CreateEllipticRgn(int Left, int Top, int Right, int Bottom);
 SCHEME_EXPORT QRegion CreateEllipticRgnIndirect(const TRect& R);
 // A rectangle with rounded corners whose corner ellipse is CornerWidth x CornerHeight.
-SCHEME_EXPORT QRegion CreateRoundRectRgn(int Left, int Top, int Right, int Bottom,
-                                         int CornerWidth, int CornerHeight);
+SCHEME_EXPORT QRegion CreateRoundRectRgn(int Left, int Top, int Right, int Bottom, int CornerWidth,
+                                         int CornerHeight);
 // The inside of the polygon under the given fill rule; fewer than three points give no region.
 SCHEME_EXPORT QRegion CreatePolygonRgn(std::span<const TPoint> Points, TPolyFillMode Mode);
 

@@ -69,7 +69,7 @@ QString LineName(const QString& Line) {
     return Equals < 0 ? QString() : Line.left(Equals);
 }
 
-int IndexOfName(const QStringList& Lines, const QString& Key, int From) {
+int IndexOfName(const QStringList& Lines, QStringView Key, int From) {
     for (qsizetype I = std::max(From, 0); I < Lines.size(); ++I) {
         const QString& Line = Lines[I];
         const qsizetype Equals = Line.indexOf(QLatin1Char('='));
@@ -79,7 +79,7 @@ int IndexOfName(const QStringList& Lines, const QString& Key, int From) {
     return -1;
 }
 
-QString ValueOf(const QStringList& Lines, const QString& Key) {
+QString ValueOf(const QStringList& Lines, QStringView Key) {
     const int Index = IndexOfName(Lines, Key);
     if (Index < 0) return QString();
     const QString& Line = Lines[Index];

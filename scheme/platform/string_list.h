@@ -42,8 +42,8 @@ SCHEME_EXPORT void TrimLines(QStringList& Lines);
 // The name of a key=value line: the text before its first "="; empty without "=".
 SCHEME_EXPORT QString LineName(const QString& Line);
 // The position of the first line whose name equals Key, letter case ignored; -1 if none.
-SCHEME_EXPORT int IndexOfName(const QStringList& Lines, const QString& Key, int From = 0);
+SCHEME_EXPORT int IndexOfName(const QStringList& Lines, QStringView Key, int From = 0);
 // The text after the first "=" of the first line named Key; empty when there is none.
-SCHEME_EXPORT QString ValueOf(const QStringList& Lines, const QString& Key);
+SCHEME_EXPORT QString ValueOf(const QStringList& Lines, QStringView Key);
 
 }  // namespace scheme

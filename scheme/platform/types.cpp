@@ -17,11 +17,17 @@ Extended Saturate(Extended Value) {
 
 }  // namespace
 
-TPointExt PointExt(Extended X, Extended Y) { return TPointExt{X, Y}; }
+TPointExt PointExt(Extended X, Extended Y) {
+    return TPointExt{X, Y};
+}
 
-TPointExt Point2PointExt(const TPoint& P) { return TPointExt{Extended(P.X), Extended(P.Y)}; }
+TPointExt Point2PointExt(const TPoint& P) {
+    return TPointExt{Extended(P.X), Extended(P.Y)};
+}
 
-TPoint PointExt2Point(const TPointExt& P) { return TPoint{Round(P.X), Round(P.Y)}; }
+TPoint PointExt2Point(const TPointExt& P) {
+    return TPoint{Round(P.X), Round(P.Y)};
+}
 
 int Trunc(Extended Value) {
     if (std::isnan(Value)) return 0;
@@ -34,8 +40,12 @@ int Round(Extended Value) {
     return static_cast<int>(std::nearbyint(Saturate(Value)));
 }
 
-int MinInt(int A, int B) { return A < B ? A : B; }
-int MaxInt(int A, int B) { return A > B ? A : B; }
+int MinInt(int A, int B) {
+    return A < B ? A : B;
+}
+int MaxInt(int A, int B) {
+    return A > B ? A : B;
+}
 
 void InflateRect(TRect& R, int DX, int DY) {
     R.Left -= DX;
@@ -61,8 +71,12 @@ TRect IntersectRect(const TRect& A, const TRect& B) {
     return R.IsEmpty() ? TRect{} : R;
 }
 
-QRect ToQRect(const TRect& R) { return QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1)); }
+QRect ToQRect(const TRect& R) {
+    return QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1));
+}
 
-TRect FromQRect(const QRect& R) { return TRect{R.left(), R.top(), R.right() + 1, R.bottom() + 1}; }
+TRect FromQRect(const QRect& R) {
+    return TRect{R.left(), R.top(), R.right() + 1, R.bottom() + 1};
+}
 
 }  // namespace scheme

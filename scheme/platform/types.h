@@ -42,8 +42,12 @@ struct TPointExt {
     friend bool operator==(const TPointExt&, const TPointExt&) = default;
 };
 
-inline TPoint Point(int X, int Y) { return TPoint{X, Y}; }
-inline TRect Rect(int Left, int Top, int Right, int Bottom) { return TRect{Left, Top, Right, Bottom}; }
+inline TPoint Point(int X, int Y) {
+    return TPoint{X, Y};
+}
+inline TRect Rect(int Left, int Top, int Right, int Bottom) {
+    return TRect{Left, Top, Right, Bottom};
+}
 
 SCHEME_EXPORT TPointExt PointExt(Extended X, Extended Y);
 SCHEME_EXPORT TPointExt Point2PointExt(const TPoint& P);
@@ -68,6 +72,8 @@ SCHEME_EXPORT TRect IntersectRect(const TRect& A, const TRect& B);
 // Conversions at the Qt boundary. QRect's right() and bottom() are inclusive.
 SCHEME_EXPORT QRect ToQRect(const TRect& R);
 SCHEME_EXPORT TRect FromQRect(const QRect& R);
-inline QPoint ToQPoint(const TPoint& P) { return QPoint(P.X, P.Y); }
+inline QPoint ToQPoint(const TPoint& P) {
+    return QPoint(P.X, P.Y);
+}
 
 }  // namespace scheme

@@ -1,0 +1,20 @@
+// Start-up of the object model: registers the persisted classes it defines.
+#include "scheme/model/class_registry.h"
+#include "scheme/model/scheme_box.h"
+#include "scheme/model/scheme_layer.h"
+
+namespace scheme {
+namespace {
+
+struct TBuiltinClasses {
+    TBuiltinClasses() {
+        RegisterScheme<TSchemeLayer>();
+        RegisterScheme<TSchemeBox>();
+        RegisterScheme<TSchemeShape>();
+    }
+};
+
+const TBuiltinClasses kRegisterBuiltinClasses;
+
+}  // namespace
+}  // namespace scheme

@@ -1,0 +1,63 @@
+#include "scheme/model/class_registry.h"
+
+#include <mutex>
+#include <vector>
+
+#include "scheme/platform/exceptions.h"
+
+namespace scheme {
+
+TSchemePersistent::~TSchemePersistent() = default;
+ISchemeData::~ISchemeData() = default;
+
+namespace {
+
+struct TRegistry {
+    std::mutex Lock;
+    // Entries are never removed, so class references stay valid.
+    std::vector<std::unique_ptr<TSchemeClass>> Classes;
+
+    TSchemeClass* FindLocked(const QString& Name) {
+        for (auto& Class : Classes)
+            if (Class->Name.compare(Name, Qt::CaseInsensitive) == 0) return Class.get();
+        return nullptr;
+    }
+};
+
+// Created on first use, so that start-up code of any module may register in any order.
+TRegistry& Registry() {
+    static TRegistry Instance;
+    return Instance;
+}
+
+}  // namespace
+
+void RegisterScheme(const QString& Name, TSchemeClass::TFactory Factory) {
+    TRegistry& R = Registry();
+    std::lock_guard Guard(R.Lock);
+    if (R.FindLocked(Name)) return;
+    R.Classes.push_back(std::make_unique<TSchemeClass>(TSchemeClass{Name, Factory}));
+}
+
+bool RegistredSchemeClass(const QString& Name) {
+    TRegistry& R = Registry();
+    std::lock_guard Guard(R.Lock);
+    return R.FindLocked(Name) != nullptr;
+}
+
+TSchemePersistentClass FindSchemeClass(const QString& Name) {
+    TRegistry& R = Registry();
+    std::lock_guard Guard(R.Lock);
+    if (const TSchemeClass* Class = R.FindLocked(Name)) return Class;
+    RaiseError(QStringLiteral("Sorry... No class found!\r") + Name);
+}
+
+QStringList RegisteredSchemeClassNames() {
+    TRegistry& R = Registry();
+    std::lock_guard Guard(R.Lock);
+    QStringList Names;
+    for (const auto& Class : R.Classes) Names.append(Class->Name);
+    return Names;
+}
+
+}  // namespace scheme

@@ -1,0 +1,241 @@
+#include "scheme/model/scheme_box.h"
+
+#include "scheme/model/record.h"
+#include "scheme/platform/canvas.h"
+#include "scheme/platform/exceptions.h"
+#include "scheme/platform/region.h"
+
+namespace scheme {
+
+TSchemeBox::TSchemeBox(int Id, const TRect& Rect, int State)
+    : TSchemeBox(Id, Rect.Left, Rect.Top, Extended(Rect.Right) - Rect.Left,
+                 Extended(Rect.Bottom) - Rect.Top, State) {}
+
+TSchemeBox::TSchemeBox(int Id, Extended X, Extended Y, Extended Width, Extended Height, int State)
+    : TSchemeObject(Id, State) {
+    SetPointCount(4);
+    SetRect(X, Y, Width, Height, 0, true);
+    SetTextPoint(GetPointsExt(0));
+}
+
+TSchemeBox::TSchemeBox(QStringList& Strings) : TSchemeObject(Strings) {
+    if (Count() != 4)
+        RaiseError(QStringLiteral("%1 : Count must be 4, not %2").arg(ClassName()).arg(Count()));
+    // The corners go through the box's own setter in order, as if set one by one on an empty
+    // box: the rectangle follows corners 0 and 2 and keeps its minimum size.
+    const std::vector<TPointExt> Loaded = PointsArray();
+    for (int I = 0; I < 4; ++I) StorePoint(I, TPointExt{});
+    for (int I = 0; I < 4; ++I) SetPointsExt(I, Loaded[static_cast<size_t>(I)], false);
+    ReadTextPoint(Strings);
+}
+
+// ---- the rectangle -------------------------------------------------------------------------
+
+void TSchemeBox::SetRect(Extended X, Extended Y, Extended Width, Extended Height, int /*AParam*/,
+                         bool Repaint) {
+    if (!(Width >= kMinSize)) Width = kMinSize;
+    if (!(Height >= kMinSize)) Height = kMinSize;
+    StorePoint(1, PointExt(X + Width, Y));
+    StorePoint(3, PointExt(X, Y + Height));
+    SetPointsExtBase(0, PointExt(X, Y), Repaint);
+    SetPointsExtBase(2, PointExt(X + Width, Y + Height), Repaint);
+}
+
+void TSchemeBox::GetRect(Extended& X, Extended& Y, Extended& Width, Extended& Height,
+                         int /*AParam*/) const {
+    const TPointExt P0 = GetPointsExt(0);
+    const TPointExt P2 = GetPointsExt(2);
+    X = P0.X;
+    Y = P0.Y;
+    Width = P2.X - P0.X;
+    Height = P2.Y - P0.Y;
+}
+
+void TSchemeBox::GetPosition(Extended& X, Extended& Y, Extended& Width, Extended& Height,
+                             int AParam) const {
+    GetRect(X, Y, Width, Height, AParam);
+}
+
+void TSchemeBox::SetPosition(Extended X, Extended Y, Extended Width, Extended Height, int AParam) {
+    SetRect(X, Y, Width, Height, AParam, true);
+}
+
+Extended TSchemeBox::GetWidth() const {
+    return GetPointsExt(2).X - GetPointsExt(0).X;
+}
+
+Extended TSchemeBox::GetHeight() const {
+    return GetPointsExt(2).Y - GetPointsExt(0).Y;
+}
+
+void TSchemeBox::SetWidth(Extended Value) {
+    SetPointsExtA(2, PointExt(GetPointsExt(0).X + Value, GetPointsExt(2).Y));
+}
+
+void TSchemeBox::SetHeight(Extended Value) {
+    SetPointsExtA(2, PointExt(GetPointsExt(2).X, GetPointsExt(0).Y + Value));
+}
+
+TRect TSchemeBox::GetZoomRect(Extended Zoom, int /*AParam*/) const {
+    const TPointExt P0 = GetPointsExt(0);
+    const TPointExt P2 = GetPointsExt(2);
+    return TRect{Trunc(P0.X * Zoom), Trunc(P0.Y * Zoom), Round(P2.X * Zoom), Round(P2.Y * Zoom)};
+}
+
+void TSchemeBox::SetPointsExt(int Index, const TPointExt& P, bool Repaint) {
+    const TPointExt P0 = GetPointsExt(0);
+    const TPointExt P2 = GetPointsExt(2);
+    switch (Index) {
+        case 0:
+            SetRect(P.X, P.Y, P2.X - P.X, P2.Y - P.Y, 0, Repaint);
+            break;
+        case 1:
+            SetRect(P0.X, P.Y, P.X - P0.X, P2.Y - P.Y, 0, Repaint);
+            break;
+        case 2:
+            SetRect(P0.X, P0.Y, P.X - P0.X, P.Y - P0.Y, 0, Repaint);
+            break;
+        case 3:
+            SetRect(P.X, P0.Y, P2.X - P.X, P.Y - P0.Y, 0, Repaint);
+            break;
+        default:
+            break;
+    }
+}
+
+void TSchemeBox::MoveToExt(const TPointExt& P) {
+    SetRect(P.X, P.Y, GetWidth(), GetHeight(), 0, true);
+}
+
+// ---- area and painting ---------------------------------------------------------------------
+
+TRect TSchemeBox::GetPenZoomRect(Extended Zoom, int AParam) const {
+    TRect R = GetZoomRect(Zoom, AParam);
+    const int W = Round(ActivePen().Width() * Zoom);
+    if (W > 1) InflateRect(R, W, W);
+    return R;
+}
+
+QRegion TSchemeBox::WithHooksAndText(QRegion Region, Extended Zoom, int AParam) const {
+    Region += GetHookClippingRegion(Zoom, AParam);
+    Region += GetTextClippingRegion(Zoom, AParam);
+    return Region;
+}
+
+QRegion TSchemeBox::GetClippingRegion(Extended Zoom, int AParam) const {
+    return WithHooksAndText(CreateRectRgnIndirect(GetPenZoomRect(Zoom, AParam)), Zoom, AParam);
+}
+
+bool TSchemeBox::SkipPaint(const TRect& ZoomRect, const TCanvas& Canvas) const {
+    return !Visible() || !Canvas.RectVisible(ZoomRect);
+}
+
+void TSchemeBox::PaintOverlay(Extended Zoom, TCanvas& Canvas, int AParam) const {
+    PaintText(Zoom, Canvas, AParam);
+    PaintHookRect(Zoom, Canvas, AParam);
+}
+
+void TSchemeBox::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
+    const TRect R = GetZoomRect(Zoom, AParam);
+    if (SkipPaint(R, Canvas)) return;
+    SetCanvasProperties(Canvas, Zoom);
+    Canvas.Rectangle(R);
+    PaintOverlay(Zoom, Canvas, AParam);
+}
+
+// ---- hit test and drag ---------------------------------------------------------------------
+
+bool TSchemeBox::PointInsideDetail(Extended X, Extended Y, Extended& DX, Extended& DY, int& Detail,
+                                   int AParam) {
+    const TPointExt P0 = GetPointsExt(0);
+    Detail = -1;
+    DX = X - P0.X;
+    DY = Y - P0.Y;
+    if (Resized()) {
+        // Hooks are tested at a tenth of a world unit on integer squares, without regions.
+        const TPoint Press{Trunc(X * 10), Trunc(Y * 10)};
+        const std::vector<TRect> Q = GetHookRect(10.0, AParam);
+        for (int I = 0; I < 4; ++I) {
+            if (PtInRect(Q[static_cast<size_t>(I)], Press)) {
+                Detail = I;
+                SetResizedPoint(I);
+                return true;
+            }
+        }
+        if (const int Side = HitSideHook(Press); Side != 0) {
+            Detail = Side;
+            return true;
+        }
+    }
+    return PointInside(X, Y, AParam);
+}
+
+// The side strip under a press (in tenths of a unit): -2 top, -3 right, -4 bottom, -5 left;
+// 0 when none.
+int TSchemeBox::HitSideHook(const TPoint& Press) const {
+    const std::vector<TRect> Q = GetHookRect(10.0, 0);
+    const TRect Strips[4] = {
+        {Q[0].Left, Q[0].Top, Q[1].Right, Q[1].Bottom},
+        {Q[1].Left, Q[1].Top, Q[2].Right, Q[2].Bottom},
+        {Q[3].Left, Q[3].Top, Q[2].Right, Q[2].Bottom},
+        {Q[0].Left, Q[0].Top, Q[3].Right, Q[3].Bottom},
+    };
+    for (int I = 0; I < 4; ++I)
+        if (PtInRect(Strips[I], Press)) return -2 - I;
+    return 0;
+}
+
+void TSchemeBox::ChangePositionDetail(Extended X, Extended Y, int Detail, int AParam) {
+    Extended L, T, W, H;
+    GetRect(L, T, W, H, AParam);
+    // A left or top edge dragged closer than the minimum to the opposite edge stays put.
+    auto MoveTop = [&] {
+        if ((T - Y) + H >= kMinSize) {
+            H = (T - Y) + H;
+            T = Y;
+        }
+    };
+    auto MoveLeft = [&] {
+        if ((L - X) + W >= kMinSize) {
+            W = (L - X) + W;
+            L = X;
+        }
+    };
+    switch (Detail) {
+        case 0:
+            MoveTop();
+            MoveLeft();
+            break;
+        case 1:
+            MoveTop();
+            W = X - L;
+            break;
+        case 2:
+            W = X - L;
+            H = Y - T;
+            break;
+        case 3:
+            MoveLeft();
+            H = Y - T;
+            break;
+        case -2:
+            MoveTop();
+            break;
+        case -3:
+            W = X - L;
+            break;
+        case -4:
+            H = Y - T;
+            break;
+        case -5:
+            MoveLeft();
+            break;
+        default:
+            L = X;
+            T = Y;
+            break;
+    }
+    SetRect(L, T, W, H, AParam, false);
+}
+
+}  // namespace scheme

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QStringList>
+#include <span>
+#include <vector>
+
+#include "scheme/model/persistent.h"
+#include "scheme/platform/color.h"
+#include "scheme/platform/export.h"
+#include "scheme/platform/types.h"
+
+namespace scheme {
+
+class TCanvas;
+class IWindowHandle;
+class TSchemeObject;
+
+// One layer of a document: the objects it owns in drawing order (first drawn first, last on
+// top), the fill colour of each object state, the colour and phase of selected objects, and
+// the zoom settings of captions. The document gives each layer its ISchemeData.
+//
+// Objects are addressed by Id or by list position. Unknown Ids raise ESchemeErrorException
+// "TSchemeLayer : Index not found!"; positions outside the list raise EListError.
+class SCHEME_EXPORT TSchemeLayer : public TSchemePersistent {
+    SCHEME_CLASS_NAME(TSchemeLayer)
+
+public:
+    explicit TSchemeLayer(int Id);
+    // Builds the layer from its record; trims the caller's lines in place.
+    explicit TSchemeLayer(QStringList& Strings);
+    // Frees every object.
+    ~TSchemeLayer() override;
+
+    void SaveToStrings(QStringList& Strings) const override;
+
+    TNotifyEvent OnChange;
+
+    int ID() const { return FID; }
+    void SetID(int Value) { FID = Value; }
+    ISchemeData* SchemeData() const { return FSchemeData; }
+    void SetSchemeData(ISchemeData* Value) { FSchemeData = Value; }
+
+    int Count() const { return static_cast<int>(FObjects.size()); }
+    TSchemeObject* GetItem(int Id) const;
+    // Puts Obj in the slot of the object with that Id. The replaced object leaves the layer
+    // and belongs to the caller from then on.
+    void SetItem(int Id, TSchemeObject* Obj);
+    TSchemeObject* GetItemIndex(int Index) const;
+    void SetItemIndex(int Index, TSchemeObject* Obj);
+    // Takes ownership of Obj and appends it on top. An object that already belongs to a layer
+    // is refused with ESchemeErrorException and stays where it is.
+    void Add(TSchemeObject* Obj);
+    // Frees the object with that Id.
+    void Delete(int Id);
+    // Frees every object, last to first.
+    void Clear();
+    void Sort();
+    bool Sorted() const { return FSorted; }
+    int GetListIndex(int Id) const;
+    int GetListIndexNoSort(int Id) const;
+
+    // Paints every object in list order when the layer is visible.
+    virtual void Paint(Extended Zoom, TCanvas& Canvas, int AParam);
+    virtual void Repaint(Extended Zoom, IWindowHandle* Handle, int OriginX, int OriginY,
+                         int AParam);
+    // The topmost enabled object at a world point, or nullptr.
+    TSchemeObject* GetItemForPoint(Extended X, Extended Y, int AParam) const;
+    int GetObjectMaxId() const;
+    int GetObjectCountForState(int State) const;
+    void ExchangeUp(int Id);
+    void ExchangeDown(int Id);
+    void SelectAllObjects(bool Selected);
+
+    void ObjectRepaintDirect(TSchemeObject* Obj);
+    void RepaintDirect();
+    virtual void Changed();
+
+    TColor SelectedColor() const { return FSelectedColor; }
+    void SetSelectedColor(TColor Value);
+    int StateColorCount() const { return static_cast<int>(FStateColors.size()); }
+    void SetAllStateColors(std::span<const TColor> Colors);
+    void SetAllStateColorsToColor(TColor Color);
+    // Zeroes Colors and copies the state colours into its first entries; leaves it untouched
+    // when the layer has no state colours.
+    void GetAllStateColors(std::span<TColor> Colors) const;
+    // The colour of State; 0 (black) for a state outside the table.
+    TColor GetStateColor(int State) const;
+    void SetStateColor(int State, TColor Color);
+
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool Value) { FEnabled = Value; }
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool Value);
+    Extended MinZoomForText() const { return FMinZoomForText; }
+    void SetMinZoomForText(Extended Value);
+    bool EnabledZoomForText() const { return FEnabledZoomForText; }
+    void SetEnabledZoomForText(bool Value);
+    bool SelectionPhase() const { return FSelectionPhase; }
+    void SetSelectionPhase(bool Value) { FSelectionPhase = Value; }
+
+private:
+    friend class TSchemeObject;
+    // Called by an object being destroyed: drops it from the list without freeing it.
+    void ObjectDestroyed(TSchemeObject* Obj);
+    void CheckIndex(int Index) const;
+    void NotifyChange();
+    void Replace(size_t Slot, TSchemeObject* Obj);
+
+    int FID = 0;
+    std::vector<TSchemeObject*> FObjects;
+    std::vector<TColor> FStateColors;
+    TColor FSelectedColor = clBlue;
+    bool FEnabled = true;
+    bool FVisible = true;
+    Extended FMinZoomForText = 1.0;
+    bool FEnabledZoomForText = false;
+    bool FSorted = false;
+    bool FSelectionPhase = true;
+    ISchemeData* FSchemeData = nullptr;
+};
+
+}  // namespace scheme

@@ -1,0 +1,319 @@
+#include "scheme/model/scheme_object.h"
+
+#include "scheme/model/class_registry.h"
+#include "scheme/model/record.h"
+#include "scheme/model/scheme_layer.h"
+#include "scheme/platform/canvas.h"
+#include "scheme/platform/exceptions.h"
+#include "scheme/platform/region.h"
+
+namespace scheme {
+
+IWindowHandle::~IWindowHandle() = default;
+
+TSchemeObject::TSchemeObject(int Id, int State) {
+    InitDefaults(Id, State);
+}
+
+TSchemeObject::TSchemeObject(QStringList& Strings) {
+    TrimLines(Strings);
+    InitDefaults(record::Int(Strings, QStringLiteral("ID")),
+                 record::Int(Strings, QStringLiteral("State")));
+    ReadRecord(Strings);
+}
+
+TSchemeObject::~TSchemeObject() {
+    if (OnDestroy) OnDestroy(this);
+    FVisible = false;
+    FSelected = false;
+    RepaintDirect();
+    if (FLayer) {
+        if (ISchemeData* Data = FLayer->SchemeData()) Data->ObjectWasDeleted(this);
+        if (FLayer) FLayer->ObjectDestroyed(this);
+    }
+}
+
+void TSchemeObject::InitDefaults(int Id, int State) {
+    FId = Id;
+    FState = State;
+    auto Notify = [this](TObject* Sender) { Changed(Sender); };
+    FBrush = std::make_unique<TBrush>();
+    FPen = std::make_unique<TPen>();
+    FSelectedBrush = std::make_unique<TBrush>();
+    FSelectedPen = std::make_unique<TPen>();
+    FProperties = std::make_unique<TStringList>();
+    FBrush->OnChange = Notify;
+    FPen->OnChange = Notify;
+    FSelectedBrush->OnChange = Notify;
+    FSelectedPen->OnChange = Notify;
+    FProperties->OnChange = Notify;
+}
+
+// ---- properties ----------------------------------------------------------------------------
+
+void TSchemeObject::SetId(int Value) {
+    if (Value == FId) return;
+    FId = Value;
+    Changed();
+}
+
+void TSchemeObject::SetState(int Value) {
+    if (Value == FState) return;
+    FState = Value;
+    Changed();
+}
+
+void TSchemeObject::SetSelected(bool Value) {
+    if (Value == FSelected) return;
+    FSelected = Value;
+    RepaintDirect();
+}
+
+void TSchemeObject::SetResized(bool Value) {
+    if (Value == FResized) return;
+    HiddenUpdate([&] {
+        FResized = Value;
+        FResizedPoint = 0;
+    });
+    RepaintDirect();
+}
+
+void TSchemeObject::SetMoved(bool Value) {
+    FMoved = Value;
+}
+
+void TSchemeObject::SetVisible(bool Value) {
+    if (Value == FVisible) return;
+    FVisible = Value;
+    Changed();
+}
+
+void TSchemeObject::SetEnabled(bool Value) {
+    if (Value == FEnabled) return;
+    HiddenUpdate([&] { FEnabled = Value; });
+    Changed();
+}
+
+void TSchemeObject::SetStateColorSupport(bool Value) {
+    if (Value == FStateColorSupport) return;
+    FStateColorSupport = Value;
+    Changed();
+}
+
+void TSchemeObject::SetHintString(const QString& Value) {
+    if (Value == FHintString) return;
+    FHintString = Value;
+    Changed();
+}
+
+void TSchemeObject::SetLayer(TSchemeLayer* Value) {
+    if (Value == FLayer) return;
+    FLayer = Value;
+    Changed();
+}
+
+void TSchemeObject::SetText(const QString& Value) {
+    if (Value == FText) return;
+    HiddenUpdate([&] { FText = Value; });
+    Changed();
+}
+
+void TSchemeObject::SetTextPoint(const TPointExt& Value) {
+    if (Value.X == FTextPoint.X && Value.Y == FTextPoint.Y) return;
+    HiddenUpdate([&] { FTextPoint = Value; });
+    Changed();
+}
+
+void TSchemeObject::SetProperties(const QStringList& Value) {
+    FProperties->Assign(Value);
+    Changed();
+}
+
+void TSchemeObject::SetResizedPoint(int Index) {
+    if (Index > FCount - 1) Index = 0;
+    if (Index < 0) Index = FCount - 1;
+    FResizedPoint = Index;
+    RepaintDirect();
+}
+
+// ---- points --------------------------------------------------------------------------------
+
+void TSchemeObject::SetPointCount(int Count) {
+    FCount = Count;
+    FPoints.assign(static_cast<size_t>(Count), TPointExt{});
+}
+
+TPointExt TSchemeObject::GetPointsExt(int Index) const {
+    if (Index < 0 || Index >= FCount) return TPointExt{};
+    return FPoints[static_cast<size_t>(Index)];
+}
+
+void TSchemeObject::SetPointsExt(int Index, const TPointExt& P, bool Repaint) {
+    SetPointsExtBase(Index, P, Repaint);
+}
+
+void TSchemeObject::SetPointsExtBase(int Index, const TPointExt& P, bool Repaint) {
+    if (Index < 0 || Index >= FCount) return;
+    const bool WasVisible = FVisible;
+    if (Repaint) {
+        FVisible = false;
+        RepaintDirect();
+    }
+    TPointExt& Point = FPoints[static_cast<size_t>(Index)];
+    const bool CaptionFollows = Index == 0 && FTextPoint.X == Point.X && FTextPoint.Y == Point.Y;
+    const Extended DX = P.X - Point.X;
+    const Extended DY = P.Y - Point.Y;
+    Point = P;
+    if (CaptionFollows) FTextPoint = P;
+    if (Repaint) {
+        FVisible = WasVisible;
+        RepaintDirect();
+    }
+    if (OnChange) OnChange(this);
+    if (!FMoved && FLayer) {
+        if (ISchemeData* Data = FLayer->SchemeData())
+            Data->ObjectWasChangedPosition(this, DX, DY, Index);
+    }
+}
+
+void TSchemeObject::MoveToExt(const TPointExt& P) {
+    if (FCount == 0) return;
+    const Extended DX = P.X - FPoints[0].X;
+    const Extended DY = P.Y - FPoints[0].Y;
+    for (int I = 0; I < FCount; ++I) {
+        const TPointExt& Old = FPoints[static_cast<size_t>(I)];
+        SetPointsExtA(I, PointExt(Old.X + DX, Old.Y + DY));
+    }
+}
+
+// ---- notification --------------------------------------------------------------------------
+
+void TSchemeObject::Changed(TObject* Sender) {
+    if (OnChange) OnChange(Sender);
+    RepaintDirect();
+}
+
+void TSchemeObject::RepaintDirect() {
+    if (FLayer) FLayer->ObjectRepaintDirect(this);
+}
+
+// ---- hooks, outline and hit tests ----------------------------------------------------------
+
+std::vector<TRect> TSchemeObject::GetHookRect(Extended Zoom, int /*AParam*/) const {
+    const int H = Trunc(Zoom * 4 / 2);
+    std::vector<TRect> Rects;
+    const int N = MinInt(FCount, kMaxHooks);
+    Rects.reserve(static_cast<size_t>(N));
+    for (int I = 0; I < N; ++I) {
+        const TPointExt& P = FPoints[static_cast<size_t>(I)];
+        const int L = Trunc(P.X * Zoom) - H;
+        const int T = Trunc(P.Y * Zoom) - H;
+        Rects.push_back(TRect{L, T, L + 2 * H, T + 2 * H});
+    }
+    return Rects;
+}
+
+void TSchemeObject::PaintHookRect(Extended Zoom, TCanvas& Canvas, int AParam) const {
+    if (!FResized) return;
+    const std::vector<TRect> Rects = GetHookRect(Zoom, AParam);
+    Canvas.Pen().SetColor(clBlack);
+    Canvas.Pen().SetWidth(1);
+    for (size_t I = 0; I < Rects.size(); ++I) {
+        if (static_cast<int>(I) == FResizedPoint)
+            Canvas.InvertRect(Rects[I]);
+        else
+            Canvas.Rectangle(Rects[I]);
+    }
+}
+
+QRegion TSchemeObject::GetHookClippingRegion(Extended Zoom, int AParam) const {
+    QRegion Region;
+    if (!FResized) return Region;
+    const int Grow = FPen->Width() > 4 ? FPen->Width() : 0;
+    for (TRect R : GetHookRect(Zoom, AParam)) {
+        InflateRect(R, Grow, Grow);
+        Region += CreateRectRgnIndirect(R);
+    }
+    return Region;
+}
+
+TRect TSchemeObject::GetClippingOutsideRect(Extended Zoom, int /*AParam*/) const {
+    if (FCount == 0)
+        return TRect{Trunc(998 * Zoom), Trunc(998 * Zoom), Trunc(2 * Zoom), Trunc(2 * Zoom)};
+    // Seeded with the first point, so that objects far from the origin get their own box.
+    const TPoint First = PointExt2Point(FPoints[0]);
+    TRect R{First.X, First.Y, First.X, First.Y};
+    for (int I = 1; I < FCount; ++I) {
+        const TPointExt& P = FPoints[static_cast<size_t>(I)];
+        const TPoint Q = PointExt2Point(P);
+        if (P.X > R.Right) R.Right = Q.X;
+        if (P.X < R.Left) R.Left = Q.X;
+        if (P.Y > R.Bottom) R.Bottom = Q.Y;
+        if (P.Y < R.Top) R.Top = Q.Y;
+    }
+    return TRect{Trunc((Extended(R.Left) - 2) * Zoom), Trunc((Extended(R.Top) - 2) * Zoom),
+                 Trunc((Extended(R.Right) + 2) * Zoom), Trunc((Extended(R.Bottom) + 2) * Zoom)};
+}
+
+void TSchemeObject::GetOriginPoint(TPoint& P, int AParam) const {
+    const TRect R = GetClippingOutsideRect(1.0, AParam);
+    P = TPoint{R.Left + (R.Right - R.Left) / 2, R.Top + (R.Bottom - R.Top) / 2};
+}
+
+bool TSchemeObject::PointInside(Extended X, Extended Y, int AParam) const {
+    return PtInRegion(GetClippingRegion(1.0, AParam), Trunc(X), Trunc(Y));
+}
+
+bool TSchemeObject::PointInsideDetail(Extended X, Extended Y, Extended& DX, Extended& DY,
+                                      int& Detail, int AParam) {
+    Detail = -1;
+    const TPointExt P0 = GetPointsExt(0);
+    DX = X - P0.X;
+    DY = Y - P0.Y;
+    if (FResized) {
+        const TPoint Press{Trunc(X * 10), Trunc(Y * 10)};
+        const std::vector<TRect> Rects = GetHookRect(10.0, AParam);
+        for (size_t I = 0; I < Rects.size(); ++I) {
+            if (PtInRect(Rects[I], Press)) {
+                Detail = static_cast<int>(I);
+                SetResizedPoint(Detail);
+                return true;
+            }
+        }
+    }
+    return PointInside(X, Y, AParam);
+}
+
+// ---- repaint, drag, clone ------------------------------------------------------------------
+
+void TSchemeObject::Repaint(Extended Zoom, IWindowHandle* Handle, int OriginX, int OriginY,
+                            int AParam) const {
+    if (!Handle) return;
+    Handle->InvalidateRgn(OffsetRgn(GetClippingRegion(Zoom, AParam), -OriginX, -OriginY));
+}
+
+QRegion TSchemeObject::ChangePositionDetailAndGetDiffRgn(Extended X, Extended Y, int Detail,
+                                                         Extended Zoom, int AParam) {
+    const QRegion Old = GetClippingRegion(Zoom, AParam);
+    ChangePositionDetail(X, Y, Detail, AParam);
+    return Old - GetClippingRegion(Zoom, AParam);
+}
+
+TSchemeObject* TSchemeObject::Clone() {
+    if (!RegistredSchemeClass(ClassName())) return nullptr;
+    QStringList Strings;
+    SaveToStrings(Strings);
+    std::unique_ptr<TSchemePersistent> Item = FindSchemeClass(ClassName())->Create(Strings);
+    if (!dynamic_cast<TSchemeObject*>(Item.get())) return nullptr;
+    std::unique_ptr<TSchemeObject> Copy(static_cast<TSchemeObject*>(Item.release()));
+    TSchemeObject* Result = Copy.get();
+    if (FLayer) {
+        Result->SetId(FLayer->GetObjectMaxId() + 1);
+        FLayer->Add(Copy.release());
+    }
+    const TPointExt P0 = GetPointsExt(0);
+    Result->MoveToExt(PointExt(P0.X + 2, P0.Y + 2));
+    return Copy ? Copy.release() : Result;
+}
+
+}  // namespace scheme

@@ -1,0 +1,199 @@
+#pragma once
+
+#include <QRegion>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "scheme/model/persistent.h"
+#include "scheme/platform/export.h"
+#include "scheme/platform/graphics.h"
+#include "scheme/platform/string_list.h"
+#include "scheme/platform/types.h"
+
+namespace scheme {
+
+class TCanvas;
+class TSchemeLayer;
+
+// A window that can be told to repaint part of itself (a view's client area). Regions are in
+// the window's own pixels.
+class SCHEME_EXPORT IWindowHandle {
+public:
+    virtual ~IWindowHandle();
+    virtual void InvalidateRgn(const QRegion& Region) = 0;
+};
+
+// Abstract base of every diagram object.
+//
+// Geometry is an array of world points. Zoom is pixels per world unit: a world coordinate v
+// becomes the pixel Trunc(v * Zoom). AParam is the calling view's parameter, passed through
+// unchanged to every kind. Regions are returned by value; an empty region means none.
+//
+// Detail codes name what a drag grabs: -1 the body, 0 .. Count-1 the hook of that point, and
+// kind-specific hooks below -1.
+//
+// An object reaches its document only through its layer; outside a layer it repaints nothing,
+// reports nothing and paints with its own pen and brush.
+class SCHEME_EXPORT TSchemeObject : public TSchemePersistent {
+public:
+    // Hooks exist for at most this many points.
+    static constexpr int kMaxHooks = 100;
+
+    TSchemeObject(int Id, int State);
+    // Builds the object from its record; trims the caller's lines in place.
+    explicit TSchemeObject(QStringList& Strings);
+    // Erases the object from the views, tells the document and leaves the layer.
+    ~TSchemeObject() override;
+
+    void SaveToStrings(QStringList& Strings) const override;
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnDestroy;
+
+    int Id() const { return FId; }
+    virtual void SetId(int Value);
+    int State() const { return FState; }
+    virtual void SetState(int Value);
+    bool Selected() const { return FSelected; }
+    virtual void SetSelected(bool Value);
+    bool Resized() const { return FResized; }
+    virtual void SetResized(bool Value);
+    bool Moved() const { return FMoved; }
+    virtual void SetMoved(bool Value);
+    bool Visible() const { return FVisible; }
+    virtual void SetVisible(bool Value);
+    bool Enabled() const { return FEnabled; }
+    virtual void SetEnabled(bool Value);
+    bool FullRepaintIfMoved() const { return FFullRepaintIfMoved; }
+    void SetFullRepaintIfMoved(bool Value) { FFullRepaintIfMoved = Value; }
+    bool StateColorSupport() const { return FStateColorSupport; }
+    void SetStateColorSupport(bool Value);
+    virtual QString GetHintString() const { return FHintString; }
+    virtual void SetHintString(const QString& Value);
+    QString HintString() const { return GetHintString(); }
+    TSchemeLayer* Layer() const { return FLayer; }
+    void SetLayer(TSchemeLayer* Value);
+    const QString& Text() const { return FText; }
+    virtual void SetText(const QString& Value);
+    TPointExt TextPoint() const { return FTextPoint; }
+    void SetTextPoint(const TPointExt& Value);
+
+    TPen* Pen() const { return FPen.get(); }
+    void SetPen(const TPen& Value) { FPen->Assign(Value); }
+    TBrush* Brush() const { return FBrush.get(); }
+    void SetBrush(const TBrush& Value) { FBrush->Assign(Value); }
+    TPen* SelectedPen() const { return FSelectedPen.get(); }
+    void SetSelectedPen(const TPen& Value) { FSelectedPen->Assign(Value); }
+    TBrush* SelectedBrush() const { return FSelectedBrush.get(); }
+    void SetSelectedBrush(const TBrush& Value) { FSelectedBrush->Assign(Value); }
+    TStringList* GetProperties() const { return FProperties.get(); }
+    TStringList* Properties() const { return FProperties.get(); }
+    void SetProperties(const QStringList& Value);
+
+    int Count() const { return FCount; }
+    int ResizedPoint() const { return FResizedPoint; }
+    virtual void SetResizedPoint(int Index);
+
+    // Points. Reads outside 0 .. Count-1 give (0, 0); writes there are ignored.
+    virtual void SetPointsExt(int Index, const TPointExt& P, bool Repaint);
+    void SetPointsExtA(int Index, const TPointExt& P) { SetPointsExt(Index, P, true); }
+    void SetPoints(int Index, const TPoint& P) { SetPointsExtA(Index, Point2PointExt(P)); }
+    TPointExt GetPointsExt(int Index) const;
+    TPoint GetPoints(int Index) const { return PointExt2Point(GetPointsExt(Index)); }
+    // Moves the object so that point 0 lands on P.
+    virtual void MoveToExt(const TPointExt& P);
+    void MoveTo(const TPoint& P) { MoveToExt(Point2PointExt(P)); }
+
+    // OnChange(Sender), then an immediate repaint in every view.
+    virtual void Changed(TObject* Sender);
+    void Changed() { Changed(this); }
+    void RepaintDirect();
+
+    // Prepares the canvas's pen and brush for painting the object.
+    virtual void SetCanvasProperties(TCanvas& Canvas, Extended Zoom) const;
+    virtual void PaintHookRect(Extended Zoom, TCanvas& Canvas, int AParam) const;
+    // The hook squares of the first min(Count, kMaxHooks) points.
+    virtual std::vector<TRect> GetHookRect(Extended Zoom, int AParam) const;
+    QRegion GetHookClippingRegion(Extended Zoom, int AParam) const;
+    // The bounding box of the points, grown by 2 world units, in pixels.
+    virtual TRect GetClippingOutsideRect(Extended Zoom, int AParam) const;
+    // The centre of the bounding box at zoom 1.
+    virtual void GetOriginPoint(TPoint& P, int AParam) const;
+    virtual void PaintText(Extended Zoom, TCanvas& Canvas, int AParam) const;
+    QRegion GetTextClippingRegion(Extended Zoom, int AParam) const;
+    virtual void Paint(Extended Zoom, TCanvas& Canvas, int AParam) = 0;
+
+    // Hit tests in world units, at a resolution of one unit (hooks: a tenth of a unit).
+    virtual bool PointInside(Extended X, Extended Y, int AParam) const;
+    virtual bool PointInsideDetail(Extended X, Extended Y, Extended& DX, Extended& DY, int& Detail,
+                                   int AParam);
+    // Invalidates the object's area in a window whose top-left shows pixel (OriginX, OriginY).
+    virtual void Repaint(Extended Zoom, IWindowHandle* Handle, int OriginX, int OriginY,
+                         int AParam) const;
+    // The area the object paints, in pixels.
+    virtual QRegion GetClippingRegion(Extended Zoom, int AParam) const = 0;
+    // Drags the part named by Detail to the world position (X, Y).
+    virtual void ChangePositionDetail(Extended X, Extended Y, int Detail, int AParam) = 0;
+    // Drags and answers the area the object no longer covers.
+    virtual QRegion ChangePositionDetailAndGetDiffRgn(Extended X, Extended Y, int Detail,
+                                                      Extended Zoom, int AParam);
+    // A copy made through the record, moved by (2, 2). When the original is in a layer the copy
+    // joins that layer (which owns it) with the next free Id; otherwise the caller owns it.
+    // Answers nullptr for a class that is not registered.
+    virtual TSchemeObject* Clone();
+
+protected:
+    // Direct access to the point store for kinds that keep invariants of their own.
+    const std::vector<TPointExt>& PointsArray() const { return FPoints; }
+    void SetPointCount(int Count);
+    void StorePoint(int Index, const TPointExt& P) { FPoints[static_cast<size_t>(Index)] = P; }
+    // The base point setter, whatever a kind makes of SetPointsExt.
+    void SetPointsExtBase(int Index, const TPointExt& P, bool Repaint);
+    // Runs Change with the object hidden, after repainting the area it leaves.
+    template <class F>
+    void HiddenUpdate(F&& Change) {
+        const bool WasVisible = FVisible;
+        FVisible = false;
+        RepaintDirect();
+        Change();
+        FVisible = WasVisible;
+    }
+    // Re-reads the caption anchor of a record after a kind has settled its points.
+    void ReadTextPoint(const QStringList& Strings);
+    // The pen the object's area is measured with.
+    const TPen& ActivePen() const { return FSelected ? *FSelectedPen : *FPen; }
+
+private:
+    void InitDefaults(int Id, int State);
+    void ReadRecord(QStringList& Strings);
+    void WriteBaseFlags(QStringList& Strings) const;
+    void WriteDrawingTools(QStringList& Strings) const;
+    void WritePoints(QStringList& Strings) const;
+    void WriteProperties(QStringList& Strings) const;
+
+    int FId = 0;
+    int FState = 0;
+    bool FSelected = false;
+    bool FResized = false;
+    bool FMoved = false;
+    bool FVisible = true;
+    QString FHintString;
+    TSchemeLayer* FLayer = nullptr;
+    bool FEnabled = true;
+    bool FFullRepaintIfMoved = true;
+    std::unique_ptr<TBrush> FBrush;
+    std::unique_ptr<TPen> FPen;
+    std::unique_ptr<TBrush> FSelectedBrush;
+    std::unique_ptr<TPen> FSelectedPen;
+    bool FStateColorSupport = true;
+    std::unique_ptr<TStringList> FProperties;
+    std::vector<TPointExt> FPoints;
+    int FCount = 0;
+    int FResizedPoint = 0;
+    QString FText;
+    TPointExt FTextPoint;
+};
+
+}  // namespace scheme

@@ -1,0 +1,86 @@
+// How an object prepares the canvas and paints and measures its caption.
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QScreen>
+
+#include "scheme/model/scheme_layer.h"
+#include "scheme/model/scheme_object.h"
+#include "scheme/platform/canvas.h"
+#include "scheme/platform/region.h"
+
+namespace scheme {
+
+namespace {
+
+// Captions break lines at CR, LF and CR LF alike.
+QStringList CaptionLines(const QString& Text) {
+    static const QRegularExpression kBreak(QStringLiteral("\r\n|\r|\n"));
+    return Text.split(kBreak);
+}
+
+bool SelectionShown(const TSchemeObject& Obj) {
+    return Obj.Layer() && Obj.Layer()->SelectionPhase() && Obj.Selected();
+}
+
+bool CaptionShown(const TSchemeObject& Obj, Extended Zoom) {
+    return Obj.Layer() && !Obj.Text().isEmpty() && Zoom >= Obj.Layer()->MinZoomForText();
+}
+
+// The caption's extent in pixels as the screen would lay it out: the application font,
+// word-wrapped to the screen's width.
+QRect MeasureCaption(const QString& Text) {
+    QString Flat = Text;
+    Flat.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QScreen* Screen = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    const int Width = Screen ? Screen->size().width() : 1024;
+    const QFontMetrics Metrics(QGuiApplication::font());
+    return Metrics.boundingRect(QRect(0, 0, Width, 1 << 20), Qt::TextWordWrap, Flat);
+}
+
+}  // namespace
+
+void TSchemeObject::SetCanvasProperties(TCanvas& Canvas, Extended Zoom) const {
+    const bool UseSelected = SelectionShown(*this);
+    const bool UseStateColor = FStateColorSupport && FLayer;
+    const TPen& Pen = (UseSelected && !UseStateColor) ? *FSelectedPen : *FPen;
+    Canvas.Brush().Assign((UseSelected && !UseStateColor) ? *FSelectedBrush : *FBrush);
+    Canvas.Pen().Assign(Pen);
+    Canvas.Pen().SetWidth(Trunc(Pen.Width() * Zoom));
+    if (UseStateColor) {
+        Canvas.Brush().SetColor(UseSelected ? FLayer->SelectedColor()
+                                            : FLayer->GetStateColor(FState));
+        Canvas.Pen().SetColor(clBlack);
+    }
+}
+
+void TSchemeObject::PaintText(Extended Zoom, TCanvas& Canvas, int /*AParam*/) const {
+    if (!CaptionShown(*this, Zoom)) return;
+    TFont& Font = Canvas.Font();
+    const int OldSize = Font.Size();
+    const TColor OldColor = Font.Color();
+    const TBkMode OldMode = Canvas.BkMode();
+    if (FLayer->EnabledZoomForText() && Zoom > 2) Font.SetSize(Trunc(OldSize * Zoom));
+    if (SelectionShown(*this)) Font.SetColor(clWhite);
+    Canvas.SetBkMode(TBkMode::Transparent);
+    const int X = Trunc(FTextPoint.X * Zoom);
+    int Y = Trunc(FTextPoint.Y * Zoom);
+    for (const QString& Line : CaptionLines(FText)) {
+        Canvas.TextOut(X, Y, Line);
+        Y += Canvas.TextHeight(QStringLiteral("Wg"));
+    }
+    Canvas.SetBkMode(OldMode);
+    Font.SetColor(OldColor);
+    Font.SetSize(OldSize);
+}
+
+QRegion TSchemeObject::GetTextClippingRegion(Extended Zoom, int /*AParam*/) const {
+    if (!CaptionShown(*this, Zoom)) return QRegion();
+    const QRect M = MeasureCaption(FText);
+    const Extended L = M.left(), T = M.top(), R = M.right() + 1, B = M.bottom() + 1;
+    return CreateRectRgn(Trunc((FTextPoint.X + L) * Zoom), Trunc((FTextPoint.Y + T) * Zoom),
+                         Trunc((FTextPoint.X + R) * Zoom), Trunc((FTextPoint.Y + B) * Zoom));
+}
+
+}  // namespace scheme

@@ -1,0 +1,157 @@
+// Every registered object kind honours the object contract: it is built from its record, writes
+// the same record back, clones, moves, follows every hook it offers, paints and hit-tests. A
+// new kind is covered the day it is registered; it only needs a sample record below.
+#include <gtest/gtest.h>
+
+#include "qt_printers.h"
+
+#include <QImage>
+#include <map>
+#include <memory>
+
+#include "scheme/model/class_registry.h"
+#include "scheme/model/scheme_layer.h"
+#include "scheme/model/scheme_object.h"
+#include "scheme/platform/canvas.h"
+
+using namespace scheme;
+
+namespace {
+
+const char* const kBoxCorners = "Count=4|X0=20|Y0=30|X1=80|Y1=30|X2=80|Y2=70|X3=20|Y3=70";
+
+// A sample record per object kind: a mid-sized object around (50, 50).
+const std::map<QString, QString>& SampleRecords() {
+    static const std::map<QString, QString> Samples{
+        {QStringLiteral("TSchemeBox"), QStringLiteral("ID=1|State=1|%1").arg(kBoxCorners)},
+        {QStringLiteral("TSchemeShape"),
+         QStringLiteral("ID=1|State=1|%1|Shape=4").arg(kBoxCorners)},
+    };
+    return Samples;
+}
+
+bool IsObjectKind(const QString& Name) {
+    QStringList Probe = SampleRecords().count(Name)
+                            ? SampleRecords().at(Name).split(QLatin1Char('|'))
+                            : QStringList{QStringLiteral("ID=1")};
+    try {
+        return dynamic_cast<TSchemeObject*>(FindSchemeClass(Name)->Create(Probe).get()) != nullptr;
+    } catch (...) {
+        return true;  // a kind that cannot even read a probe must get a sample
+    }
+}
+
+QStringList RegisteredObjectKinds() {
+    QStringList Kinds;
+    for (const QString& Name : RegisteredSchemeClassNames())
+        if (IsObjectKind(Name)) Kinds.append(Name);
+    return Kinds;
+}
+
+QStringList Saved(const TSchemeObject& Obj) {
+    QStringList Strings;
+    Obj.SaveToStrings(Strings);
+    return Strings;
+}
+
+class ObjectContract : public ::testing::TestWithParam<QString> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SampleRecords().count(GetParam()))
+            << "no sample record for " << GetParam().toStdString();
+        const TColor Colors[] = {clRed, clLime, clBlue};
+        Layer.SetAllStateColors(Colors);
+    }
+
+    // A fresh object of the kind, in its own layer (owned by it) or free (owned by the caller).
+    TSchemeObject* Make(bool InLayer = true) {
+        QStringList Strings = SampleRecords().at(GetParam()).split(QLatin1Char('|'));
+        std::unique_ptr<TSchemePersistent> Item = FindSchemeClass(GetParam())->Create(Strings);
+        auto* Obj = dynamic_cast<TSchemeObject*>(Item.release());
+        if (InLayer) Layer.Add(Obj);
+        return Obj;
+    }
+
+    TSchemeLayer Layer{1};
+};
+
+TEST_P(ObjectContract, RecordRoundTripIsExact) {
+    std::unique_ptr<TSchemeObject> Obj(Make(false));
+    EXPECT_EQ(Obj->ClassName(), GetParam());
+    QStringList First = Saved(*Obj);
+    std::unique_ptr<TSchemePersistent> Back = FindSchemeClass(GetParam())->Create(First);
+    EXPECT_EQ(Saved(dynamic_cast<TSchemeObject&>(*Back)), Saved(*Obj));
+}
+
+TEST_P(ObjectContract, CloneIsTheSameObjectTwoUnitsAway) {
+    TSchemeObject* Obj = Make();
+    TSchemeObject* Copy = Obj->Clone();
+    ASSERT_NE(Copy, nullptr);
+    EXPECT_EQ(Copy->Layer(), &Layer);
+    EXPECT_EQ(Copy->Id(), 2);
+    const TPointExt P0 = Obj->GetPointsExt(0);
+    Obj->MoveToExt(PointExt(P0.X + 2, P0.Y + 2));
+    Obj->SetId(2);
+    EXPECT_EQ(Saved(*Copy), Saved(*Obj));
+}
+
+TEST_P(ObjectContract, MoveShiftsEveryPointAlike) {
+    TSchemeObject* Obj = Make();
+    std::vector<TPointExt> Before;
+    for (int I = 0; I < Obj->Count(); ++I) Before.push_back(Obj->GetPointsExt(I));
+    Obj->MoveToExt(PointExt(Before[0].X + 13, Before[0].Y - 7));
+    for (int I = 0; I < Obj->Count(); ++I)
+        EXPECT_EQ(Obj->GetPointsExt(I), PointExt(Before[size_t(I)].X + 13, Before[size_t(I)].Y - 7))
+            << I;
+}
+
+TEST_P(ObjectContract, EveryHookDragKeepsAConsistentObject) {
+    TSchemeObject* Probe = Make();
+    const int Hooks = Probe->Count();
+    for (int Detail = -5; Detail < Hooks; ++Detail) {
+        std::unique_ptr<TSchemeObject> Obj(Make(false));
+        Obj->SetResized(true);
+        const QRegion Before = Obj->GetClippingRegion(1, 0);
+        const QRegion Diff = Obj->ChangePositionDetailAndGetDiffRgn(90, 95, Detail, 1, 0);
+        EXPECT_TRUE((Diff - Before).isEmpty()) << Detail;  // only area it covered before
+        QStringList Strings = Saved(*Obj);
+        std::unique_ptr<TSchemePersistent> Back = FindSchemeClass(GetParam())->Create(Strings);
+        EXPECT_EQ(Saved(dynamic_cast<TSchemeObject&>(*Back)), Saved(*Obj)) << Detail;
+    }
+}
+
+TEST_P(ObjectContract, PaintsInsideItsOwnRegion) {
+    TSchemeObject* Obj = Make();
+    QImage Image(120, 120, QImage::Format_RGB32);
+    Image.fill(Qt::white);
+    {
+        TCanvas Canvas(&Image);
+        Obj->Paint(1, Canvas, 0);
+    }
+    const QRegion Area = Obj->GetClippingRegion(1, 0);
+    int Painted = 0;
+    for (int Y = 0; Y < Image.height(); ++Y)
+        for (int X = 0; X < Image.width(); ++X)
+            if (Image.pixel(X, Y) != qRgb(255, 255, 255)) {
+                ++Painted;
+                EXPECT_TRUE(Area.contains(QPoint(X, Y))) << X << "," << Y;
+            }
+    EXPECT_GT(Painted, 0);
+}
+
+TEST_P(ObjectContract, HitTestsItsCentreButNotFarAway) {
+    TSchemeObject* Obj = Make();
+    TPoint Centre;
+    Obj->GetOriginPoint(Centre, 0);
+    EXPECT_TRUE(Obj->PointInside(Centre.X, Centre.Y, 0));
+    EXPECT_FALSE(Obj->PointInside(1000, -1000, 0));
+    EXPECT_EQ(Layer.GetItemForPoint(Centre.X, Centre.Y, 0), Obj);
+}
+
+INSTANTIATE_TEST_SUITE_P(RegisteredKinds, ObjectContract,
+                         ::testing::ValuesIn(RegisteredObjectKinds()),
+                         [](const ::testing::TestParamInfo<QString>& Info) {
+                             return Info.param.toStdString();
+                         });
+
+}  // namespace
