@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QStringList>
+#include <vector>
+
+#include "scheme/model/persistent.h"
+
+namespace scheme {
+
+class TSchemeObject;
+class TSchemeLink;
+
+// The document's list of links. A link that leaves it empties its entry instead of removing
+// it, so positions stay stable while the document walks the list.
+using TSchemeLinkList = std::vector<TSchemeLink*>;
+
+// Ties a point of a parent object to a point of a child object: when the parent's point moves,
+// the document moves the child's point with it. A link type of 0 or more is a point index, 100
+// the object's last point, -1 the object as a whole; other negative values name no point.
+class SCHEME_EXPORT TSchemeLink : public TSchemePersistent {
+    SCHEME_CLASS_NAME(TSchemeLink)
+
+public:
+    static constexpr int kLastPoint = 100;
+    static constexpr int kNoType = -100;
+
+    TSchemeLink(TSchemeObject* Parent, int ParentLinkType, TSchemeObject* Child, int ChildLinkType);
+    // Reads the enabled flag and the link types; the document resolves the objects.
+    explicit TSchemeLink(QStringList& Strings);
+    // Empties the entry of the link list that holds the link.
+    ~TSchemeLink() override;
+
+    void SaveToStrings(QStringList& Strings) const override;
+
+    TSchemeObject* Parent() const { return FParent; }
+    void SetParent(TSchemeObject* Value) { FParent = Value; }
+    int ParentLinkType() const { return FParentLinkType; }
+    void SetParentLinkType(int Value) { FParentLinkType = Value; }
+    TSchemeObject* Child() const { return FChild; }
+    void SetChild(TSchemeObject* Value) { FChild = Value; }
+    int ChildLinkType() const { return FChildLinkType; }
+    void SetChildLinkType(int Value) { FChildLinkType = Value; }
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool Value) { FEnabled = Value; }
+
+    TSchemeLinkList* LinkList() const { return FLinkList; }
+    // Moves the link to another list (or to none), emptying its entry in the current one.
+    void SetLinkList(TSchemeLinkList* List);
+
+private:
+    void LeaveList();
+
+    TSchemeObject* FParent = nullptr;
+    int FParentLinkType = kNoType;
+    TSchemeObject* FChild = nullptr;
+    int FChildLinkType = kNoType;
+    bool FEnabled = true;
+    TSchemeLinkList* FLinkList = nullptr;
+};
+
+}  // namespace scheme

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include "fake_scheme_data.h"
+#include "scheme/model/scheme_box.h"
+#include "scheme/model/scheme_layer.h"
+#include "scheme/platform/exceptions.h"
+
+using namespace scheme;
+using scheme::testing::FakeSchemeData;
+using scheme::testing::Lines;
+
+namespace {
+
+TSchemeBox* BoxAt(int Id, Extended X, Extended Y = 0) {
+    return new TSchemeBox(Id, X, Y, 10, 10, 0);
+}
+
+struct LayerWithBoxes : ::testing::Test {
+    LayerWithBoxes() {
+        Layer.SetSchemeData(&Data);
+        Layer.OnChange = [this](TObject* Sender) {
+            EXPECT_EQ(Sender, &Layer);
+            ++Changes;
+        };
+        for (int Id : {5, 1, 3}) Layer.Add(BoxAt(Id, Id * 20));
+        Data.Reset();
+        Changes = 0;
+    }
+    FakeSchemeData Data;
+    TSchemeLayer Layer{7};
+    int Changes = 0;
+};
+
+}  // namespace
+
+TEST_F(LayerWithBoxes, FindsObjectsByIdSortedOrNot) {
+    EXPECT_EQ(Layer.GetListIndex(3), 2);
+    Layer.Sort();
+    EXPECT_TRUE(Layer.Sorted());
+    EXPECT_EQ(Layer.GetListIndex(3), 1);
+    EXPECT_EQ(Layer.GetItemIndex(0)->Id(), 1);
+    Layer.Add(BoxAt(0, 0));  // appended out of order
+    EXPECT_FALSE(Layer.Sorted());
+    EXPECT_EQ(Layer.GetItem(0)->Id(), 0);
+    EXPECT_THROW(Layer.GetItem(42), ESchemeErrorException);
+}
+
+TEST_F(LayerWithBoxes, BinarySearchMissFallsBackToTheLinearSearch) {
+    Layer.Sort();
+    Layer.GetItem(1)->SetId(9);  // now out of order while Sorted stays true
+    EXPECT_EQ(Layer.GetItem(9)->Id(), 9);
+    EXPECT_EQ(Layer.GetListIndex(3), 1);
+    try {
+        Layer.GetListIndex(2);
+        FAIL();
+    } catch (const ESchemeErrorException& E) {
+        EXPECT_EQ(E.Message(), QStringLiteral("TSchemeLayer : Index not found!"));
+    }
+}
+
+TEST_F(LayerWithBoxes, HitTestFindsTheTopmostEnabledObject) {
+    Layer.Add(BoxAt(8, 25));  // overlaps box 1 (20..30)
+    EXPECT_EQ(Layer.GetItemForPoint(27, 5, 0)->Id(), 8);
+    Layer.GetItem(8)->SetEnabled(false);
+    EXPECT_EQ(Layer.GetItemForPoint(27, 5, 0)->Id(), 1);
+    Layer.GetItem(1)->SetVisible(false);  // visibility is not consulted
+    EXPECT_EQ(Layer.GetItemForPoint(27, 5, 0)->Id(), 1);
+    EXPECT_EQ(Layer.GetItemForPoint(500, 500, 0), nullptr);
+}
+
+TEST_F(LayerWithBoxes, ExchangesMoveObjectsInDrawingOrder) {
+    Layer.Sort();
+    Layer.ExchangeUp(1);
+    EXPECT_EQ(Layer.GetItemIndex(1)->Id(), 1);
+    EXPECT_FALSE(Layer.Sorted());
+    EXPECT_EQ(Changes, 1);
+    Layer.ExchangeUp(5);    // already last
+    Layer.ExchangeDown(3);  // now first
+    EXPECT_EQ(Changes, 1);
+    Layer.ExchangeDown(1);
+    EXPECT_EQ(Layer.GetItemIndex(0)->Id(), 1);
+    EXPECT_THROW(Layer.ExchangeUp(77), ESchemeErrorException);
+}
+
+TEST_F(LayerWithBoxes, DeleteAndClearFreeObjectsAndTellTheDocument) {
+    Layer.Delete(1);
+    EXPECT_EQ(Layer.Count(), 2);
+    EXPECT_EQ(Data.Deleted.size(), 1u);
+    EXPECT_EQ(Changes, 1);
+    Layer.Clear();
+    EXPECT_EQ(Layer.Count(), 0);
+    EXPECT_EQ(Data.Deleted.size(), 3u);
+    EXPECT_EQ(Changes, 2);
+}
+
+TEST_F(LayerWithBoxes, RefusesAnObjectThatAlreadyHasALayer) {
+    TSchemeObject* Obj = Layer.GetItem(5);
+    EXPECT_THROW(Layer.Add(Obj), ESchemeErrorException);
+    TSchemeLayer Other(2);
+    EXPECT_THROW(Other.Add(Obj), ESchemeErrorException);
+    EXPECT_EQ(Layer.Count(), 3);
+    EXPECT_EQ(Obj->Layer(), &Layer);
+}
+
+TEST_F(LayerWithBoxes, ReplacingASlotReleasesTheOldObject) {
+    std::unique_ptr<TSchemeObject> Old(Layer.GetItem(3));
+    Layer.SetItem(3, BoxAt(4, 0));
+    EXPECT_EQ(Old->Layer(), nullptr);
+    EXPECT_EQ(Layer.GetItemIndex(2)->Id(), 4);
+    EXPECT_THROW(Layer.SetItemIndex(0, Layer.GetItemIndex(1)), ESchemeErrorException);
+    EXPECT_THROW(Layer.SetItemIndex(3, BoxAt(9, 0)), EListError);
+}
+
+TEST_F(LayerWithBoxes, MaxIdAndStateCounts) {
+    EXPECT_EQ(Layer.GetObjectMaxId(), 5);
+    Layer.GetItem(1)->SetState(2);
+    EXPECT_EQ(Layer.GetObjectCountForState(0), 2);
+    EXPECT_EQ(Layer.GetObjectCountForState(2), 1);
+    TSchemeLayer Empty(1);
+    EXPECT_EQ(Empty.GetObjectMaxId(), 0);
+    Empty.Add(BoxAt(-40000, 0));
+    EXPECT_EQ(Empty.GetObjectMaxId(), -32000);
+}
+
+TEST_F(LayerWithBoxes, VisibilityRepaintsTheViewsOnceInsteadOfEachObject) {
+    Layer.SetVisible(false);
+    EXPECT_EQ(Data.FullRepaints, std::vector<bool>{true});
+    EXPECT_TRUE(Data.Repaints.empty());
+    EXPECT_EQ(Changes, 1);
+    Layer.SetVisible(false);
+    EXPECT_EQ(Changes, 1);
+}
+
+TEST_F(LayerWithBoxes, SettingsRepaintEveryObject) {
+    Layer.SetSelectedColor(clRed);
+    EXPECT_EQ(Data.Repaints.size(), 3u);
+    Layer.SetSelectedColor(clRed);
+    EXPECT_EQ(Data.Repaints.size(), 3u);
+    Layer.SelectAllObjects(true);
+    EXPECT_TRUE(Layer.GetItem(3)->Selected());
+}
+
+TEST(LayerColours, StateColoursPadAndIgnoreBadStates) {
+    TSchemeLayer Layer(1);
+    TColor Out[5] = {7, 7, 7, 7, 7};
+    Layer.GetAllStateColors(Out);
+    EXPECT_EQ(Out[0], 7);  // untouched without state colours
+    const TColor Colors[] = {clRed, clLime, clBlue};
+    Layer.SetAllStateColors(Colors);
+    Layer.GetAllStateColors(Out);
+    EXPECT_EQ((std::vector<TColor>(Out, Out + 5)),
+              (std::vector<TColor>{clRed, clLime, clBlue, 0, 0}));
+    EXPECT_EQ(Layer.GetStateColor(5), 0);
+    EXPECT_EQ(Layer.GetStateColor(-1), 0);
+    int Changes = 0;
+    Layer.OnChange = [&](TObject*) { ++Changes; };
+    Layer.SetStateColor(3, clYellow);
+    EXPECT_EQ(Changes, 0);
+    Layer.SetStateColor(1, clYellow);
+    Layer.SetAllStateColorsToColor(clGray);
+    EXPECT_EQ(Changes, 2);
+    EXPECT_EQ(Layer.GetStateColor(2), clGray);
+}
+
+TEST(LayerRecord, DefaultsWriteOnlyIdAndStateCount) {
+    TSchemeLayer Layer(3);
+    QStringList Strings;
+    Layer.SaveToStrings(Strings);
+    EXPECT_EQ(Strings, Lines("  ID=3|  StateCount=0"));
+}
+
+TEST(LayerRecord, RoundTripsEverySetting) {
+    TSchemeLayer Layer(4);
+    Layer.SetVisible(false);
+    Layer.SetEnabled(false);
+    Layer.SetMinZoomForText(0.5);
+    Layer.SetSelectedColor(clFuchsia);
+    const TColor Colors[] = {clRed, 0x00102030};
+    Layer.SetAllStateColors(Colors);
+    QStringList Strings;
+    Layer.SaveToStrings(Strings);
+    EXPECT_EQ(Strings,
+              Lines("  ID=4|  Visible=0|  Enabled=0|  MinZoomForText=0.5|  SelectedColor=clFuchsia|"
+                    "  StateCount=2|  Color0=clRed|  Color1=$00102030"));
+    QStringList Read = Strings;
+    TSchemeLayer Back(Read);
+    QStringList Again;
+    Back.SaveToStrings(Again);
+    EXPECT_EQ(Again, Strings);
+}
+
+TEST(LayerRecord, BadRecordsRaise) {
+    for (const char* Bad : {"StateCount=0", "ID=1|StateCount=x", "ID=1|StateCount=2|Color0=clRed",
+                            "ID=1|StateCount=1|Color0=clPink"}) {
+        QStringList Strings = Lines(Bad);
+        EXPECT_THROW(TSchemeLayer Layer(Strings), EConvertError) << Bad;
+    }
+    QStringList Negative = Lines("ID=1|StateCount=-1");
+    EXPECT_THROW(TSchemeLayer Layer(Negative), ESchemeErrorException);
+}
