@@ -108,7 +108,9 @@ TEST_F(LayerWithBoxes, ReplacingASlotReleasesTheOldObject) {
     EXPECT_EQ(Old->Layer(), nullptr);
     EXPECT_EQ(Layer.GetItemIndex(2)->Id(), 4);
     EXPECT_THROW(Layer.SetItemIndex(0, Layer.GetItemIndex(1)), ESchemeErrorException);
-    EXPECT_THROW(Layer.SetItemIndex(3, BoxAt(9, 0)), EListError);
+    std::unique_ptr<TSchemeObject> Refused(BoxAt(9, 0));
+    EXPECT_THROW(Layer.SetItemIndex(3, Refused.get()), EListError);
+    EXPECT_EQ(Refused->Layer(), nullptr);
 }
 
 TEST_F(LayerWithBoxes, MaxIdAndStateCounts) {
