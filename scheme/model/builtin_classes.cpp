@@ -2,6 +2,7 @@
 #include "scheme/model/class_registry.h"
 #include "scheme/model/scheme_box.h"
 #include "scheme/model/scheme_layer.h"
+#include "scheme/model/scheme_polygon.h"
 
 namespace scheme {
 namespace {
@@ -11,6 +12,7 @@ struct TBuiltinClasses {
         RegisterScheme<TSchemeLayer>();
         RegisterScheme<TSchemeBox>();
         RegisterScheme<TSchemeShape>();
+        RegisterScheme<TSchemePolygon>();
     }
 };
 
