@@ -3,6 +3,7 @@
 #include "scheme/model/scheme_box.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_link.h"
+#include "scheme/model/scheme_polygon.h"
 
 namespace scheme {
 namespace {
@@ -12,6 +13,7 @@ struct TBuiltinClasses {
         RegisterScheme<TSchemeLayer>();
         RegisterScheme<TSchemeBox>();
         RegisterScheme<TSchemeShape>();
+        RegisterScheme<TSchemePolygon>();
         RegisterScheme<TSchemeLink>();
     }
 };

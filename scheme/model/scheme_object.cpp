@@ -143,6 +143,18 @@ void TSchemeObject::SetPointCount(int Count) {
     FPoints.assign(static_cast<size_t>(Count), TPointExt{});
 }
 
+void TSchemeObject::InsertPoint(int Index, const TPointExt& P) {
+    if (Index < 0 || Index > FCount) return;
+    FPoints.insert(FPoints.begin() + Index, P);
+    ++FCount;
+}
+
+void TSchemeObject::RemovePoint(int Index) {
+    if (Index < 0 || Index >= FCount) return;
+    FPoints.erase(FPoints.begin() + Index);
+    --FCount;
+}
+
 TPointExt TSchemeObject::GetPointsExt(int Index) const {
     if (Index < 0 || Index >= FCount) return TPointExt{};
     return FPoints[static_cast<size_t>(Index)];

@@ -149,6 +149,13 @@ protected:
     const std::vector<TPointExt>& PointsArray() const { return FPoints; }
     void SetPointCount(int Count);
     void StorePoint(int Index, const TPointExt& P) { FPoints[static_cast<size_t>(Index)] = P; }
+    // Inserts P as point Index (0 .. Count), moving the later points up by one; removes point
+    // Index (0 .. Count-1), moving the later points down. Other indexes change nothing. Nothing
+    // is repainted or reported: kinds wrap these in their own hidden update.
+    void InsertPoint(int Index, const TPointExt& P);
+    void RemovePoint(int Index);
+    // Room for Capacity points, so that growing up to that many never reallocates.
+    void ReservePoints(int Capacity) { FPoints.reserve(static_cast<size_t>(Capacity)); }
     // The base point setter, whatever a kind makes of SetPointsExt.
     void SetPointsExtBase(int Index, const TPointExt& P, bool Repaint);
     // Runs Change with the object hidden, after repainting the area it leaves.
