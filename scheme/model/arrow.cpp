@@ -1,0 +1,65 @@
+#include "scheme/model/arrow.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "scheme/model/record.h"
+#include "scheme/platform/region.h"
+
+namespace scheme {
+
+void TArrowSettings::Write(QStringList& Strings) const {
+    if (VisibleArrow) record::WriteInt(Strings, u"VisibleArrow", 1);
+    if (BackArrow) record::WriteInt(Strings, u"BackArrow", 1);
+    if (LengthArrow != kDefaultLength) record::WriteInt(Strings, u"LengthArrow", LengthArrow);
+}
+
+void TArrowSettings::Read(const QStringList& Strings) {
+    VisibleArrow = record::OptFlag(Strings, u"VisibleArrow").value_or(false);
+    BackArrow = record::OptFlag(Strings, u"BackArrow").value_or(false);
+    LengthArrow = record::OptInt(Strings, u"LengthArrow").value_or(kDefaultLength);
+}
+
+TArrowHead TArrowHead::Compute(const TPoint& Tail, const TPoint& Tip, int Length) {
+    constexpr Extended kHalfOpening = std::numbers::pi_v<Extended> / 12;
+    const Extended Theta =
+        Tip.X == Tail.X ? std::numbers::pi_v<Extended> / 2
+                        : std::atan(std::fabs(Extended(Tip.Y - Tail.Y) / Extended(Tip.X - Tail.X)));
+    const int SX = Tip.X < Tail.X ? -1 : 1;
+    const int SY = Tip.Y < Tail.Y ? -1 : 1;
+    auto Barb = [&](Extended Angle) {
+        return TPoint{Tip.X - SX * Round(Length * std::cos(Angle)),
+                      Tip.Y - SY * Round(Length * std::sin(Angle))};
+    };
+    return TArrowHead{Tail, Tip, Barb(Theta - kHalfOpening), Barb(Theta + kHalfOpening)};
+}
+
+namespace {
+
+QRegion Square(const TPoint& Centre, int Half) {
+    return CreateRectRgn(Centre.X - Half, Centre.Y - Half, Centre.X + Half, Centre.Y + Half);
+}
+
+}  // namespace
+
+QRegion SegmentRegion(const TPoint& A, const TPoint& B, int W) {
+    const int DX = A.X > B.X ? -W : W;
+    const int DY = A.Y > B.Y ? -W : W;
+    const TPoint Band[4] = {{A.X - DX, A.Y + DY}, {A.X + DX, A.Y - DY}, {B.X + DX, B.Y - DY}, {B.X - DX, B.Y + DY}};
+    return CreatePolygonRgn(Band, TPolyFillMode::Winding) + Square(A, W) + Square(B, W);
+}
+
+QRegion ArrowHeadRegion(const TArrowHead& Head, int W, int R) {
+    const TPoint& T = Head.Tail;
+    const TPoint& H = Head.Tip;
+    const int DX = T.X > H.X ? -W : W;
+    const int DY = T.Y > H.Y ? -W : W;
+    const TPoint Quad[4] = {{H.X - DX, H.Y + DY},
+                            {H.X + DX, H.Y - DY},
+                            {Head.Barb2.X + DX, Head.Barb2.Y - DY},
+                            {Head.Barb1.X - DX, Head.Barb1.Y + DY}};
+    return CreatePolygonRgn(Quad, TPolyFillMode::Winding) + Square(Head.Barb1, R) + Square(Head.Barb2, R) +
+           Square(H, R);
+}
+
+}  // namespace scheme

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QRegion>
+#include <QStringList>
+
+#include "scheme/platform/export.h"
+#include "scheme/platform/types.h"
+
+namespace scheme {
+
+// The arrow settings that lines and polylines share, with their record keys.
+struct SCHEME_EXPORT TArrowSettings {
+    static constexpr int kDefaultLength = 20;
+
+    int LengthArrow = kDefaultLength;  // barb length in world units
+    bool VisibleArrow = false;
+    bool BackArrow = false;  // the head sits at the first point instead of the last
+
+    // Appends the keys that differ from the defaults.
+    void Write(QStringList& Strings) const;
+    // Reads the keys of a trimmed record; missing keys give the defaults.
+    void Read(const QStringList& Strings);
+};
+
+// An open arrow head in device pixels: the segment from Tail to Tip and two barbs that point
+// back from the tip at 15 degrees to it.
+struct SCHEME_EXPORT TArrowHead {
+    TPoint Tail, Tip, Barb1, Barb2;
+
+    // Barbs of Length pixels (0 puts both on the tip). Coinciding points give barbs that
+    // point straight up.
+    static TArrowHead Compute(const TPoint& Tail, const TPoint& Tip, int Length);
+};
+
+// The band of half-width W along the segment A-B (its ends offset diagonally), with squares of
+// half-size W around both ends.
+SCHEME_EXPORT QRegion SegmentRegion(const TPoint& A, const TPoint& B, int W);
+// The quadrilateral over the head of half-width W from the tip to the barbs, with squares of
+// half-size R around both barb ends and the tip.
+SCHEME_EXPORT QRegion ArrowHeadRegion(const TArrowHead& Head, int W, int R);
+
+}  // namespace scheme
