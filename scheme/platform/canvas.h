@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QRegion>
 #include <QString>
+#include <QTransform>
 #include <memory>
 #include <optional>
 #include <span>
@@ -14,6 +16,38 @@ class QPainter;
 class QPaintDevice;
 
 namespace scheme {
+
+namespace detail {
+
+// The pixel rows of an ellipse or of a rectangle with elliptic corners, shared by TCanvas and
+// the region builders so that a region covers exactly what the canvas paints. Row Y covers
+// columns Bounds().Left + Inset(Y) .. Bounds().Right - 1 - Inset(Y); a pixel belongs to the
+// shape when its centre lies inside the ideal figure whose edges are the bounds' pixel edges.
+class TRoundShape {
+public:
+    // Bounds must not be empty; the corner ellipse is clamped to [0, size] in each direction.
+    TRoundShape(const TRect& Bounds, int CornerWidth, int CornerHeight);
+
+    const TRect& Bounds() const { return FBounds; }
+    int CornerWidth() const { return FCornerWidth; }
+    int CornerHeight() const { return FCornerHeight; }
+    bool IsRectangle() const { return FCornerWidth <= 1 || FCornerHeight <= 1; }
+    bool IsEllipse() const;
+
+    // Rows at the top, and as many at the bottom, whose ends the corners cut.
+    int CurvedRows() const { return IsRectangle() ? 0 : FCornerHeight / 2; }
+    // Pixels left out at each end of the row M rows away from the nearer of top and bottom.
+    int InsetFromEdge(int M) const;
+    // Pixels left out at each end of row Y (a row of the bounds).
+    int Inset(int Y) const;
+
+private:
+    TRect FBounds;
+    int FCornerWidth;
+    int FCornerHeight;
+};
+
+}  // namespace detail
 
 // How text and hatched brushes treat the pixels between strokes.
 enum class TBkMode { Transparent = 1, Opaque = 2 };
@@ -82,12 +116,32 @@ public:
     int TextHeight(const QString& Text) const;
 
 private:
-    void ApplyPen(int ShrinkForInsideFrame = 0);
-    void ApplyBrush();
-    bool PenVisible() const;
+    // How the pen is drawn: not at all, as a 1-pixel solid line, as a 1-pixel styled line, or
+    // as a wide solid stroke (wide pens ignore dash styles).
+    enum class TPenKind { None, Thin, Styled, Wide };
+
+    bool Active() const;
+    void SetUpPainter();
+    void ApplyOrigin();
+    void ApplyClip();
+    void ApplyBackground();
+    TPenKind PenKind() const;
+    int PenWidth() const;
+    QPen MakePen(TPenKind Kind) const;
+    QBrush MakeBrush() const;
+    // True when some pixel within Reach of Bounds can be painted.
+    bool ReachVisible(const TRect& Bounds, int Reach) const;
+    void DrawRoundShape(const TRect& Bounds, int CornerWidth, int CornerHeight);
+    void PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Inside, const QBrush& Edge);
+    void StrokeShape(const detail::TRoundShape& Shape, TPenKind Kind);
 
     std::unique_ptr<QPainter> FOwnPainter;
     QPainter* FPainter = nullptr;
+    // The caller's painter state is saved on entry and restored on exit.
+    bool FRestorePainter = false;
+    // The painter's world transform and clip (in device pixels) when the canvas took it over.
+    QTransform FBaseTransform;
+    std::optional<QRegion> FBaseClip;
     TPen FPen;
     TBrush FBrush;
     TFont FFont;

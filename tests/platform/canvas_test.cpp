@@ -1,0 +1,278 @@
+#include "scheme/platform/canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPainter>
+#include <climits>
+#include <functional>
+
+namespace scheme {
+namespace {
+
+constexpr QRgb kBlack = 0x000000, kRed = 0xFF0000, kWhite = 0xFFFFFF;
+
+// Paints on a white image with the default black 1-pixel pen and a solid red brush.
+QImage Paint(int Width, int Height, const std::function<void(TCanvas&)>& Draw) {
+    QImage Image(Width, Height, QImage::Format_RGB32);
+    Image.fill(Qt::white);
+    TCanvas Canvas(&Image);
+    Canvas.Brush().SetColor(clRed);
+    Draw(Canvas);
+    return Image;
+}
+
+QRgb At(const QImage& Image, int X, int Y) {
+    return Image.pixel(X, Y) & 0xFFFFFF;
+}
+
+// The smallest rectangle around the painted pixels.
+TRect PaintedBounds(const QImage& Image) {
+    TRect R{INT_MAX, INT_MAX, INT_MIN, INT_MIN};
+    for (int Y = 0; Y < Image.height(); ++Y)
+        for (int X = 0; X < Image.width(); ++X)
+            if (At(Image, X, Y) != kWhite)
+                R = {std::min(R.Left, X), std::min(R.Top, Y), std::max(R.Right, X + 1),
+                     std::max(R.Bottom, Y + 1)};
+    return R.Left == INT_MAX ? TRect{} : R;
+}
+
+TEST(CanvasRectangle, OutlineOnOuterPixelsAndClearPenOnePixelLess) {
+    const QImage Image = Paint(12, 10, [](TCanvas& C) { C.Rectangle(2, 3, 10, 8); });
+    for (int Y = 0; Y < 10; ++Y)
+        for (int X = 0; X < 12; ++X) {
+            const bool Inside = X >= 2 && X < 10 && Y >= 3 && Y < 8;
+            const bool Edge = Inside && (X == 2 || X == 9 || Y == 3 || Y == 7);
+            EXPECT_EQ(At(Image, X, Y), Edge ? kBlack : Inside ? kRed : kWhite) << X << "," << Y;
+        }
+    EXPECT_EQ(PaintedBounds(Paint(12, 10,
+                                  [](TCanvas& C) {
+                                      C.Pen().SetStyle(TPenStyle::psClear);
+                                      C.Rectangle(2, 3, 10, 8);
+                                  })),
+              Rect(2, 3, 9, 7));
+}
+
+TEST(CanvasRectangle, WidePensCentreOnOutlineOrStayInsideTheFrame) {
+    EXPECT_EQ(PaintedBounds(Paint(24, 20,
+                                  [](TCanvas& C) {
+                                      C.Pen().SetWidth(5);
+                                      C.Rectangle(5, 5, 16, 12);
+                                  })),
+              Rect(3, 3, 18, 14));
+    const QImage Inside = Paint(30, 24, [](TCanvas& C) {
+        C.Pen().SetWidth(5);
+        C.Pen().SetStyle(TPenStyle::psInsideFrame);
+        C.Rectangle(5, 5, 25, 20);
+    });
+    EXPECT_EQ(PaintedBounds(Inside), Rect(5, 5, 25, 20));
+    EXPECT_EQ(At(Inside, 9, 12), kBlack);
+    EXPECT_EQ(At(Inside, 12, 12), kRed);
+}
+
+TEST(CanvasEllipse, InscribedSymmetricAndTouchingAllSides) {
+    const QImage Example = Paint(100, 40, [](TCanvas& C) { C.Ellipse(30, 0, 70, 40); });
+    EXPECT_EQ(PaintedBounds(Example), Rect(30, 0, 70, 40));
+    for (int W = 1; W < 40; W += 3)
+        for (int H = 1; H < 30; H += 2) {
+            const QImage Image =
+                Paint(W + 6, H + 4, [&](TCanvas& C) { C.Ellipse(3, 2, 3 + W, 2 + H); });
+            ASSERT_EQ(PaintedBounds(Image), Rect(3, 2, 3 + W, 2 + H)) << W << "x" << H;
+            const QImage Box = Image.copy(QRect(3, 2, W, H));
+            EXPECT_EQ(Box, Box.mirrored(true, false)) << W << "x" << H;
+            EXPECT_EQ(Box, Box.mirrored(false, true)) << W << "x" << H;
+        }
+}
+
+TEST(CanvasRoundRect, CornersRoundedWithinBoundsAndExtremesDegenerate) {
+    const QImage Image = Paint(100, 40, [](TCanvas& C) { C.RoundRect(0, 0, 100, 40, 10, 10); });
+    EXPECT_EQ(PaintedBounds(Image), Rect(0, 0, 100, 40));
+    EXPECT_EQ(At(Image, 0, 0), kWhite);
+    EXPECT_EQ(Image, Image.mirrored(true, true));
+    auto Same = [](auto A, auto B) { return Paint(40, 30, A) == Paint(40, 30, B); };
+    EXPECT_TRUE(Same([](TCanvas& C) { C.RoundRect(2, 2, 37, 27, 1000, 1000); },
+                     [](TCanvas& C) { C.Ellipse(2, 2, 37, 27); }));
+    EXPECT_TRUE(Same([](TCanvas& C) { C.RoundRect(2, 2, 37, 27, -5, 0); },
+                     [](TCanvas& C) { C.Rectangle(2, 2, 37, 27); }));
+}
+
+TEST(CanvasStyles, DashGapsAndHatchesShowBkColorOnlyWhenOpaque) {
+    for (const TBkMode Mode : {TBkMode::Opaque, TBkMode::Transparent}) {
+        const QImage Image = Paint(60, 20, [Mode](TCanvas& C) {
+            C.FillRect(Rect(0, 0, 60, 20));
+            C.SetBkMode(Mode);
+            C.SetBkColor(clBlue);
+            C.Pen().SetStyle(TPenStyle::psDash);
+            C.MoveTo(0, 2);
+            C.LineTo(60, 2);
+            C.Brush().Assign(TBrush());
+            C.Brush().SetStyle(TBrushStyle::bsHorizontal);
+            C.Brush().SetColor(clBlack);
+            C.FillRect(Rect(0, 5, 60, 20));
+        });
+        const QRgb Gap = Mode == TBkMode::Opaque ? 0x0000FF : kRed;
+        EXPECT_EQ(At(Image, 10, 2), kBlack);  // 18 pixels of dash, then 6 of gap
+        EXPECT_EQ(At(Image, 20, 2), Gap);
+        int Lines = 0;
+        for (int Y = 5; Y < 20; ++Y) {
+            EXPECT_TRUE(At(Image, 30, Y) == kBlack || At(Image, 30, Y) == Gap) << Y;
+            Lines += At(Image, 30, Y) == kBlack;
+        }
+        EXPECT_GT(Lines, 0);
+        EXPECT_LT(Lines, 8);
+    }
+}
+
+TEST(CanvasOrigin, WindowOriginAndClipAreLogical) {
+    QImage Image(50, 40, QImage::Format_RGB32);
+    Image.fill(Qt::white);
+    TCanvas Canvas(&Image);
+    Canvas.SetWindowOrg(Point(100, 200));
+    EXPECT_EQ(Canvas.ClipRect(), Rect(100, 200, 150, 240));
+    Canvas.SetClipRect(Rect(105, 205, 110, 210));
+    EXPECT_TRUE(Canvas.RectVisible(Rect(109, 209, 200, 300)));
+    EXPECT_FALSE(Canvas.RectVisible(Rect(110, 200, 200, 300)));
+    Canvas.Brush().SetColor(clBlack);
+    Canvas.FillRect(Rect(0, 0, 1000, 1000));
+    EXPECT_EQ(PaintedBounds(Image), Rect(5, 5, 10, 10));
+    // The clip rectangle stays put in the logical plane when the origin moves.
+    Canvas.SetWindowOrg(Point(103, 203));
+    EXPECT_EQ(Canvas.ClipRect(), Rect(105, 205, 110, 210));
+    Canvas.ClearClipRect();
+    EXPECT_EQ(Canvas.ClipRect(), Rect(103, 203, 153, 243));
+}
+
+TEST(CanvasOrigin, WrappedPainterKeepsCallerStateAndClip) {
+    QImage Image(50, 40, QImage::Format_RGB32);
+    Image.fill(Qt::white);
+    QPainter Painter(&Image);
+    Painter.translate(10, 10);
+    Painter.setClipRect(QRect(0, 0, 20, 20));
+    Painter.setPen(Qt::green);
+    {
+        TCanvas Canvas(&Painter);
+        Canvas.SetWindowOrg(Point(5, 0));
+        // Device pixels 10..29 are logical 5..24 after the caller's translation and the origin.
+        EXPECT_EQ(Canvas.ClipRect(), Rect(5, 0, 25, 20));
+        Canvas.Brush().SetColor(clRed);
+        Canvas.Rectangle(0, 0, 100, 100);
+    }
+    EXPECT_EQ(Painter.worldTransform(), QTransform::fromTranslate(10, 10));
+    EXPECT_EQ(Painter.pen().color(), QColor(Qt::green));
+    Painter.end();
+    EXPECT_EQ(PaintedBounds(Image), Rect(10, 10, 30, 30));
+    EXPECT_EQ(At(Image, 10, 10), kBlack);
+    EXPECT_EQ(At(Image, 10, 11), kRed);
+}
+
+TEST(CanvasLines, LineToAndPolylineLeaveOutTheEndPixel) {
+    const QImage Image = Paint(12, 12, [](TCanvas& C) {
+        C.MoveTo(1, 1);
+        C.LineTo(8, 1);
+        C.LineTo(8, 6);
+        C.LineTo(8, 6);  // no length: nothing
+        const TPoint Line[] = {{1, 10}, {5, 10}, {5, 10}, {10, 10}};
+        C.Polyline(Line);
+    });
+    EXPECT_EQ(PaintedBounds(Image), Rect(1, 1, 10, 11));
+    EXPECT_EQ(At(Image, 8, 5), kBlack);
+    EXPECT_EQ(At(Image, 8, 6), kWhite);
+    EXPECT_EQ(At(Image, 10, 10), kWhite);
+}
+
+TEST(CanvasFill, FillRectExclusiveAndInvertRectUndoesItself) {
+    QImage Image = Paint(20, 10, [](TCanvas& C) {
+        C.FillRect(Rect(2, 2, 8, 6));
+        C.Brush().SetStyle(TBrushStyle::bsClear);
+        C.FillRect(Rect(10, 2, 18, 6));
+    });
+    EXPECT_EQ(PaintedBounds(Image), Rect(2, 2, 8, 6));
+    const QImage Before = Image;
+    TCanvas Canvas(&Image);
+    Canvas.InvertRect(Rect(0, 0, 5, 10));
+    EXPECT_EQ(At(Image, 3, 3), 0x00FFFFu);
+    EXPECT_EQ(At(Image, 4, 9), kBlack);
+    EXPECT_EQ(At(Image, 5, 9), kWhite);
+    Canvas.InvertRect(Rect(0, 0, 5, 10));
+    EXPECT_EQ(Image, Before);
+}
+
+TEST(CanvasText, OneLineFromTheTopLeftOfItsCell) {
+    for (const TBkMode Mode : {TBkMode::Transparent, TBkMode::Opaque}) {
+        TRect Cell;
+        const QImage Image = Paint(200, 60, [&](TCanvas& C) {
+            C.Font().SetColor(clBlack);
+            C.Font().SetSize(-16);
+            C.SetBkMode(Mode);
+            C.SetBkColor(clYellow);
+            C.TextOut(20, 10, "Hq\nW");
+            Cell = Rect(20, 10, 20 + C.TextWidth("Hq\nW"), 10 + C.TextHeight("Hq\nW"));
+        });
+        const TRect Ink = PaintedBounds(Image);
+        EXPECT_GE(Ink.Left, 19);
+        EXPECT_GE(Ink.Top, 10);
+        EXPECT_LE(Ink.Top, 16);  // capitals start near the top of the cell
+        EXPECT_LE(Ink.Bottom, Cell.Bottom);
+        EXPECT_TRUE(Mode == TBkMode::Transparent || Ink == Cell);
+    }
+}
+
+TEST(CanvasRobustness, HugeOrDegenerateFiguresAreQuickAndSound) {
+    constexpr int Big = kPixelLimit;
+    QElapsedTimer Timer;
+    Timer.start();
+    const QImage Image = Paint(100, 100, [](TCanvas& C) {
+        C.Rectangle(10, -Big, Big, Big);
+        C.Ellipse(INT_MIN, 50, INT_MAX, INT_MAX);
+    });
+    EXPECT_EQ(At(Image, 9, 20), kWhite);
+    EXPECT_EQ(At(Image, 10, 20), kBlack);
+    EXPECT_EQ(At(Image, 11, 20), kRed);
+    EXPECT_EQ(At(Image, 0, 50), kBlack);
+    EXPECT_EQ(At(Image, 0, 51), kRed);
+    Paint(100, 100, [](TCanvas& C) {
+        C.RoundRect(INT_MIN, INT_MIN, INT_MAX, 95, INT_MAX, Big);
+        C.Pen().SetWidth(INT_MAX);
+        C.Pen().SetStyle(TPenStyle::psDot);
+        C.Ellipse(-Big, 60, Big, Big);
+        const TPoint Star[] = {{-Big, -Big}, {Big, 0}, {0, Big}, {0, -Big}, {-Big, Big}};
+        C.Polygon(Star);
+        C.Polyline(Star);
+        C.InvertRect(Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX));
+        C.TextOut(Big, -Big, "far away");
+    });
+    EXPECT_LT(Timer.elapsed(), 5000);  // guards against hangs, not speed
+    EXPECT_EQ(PaintedBounds(Paint(10, 10,
+                                  [](TCanvas& C) {
+                                      C.Pen().SetWidth(INT_MAX);
+                                      C.Rectangle(8, 2, 2, 8);
+                                      C.Ellipse(2, 8, 8, 2);
+                                      C.RoundRect(2, 2, 8, 2, 4, 4);
+                                  })),
+              TRect{});
+    // Far edges are pulled in by whole dash periods: the visible dashes do not move.
+    auto Dashed = [](int Left) {
+        return Paint(100, 50, [Left](TCanvas& C) {
+            C.Pen().SetStyle(TPenStyle::psDashDot);
+            C.Rectangle(Left, 10, 60, 40);
+        });
+    };
+    EXPECT_EQ(Dashed(-24), Dashed(-24 - 24 * 1000000));
+}
+
+TEST(CanvasRobustness, CanvasWithoutDeviceDoesNothing) {
+    QImage Null;
+    TCanvas OnNull(&Null);
+    TCanvas OnNothing(static_cast<QPainter*>(nullptr));
+    for (TCanvas* C : {&OnNull, &OnNothing}) {
+        C->Rectangle(0, 0, 10, 10);
+        C->TextOut(0, 0, "x");
+        C->SetClipRect(Rect(0, 0, 5, 5));
+        EXPECT_EQ(C->ClipRect(), TRect{});
+        EXPECT_FALSE(C->RectVisible(Rect(0, 0, 5, 5)));
+    }
+}
+
+}  // namespace
+}  // namespace scheme

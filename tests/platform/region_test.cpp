@@ -1,0 +1,151 @@
+#include "scheme/platform/region.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <climits>
+#include <functional>
+#include <vector>
+
+#include "scheme/platform/canvas.h"
+
+namespace scheme {
+namespace {
+
+constexpr int kAnySlack = INT_MAX;
+
+// Paints Draw (black 1-pixel pen, solid brush) on an image showing the logical area View and
+// checks that Region holds every painted pixel and, unless Slack is kAnySlack, reaches no more
+// than Slack pixels (in x and in y) beyond them, nor beyond View.
+void ExpectCoversPainting(const QRegion& Region, const TRect& View,
+                          const std::function<void(TCanvas&)>& Draw, int Slack) {
+    QImage Image(View.Width(), View.Height(), QImage::Format_RGB32);
+    Image.fill(Qt::white);
+    {
+        TCanvas Canvas(&Image);
+        Canvas.SetWindowOrg(Point(View.Left, View.Top));
+        Canvas.Brush().SetColor(clBlue);
+        Draw(Canvas);
+    }
+    auto Painted = [&](int X, int Y) {
+        return X >= 0 && Y >= 0 && X < Image.width() && Y < Image.height() &&
+               (Image.pixel(X, Y) & 0xFFFFFF) != 0xFFFFFF;
+    };
+    auto NearPainted = [&](int X, int Y) {
+        for (int DY = -Slack; DY <= Slack; ++DY)
+            for (int DX = -Slack; DX <= Slack; ++DX)
+                if (Painted(X + DX, Y + DY)) return true;
+        return false;
+    };
+    int Missing = 0, Excess = 0;
+    for (int Y = 0; Y < Image.height(); ++Y)
+        for (int X = 0; X < Image.width(); ++X) {
+            const bool Inside = PtInRegion(Region, X + View.Left, Y + View.Top);
+            if (Painted(X, Y) && !Inside) ++Missing;
+            if (Inside && Slack != kAnySlack && !Painted(X, Y) && !NearPainted(X, Y)) ++Excess;
+        }
+    EXPECT_EQ(Missing, 0) << "painted pixels outside the region";
+    EXPECT_EQ(Excess, 0) << "region pixels far from the painting";
+    if (Slack != kAnySlack) {
+        EXPECT_TRUE((Region - QRegion(ToQRect(View))).isEmpty());
+    }
+}
+
+TEST(RectRegion, CoversExclusiveRectangle) {
+    const QRegion R = CreateRectRgn(2, 3, 10, 8);
+    EXPECT_TRUE(PtInRegion(R, 2, 3));
+    EXPECT_TRUE(PtInRegion(R, 9, 7));
+    EXPECT_FALSE(PtInRegion(R, 10, 7));
+    EXPECT_FALSE(PtInRegion(R, 9, 8));
+    EXPECT_EQ(RegionBounds(R), Rect(2, 3, 10, 8));
+    EXPECT_EQ(CreateRectRgnIndirect(Rect(2, 3, 10, 8)), R);
+    EXPECT_TRUE(CreateRectRgn(5, 5, 5, 9).isEmpty());
+    EXPECT_TRUE(CreateRectRgn(8, 2, 2, 8).isEmpty());
+    EXPECT_EQ(RegionBounds(QRegion()), TRect{});
+}
+
+TEST(RoundRegion, EllipsesAndRoundRectsMatchPaintingExactly) {
+    for (int W = 1; W < 60; W += 7)
+        for (int H = 1; H < 45; H += 5) {
+            SCOPED_TRACE(testing::Message() << W << "x" << H);
+            const TRect View = Rect(-13, -7, W - 3, H + 1);
+            ExpectCoversPainting(
+                CreateEllipticRgn(-10, -5, W - 10, H - 5), View,
+                [&](TCanvas& C) { C.Ellipse(-10, -5, W - 10, H - 5); }, 0);
+            for (const int Corner : {2, 9, 30}) {
+                ExpectCoversPainting(
+                    CreateRoundRectRgn(-10, -5, W - 10, H - 5, Corner, Corner * 2 / 3), View,
+                    [&](TCanvas& C) {
+                        C.RoundRect(-10, -5, W - 10, H - 5, Corner, Corner * 2 / 3);
+                    },
+                    0);
+            }
+        }
+    EXPECT_EQ(CreateEllipticRgnIndirect(Rect(1, 2, 30, 20)), CreateEllipticRgn(1, 2, 30, 20));
+    EXPECT_TRUE(CreateEllipticRgn(5, 5, 5, 20).isEmpty());
+}
+
+TEST(PolygonRegion, CoversPaintedPolygonsWithLittleToSpare) {
+    const std::vector<std::vector<TPoint>> Polygons = {
+        {{1, 1}, {20, 3}, {5, 12}},
+        {{0, 10}, {20, 10}, {20, 0}, {40, 20}, {20, 40}, {20, 30}, {0, 30}},  // arrow
+        {{20, 0}, {32, 38}, {0, 14}, {40, 14}, {8, 38}},                      // star
+        {{0, 0}, {60, 3}, {0, 1}},                                            // sliver
+        {{0, 0}, {10, 10}, {30, 30}},                                         // collinear
+        {{-30, -20}, {-5, -25}, {-1, -2}, {-20, -8}},
+    };
+    for (const auto& Points : Polygons) {
+        const QRegion Alternate = CreatePolygonRgn(Points, TPolyFillMode::Alternate);
+        const QRegion Winding = CreatePolygonRgn(Points, TPolyFillMode::Winding);
+        const TRect View = Rect(-35, -30, 65, 45);
+        ExpectCoversPainting(
+            Alternate, View, [&](TCanvas& C) { C.Polygon(Points); }, 2);
+        EXPECT_TRUE((Alternate - Winding).isEmpty());
+    }
+    // The star's middle is inside only under the winding rule.
+    EXPECT_FALSE(PtInRegion(CreatePolygonRgn(Polygons[2], TPolyFillMode::Alternate), 20, 20));
+    EXPECT_TRUE(PtInRegion(CreatePolygonRgn(Polygons[2], TPolyFillMode::Winding), 20, 20));
+    const TPoint Two[] = {{0, 0}, {10, 10}};
+    EXPECT_TRUE(CreatePolygonRgn(Two, TPolyFillMode::Winding).isEmpty());
+}
+
+TEST(RegionRobustness, HugeFiguresAreQuickAndStillCoverTheirPainting) {
+    constexpr int Big = kPixelLimit;
+    QElapsedTimer Timer;
+    Timer.start();
+    const QRegion Ellipse = CreateEllipticRgn(-Big, -Big, Big, Big);
+    EXPECT_LE(Ellipse.rectCount(), 4200);
+    EXPECT_EQ(RegionBounds(Ellipse), Rect(-Big, -Big, Big, Big));
+    EXPECT_TRUE(PtInRegion(Ellipse, 0, 0));
+    EXPECT_FALSE(PtInRegion(Ellipse, Big - 1000, Big - 1000));
+    // Near the ellipse's right end, and at a rounded corner far from the origin.
+    ExpectCoversPainting(
+        Ellipse, Rect(Big - 60, -50, Big, 50), [&](TCanvas& C) { C.Ellipse(-Big, -Big, Big, Big); },
+        kAnySlack);
+    ExpectCoversPainting(
+        CreateRoundRectRgn(INT_MIN, INT_MIN, 50, 40, 16, 10) & QRegion(0, 0, 60, 50),
+        Rect(0, 0, 60, 50), [](TCanvas& C) { C.RoundRect(INT_MIN, INT_MIN, 50, 40, 16, 10); }, 0);
+    const TPoint Triangle[] = {{-Big, -Big}, {Big, 7}, {-Big, Big}};
+    const QRegion Polygon = CreatePolygonRgn(Triangle, TPolyFillMode::Alternate);
+    ExpectCoversPainting(
+        Polygon, Rect(-40, -40, 40, 40), [&](TCanvas& C) { C.Polygon(Triangle); }, kAnySlack);
+    std::vector<TPoint> Zigzag;
+    for (int I = 0; I < 4000; ++I) Zigzag.push_back({I * 250000, I % 2 ? Big : -Big});
+    EXPECT_FALSE(CreatePolygonRgn(Zigzag, TPolyFillMode::Winding).isEmpty());
+    EXPECT_LT(Timer.elapsed(), 5000);  // guards against hangs, not speed
+}
+
+TEST(RegionOffset, MovesAndNeverOverflows) {
+    const QRegion R = CreateEllipticRgn(0, 0, 20, 10);
+    EXPECT_EQ(RegionBounds(OffsetRgn(R, 5, -3)), Rect(5, -3, 25, 7));
+    EXPECT_EQ(OffsetRgn(R, 5, -3), R.translated(5, -3));
+    const TRect Far = RegionBounds(OffsetRgn(OffsetRgn(R, INT_MAX, INT_MIN), INT_MAX, INT_MIN));
+    EXPECT_EQ(Far.Width(), 20);
+    EXPECT_GT(Far.Left, 0);
+    EXPECT_LT(Far.Top, 0);
+    EXPECT_TRUE(OffsetRgn(QRegion(), 1, 1).isEmpty());
+}
+
+}  // namespace
+}  // namespace scheme
