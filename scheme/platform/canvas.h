@@ -52,7 +52,7 @@ private:
 // How text and hatched brushes treat the pixels between strokes.
 enum class TBkMode { Transparent = 1, Opaque = 2 };
 
-// A drawing surface with the pixel conventions diagrams are specified in, over a QPainter.
+// A drawing surface with the classic device pixel conventions, over a QPainter.
 //
 // All coordinates are logical pixels; the window origin is the logical point that appears at
 // the device's top-left corner. A rectangle from (L, T) to (R, B) covers columns L .. R-1 and

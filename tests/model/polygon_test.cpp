@@ -178,10 +178,13 @@ TEST(PolygonRegion, WidensThePolygonByTwoPixelsEachWay) {
     TRect Grown = RegionBounds(CreatePolygonRgn(Device, TPolyFillMode::Winding));
     InflateRect(Grown, 2, 2);
     EXPECT_EQ(RegionBounds(Polygon.GetClippingRegion(1, 0)), Grown);
+    // Two units outside an edge hits; the polygon region itself also covers the outline.
     EXPECT_TRUE(Polygon.PointInside(8, 20, 0));
-    EXPECT_FALSE(Polygon.PointInside(7, 20, 0));
+    EXPECT_FALSE(Polygon.PointInside(6, 20, 0));
     EXPECT_TRUE(Polygon.PointInside(20, 8, 0));
-    EXPECT_FALSE(Polygon.PointInside(20, 7, 0));
+    EXPECT_FALSE(Polygon.PointInside(20, 6, 0));
+    EXPECT_TRUE(Polygon.PointInside(32, 20, 0));
+    EXPECT_FALSE(Polygon.PointInside(34, 20, 0));
     EXPECT_TRUE(Polygon.PointInside(8, 8, 0));  // the diagonal neighbour
 }
 
