@@ -14,8 +14,28 @@
 
 class QPainter;
 class QPaintDevice;
+class QImage;
 
 namespace scheme {
+
+class TGraphic;
+
+// Text format flags of DrawText.
+enum : unsigned {
+    DT_TOP = 0x0,
+    DT_LEFT = 0x0,
+    DT_CENTER = 0x1,
+    DT_RIGHT = 0x2,
+    DT_VCENTER = 0x4,
+    DT_BOTTOM = 0x8,
+    DT_WORDBREAK = 0x10,
+    DT_SINGLELINE = 0x20,
+    DT_EXPANDTABS = 0x40,
+    DT_NOCLIP = 0x100,
+    DT_CALCRECT = 0x400,
+    DT_NOPREFIX = 0x800,
+    DT_RTLREADING = 0x20000,
+};
 
 namespace detail {
 
@@ -114,6 +134,16 @@ public:
     void TextOut(int X, int Y, const QString& Text);
     int TextWidth(const QString& Text) const;
     int TextHeight(const QString& Text) const;
+    // Formatted text in R with DT_ flags; CR, LF and CR LF break lines. With DT_CALCRECT
+    // nothing is drawn and R's right and bottom edges are set to fit the text. Answers the
+    // height of the text.
+    int DrawText(const QString& Text, TRect& R, unsigned Flags);
+
+    // Draws Image stretched over R. A transparent image leaves out the pixels of the colour
+    // of its bottom-left pixel.
+    void StretchDraw(const TRect& R, const QImage& Image, bool Transparent = false);
+    // Draws a picture's graphic stretched over R (defined with the graphics).
+    void StretchDraw(const TRect& R, const TGraphic& Graphic);
 
 private:
     // How the pen is drawn: not at all, as a 1-pixel solid line, as a 1-pixel styled line, or
