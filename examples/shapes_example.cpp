@@ -1,5 +1,6 @@
-// Builds a small diagram in code (boxes and shapes in a layer with state colours), paints it
-// through TCanvas into a PNG file and prints where it wrote it.
+// Builds a small diagram in code (polygon zones in one layer, boxes and shapes in a layer above
+// it, each layer with its own state colours), paints it through TCanvas into a PNG file and
+// prints where it wrote it.
 //
 //   shapes_example [OUTPUT.png]
 #include <QDir>
@@ -10,6 +11,7 @@
 
 #include "scheme/model/scheme_box.h"
 #include "scheme/model/scheme_layer.h"
+#include "scheme/model/scheme_polygon.h"
 #include "scheme/platform/canvas.h"
 
 using namespace scheme;
@@ -40,14 +42,29 @@ void AddEquipment(TSchemeLayer& Layer) {
     Layer.Add(Selected);
 }
 
+void AddZones(TSchemeLayer& Layer) {
+    const TPoint Intake[] = {{10, 20}, {340, 20}, {340, 130}, {230, 130}, {200, 240}, {10, 240}};
+    const TPoint Process[] = {{350, 20}, {690, 20}, {690, 240}, {250, 240}, {280, 140}, {350, 140}};
+    Layer.Add(new TSchemePolygon(1, Intake, 0, TBrushStyle::bsSolid, QStringLiteral("Intake zone"),
+                                 Point(14, 224)));
+    Layer.Add(new TSchemePolygon(2, Process, 1, TBrushStyle::bsSolid,
+                                 QStringLiteral("Process zone"), Point(600, 224)));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication App(argc, argv);
-    const QString Output = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("shapes.png");
+    const QString Output =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("shapes.png");
 
-    TSchemeLayer Layer(1);
+    TSchemeLayer Zones(1);
+    const TColor ZoneColors[] = {clCream, clMoneyGreen};
+    Zones.SetAllStateColors(ZoneColors);
+    AddZones(Zones);
+
+    TSchemeLayer Layer(2);
     const TColor StateColors[] = {clLime, clYellow, clRed, clSilver};
     Layer.SetAllStateColors(StateColors);
     AddEquipment(Layer);
@@ -56,12 +73,14 @@ int main(int argc, char** argv) {
     Image.fill(Qt::white);
     {
         TCanvas Canvas(&Image);
+        Zones.Paint(1.0, Canvas, 0);
         Layer.Paint(1.0, Canvas, 0);
     }
     if (!Image.save(Output)) {
         std::fprintf(stderr, "Could not write %s\n", qPrintable(Output));
         return 1;
     }
-    std::printf("Wrote %s\n", qPrintable(QDir::toNativeSeparators(QFileInfo(Output).absoluteFilePath())));
+    std::printf("Wrote %s\n",
+                qPrintable(QDir::toNativeSeparators(QFileInfo(Output).absoluteFilePath())));
     return 0;
 }
