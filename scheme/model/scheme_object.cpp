@@ -24,6 +24,7 @@ TSchemeObject::TSchemeObject(QStringList& Strings) {
 
 TSchemeObject::~TSchemeObject() {
     if (OnDestroy) OnDestroy(this);
+    FDestroying = true;
     FVisible = false;
     FSelected = false;
     RepaintDirect();
@@ -301,7 +302,20 @@ bool TSchemeObject::PointInsideDetail(Extended X, Extended Y, Extended& DX, Exte
 void TSchemeObject::Repaint(Extended Zoom, IWindowHandle* Handle, int OriginX, int OriginY,
                             int AParam) const {
     if (!Handle) return;
-    Handle->InvalidateRgn(OffsetRgn(GetClippingRegion(Zoom, AParam), -OriginX, -OriginY));
+    const QRegion Area =
+        FDestroying ? DestroyingArea(Zoom, AParam) : GetClippingRegion(Zoom, AParam);
+    Handle->InvalidateRgn(OffsetRgn(Area, -OriginX, -OriginY));
+}
+
+// While the object is destroyed its kind is already gone, so its own region cannot be asked
+// for: the area to erase is the outline of its points grown by the wider pen, with hooks and
+// caption.
+QRegion TSchemeObject::DestroyingArea(Extended Zoom, int AParam) const {
+    TRect R = GetClippingOutsideRect(Zoom, AParam);
+    const int Grow = Round(MaxInt(FPen->Width(), FSelectedPen->Width()) * Zoom);
+    InflateRect(R, Grow, Grow);
+    return CreateRectRgnIndirect(R) + GetHookClippingRegion(Zoom, AParam) +
+           GetTextClippingRegion(Zoom, AParam);
 }
 
 QRegion TSchemeObject::ChangePositionDetailAndGetDiffRgn(Extended X, Extended Y, int Detail,

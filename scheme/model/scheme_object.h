@@ -179,7 +179,9 @@ private:
     void WriteDrawingTools(QStringList& Strings) const;
     void WritePoints(QStringList& Strings) const;
     void WriteProperties(QStringList& Strings) const;
+    QRegion DestroyingArea(Extended Zoom, int AParam) const;
 
+    bool FDestroying = false;
     int FId = 0;
     int FState = 0;
     bool FSelected = false;

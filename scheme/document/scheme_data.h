@@ -1,0 +1,231 @@
+#pragma once
+
+#include <QIODevice>
+#include <QObject>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "scheme/model/persistent.h"
+#include "scheme/model/scheme_box.h"
+#include "scheme/model/scheme_link.h"
+#include "scheme/platform/graphics.h"
+#include "scheme/platform/input.h"
+
+namespace scheme {
+
+class TCanvas;
+class TSchemeLayer;
+class TSchemeObject;
+class TSchemePolygon;
+class ISchemeVisual;
+
+using TSchemeDataMouseDown =
+    std::function<void(TObject* Sender, TObject* VisualSender, TMouseButton Button,
+                       TShiftState Shift, TSchemeObject* AObject)>;
+using TSchemeDataMouseUp = TSchemeDataMouseDown;
+using TSchemeDataObjectStatusChangeEvent = std::function<void(
+    TObject* Sender, int AIdLayer, int AIdObject, int AOldState, int& ANewState, bool& CanChange)>;
+using TSchemeDataObjectPaint =
+    std::function<void(TObject* Sender, TObject* VisualSender, TSchemeObject* AObject,
+                       Extended AZoom, TCanvas& ACanvas, int AParam)>;
+using TSchemeDataLinkBehavior =
+    std::function<void(TObject* Sender, TSchemeLink* ALink, TSchemeObject* AObject,
+                       int AObjectDetail, int& AChildDetail, bool& AEnabled)>;
+using TSchemeDataLoading = std::function<void(TObject* Sender, QStringList& AStrings)>;
+using TSchemeDataLoadingProgress =
+    std::function<void(TObject* Sender, QStringList& AStrings, int ACurrentIndex)>;
+
+// The document: owns the layers (and through them every object) and the links between
+// objects, keeps the views that show it, paints and repaints through them, makes selected
+// objects blink, routes mouse clicks to its events, carries moves along links, and persists
+// itself as text.
+//
+// Layers are addressed by their Id (an unknown Id raises "TSchemeControl : Index for layer
+// not found!"), objects by their Id within a layer, links by their position in the link list,
+// whose slots may be empty.
+class SCHEME_EXPORT TSchemeData : public QObject, public TObject, public ISchemeData {
+    Q_OBJECT
+
+public:
+    static constexpr int kDefaultTimerInterval = 100;
+    // At most this many link applications in one propagation.
+    static constexpr int kMaxLinkApplications = 1000;
+
+    explicit TSchemeData(QObject* AOwner = nullptr);
+    ~TSchemeData() override;
+
+    TSchemeDataMouseDown OnMouseDown;
+    TSchemeDataMouseUp OnMouseUp;
+    TSchemeDataObjectStatusChangeEvent OnObjectStatusChange;
+    TSchemeDataObjectPaint OnObjectPaint;
+    TSchemeDataLinkBehavior OnLinkBehavior;
+    TSchemeDataLoading OnBeforeLoading;
+    TSchemeDataLoadingProgress OnLoadingProgress;
+    TSchemeDataLoading OnAfterLoading;
+    TSchemeDataLoading OnBeforeSave;
+    TSchemeDataLoading OnAfterSave;
+
+    // ---- views ----
+    void AddSchemeVisualLink(ISchemeVisual* AVisual);
+    void RemoveSchemeVisualLink(ISchemeVisual* AVisual);
+    const std::vector<ISchemeVisual*>& VisualLinks() const { return FVisualLinks; }
+    void RepaintAllVisualControls(bool AOnlySchemeData) override;
+    // Answers the previous update state; no nesting: one EndUpdate ends every BeginUpdate.
+    bool BeginUpdate();
+    void EndUpdate();
+    bool Updating() const { return FUpdating; }
+    bool DefaultDrawing() const { return FDefaultDrawing; }
+    void SetDefaultDrawing(bool Value);
+
+    // ---- blinking ----
+    int TimerInterval() const { return FTimerInterval; }
+    // 0 stops the timer after one pass that leaves selected objects in the steady phase.
+    void SetTimerInterval(int AValue);
+    bool TimerRunning() const { return FTimerId != 0; }
+    bool BlinkPhase() const { return FBlinkPhase; }
+    // One blink pass: flips nothing, paints the selected objects in the current phase.
+    virtual void Timer();
+
+    // ---- object state ----
+    int GetObjectState(int ALayerId, int AId) const;
+    int GetObjectStateDirect(const TSchemeObject* AObject) const { return AObject->State(); }
+    void SetObjectState(int ALayerId, int AId, int AState);
+    void SetObjectStateDirect(TSchemeObject* AObject, int AState);
+
+    // ---- objects ----
+    // Adds the object to a layer, which then owns it; on failure the object stays the caller's
+    // and "TSchemeData : Can't add Scheme!" is raised.
+    TSchemeObject* ObjectAddDirect(int ALayerId, TSchemeObject* AObject);
+    TSchemeShape* ObjectAddShape(int ALayerId, int Id, const TRect& Rect, int State,
+                                 TShapeType Shape);
+    TSchemeShape* ObjectAddShapeExt(int ALayerId, int Id, Extended X, Extended Y, Extended Width,
+                                    Extended Height, int State, TShapeType Shape);
+    TSchemePolygon* ObjectAddPolygon(int ALayerId, int Id, std::span<const TPoint> Points,
+                                     int State, TBrushStyle BrushStyle, const QString& Text,
+                                     const TPoint& TextPoint);
+    TSchemePolygon* ObjectAddPolygon(int ALayerId, int Id, std::span<const TPoint> Points,
+                                     int Count, int State, TBrushStyle BrushStyle,
+                                     const QString& Text, const TPoint& TextPoint);
+    TSchemePolygon* ObjectAddPolygonFromBuffer(int ALayerId, int Id, const TPoint* Buffer,
+                                               int Count, int State, TBrushStyle BrushStyle,
+                                               const QString& Text, int TextPointIndex);
+    void ObjectDelete(int ALayerId, int AId);
+    TSchemeObject* ObjectFind(int ALayerId, int AId);
+    void ObjectFindDirect(TSchemeObject* AObject);
+    TSchemeObject* ObjectForPoint(Extended X, Extended Y, int AParam);
+    TSchemeObject* ObjectForPointWithCheckEnabled(Extended X, Extended Y, bool ACheckEnabled,
+                                                  int AParam);
+
+    // ---- painting ----
+    void ObjectPaintDirectInWindow(TSchemeObject* AObject, ISchemeVisual* AVisual);
+    void ObjectPaintDirect(TSchemeObject* AObject);
+    void ObjectPaint(int ALayerId, int AId);
+    void ObjectRepaintDirectInWindow(TSchemeObject* AObject, ISchemeVisual* AVisual);
+    void ObjectRepaintDirect(TObject* AObject) override;
+    void ObjectRepaint(int ALayerId, int AId);
+    void LayerPaintDirectInWindow(TSchemeLayer* ALayer, ISchemeVisual* AVisual);
+    void LayerPaintDirect(TSchemeLayer* ALayer);
+    void LayerPaint(int ALayerId);
+    void PaintDirectInWindow(ISchemeVisual* AVisual);
+    void RepaintDirectInWindow(ISchemeVisual* AVisual);
+    // Paints every object of every layer onto any canvas; world (0, 0) lands on the device
+    // point (AOffsetX, AOffsetY) × AZoom.
+    void PaintDirectInCanvas(TCanvas& ACanvas, Extended AOffsetX, Extended AOffsetY, Extended AZoom,
+                             int AParam);
+
+    // ---- layers ----
+    int GetListIndex(int ALayerId) const;
+    TSchemeLayer* GetLayer(int ALayerId) const;
+    void SetLayer(int ALayerId, TSchemeLayer* ALayer);
+    TSchemeLayer* GetLayerIndex(int AIndex) const;
+    // The displaced layer is released to the caller; the new one is owned by the document.
+    void SetLayerIndex(int AIndex, TSchemeLayer* ALayer);
+    bool LayerExists(int ALayerId) const;
+    int LayerCount() const { return static_cast<int>(FLayers.size()); }
+    TSchemeLayer* LayerAddDirect(TSchemeLayer* ALayer);
+    TSchemeLayer* LayerAdd(int ALayerId);
+    void LayerDelete(int ALayerId);
+    void LayerClear();
+    void LayerExchange(int ALayerId1, int ALayerId2);
+
+    // ---- links ----
+    int LinkAddDirect(TSchemeLink* ALink);
+    int LinkAdd(TSchemeObject* AParent, int AParentLinkType, TSchemeObject* AChild,
+                int AChildLinkType);
+    void LinkDelete(int AIndex);
+    void LinkClear();
+    int LinkCount() const { return static_cast<int>(FLinks.size()); }
+    TSchemeLink* GetLink(int AIndex) const;
+    void SetLink(int AIndex, TSchemeLink* ALink);
+    void ObjectWasDeleted(TObject* AObject) override;
+    // Whether ALink carries a move of part AObjectDetail of AObject, and which part of the
+    // child follows.
+    virtual bool LinkBehavior(TSchemeLink* ALink, TObject* AObject, int AObjectDetail,
+                              int& AChildDetail);
+    void ObjectWasChangedPosition(TObject* AObject, Extended DX, Extended DY, int ADetail) override;
+    // Carries a drag of part ADetail of AObject by (OffsetX, OffsetY) to its followers,
+    // repainting them in AVisual.
+    void LinkApply(TSchemeObject* AObject, Extended OffsetX, Extended OffsetY, int ADetail,
+                   ISchemeVisual* AVisual);
+
+    // ---- mouse ----
+    virtual void MouseDown(ISchemeVisual* VisualSender, TMouseButton Button, TShiftState Shift,
+                           Extended X, Extended Y);
+    virtual void MouseUp(ISchemeVisual* VisualSender, TMouseButton Button, TShiftState Shift,
+                         Extended X, Extended Y);
+
+    // ---- persistence ----
+    virtual void SaveToStrings(QStringList& AStrings);
+    // Adds what the text describes to the document. Errors carry "\rIn block has line N";
+    // what was placed before an error stays.
+    virtual void LoadFromStrings(QStringList& AStrings);
+    virtual void SaveToStringsSelf(QStringList& AStrings);
+    virtual void LoadFromStringsSelf(QStringList& AStrings);
+    // Writes UTF-8 lines ended by CR LF; the previous file stays untouched when writing fails.
+    void SaveToFile(const QString& AFileName);
+    void SaveToStream(QIODevice& AStream);
+    // Reads UTF-8 (Latin-1 when the bytes are not valid UTF-8); lines end at CR, LF or CR LF.
+    void LoadFromFile(const QString& AFileName);
+    void LoadFromStream(QIODevice& AStream);
+    // The class names of the blocks the last load skipped because no class of that name is
+    // registered.
+    const QStringList& SkippedClassNames() const { return FSkippedClassNames; }
+
+protected:
+    void timerEvent(QTimerEvent* Event) override;
+
+private:
+    class TPropagation;
+    void StopTimer();
+    void ProcessMessages();
+    void PaintObject(TSchemeObject* AObject, ISchemeVisual* AVisual, Extended Zoom, TCanvas& Canvas,
+                     int Param);
+    bool LinkBehaviorRules(TSchemeLink* ALink, TObject* AObject, int AObjectDetail,
+                           int& AChildDetail) const;
+    void ApplyLinks(TSchemeObject* AObject, int ADetail, Extended OffsetX, Extended OffsetY,
+                    ISchemeVisual* AVisual);
+    void MoveFollower(TSchemeObject* AChild, int ADetail, Extended OffsetX, Extended OffsetY,
+                      ISchemeVisual* AVisual);
+    void ReadBlocks(QStringList& AStrings, int& I);
+    QString ReadLine(QStringList& AStrings, int I);
+    void CollectBlock(QStringList& AStrings, int& I, QStringList* Block);
+    void PlaceItem(std::unique_ptr<TSchemePersistent> Item, const QStringList& Block);
+    void PlaceLink(std::unique_ptr<TSchemeLink> Link, const QStringList& Block);
+
+    std::vector<ISchemeVisual*> FVisualLinks;
+    bool FUpdating = false;
+    int FTimerId = 0;
+    int FTimerInterval = 0;
+    bool FBlinkPhase = true;
+    std::vector<TSchemeLayer*> FLayers;
+    bool FDefaultDrawing = true;
+    TSchemeLinkList FLinks;
+    QStringList FSkippedClassNames;
+    TPropagation* FPropagation = nullptr;
+    qint64 FLastEventProcessing = 0;
+};
+
+}  // namespace scheme

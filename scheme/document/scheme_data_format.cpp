@@ -1,0 +1,232 @@
+// The document as text: blocks headed by class names and closed by "End".
+#include <QBuffer>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include "scheme/document/scheme_data.h"
+#include "scheme/model/class_registry.h"
+#include "scheme/model/record.h"
+#include "scheme/model/scheme_layer.h"
+#include "scheme/platform/convert.h"
+#include "scheme/platform/exceptions.h"
+#include "scheme/platform/string_list.h"
+
+namespace scheme {
+
+namespace {
+
+const QString kDocumentMarker = QStringLiteral("TSchemeData");
+const QString kEnd = QStringLiteral("End");
+
+bool IsEnd(const QString& Line) {
+    return Line.compare(kEnd, Qt::CaseInsensitive) == 0;
+}
+
+// A top-level line that heads a block of a class this program does not know: a bare name.
+bool LooksLikeClassName(const QString& Line) {
+    return !Line.isEmpty() && !Line.contains(QLatin1Char('=')) && !IsEnd(Line);
+}
+
+void AppendItem(QStringList& AStrings, const TSchemePersistent& Item) {
+    if (!RegistredSchemeClass(Item.ClassName())) return;
+    AStrings.append(Item.ClassName());
+    Item.SaveToStrings(AStrings);
+    AStrings.append(kEnd);
+}
+
+QString DecodeText(const QByteArray& Bytes) {
+    QStringDecoder Utf8(QStringDecoder::Utf8);
+    QString Text = Utf8(Bytes);
+    return Utf8.hasError() ? QString::fromLatin1(Bytes) : Text;
+}
+
+QStringList SplitLines(const QString& Text) {
+    if (Text.isEmpty()) return {};
+    QStringList Lines;
+    qsizetype Start = 0;
+    for (qsizetype I = 0; I < Text.size(); ++I) {
+        const QChar C = Text[I];
+        if (C != QLatin1Char('\r') && C != QLatin1Char('\n')) continue;
+        Lines.append(Text.mid(Start, I - Start));
+        if (C == QLatin1Char('\r') && I + 1 < Text.size() && Text[I + 1] == QLatin1Char('\n')) ++I;
+        Start = I + 1;
+    }
+    if (Start < Text.size()) Lines.append(Text.mid(Start));
+    return Lines;
+}
+
+QByteArray EncodeLines(const QStringList& Lines) {
+    QByteArray Bytes;
+    for (const QString& Line : Lines) Bytes.append(Line.toUtf8()).append("\r\n");
+    return Bytes;
+}
+
+}  // namespace
+
+// ---- writing -------------------------------------------------------------------------------
+
+void TSchemeData::SaveToStrings(QStringList& AStrings) {
+    if (OnBeforeSave) {
+        OnBeforeSave(this, AStrings);
+        ProcessMessages();
+    }
+    try {
+        AStrings.append(kDocumentMarker);
+        SaveToStringsSelf(AStrings);
+        AStrings.append(kEnd);
+        for (const TSchemeLayer* Layer : FLayers) {
+            if (!RegistredSchemeClass(Layer->ClassName())) continue;
+            AppendItem(AStrings, *Layer);
+            for (int I = 0; I < Layer->Count(); ++I) AppendItem(AStrings, *Layer->GetItemIndex(I));
+        }
+        for (const TSchemeLink* Link : FLinks)
+            if (Link) AppendItem(AStrings, *Link);
+    } catch (...) {
+        if (OnAfterSave) OnAfterSave(this, AStrings);
+        throw;
+    }
+    if (OnAfterSave) OnAfterSave(this, AStrings);
+}
+
+void TSchemeData::SaveToStringsSelf(QStringList& AStrings) {
+    if (FTimerInterval != kDefaultTimerInterval)
+        record::WriteInt(AStrings, u"TimerInterval", FTimerInterval);
+}
+
+void TSchemeData::SaveToStream(QIODevice& AStream) {
+    QStringList Lines;
+    SaveToStrings(Lines);
+    const QByteArray Bytes = EncodeLines(Lines);
+    if (AStream.write(Bytes) != Bytes.size())
+        throw Exception(QStringLiteral("Stream write error: %1").arg(AStream.errorString()));
+}
+
+void TSchemeData::SaveToFile(const QString& AFileName) {
+    QStringList Lines;
+    SaveToStrings(Lines);
+    // The text goes to a temporary file that replaces the old one only when complete.
+    QSaveFile File(AFileName);
+    if (!File.open(QIODevice::WriteOnly))
+        throw Exception(
+            QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, File.errorString()));
+    const QByteArray Bytes = EncodeLines(Lines);
+    if (File.write(Bytes) != Bytes.size() || !File.commit())
+        throw Exception(
+            QStringLiteral("Cannot write file \"%1\". %2").arg(AFileName, File.errorString()));
+}
+
+// ---- reading -------------------------------------------------------------------------------
+
+void TSchemeData::LoadFromStringsSelf(QStringList& AStrings) {
+    if (auto Interval = record::OptInt(AStrings, u"TimerInterval")) SetTimerInterval(*Interval);
+}
+
+void TSchemeData::LoadFromStrings(QStringList& AStrings) {
+    FSkippedClassNames.clear();
+    if (OnBeforeLoading) {
+        OnBeforeLoading(this, AStrings);
+        ProcessMessages();
+    }
+    int I = 0;
+    try {
+        ReadBlocks(AStrings, I);
+    } catch (Exception& E) {
+        E.SetMessage(E.Message() + QStringLiteral("\rIn block has line %1").arg(I));
+        if (OnAfterLoading) OnAfterLoading(this, AStrings);
+        throw;
+    } catch (...) {
+        if (OnAfterLoading) OnAfterLoading(this, AStrings);
+        throw;
+    }
+    if (OnAfterLoading) OnAfterLoading(this, AStrings);
+}
+
+void TSchemeData::ReadBlocks(QStringList& AStrings, int& I) {
+    QStringList Block;
+    for (;;) {
+        const QString Line = ReadLine(AStrings, I);
+        if (Line.compare(kDocumentMarker, Qt::CaseInsensitive) == 0) {
+            CollectBlock(AStrings, I, &Block);
+            LoadFromStringsSelf(Block);
+        } else if (RegistredSchemeClass(Line)) {
+            CollectBlock(AStrings, I, &Block);
+            PlaceItem(FindSchemeClass(Line)->Create(Block), Block);
+        } else if (LooksLikeClassName(Line)) {
+            // A block of a class that is not registered here: skipped whole, the load goes on.
+            FSkippedClassNames.append(Line);
+            CollectBlock(AStrings, I, nullptr);
+        }
+        ++I;
+        if (IsEnd(Line) || I >= AStrings.size()) return;
+    }
+}
+
+QString TSchemeData::ReadLine(QStringList& AStrings, int I) {
+    if (OnLoadingProgress) OnLoadingProgress(this, AStrings, I);
+    ProcessMessages();
+    if (I < 0 || I >= AStrings.size())
+        throw EListError(QStringLiteral("List index out of bounds (%1)").arg(I));
+    return TrimBlanks(AStrings[I]);
+}
+
+// Reads the lines of a block up to its closing line, which I is left on. Lines between
+// "Properties=>" and "PropertiesEnd=>" are data, even one that reads "End".
+void TSchemeData::CollectBlock(QStringList& AStrings, int& I, QStringList* Block) {
+    if (Block) Block->clear();
+    bool InProperties = false;
+    for (;;) {
+        ++I;
+        if (I >= AStrings.size())
+            throw EAbort(QStringLiteral("Operation aborted: a block has no closing line"));
+        const QString Line = ReadLine(AStrings, I);
+        const QString Name = LineName(Line);
+        if (!InProperties && IsEnd(Line)) return;
+        if (Name.compare(QLatin1String("Properties"), Qt::CaseInsensitive) == 0)
+            InProperties = true;
+        if (Name.compare(QLatin1String("PropertiesEnd"), Qt::CaseInsensitive) == 0)
+            InProperties = false;
+        if (Block) Block->append(Line);
+    }
+}
+
+void TSchemeData::PlaceItem(std::unique_ptr<TSchemePersistent> Item, const QStringList& Block) {
+    if (auto* Obj = dynamic_cast<TSchemeObject*>(Item.get())) {
+        ObjectAddDirect(StrToInt(ValueOf(Block, u"LayerID")), Obj);
+        Item.release();
+    } else if (auto* Layer = dynamic_cast<TSchemeLayer*>(Item.get())) {
+        LayerAddDirect(Layer);
+        Item.release();
+    } else if (dynamic_cast<TSchemeLink*>(Item.get())) {
+        PlaceLink(std::unique_ptr<TSchemeLink>(static_cast<TSchemeLink*>(Item.release())), Block);
+    }
+    // Anything else registered has no place in a document and is dropped.
+}
+
+void TSchemeData::PlaceLink(std::unique_ptr<TSchemeLink> Link, const QStringList& Block) {
+    // A side is set only when its block names both the object and its layer.
+    auto Side = [&](QStringView IdKey, QStringView LayerKey) -> TSchemeObject* {
+        const auto Id = record::OptInt(Block, IdKey);
+        const auto LayerId = record::OptInt(Block, LayerKey);
+        return (Id && LayerId) ? GetLayer(*LayerId)->GetItem(*Id) : nullptr;
+    };
+    Link->SetParent(Side(u"ParentId", u"ParentLayerId"));
+    Link->SetChild(Side(u"ChildId", u"ChildLayerId"));
+    LinkAddDirect(Link.get());
+    Link.release();
+}
+
+void TSchemeData::LoadFromStream(QIODevice& AStream) {
+    QStringList Lines = SplitLines(DecodeText(AStream.readAll()));
+    LoadFromStrings(Lines);
+}
+
+void TSchemeData::LoadFromFile(const QString& AFileName) {
+    QFile File(AFileName);
+    if (!File.open(QIODevice::ReadOnly))
+        throw Exception(
+            QStringLiteral("Cannot open file \"%1\". %2").arg(AFileName, File.errorString()));
+    LoadFromStream(File);
+}
+
+}  // namespace scheme
