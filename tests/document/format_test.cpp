@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <numeric>
+
+#include "qt_printers.h"
+#include "scheme/document/scheme_data.h"
+#include "scheme/model/scheme_layer.h"
+#include "scheme/model/scheme_polygon.h"
+#include "scheme/platform/exceptions.h"
+
+using namespace scheme;
+
+namespace {
+
+QStringList Lines(const char* Text) {
+    return QString::fromUtf8(Text).split(QLatin1Char('|'));
+}
+
+QStringList Saved(TSchemeData& Data) {
+    QStringList Strings;
+    Data.SaveToStrings(Strings);
+    return Strings;
+}
+
+// The message of the error a load raises.
+QString LoadError(TSchemeData& Data, QStringList Strings) {
+    try {
+        Data.LoadFromStrings(Strings);
+    } catch (const Exception& E) {
+        return E.Message();
+    }
+    return QStringLiteral("no error");
+}
+
+const char* const kLayer = "TSchemeLayer|  ID=1|  StateCount=0|End";
+const char* const kBox =
+    "TSchemeBox|ID=1|State=0|LayerID=1|Count=4|X0=0|Y0=0|X1=10|Y1=0|X2=10|Y2=10|X3=0|Y3=10|End";
+
+QStringList Doc(std::initializer_list<const char*> Parts) {
+    QStringList Result;
+    for (const char* Part : Parts) Result += Lines(Part);
+    return Result;
+}
+
+struct Loading : ::testing::Test {
+    Loading() { Data.SetTimerInterval(0); }
+    TSchemeData Data;
+};
+
+}  // namespace
+
+TEST_F(Loading, DocumentBlockWritesTheIntervalOnlyWhenNotDefault) {
+    Data.SetTimerInterval(100);
+    EXPECT_EQ(Saved(Data), Lines("TSchemeData|End"));
+    Data.SetTimerInterval(0);
+    EXPECT_EQ(Saved(Data), Lines("TSchemeData|  TimerInterval=0|End"));
+}
+
+TEST_F(Loading, LowerCaseMarkersAndAbsentIntervalKeys) {
+    QStringList Plain = Lines("TSchemeData|End");
+    Data.LoadFromStrings(Plain);
+    EXPECT_EQ(Data.TimerInterval(), 0);
+    QStringList Lower = Lines("tschemedata|TimerInterval=250|end");
+    Data.LoadFromStrings(Lower);
+    EXPECT_EQ(Data.TimerInterval(), 250);
+}
+
+TEST_F(Loading, EmptyTextIsAnErrorAtLineZeroButABlankLineIsNothing) {
+    std::vector<int> Progress;
+    int Before = 0, After = 0;
+    Data.OnBeforeLoading = [&](TObject*, QStringList&) { ++Before; };
+    Data.OnAfterLoading = [&](TObject*, QStringList&) { ++After; };
+    Data.OnLoadingProgress = [&](TObject*, QStringList&, int I) { Progress.push_back(I); };
+    EXPECT_EQ(LoadError(Data, QStringList()),
+              QStringLiteral("List index out of bounds (0)\rIn block has line 0"));
+    EXPECT_EQ(Progress, std::vector<int>{0});
+    EXPECT_EQ(Before, 1);
+    EXPECT_EQ(After, 1);
+    EXPECT_EQ(LoadError(Data, QStringList{QStringLiteral("  ")}), QStringLiteral("no error"));
+}
+
+TEST_F(Loading, ReadsLayersObjectsAndLinksAndReportsEveryLine) {
+    std::vector<int> Progress;
+    Data.OnLoadingProgress = [&](TObject*, QStringList&, int I) { Progress.push_back(I); };
+    QStringList Text =
+        Doc({kLayer, kBox,
+             "TSchemeLink|ParentLinkType=-1|ParentId=1|ParentLayerId=1|ChildLinkType=-1|"
+             "ChildId=1|ChildLayerId=1|End"});
+    Data.LoadFromStrings(Text);
+    ASSERT_EQ(Data.LayerCount(), 1);
+    EXPECT_EQ(Data.GetLayer(1)->Count(), 1);
+    ASSERT_EQ(Data.LinkCount(), 1);
+    EXPECT_EQ(Data.GetLink(0)->Parent(), Data.GetLayer(1)->GetItem(1));
+    std::vector<int> Every(static_cast<size_t>(Text.size()));
+    std::iota(Every.begin(), Every.end(), 0);
+    EXPECT_EQ(Progress, Every);
+}
+
+TEST_F(Loading, AStrayEndStopsTheLoad) {
+    QStringList Text = Doc({kLayer, "END", kBox});
+    Data.LoadFromStrings(Text);
+    EXPECT_EQ(Data.GetLayer(1)->Count(), 0);
+}
+
+TEST_F(Loading, UnclosedBlockAbortsWithTheLineCount) {
+    QStringList Text = Doc({kLayer, "TSchemeBox|ID=1|State=0"});
+    try {
+        Data.LoadFromStrings(Text);
+        FAIL();
+    } catch (const EAbort& E) {
+        EXPECT_TRUE(E.Message().endsWith(QStringLiteral("\rIn block has line 7")))
+            << E.Message().toStdString();
+    }
+    EXPECT_EQ(Data.LayerCount(), 1);  // what was placed stays
+    QStringList HeaderOnly = Lines("TSchemeLayer");
+    EXPECT_TRUE(LoadError(Data, HeaderOnly).endsWith(QStringLiteral("In block has line 1")));
+}
+
+TEST_F(Loading, BlocksOfUnknownClassesAreSkippedWholeAndNamed) {
+    QStringList Text = Doc({kLayer, "TSchemeGauge|ID=5|Needle=3|End", "tschemevalve|End", kBox});
+    Data.LoadFromStrings(Text);
+    EXPECT_EQ(Data.GetLayer(1)->Count(), 1);
+    EXPECT_EQ(Data.SkippedClassNames(), Lines("TSchemeGauge|tschemevalve"));
+}
+
+TEST_F(Loading, PropertyLinesReadingEndStayInsideTheirBlock) {
+    Data.LayerAdd(1);
+    auto* Box = new TSchemeBox(1, 0, 0, 10, 10, 0);
+    Box->SetProperties(Lines("End|end|x=1"));
+    Data.ObjectAddDirect(1, Box);
+    QStringList Text = Saved(Data);
+    TSchemeData Back;
+    Back.LoadFromStrings(Text);
+    EXPECT_EQ(Back.GetLayer(1)->GetItem(1)->Properties()->Lines(), Lines("End|end|x=1"));
+    EXPECT_EQ(Saved(Back), Saved(Data));
+}
+
+TEST_F(Loading, ObjectsNeedTheirLayerAndErrorsCarryTheClosingLine) {
+    QStringList Text = Doc({kLayer, kBox});
+    ASSERT_EQ(Text[7], QStringLiteral("LayerID=1"));
+    Text[7] = QStringLiteral("LayerID=7");
+    EXPECT_EQ(LoadError(Data, Text),
+              QStringLiteral("TSchemeData : Can't add Scheme!\rIn block has line 17"));
+    EXPECT_EQ(Data.GetLayer(1)->Count(), 0);
+    Text[7] = QStringLiteral("LayerID=x");
+    EXPECT_EQ(LoadError(Data, Text),
+              QStringLiteral("'x' is not a valid integer value\rIn block has line 17"));
+    Text[7] = QStringLiteral("State=0");  // no LayerID at all
+    EXPECT_EQ(LoadError(Data, Text),
+              QStringLiteral("'' is not a valid integer value\rIn block has line 17"));
+}
+
+TEST_F(Loading, LinksToUnknownLayersOrObjectsFail) {
+    QStringList Text = Doc({kLayer, kBox, "TSchemeLink|ParentId=1|ParentLayerId=4|End"});
+    EXPECT_EQ(LoadError(Data, Text),
+              QStringLiteral("TSchemeControl : Index for layer not found!\rIn block has line 21"));
+    TSchemeData Other;
+    QStringList Missing = Doc({kLayer, kBox, "TSchemeLink|ChildId=9|ChildLayerId=1|End"});
+    EXPECT_EQ(LoadError(Other, Missing),
+              QStringLiteral("TSchemeLayer : Index not found!\rIn block has line 21"));
+}
+
+TEST_F(Loading, LinkSidesNeverCarryOverFromEarlierBlocks) {
+    QStringList Text =
+        Doc({kLayer, kBox, "TSchemeLink|ParentId=1|ParentLayerId=1|ChildId=1|ChildLayerId=1|End",
+             "TSchemeLink|ParentId=1|End"});
+    Data.LoadFromStrings(Text);
+    ASSERT_EQ(Data.LinkCount(), 2);
+    EXPECT_EQ(Data.GetLink(1)->Parent(), nullptr);
+    EXPECT_EQ(Data.GetLink(1)->Child(), nullptr);
+}
+
+TEST_F(Loading, LoadingTwiceDoublesTheLayers) {
+    QStringList Text = Doc({kLayer, kBox});
+    QStringList Again = Text;
+    Data.LoadFromStrings(Text);
+    Data.LoadFromStrings(Again);
+    EXPECT_EQ(Data.LayerCount(), 2);
+    EXPECT_EQ(Data.GetLayerIndex(0)->Count(), 2);  // objects go to the first layer with their Id
+    EXPECT_EQ(Data.GetLayerIndex(1)->Count(), 0);
+}
+
+TEST_F(Loading, SavingSkipsEmptiedLinkSlotsAndEventsFireOnErrorsToo) {
+    Data.LayerAdd(1);
+    TSchemeObject* A = Data.ObjectAddShapeExt(1, 1, 0, 0, 10, 10, 0, TShapeType::stCircle);
+    TSchemeObject* B = Data.ObjectAddShapeExt(1, 2, 0, 0, 10, 10, 0, TShapeType::stCircle);
+    Data.LinkAdd(A, -1, B, -1);
+    Data.ObjectDelete(1, 2);
+    EXPECT_FALSE(Saved(Data).contains(QStringLiteral("TSchemeLink")));
+    int After = 0;
+    Data.OnBeforeSave = [](TObject*, QStringList&) {};
+    Data.OnAfterSave = [&](TObject*, QStringList&) { ++After; };
+    Saved(Data);
+    EXPECT_EQ(After, 1);
+}
+
+TEST(Files, RoundTripThroughFilesAndStreamsWithCrLfAndUtf8) {
+    QTemporaryDir Dir;
+    TSchemeData Data;
+    Data.SetTimerInterval(0);
+    Data.LayerAdd(3);
+    Data.ObjectAddShapeExt(3, 1, 1.5L, 2, 30, 20, 1, TShapeType::stEllipse)
+        ->SetText(QStringLiteral("Pumpe Nr. 1 – Süd"));
+    const QString Path = Dir.filePath(QStringLiteral("doc.txt"));
+    Data.SaveToFile(Path);
+    QFile File(Path);
+    ASSERT_TRUE(File.open(QIODevice::ReadOnly));
+    const QByteArray Bytes = File.readAll();
+    EXPECT_TRUE(Bytes.startsWith("TSchemeData\r\n  TimerInterval=0\r\nEnd\r\n"));
+    EXPECT_TRUE(
+        Bytes.contains("S\xc3\xbc"
+                       "d"));
+    TSchemeData Back;
+    Back.LoadFromFile(Path);
+    EXPECT_EQ(Saved(Back), Saved(Data));
+    QBuffer Buffer;
+    Buffer.open(QIODevice::ReadWrite);
+    Data.SaveToStream(Buffer);
+    Buffer.seek(0);
+    TSchemeData FromStream;
+    FromStream.LoadFromStream(Buffer);
+    EXPECT_EQ(Saved(FromStream), Saved(Data));
+}
+
+TEST(Files, Latin1FilesAndBareLineFeedsRead) {
+    QByteArray Bytes(
+        "TSchemeLayer\nID=1\rStateCount=0\r\nEnd\nTSchemeBox\nID=1\nState=0\nLayerID=1\nText=S\xfc"
+        "d\n"
+        "Count=4\nX0=0\nY0=0\nX1=9\nY1=0\nX2=9\nY2=9\nX3=0\nY3=9\nEnd\n");
+    QBuffer Buffer(&Bytes);
+    Buffer.open(QIODevice::ReadOnly);
+    TSchemeData Data;
+    Data.LoadFromStream(Buffer);
+    EXPECT_EQ(Data.GetLayer(1)->GetItem(1)->Text(), QStringLiteral("Süd"));
+}
+
+TEST(Files, MissingFilesAndUnwritableTargetsRaise) {
+    TSchemeData Data;
+    EXPECT_THROW(Data.LoadFromFile(QStringLiteral("/nonexistent/doc.txt")), Exception);
+    EXPECT_THROW(Data.SaveToFile(QStringLiteral("/nonexistent/doc.txt")), Exception);
+    QTemporaryDir Dir;
+    EXPECT_THROW(Data.SaveToFile(Dir.path()), Exception);  // a folder is not replaced by a file
+    EXPECT_TRUE(QFileInfo(Dir.path()).isDir());
+}
