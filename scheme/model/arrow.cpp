@@ -20,7 +20,16 @@ void TArrowSettings::Read(const QStringList& Strings) {
     LengthArrow = record::OptInt(Strings, u"LengthArrow").value_or(kDefaultLength);
 }
 
+TArrowHead TArrowSettings::Head(const TPoint& First, const TPoint& Second, const TPoint& BeforeLast,
+                                const TPoint& Last, Extended Zoom) const {
+    const int Length = Trunc(LengthArrow * Zoom);
+    return BackArrow ? TArrowHead::Compute(Second, First, Length)
+                     : TArrowHead::Compute(BeforeLast, Last, Length);
+}
+
 TArrowHead TArrowHead::Compute(const TPoint& Tail, const TPoint& Tip, int Length) {
+    // A negative length would turn the barbs forward, past the tip and out of the region.
+    Length = MaxInt(Length, 0);
     constexpr Extended kHalfOpening = std::numbers::pi_v<Extended> / 12;
     const Extended Theta =
         Tip.X == Tail.X ? std::numbers::pi_v<Extended> / 2
@@ -42,10 +51,19 @@ QRegion Square(const TPoint& Centre, int Half) {
 
 }  // namespace
 
+int SegmentHalfWidth(int PenWidth, Extended Zoom) {
+    // Below zoom 1 the first term can fall short of the half of the pen the canvas draws
+    // (Trunc(PenWidth x Zoom) pixels, round ends included), and the end squares reach one pixel
+    // less to the right and below than to the left and above; the second term covers that.
+    const int Painted = Trunc(PenWidth * Zoom);
+    return MaxInt(MaxInt(Trunc((Extended(PenWidth) + 1) * Zoom / 2), (Painted + 1) / 2), 1);
+}
+
 QRegion SegmentRegion(const TPoint& A, const TPoint& B, int W) {
     const int DX = A.X > B.X ? -W : W;
     const int DY = A.Y > B.Y ? -W : W;
-    const TPoint Band[4] = {{A.X - DX, A.Y + DY}, {A.X + DX, A.Y - DY}, {B.X + DX, B.Y - DY}, {B.X - DX, B.Y + DY}};
+    const TPoint Band[4] = {
+        {A.X - DX, A.Y + DY}, {A.X + DX, A.Y - DY}, {B.X + DX, B.Y - DY}, {B.X - DX, B.Y + DY}};
     return CreatePolygonRgn(Band, TPolyFillMode::Winding) + Square(A, W) + Square(B, W);
 }
 
@@ -58,8 +76,11 @@ QRegion ArrowHeadRegion(const TArrowHead& Head, int W, int R) {
                             {H.X + DX, H.Y - DY},
                             {Head.Barb2.X + DX, Head.Barb2.Y - DY},
                             {Head.Barb1.X - DX, Head.Barb1.Y + DY}};
-    return CreatePolygonRgn(Quad, TPolyFillMode::Winding) + Square(Head.Barb1, R) + Square(Head.Barb2, R) +
-           Square(H, R);
+    // The quadrilateral's corners are offset diagonally, which leaves less than W beside a barb
+    // that runs at an angle to the diagonal: bands along the barbs cover a wide pen there.
+    return CreatePolygonRgn(Quad, TPolyFillMode::Winding) + Square(Head.Barb1, R) +
+           Square(Head.Barb2, R) + Square(H, R) + SegmentRegion(H, Head.Barb1, W) +
+           SegmentRegion(H, Head.Barb2, W);
 }
 
 }  // namespace scheme

@@ -2,6 +2,7 @@
 #include "scheme/model/class_registry.h"
 #include "scheme/model/scheme_box.h"
 #include "scheme/model/scheme_layer.h"
+#include "scheme/model/scheme_line.h"
 #include "scheme/model/scheme_link.h"
 #include "scheme/model/scheme_polygon.h"
 
@@ -14,6 +15,7 @@ struct TBuiltinClasses {
         RegisterScheme<TSchemeBox>();
         RegisterScheme<TSchemeShape>();
         RegisterScheme<TSchemePolygon>();
+        RegisterScheme<TSchemeLine>();
         RegisterScheme<TSchemeLink>();
     }
 };

@@ -30,6 +30,13 @@ const std::map<QString, QString>& SampleRecords() {
         {QStringLiteral("TSchemePolygon"),
          QStringLiteral("ID=1|State=1|Count=5|X0=50|Y0=20|X1=80|Y1=42|X2=68|Y2=78|X3=32|Y3=78|"
                         "X4=20|Y4=42")},
+        {QStringLiteral("TSchemeLine"),
+         QStringLiteral("ID=1|State=1|Count=2|X0=20|Y0=30|X1=80|Y1=70|Pen.Width=3|"
+                        "VisibleArrow=1")},
+        {QStringLiteral("TSchemePolyline"),
+         QStringLiteral("ID=1|State=1|FullRepaintIfMoved=0|Count=4|X0=20|Y0=20|X1=50|Y1=50|"
+                        "X2=80|Y2=20|X3=80|Y3=80|Pen.Width=2|VisibleArrow=1|BackArrow=1|"
+                        "LengthArrow=15")},
     };
     return Samples;
 }

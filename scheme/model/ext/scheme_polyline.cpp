@@ -1,0 +1,196 @@
+#include "scheme/model/ext/scheme_polyline.h"
+
+#include <algorithm>
+
+#include "scheme/platform/canvas.h"
+#include "scheme/platform/exceptions.h"
+#include "scheme/platform/region.h"
+
+namespace scheme {
+
+// ---- construction --------------------------------------------------------------------------
+
+TSchemePolyline::TSchemePolyline(int Id, std::span<const TPoint> Points, int PenWidth, int State,
+                                 const QString& Text, const TPoint& TextPoint)
+    : TSchemePolygon(Id, Points, State, TBrushStyle::bsSolid, Text, TextPoint) {
+    InitPolyline(PenWidth);
+}
+
+TSchemePolyline::TSchemePolyline(int Id, std::span<const TPoint> Points, int Count, int PenWidth,
+                                 int State, const QString& Text, const TPoint& TextPoint)
+    : TSchemePolygon(Id, Points, Count, State, TBrushStyle::bsSolid, Text, TextPoint) {
+    InitPolyline(PenWidth);
+}
+
+TSchemePolyline::TSchemePolyline(int Id, const TPoint* Buffer, int Count, int PenWidth, int State,
+                                 const QString& Text, int TextPointIndex)
+    : TSchemePolygon(Id, Buffer, Count, State, TBrushStyle::bsSolid, Text, TextPointIndex) {
+    InitPolyline(PenWidth);
+}
+
+TSchemePolyline::TSchemePolyline(int Id, std::span<const TPointExt> Points, int PenWidth, int State,
+                                 const QString& Text, const TPointExt& TextPoint)
+    : TSchemePolygon(Id, Points, State, TBrushStyle::bsSolid, Text, TextPoint) {
+    InitPolyline(PenWidth);
+}
+
+TSchemePolyline::TSchemePolyline(int Id, std::span<const TPointExt> Points, int Count, int PenWidth,
+                                 int State, const QString& Text, const TPointExt& TextPoint)
+    : TSchemePolygon(Id, Points, Count, State, TBrushStyle::bsSolid, Text, TextPoint) {
+    InitPolyline(PenWidth);
+}
+
+TSchemePolyline::TSchemePolyline(QStringList& Strings) : TSchemePolygon(Strings) {
+    FArrow.Read(Strings);
+}
+
+void TSchemePolyline::InitPolyline(int PenWidth) {
+    Pen()->SetWidth(PenWidth);
+    SetFullRepaintIfMoved(false);
+}
+
+void TSchemePolyline::SaveToStrings(QStringList& Strings) const {
+    TSchemePolygon::SaveToStrings(Strings);
+    FArrow.Write(Strings);
+}
+
+void TSchemePolyline::SetVisibleArrow(bool Value) {
+    SetArrowValue(FArrow.VisibleArrow, Value);
+}
+
+void TSchemePolyline::SetBackArrow(bool Value) {
+    SetArrowValue(FArrow.BackArrow, Value);
+}
+
+void TSchemePolyline::SetLengthArrow(int Value) {
+    SetArrowValue(FArrow.LengthArrow, Value);
+}
+
+// ---- vertex operations ---------------------------------------------------------------------
+
+void TSchemePolyline::SetResizedPoint(int Index) {
+    if (Index > Count() - 1) Index = Count() - 1;
+    if (Index < 0) Index = 0;
+    TSchemePolygon::SetResizedPoint(Index);
+}
+
+void TSchemePolyline::AddPoint(int Index) {
+    if (Count() >= kMaxPoints || Count() < 2 || Index < 0 || Index > Count() - 1)
+        RaiseError(QStringLiteral("Can't add point!"));
+    const TPointExt A = GetPointsExt(Index);
+    TPointExt P;
+    if (Index + 1 < Count()) {
+        const TPointExt B = GetPointsExt(Index + 1);
+        P = PointExt((A.X + B.X) / 2, (A.Y + B.Y) / 2);
+    } else {
+        const TPointExt Before = GetPointsExt(Index - 1);
+        P = PointExt(A.X + (A.X - Before.X) / 2, A.Y + (A.Y - Before.Y) / 2);
+    }
+    HiddenUpdate([&] { InsertPoint(Index + 1, P); });
+    Changed();
+}
+
+void TSchemePolyline::DeletePoint(int Index) {
+    if (Count() <= kMinVertices || Index < 0 || Index > Count() - 1)
+        RaiseError(QStringLiteral("Can't delete point!"));
+    HiddenUpdate([&] {
+        RemovePoint(Index);
+        if (ResizedPoint() > Count() - 1) SetResizedPoint(Count() - 1);
+    });
+    Changed();
+}
+
+// ---- arrow ---------------------------------------------------------------------------------
+
+TArrowHead TSchemePolyline::GetArrowPoints(Extended Zoom, int /*AParam*/) const {
+    const TDevicePoints D = DevicePoints(Zoom);
+    if (D.Count < 2) return TArrowHead::Compute(TPoint{}, TPoint{}, 0);
+    return FArrow.Head(D.Points[0], D.Points[1], D.Points[D.Count - 2], D.Points[D.Count - 1],
+                       Zoom);
+}
+
+QRegion TSchemePolyline::GetClippingRegionForArrow(Extended Zoom, int AParam) const {
+    if (Count() < 2) return QRegion();
+    const int W = Trunc((Extended(RegionPenWidth()) + 1) * Zoom / 2) + 1;
+    const int R = Round((Extended(RegionPenWidth()) + 4) * Zoom / 2);
+    return ArrowHeadRegion(GetArrowPoints(Zoom, AParam), W, R);
+}
+
+int TSchemePolyline::RegionPenWidth() const {
+    const int Width = Pen()->Width();
+    return Selected() ? MaxInt(Width, SelectedPen()->Width()) : Width;
+}
+
+bool TSchemePolyline::CarriesArrow(int Detail) const {
+    return BackArrow() ? Detail < 2 : Detail > Count() - 3;
+}
+
+// ---- painting and area ---------------------------------------------------------------------
+
+void TSchemePolyline::SetCanvasProperties(TCanvas& Canvas, Extended Zoom) const {
+    TSchemePolygon::SetCanvasProperties(Canvas, Zoom);
+    Canvas.Pen().SetColor(Canvas.Brush().Color());
+}
+
+void TSchemePolyline::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
+    if (!Visible() || Count() < 2) return;
+    // The bounding box, widened by what the pen and the barbs can reach beyond the vertices.
+    TRect Reach = GetClippingOutsideRect(Zoom, AParam);
+    const int Margin = Trunc(RegionPenWidth() * Zoom) +
+                       (VisibleArrow() ? MaxInt(Trunc(LengthArrow() * Zoom), 0) : 0);
+    InflateRect(Reach, Margin, Margin);
+    if (!Canvas.RectVisible(Reach)) return;
+    const TDevicePoints Device = DevicePoints(Zoom);
+    SetCanvasProperties(Canvas, Zoom);
+    Canvas.Polyline(Device.Span());
+    if (VisibleArrow()) {
+        const TArrowHead Head = GetArrowPoints(Zoom, AParam);
+        Canvas.MoveTo(Head.Tip.X, Head.Tip.Y);
+        Canvas.LineTo(Head.Barb1.X, Head.Barb1.Y);
+        Canvas.MoveTo(Head.Tip.X, Head.Tip.Y);
+        Canvas.LineTo(Head.Barb2.X, Head.Barb2.Y);
+    }
+    PaintText(Zoom, Canvas, AParam);
+    PaintHookRect(Zoom, Canvas, AParam);
+}
+
+QRegion TSchemePolyline::GetClippingRegion(Extended Zoom, int AParam) const {
+    if (Count() < 2) return QRegion();
+    const int W = SegmentHalfWidth(RegionPenWidth(), Zoom);
+    const TDevicePoints D = DevicePoints(Zoom);
+    QRegion Region;
+    for (int I = 0; I + 1 < D.Count; ++I) Region += SegmentRegion(D.Points[I], D.Points[I + 1], W);
+    if (VisibleArrow()) Region += GetClippingRegionForArrow(Zoom, AParam);
+    Region += GetHookClippingRegion(Zoom, AParam);
+    Region += GetTextClippingRegion(Zoom, AParam);
+    return Region;
+}
+
+// ---- dragging ------------------------------------------------------------------------------
+
+QRegion TSchemePolyline::ChangePositionDetailAndGetDiffRgn(Extended X, Extended Y, int Detail,
+                                                           Extended Zoom, int AParam) {
+    QRegion Area;
+    if (Detail < 0) {
+        Area = GetClippingRegion(Zoom, AParam);
+    } else {
+        const int W = SegmentHalfWidth(RegionPenWidth(), Zoom);
+        const TDevicePoints D = DevicePoints(Zoom);
+        for (int K = 0; K < 2; ++K) {
+            const int J = Detail - 1 + K;
+            if (J < 0) continue;
+            if (J + 1 > D.Count - 1) break;
+            const TPoint& A = D.Points[J];
+            const TPoint& B = D.Points[J + 1];
+            Area += CreateRectRgn(std::min(A.X, B.X) - W, std::min(A.Y, B.Y) - W,
+                                  std::max(A.X, B.X) + W, std::max(A.Y, B.Y) + W);
+        }
+        if (VisibleArrow() && CarriesArrow(Detail)) Area += GetClippingRegionForArrow(Zoom, AParam);
+        Area += GetHookClippingRegion(Zoom, AParam);
+        Area += GetTextClippingRegion(Zoom, AParam);
+    }
+    ChangePositionDetail(X, Y, Detail, AParam);
+    return Area;
+}
+
+}  // namespace scheme

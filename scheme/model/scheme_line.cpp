@@ -1,0 +1,123 @@
+#include "scheme/model/scheme_line.h"
+
+#include "scheme/platform/canvas.h"
+#include "scheme/platform/exceptions.h"
+#include "scheme/platform/region.h"
+
+namespace scheme {
+
+TSchemeLine::TSchemeLine(int Id, Extended X1, Extended Y1, Extended X2, Extended Y2, int PenWidth,
+                         int State)
+    : TSchemeObject(Id, State) {
+    SetPointCount(2);
+    StorePoint(0, PointExt(X1, Y1));
+    StorePoint(1, PointExt(X2, Y2));
+    Pen()->SetWidth(PenWidth);
+}
+
+TSchemeLine::TSchemeLine(int Id, const TPoint& P1, const TPoint& P2, int PenWidth, int State)
+    : TSchemeLine(Id, P1.X, P1.Y, P2.X, P2.Y, PenWidth, State) {}
+
+TSchemeLine::TSchemeLine(QStringList& Strings) : TSchemeObject(Strings) {
+    if (Count() != 2)
+        RaiseError(QStringLiteral("%1 : Count must be 2, not %2").arg(ClassName()).arg(Count()));
+    FArrow.Read(Strings);
+}
+
+void TSchemeLine::SaveToStrings(QStringList& Strings) const {
+    TSchemeObject::SaveToStrings(Strings);
+    FArrow.Write(Strings);
+}
+
+void TSchemeLine::SetVisibleArrow(bool Value) {
+    SetArrowValue(FArrow.VisibleArrow, Value);
+}
+
+void TSchemeLine::SetBackArrow(bool Value) {
+    SetArrowValue(FArrow.BackArrow, Value);
+}
+
+void TSchemeLine::SetLengthArrow(int Value) {
+    SetArrowValue(FArrow.LengthArrow, Value);
+}
+
+// ---- geometry ------------------------------------------------------------------------------
+
+void TSchemeLine::GetZoomPoints(Extended Zoom, int /*AParam*/, TPoint& P1, TPoint& P2) const {
+    const TPointExt A = GetPointsExt(0);
+    const TPointExt B = GetPointsExt(1);
+    P1 = TPoint{Trunc(A.X * Zoom), Trunc(A.Y * Zoom)};
+    P2 = TPoint{Trunc(B.X * Zoom), Trunc(B.Y * Zoom)};
+}
+
+TArrowHead TSchemeLine::GetArrowPoints(Extended Zoom, int AParam) const {
+    TPoint A, B;
+    GetZoomPoints(Zoom, AParam, A, B);
+    return FArrow.Head(A, B, A, B, Zoom);
+}
+
+int TSchemeLine::RegionPenWidth() const {
+    const int Width = Pen()->Width();
+    return Selected() ? MaxInt(Width, SelectedPen()->Width()) : Width;
+}
+
+// ---- painting and area ---------------------------------------------------------------------
+
+void TSchemeLine::SetCanvasProperties(TCanvas& Canvas, Extended Zoom) const {
+    TSchemeObject::SetCanvasProperties(Canvas, Zoom);
+    Canvas.Pen().SetColor(Canvas.Brush().Color());
+}
+
+void TSchemeLine::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
+    if (!Visible()) return;
+    TPoint A, B;
+    GetZoomPoints(Zoom, AParam, A, B);
+    SetCanvasProperties(Canvas, Zoom);
+    Canvas.MoveTo(A.X, A.Y);
+    Canvas.LineTo(B.X, B.Y);
+    if (VisibleArrow()) {
+        const TArrowHead Head = GetArrowPoints(Zoom, AParam);
+        Canvas.MoveTo(Head.Tip.X, Head.Tip.Y);
+        Canvas.LineTo(Head.Barb1.X, Head.Barb1.Y);
+        Canvas.MoveTo(Head.Tip.X, Head.Tip.Y);
+        Canvas.LineTo(Head.Barb2.X, Head.Barb2.Y);
+    }
+    PaintHookRect(Zoom, Canvas, AParam);
+    PaintText(Zoom, Canvas, AParam);
+}
+
+QRegion TSchemeLine::GetClippingRegion(Extended Zoom, int AParam) const {
+    TPoint A, B;
+    GetZoomPoints(Zoom, AParam, A, B);
+    const int W = SegmentHalfWidth(RegionPenWidth(), Zoom);
+    QRegion Region = SegmentRegion(A, B, W);
+    if (VisibleArrow()) {
+        // The barb ends get the hook's half-size, or more for a pen whose round ends reach
+        // further.
+        const int HookHalf = Trunc(Zoom * 4 / 2);
+        const int EndHalf = Round((Extended(RegionPenWidth()) + 4) * Zoom / 2);
+        Region += ArrowHeadRegion(GetArrowPoints(Zoom, AParam), W + 1, MaxInt(HookHalf, EndHalf));
+    }
+    Region += GetHookClippingRegion(Zoom, AParam);
+    Region += GetTextClippingRegion(Zoom, AParam);
+    return Region;
+}
+
+// ---- dragging ------------------------------------------------------------------------------
+
+void TSchemeLine::ChangePositionDetail(Extended X, Extended Y, int Detail, int /*AParam*/) {
+    if (Detail < -1) return;
+    if (Detail >= 0) {
+        SetPointsExt(Detail, PointExt(X, Y), false);
+        return;
+    }
+    const TPointExt P0 = GetPointsExt(0);
+    const Extended DX = X - P0.X;
+    const Extended DY = Y - P0.Y;
+    for (int I = 0; I < 2; ++I) {
+        const TPointExt P = GetPointsExt(I);
+        SetPointsExt(I, PointExt(P.X + DX, P.Y + DY), false);
+    }
+}
+
+}  // namespace scheme
