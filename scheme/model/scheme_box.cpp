@@ -116,12 +116,6 @@ TRect TSchemeBox::GetPenZoomRect(Extended Zoom, int AParam) const {
     return R;
 }
 
-QRegion TSchemeBox::WithHooksAndText(QRegion Region, Extended Zoom, int AParam) const {
-    Region += GetHookClippingRegion(Zoom, AParam);
-    Region += GetTextClippingRegion(Zoom, AParam);
-    return Region;
-}
-
 QRegion TSchemeBox::GetClippingRegion(Extended Zoom, int AParam) const {
     return WithHooksAndText(CreateRectRgnIndirect(GetPenZoomRect(Zoom, AParam)), Zoom, AParam);
 }

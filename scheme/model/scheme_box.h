@@ -45,8 +45,6 @@ public:
 protected:
     // The zoom rectangle grown by the pen, as the clipping region measures it.
     TRect GetPenZoomRect(Extended Zoom, int AParam) const;
-    // Adds the hook and caption regions to a kind's own area.
-    QRegion WithHooksAndText(QRegion Region, Extended Zoom, int AParam) const;
     // Paints the caption and the hooks over the kind's own drawing.
     void PaintOverlay(Extended Zoom, TCanvas& Canvas, int AParam) const;
     // Whether painting can be skipped: invisible, or outside the canvas.

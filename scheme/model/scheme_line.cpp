@@ -98,26 +98,13 @@ QRegion TSchemeLine::GetClippingRegion(Extended Zoom, int AParam) const {
         const int EndHalf = Round((Extended(RegionPenWidth()) + 4) * Zoom / 2);
         Region += ArrowHeadRegion(GetArrowPoints(Zoom, AParam), W + 1, MaxInt(HookHalf, EndHalf));
     }
-    Region += GetHookClippingRegion(Zoom, AParam);
-    Region += GetTextClippingRegion(Zoom, AParam);
-    return Region;
+    return WithHooksAndText(Region, Zoom, AParam);
 }
 
 // ---- dragging ------------------------------------------------------------------------------
 
 void TSchemeLine::ChangePositionDetail(Extended X, Extended Y, int Detail, int /*AParam*/) {
-    if (Detail < -1) return;
-    if (Detail >= 0) {
-        SetPointsExt(Detail, PointExt(X, Y), false);
-        return;
-    }
-    const TPointExt P0 = GetPointsExt(0);
-    const Extended DX = X - P0.X;
-    const Extended DY = Y - P0.Y;
-    for (int I = 0; I < 2; ++I) {
-        const TPointExt P = GetPointsExt(I);
-        SetPointsExt(I, PointExt(P.X + DX, P.Y + DY), false);
-    }
+    DragPoints(X, Y, Detail);
 }
 
 }  // namespace scheme

@@ -299,6 +299,27 @@ bool TSchemeObject::PointInsideDetail(Extended X, Extended Y, Extended& DX, Exte
 
 // ---- repaint, drag, clone ------------------------------------------------------------------
 
+QRegion TSchemeObject::WithHooksAndText(QRegion Region, Extended Zoom, int AParam) const {
+    Region += GetHookClippingRegion(Zoom, AParam);
+    Region += GetTextClippingRegion(Zoom, AParam);
+    return Region;
+}
+
+void TSchemeObject::DragPoints(Extended X, Extended Y, int Detail) {
+    if (Detail < -1) return;
+    if (Detail >= 0) {
+        SetPointsExt(Detail, PointExt(X, Y), false);
+        return;
+    }
+    const TPointExt P0 = GetPointsExt(0);
+    const Extended DX = X - P0.X;
+    const Extended DY = Y - P0.Y;
+    for (int I = 0; I < FCount; ++I) {
+        const TPointExt P = GetPointsExt(I);
+        SetPointsExt(I, PointExt(P.X + DX, P.Y + DY), false);
+    }
+}
+
 void TSchemeObject::Repaint(Extended Zoom, IWindowHandle* Handle, int OriginX, int OriginY,
                             int AParam) const {
     if (!Handle) return;

@@ -167,6 +167,11 @@ protected:
         Change();
         FVisible = WasVisible;
     }
+    // Adds the hook and caption regions to a kind's own area.
+    QRegion WithHooksAndText(QRegion Region, Extended Zoom, int AParam) const;
+    // The drag of kinds made of free points: detail -1 translates every point so that point 0
+    // lands on (X, Y), a point index moves that point there, other codes change nothing.
+    void DragPoints(Extended X, Extended Y, int Detail);
     // Re-reads the caption anchor of a record after a kind has settled its points.
     void ReadTextPoint(const QStringList& Strings);
     // The pen the object's area is measured with.

@@ -185,26 +185,13 @@ QRegion TSchemePolygon::GetClippingRegion(Extended Zoom, int AParam) const {
     const QRegion Body = CreatePolygonRgn(DevicePoints(Zoom).Span(), TPolyFillMode::Winding);
     QRegion Region = Body;
     for (const TPoint& D : kNeighbours) Region += OffsetRgn(Body, D.X, D.Y);
-    Region += GetHookClippingRegion(Zoom, AParam);
-    Region += GetTextClippingRegion(Zoom, AParam);
-    return Region;
+    return WithHooksAndText(Region, Zoom, AParam);
 }
 
 // ---- dragging ------------------------------------------------------------------------------
 
 void TSchemePolygon::ChangePositionDetail(Extended X, Extended Y, int Detail, int /*AParam*/) {
-    if (Detail < -1) return;
-    if (Detail >= 0) {
-        SetPointsExt(Detail, PointExt(X, Y), false);
-        return;
-    }
-    const TPointExt P0 = GetPointsExt(0);
-    const Extended DX = X - P0.X;
-    const Extended DY = Y - P0.Y;
-    for (int I = 0; I < Count(); ++I) {
-        const TPointExt P = GetPointsExt(I);
-        SetPointsExt(I, PointExt(P.X + DX, P.Y + DY), false);
-    }
+    DragPoints(X, Y, Detail);
 }
 
 // The bounding box alone misses the 2-pixel widening at zooms below 1, so the old region is
@@ -212,10 +199,9 @@ void TSchemePolygon::ChangePositionDetail(Extended X, Extended Y, int Detail, in
 // vertices has no region that would bring them.
 QRegion TSchemePolygon::ChangePositionDetailAndGetDiffRgn(Extended X, Extended Y, int Detail,
                                                           Extended Zoom, int AParam) {
-    QRegion Old = CreateRectRgnIndirect(GetClippingOutsideRect(Zoom, AParam));
+    QRegion Old =
+        WithHooksAndText(CreateRectRgnIndirect(GetClippingOutsideRect(Zoom, AParam)), Zoom, AParam);
     Old += GetClippingRegion(Zoom, AParam);
-    Old += GetHookClippingRegion(Zoom, AParam);
-    Old += GetTextClippingRegion(Zoom, AParam);
     ChangePositionDetail(X, Y, Detail, AParam);
     return Old;
 }

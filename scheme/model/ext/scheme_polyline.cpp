@@ -161,9 +161,7 @@ QRegion TSchemePolyline::GetClippingRegion(Extended Zoom, int AParam) const {
     QRegion Region;
     for (int I = 0; I + 1 < D.Count; ++I) Region += SegmentRegion(D.Points[I], D.Points[I + 1], W);
     if (VisibleArrow()) Region += GetClippingRegionForArrow(Zoom, AParam);
-    Region += GetHookClippingRegion(Zoom, AParam);
-    Region += GetTextClippingRegion(Zoom, AParam);
-    return Region;
+    return WithHooksAndText(Region, Zoom, AParam);
 }
 
 // ---- dragging ------------------------------------------------------------------------------
@@ -186,8 +184,7 @@ QRegion TSchemePolyline::ChangePositionDetailAndGetDiffRgn(Extended X, Extended 
                                   std::max(A.X, B.X) + W, std::max(A.Y, B.Y) + W);
         }
         if (VisibleArrow() && CarriesArrow(Detail)) Area += GetClippingRegionForArrow(Zoom, AParam);
-        Area += GetHookClippingRegion(Zoom, AParam);
-        Area += GetTextClippingRegion(Zoom, AParam);
+        Area = WithHooksAndText(Area, Zoom, AParam);
     }
     ChangePositionDetail(X, Y, Detail, AParam);
     return Area;
