@@ -3,6 +3,7 @@
 #include "scheme/model/scheme_box.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_link.h"
+#include "scheme/model/scheme_picture.h"
 #include "scheme/model/scheme_polygon.h"
 
 namespace scheme {
@@ -14,6 +15,7 @@ struct TBuiltinClasses {
         RegisterScheme<TSchemeBox>();
         RegisterScheme<TSchemeShape>();
         RegisterScheme<TSchemePolygon>();
+        RegisterScheme<TSchemePicture>();
         RegisterScheme<TSchemeLink>();
     }
 };
