@@ -4,6 +4,7 @@
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_line.h"
 #include "scheme/model/scheme_link.h"
+#include "scheme/model/scheme_picture.h"
 #include "scheme/model/scheme_polygon.h"
 
 namespace scheme {
@@ -16,6 +17,7 @@ struct TBuiltinClasses {
         RegisterScheme<TSchemeShape>();
         RegisterScheme<TSchemePolygon>();
         RegisterScheme<TSchemeLine>();
+        RegisterScheme<TSchemePicture>();
         RegisterScheme<TSchemeLink>();
     }
 };

@@ -9,6 +9,8 @@
 
 namespace scheme {
 
+class TPicture;
+
 // S with every occurrence of the character A replaced by B. With A equal to B the text comes
 // back unchanged.
 SCHEME_EXPORT QString _change_in_str_A2B(const QString& S, QChar A, QChar B);
@@ -24,5 +26,13 @@ SCHEME_EXPORT void BinaryToStrings(const QByteArray& Data, QStringList& Strings)
 // 256 bytes a line. An odd last digit is dropped.
 SCHEME_EXPORT void BinaryFromStrings(QIODevice& Stream, const QStringList& Strings);
 SCHEME_EXPORT QByteArray BinaryFromStrings(const QStringList& Strings);
+
+// Loads Picture from a hex block and the stored name of a graphic class. The names TBITMAP,
+// TMETAFILE and TICON select their classes as written; any other name is looked up among the
+// graphic classes, letter case ignored. A name that is no graphic class raises EClassNotFound
+// ("Class <name> not found"); a block that decodes to more than kMaxGraphicDataSize bytes, or
+// data the graphic cannot read, raises EInvalidGraphic. Picture is unchanged on every error.
+SCHEME_EXPORT void PictureFromStrings(TPicture& Picture, const QString& ClassName,
+                                      const QStringList& Strings);
 
 }  // namespace scheme

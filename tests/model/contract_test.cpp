@@ -20,6 +20,10 @@ using namespace scheme;
 namespace {
 
 const char* const kBoxCorners = "Count=4|X0=20|Y0=30|X1=80|Y1=30|X2=80|Y2=70|X3=20|Y3=70";
+// A 2 x 2 BMP: red and blue over white (the transparent colour) and green.
+const char* const kTinyBitmap =
+    "Graphic=TBitmap|424D460000000000000036000000280000000200000002000000010018000000|"
+    "000010000000130B0000130B00000000000000000000FFFFFF00FF0000000000|FFFF00000000";
 
 // A sample record per object kind: a mid-sized object around (50, 50).
 const std::map<QString, QString>& SampleRecords() {
@@ -37,6 +41,8 @@ const std::map<QString, QString>& SampleRecords() {
          QStringLiteral("ID=1|State=1|FullRepaintIfMoved=0|Count=4|X0=20|Y0=20|X1=50|Y1=50|"
                         "X2=80|Y2=20|X3=80|Y3=80|Pen.Width=2|VisibleArrow=1|BackArrow=1|"
                         "LengthArrow=15")},
+        {QStringLiteral("TSchemePicture"),
+         QStringLiteral("ID=1|State=1|%1|%2").arg(kBoxCorners, kTinyBitmap)},
     };
     return Samples;
 }

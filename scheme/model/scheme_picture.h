@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+
+#include "scheme/model/scheme_box.h"
+#include "scheme/platform/picture.h"
+
+namespace scheme {
+
+// A box that shows an embedded picture stretched into its rectangle, and optionally a second
+// picture in the selected appearance, alternating with the first as the layer's selection
+// phase blinks. Both pictures travel inside the record as hex blocks, so a document stays
+// self-contained. Without a picture to show the object paints as a plain box.
+class SCHEME_EXPORT TSchemePicture : public TSchemeBox {
+    SCHEME_CLASS_NAME(TSchemePicture)
+
+public:
+    TSchemePicture(int Id, const TRect& Rect, int State);
+    TSchemePicture(int Id, Extended X, Extended Y, Extended Width, Extended Height, int State);
+    // Reads the box record and the picture keys. A picture block ends at the next key line,
+    // at a line reading END, or at the record's end; the properties block is never taken for
+    // the picture's keys.
+    explicit TSchemePicture(QStringList& Strings);
+    ~TSchemePicture() override;
+
+    void SaveToStrings(QStringList& Strings) const override;
+    void Paint(Extended Zoom, TCanvas& Canvas, int AParam) override;
+
+    // The owned pictures. A caller that changes one in place calls Changed afterwards.
+    TPicture* Picture() const { return FPicture.get(); }
+    TPicture* SelectedPicture() const { return FSelectedPicture.get(); }
+    // Copy Value's graphic into the owned picture; the old look is erased first.
+    void SetPicture(const TPicture& Value);
+    void SetSelectedPicture(const TPicture& Value);
+    // Whether the pictures' graphics are drawn transparently.
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool Value);
+    // Whether a selected object draws its box (fill, frame, caption, hooks) under the picture.
+    bool VisibleBackIfSelected() const { return FVisibleBackIfSelected; }
+    void SetVisibleBackIfSelected(bool Value);
+
+private:
+    void SetOwnedPicture(TPicture& Target, const TPicture& Value);
+    void ReadPictures(const QStringList& Strings);
+    // The graphic painting shows now, or nullptr when the box is shown instead.
+    TGraphic* ShownGraphic() const;
+
+    std::unique_ptr<TPicture> FPicture = std::make_unique<TPicture>();
+    std::unique_ptr<TPicture> FSelectedPicture = std::make_unique<TPicture>();
+    bool FTransparent = true;
+    bool FVisibleBackIfSelected = true;
+};
+
+}  // namespace scheme
