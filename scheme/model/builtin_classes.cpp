@@ -4,6 +4,7 @@
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_link.h"
 #include "scheme/model/scheme_polygon.h"
+#include "scheme/model/scheme_text.h"
 
 namespace scheme {
 namespace {
@@ -14,6 +15,7 @@ struct TBuiltinClasses {
         RegisterScheme<TSchemeBox>();
         RegisterScheme<TSchemeShape>();
         RegisterScheme<TSchemePolygon>();
+        RegisterScheme<TSchemeText>();
         RegisterScheme<TSchemeLink>();
     }
 };

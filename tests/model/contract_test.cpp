@@ -30,6 +30,13 @@ const std::map<QString, QString>& SampleRecords() {
         {QStringLiteral("TSchemePolygon"),
          QStringLiteral("ID=1|State=1|Count=5|X0=50|Y0=20|X1=80|Y1=42|X2=68|Y2=78|X3=32|Y3=78|"
                         "X4=20|Y4=42")},
+        {QStringLiteral("TSchemeText"),
+         QStringLiteral("ID=1|State=1|Text=Pump#2|%1|FontAutoSize=0").arg(kBoxCorners)},
+        // The lists name nothing here: the references must survive as text.
+        {QStringLiteral("TSchemeInternalPicture"),
+         QStringLiteral("ID=1|State=1|%1|Transparent=0|ImageIndex=2|ImageList=Nowhere.Images|"
+                        "SelectedImageList=Nowhere.Selected")
+             .arg(kBoxCorners)},
     };
     return Samples;
 }

@@ -2,8 +2,14 @@
 // library's own start-up.
 #include <gtest/gtest.h>
 
+#include "scheme/model/class_registry.h"
 #include "scheme/platform/types.h"
 
 TEST(SharedLibrary, ConvertsPointsThroughExportedFunctions) {
     EXPECT_EQ(scheme::PointExt2Point(scheme::PointExt(2.5, -3.5)), scheme::Point(2, -4));
+}
+
+TEST(SharedLibrary, RegistersTheTextAndImageListPictureKinds) {
+    EXPECT_TRUE(scheme::RegistredSchemeClass(QStringLiteral("TSchemeText")));
+    EXPECT_TRUE(scheme::RegistredSchemeClass(QStringLiteral("TSchemeInternalPicture")));
 }
