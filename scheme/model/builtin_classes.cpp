@@ -6,6 +6,7 @@
 #include "scheme/model/scheme_link.h"
 #include "scheme/model/scheme_picture.h"
 #include "scheme/model/scheme_polygon.h"
+#include "scheme/model/scheme_text.h"
 
 namespace scheme {
 namespace {
@@ -17,6 +18,7 @@ struct TBuiltinClasses {
         RegisterScheme<TSchemeShape>();
         RegisterScheme<TSchemePolygon>();
         RegisterScheme<TSchemeLine>();
+        RegisterScheme<TSchemeText>();
         RegisterScheme<TSchemePicture>();
         RegisterScheme<TSchemeLink>();
     }

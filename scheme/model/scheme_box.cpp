@@ -18,9 +18,11 @@ TSchemeBox::TSchemeBox(int Id, Extended X, Extended Y, Extended Width, Extended 
     SetTextPoint(GetPointsExt(0));
 }
 
-TSchemeBox::TSchemeBox(QStringList& Strings) : TSchemeObject(Strings) {
+TSchemeBox::TSchemeBox(QStringList& Strings) : TSchemeBox(Strings, StaticClassName()) {}
+
+TSchemeBox::TSchemeBox(QStringList& Strings, const QString& KindName) : TSchemeObject(Strings) {
     if (Count() != 4)
-        RaiseError(QStringLiteral("%1 : Count must be 4, not %2").arg(ClassName()).arg(Count()));
+        RaiseError(QStringLiteral("%1 : Count must be 4, not %2").arg(KindName).arg(Count()));
     // The corners go through the box's own setter in order, as if set one by one on an empty
     // box: the rectangle follows corners 0 and 2 and keeps its minimum size.
     const std::vector<TPointExt> Loaded = PointsArray();

@@ -43,6 +43,9 @@ public:
     void Paint(Extended Zoom, TCanvas& Canvas, int AParam) override;
 
 protected:
+    // Reads the base record for a derived kind; a wrong point count is reported under
+    // KindName, the class the record was meant for.
+    TSchemeBox(QStringList& Strings, const QString& KindName);
     // The zoom rectangle grown by the pen, as the clipping region measures it.
     TRect GetPenZoomRect(Extended Zoom, int AParam) const;
     // Paints the caption and the hooks over the kind's own drawing.

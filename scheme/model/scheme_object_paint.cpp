@@ -1,13 +1,11 @@
 // How an object prepares the canvas and paints and measures its caption.
-#include <QFontMetrics>
-#include <QGuiApplication>
 #include <QRegularExpression>
-#include <QScreen>
 
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_object.h"
 #include "scheme/platform/canvas.h"
 #include "scheme/platform/region.h"
+#include "scheme/platform/screen.h"
 
 namespace scheme {
 
@@ -25,18 +23,6 @@ bool SelectionShown(const TSchemeObject& Obj) {
 
 bool CaptionShown(const TSchemeObject& Obj, Extended Zoom) {
     return Obj.Layer() && !Obj.Text().isEmpty() && Zoom >= Obj.Layer()->MinZoomForText();
-}
-
-// The caption's extent in pixels as the screen would lay it out: the application font,
-// word-wrapped to the screen's width.
-QRect MeasureCaption(const QString& Text) {
-    QString Flat = Text;
-    Flat.replace(QLatin1String("\r\n"), QLatin1String("\n"))
-        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    const QScreen* Screen = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
-    const int Width = Screen ? Screen->size().width() : 1024;
-    const QFontMetrics Metrics(QGuiApplication::font());
-    return Metrics.boundingRect(QRect(0, 0, Width, 1 << 20), Qt::TextWordWrap, Flat);
 }
 
 }  // namespace
@@ -77,7 +63,7 @@ void TSchemeObject::PaintText(Extended Zoom, TCanvas& Canvas, int /*AParam*/) co
 
 QRegion TSchemeObject::GetTextClippingRegion(Extended Zoom, int /*AParam*/) const {
     if (!CaptionShown(*this, Zoom)) return QRegion();
-    const QRect M = MeasureCaption(FText);
+    const QRect M = MeasureScreenText(FText);
     const Extended L = M.left(), T = M.top(), R = M.right() + 1, B = M.bottom() + 1;
     return CreateRectRgn(Trunc((FTextPoint.X + L) * Zoom), Trunc((FTextPoint.Y + T) * Zoom),
                          Trunc((FTextPoint.X + R) * Zoom), Trunc((FTextPoint.Y + B) * Zoom));

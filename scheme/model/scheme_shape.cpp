@@ -35,7 +35,7 @@ TSchemeShape::TSchemeShape(int Id, Extended X, Extended Y, Extended Width, Exten
                            int State, TShapeType Shape)
     : TSchemeBox(Id, X, Y, Width, Height, State), FShape(Shape) {}
 
-TSchemeShape::TSchemeShape(QStringList& Strings) : TSchemeBox(Strings) {
+TSchemeShape::TSchemeShape(QStringList& Strings) : TSchemeBox(Strings, StaticClassName()) {
     if (auto V = record::OptInt(Strings, u"Shape")) FShape = static_cast<TShapeType>(*V);
 }
 

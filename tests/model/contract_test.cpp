@@ -43,6 +43,13 @@ const std::map<QString, QString>& SampleRecords() {
                         "LengthArrow=15")},
         {QStringLiteral("TSchemePicture"),
          QStringLiteral("ID=1|State=1|%1|%2").arg(kBoxCorners, kTinyBitmap)},
+        {QStringLiteral("TSchemeText"),
+         QStringLiteral("ID=1|State=1|Text=Pump#2|%1|FontAutoSize=0").arg(kBoxCorners)},
+        // The lists name nothing here: the references must survive as text.
+        {QStringLiteral("TSchemeInternalPicture"),
+         QStringLiteral("ID=1|State=1|%1|Transparent=0|ImageIndex=2|ImageList=Nowhere.Images|"
+                        "SelectedImageList=Nowhere.Selected")
+             .arg(kBoxCorners)},
     };
     return Samples;
 }

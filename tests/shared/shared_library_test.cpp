@@ -9,7 +9,9 @@ TEST(SharedLibrary, ConvertsPointsThroughExportedFunctions) {
     EXPECT_EQ(scheme::PointExt2Point(scheme::PointExt(2.5, -3.5)), scheme::Point(2, -4));
 }
 
-TEST(SharedLibrary, RegistersTheLineKinds) {
-    EXPECT_TRUE(scheme::RegistredSchemeClass(QStringLiteral("TSchemeLine")));
-    EXPECT_TRUE(scheme::RegistredSchemeClass(QStringLiteral("TSchemePolyline")));
+TEST(SharedLibrary, RegistersEveryKindAtStartUp) {
+    for (const char* Name : {"TSchemeLayer", "TSchemeBox", "TSchemeShape", "TSchemePolygon", "TSchemeLine",
+                             "TSchemeText", "TSchemePicture", "TSchemeLink", "TSchemePolyline",
+                             "TSchemeInternalPicture"})
+        EXPECT_TRUE(scheme::RegistredSchemeClass(QString::fromLatin1(Name))) << Name;
 }

@@ -2,6 +2,7 @@
 // documents holding them can be read. Runs in the shared library and, since programs link the
 // static copy whole, there too.
 #include "scheme/model/class_registry.h"
+#include "scheme/model/ext/scheme_internal_picture.h"
 #include "scheme/model/ext/scheme_polyline.h"
 
 namespace scheme {
@@ -10,7 +11,7 @@ namespace {
 struct TExtClasses {
     TExtClasses() {
         RegisterScheme<TSchemePolyline>();
-        // Further kinds of the extension module are registered here, after the polyline.
+        RegisterScheme<TSchemeInternalPicture>();
     }
 };
 

@@ -1,0 +1,157 @@
+#include "scheme/model/ext/scheme_internal_picture.h"
+
+#include "scheme/model/components.h"
+#include "scheme/model/record.h"
+#include "scheme/model/scheme_layer.h"
+#include "scheme/platform/canvas.h"
+
+namespace scheme {
+
+// ---- list references -----------------------------------------------------------------------
+
+QString TSchemeInternalPicture::TListRef::Reference() const {
+    return List ? _get_name_for_component(List) : Text;
+}
+
+bool TSchemeInternalPicture::TListRef::Differs(TImageList* Value) const {
+    return Value != List || (!Value && !Text.isEmpty());
+}
+
+void TSchemeInternalPicture::TListRef::Assign(TImageList* Value) {
+    List = Value;
+    Text = _get_name_for_component(Value);
+}
+
+void TSchemeInternalPicture::TListRef::Read(const QStringList& Strings, QStringView Key) {
+    const std::optional<QString> Value = record::Find(Strings, Key);
+    if (!Value) return;
+    Text = *Value;
+    List = qobject_cast<TImageList*>(_get_component_for_name(*Value));
+}
+
+// ---- construction and record ---------------------------------------------------------------
+
+TSchemeInternalPicture::TSchemeInternalPicture(int Id, const TRect& Rect, int State, int ImageIndex,
+                                               TImageList* ImageList, int SelectedImageIndex,
+                                               TImageList* SelectedImageList)
+    : TSchemeBox(Id, Rect, State),
+      FImageIndex(ImageIndex),
+      FSelectedImageIndex(SelectedImageIndex) {
+    FImageList.Assign(ImageList);
+    FSelectedImageList.Assign(SelectedImageList);
+}
+
+TSchemeInternalPicture::TSchemeInternalPicture(int Id, const TRect& Rect, int State)
+    : TSchemeBox(Id, Rect, State) {}
+
+TSchemeInternalPicture::TSchemeInternalPicture(int Id, Extended X, Extended Y, Extended Width,
+                                               Extended Height, int State)
+    : TSchemeBox(Id, X, Y, Width, Height, State) {}
+
+TSchemeInternalPicture::TSchemeInternalPicture(QStringList& Strings)
+    : TSchemeBox(Strings, StaticClassName()) {
+    FImageIndex = record::OptInt(Strings, u"ImageIndex").value_or(0);
+    FSelectedImageIndex = record::OptInt(Strings, u"SelectedImageIndex").value_or(0);
+    FTransparent = record::OptFlag(Strings, u"Transparent").value_or(true);
+    FVisibleBackIfSelected = record::OptFlag(Strings, u"VisibleBackIfSelected").value_or(true);
+    FImageList.Read(Strings, u"ImageList");
+    FSelectedImageList.Read(Strings, u"SelectedImageList");
+}
+
+void TSchemeInternalPicture::SaveToStrings(QStringList& Strings) const {
+    TSchemeBox::SaveToStrings(Strings);
+    if (!FTransparent) record::WriteInt(Strings, u"Transparent", 0);
+    if (!FVisibleBackIfSelected) record::WriteInt(Strings, u"VisibleBackIfSelected", 0);
+    if (FImageIndex != 0) record::WriteInt(Strings, u"ImageIndex", FImageIndex);
+    if (const QString Ref = FImageList.Reference(); !Ref.isEmpty())
+        record::Write(Strings, u"ImageList", Ref);
+    if (FSelectedImageIndex != 0)
+        record::WriteInt(Strings, u"SelectedImageIndex", FSelectedImageIndex);
+    if (const QString Ref = FSelectedImageList.Reference(); !Ref.isEmpty())
+        record::Write(Strings, u"SelectedImageList", Ref);
+}
+
+TSchemeObject* TSchemeInternalPicture::Clone() {
+    TSchemeObject* Copy = TSchemeBox::Clone();
+    if (auto* Picture = dynamic_cast<TSchemeInternalPicture*>(Copy)) {
+        if (FImageList.List) Picture->SetImageList(FImageList.List);
+        if (FSelectedImageList.List) Picture->SetSelectedImageList(FSelectedImageList.List);
+    }
+    return Copy;
+}
+
+// ---- setters -------------------------------------------------------------------------------
+
+void TSchemeInternalPicture::ChangeIndex(int& Index, int Value) {
+    if (Value == Index) return;
+    HiddenUpdate([&] { Index = Value; });
+    Changed();
+}
+
+void TSchemeInternalPicture::ChangeList(TListRef& Ref, TImageList* Value) {
+    if (!Ref.Differs(Value)) return;
+    HiddenUpdate([&] { Ref.Assign(Value); });
+    Changed();
+}
+
+void TSchemeInternalPicture::SetImageIndex(int Value) {
+    ChangeIndex(FImageIndex, Value);
+}
+
+void TSchemeInternalPicture::SetSelectedImageIndex(int Value) {
+    ChangeIndex(FSelectedImageIndex, Value);
+}
+
+void TSchemeInternalPicture::SetImageList(TImageList* Value) {
+    ChangeList(FImageList, Value);
+}
+
+void TSchemeInternalPicture::SetSelectedImageList(TImageList* Value) {
+    ChangeList(FSelectedImageList, Value);
+}
+
+void TSchemeInternalPicture::SetTransparent(bool Value) {
+    if (Value == FTransparent) return;
+    HiddenUpdate([&] { FTransparent = Value; });
+    Changed();
+}
+
+void TSchemeInternalPicture::SetVisibleBackIfSelected(bool Value) {
+    if (Value == FVisibleBackIfSelected) return;
+    HiddenUpdate([&] { FVisibleBackIfSelected = Value; });
+    Changed();
+}
+
+// ---- painting ------------------------------------------------------------------------------
+
+bool TSchemeInternalPicture::FetchImage(QImage& Image) const {
+    const bool SelectionShown = Layer() && Layer()->SelectionPhase() && Selected();
+    if (SelectionShown && FSelectedImageList.List) {
+        FSelectedImageList.List->GetBitmap(FSelectedImageIndex, Image);
+        return true;
+    }
+    if (FImageList.List) {
+        FImageList.List->GetBitmap(FImageIndex, Image);
+        return true;
+    }
+    return false;
+}
+
+void TSchemeInternalPicture::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
+    if (!Visible()) return;
+    const bool BackPainted = Selected() && FVisibleBackIfSelected;
+    if (BackPainted) TSchemeBox::Paint(Zoom, Canvas, AParam);
+    QImage Image;
+    if (!FetchImage(Image)) {
+        if (!BackPainted) TSchemeBox::Paint(Zoom, Canvas, AParam);
+        return;
+    }
+    TRect R = GetZoomRect(Zoom, AParam);
+    InflateRect(R, -1, -1);
+    Canvas.StretchDraw(R, Image, FTransparent);
+    if (BackPainted) return;
+    PaintHookRect(Zoom, Canvas, AParam);
+    PaintText(Zoom, Canvas, AParam);
+}
+
+}  // namespace scheme
