@@ -24,6 +24,7 @@ int QtTextFlags(unsigned Flags) {
     if (Flags & DT_WORDBREAK) Result |= Qt::TextWordWrap;
     if (Flags & DT_EXPANDTABS) Result |= Qt::TextExpandTabs;
     if (!(Flags & DT_NOPREFIX)) Result |= Qt::TextShowMnemonic;
+    if (Flags & DT_NOCLIP) Result |= Qt::TextDontClip;
     return Result;
 }
 

@@ -98,6 +98,8 @@ QFont TFont::ToQFont() const {
     Font.setItalic((FStyle & fsItalic) != 0);
     Font.setUnderline((FStyle & fsUnderline) != 0);
     Font.setStrikeOut((FStyle & fsStrikeOut) != 0);
+    // Painting is never antialiased, text included.
+    Font.setStyleStrategy(QFont::NoAntialias);
     return Font;
 }
 
