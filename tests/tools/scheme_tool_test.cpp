@@ -127,3 +127,18 @@ TEST_F(Tool, RefusesDrawingsTooLargeToAllocate) {
     EXPECT_EQ(R.Code, 1);
     EXPECT_TRUE(R.Err.contains(QStringLiteral("choose a smaller --zoom")));
 }
+
+TEST(SampleDiagram, ChecksWithoutWarningsAndRenders) {
+    const Result Check = RunTool({QStringLiteral("check"), QStringLiteral(SCHEME_SAMPLE_PATH)});
+    EXPECT_EQ(Check.Code, 0);
+    EXPECT_EQ(Check.Err, QString());
+    EXPECT_TRUE(Check.Out.contains(QStringLiteral("TSchemeInternalPicture: 1")));
+    QTemporaryDir Dir;
+    const QString Output = Dir.filePath(QStringLiteral("sample.png"));
+    EXPECT_EQ(RunTool({QStringLiteral("render"), QStringLiteral(SCHEME_SAMPLE_PATH), Output}).Code, 0);
+    const QImage Image(Output);
+    ASSERT_FALSE(Image.isNull());
+    EXPECT_GT(Image.width(), 800);
+    EXPECT_EQ(QColor(Image.pixel(80, 230)), QColor(Qt::green));  // pump P-1, running
+    EXPECT_EQ(QColor(Image.pixel(200, 230)), QColor(Qt::red));   // pump P-2, in fault
+}
