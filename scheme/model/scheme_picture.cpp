@@ -16,18 +16,6 @@ namespace {
 const QString kGraphicKey = QStringLiteral("Graphic");
 const QString kSelectedGraphicKey = QStringLiteral("SelectedGraphic");
 
-// Checks the record's Count before the box reads it, so that a refused record names this kind
-// (the box, still under construction, would name itself).
-QStringList& CheckedRecord(QStringList& Strings) {
-    TrimLines(Strings);
-    const int Count = record::Count(Strings, u"Count");
-    if (Count != 4)
-        RaiseError(QStringLiteral("%1 : Count must be 4, not %2")
-                       .arg(TSchemePicture::StaticClassName())
-                       .arg(Count));
-    return Strings;
-}
-
 // The record without its properties block: the application's lines there must not be taken
 // for the picture's own keys. The block is found by the base record's rule.
 QStringList WithoutProperties(const QStringList& Strings) {
@@ -82,7 +70,7 @@ TSchemePicture::TSchemePicture(int Id, Extended X, Extended Y, Extended Width, E
                                int State)
     : TSchemeBox(Id, X, Y, Width, Height, State) {}
 
-TSchemePicture::TSchemePicture(QStringList& Strings) : TSchemeBox(CheckedRecord(Strings)) {
+TSchemePicture::TSchemePicture(QStringList& Strings) : TSchemeBox(Strings, StaticClassName()) {
     ReadPictures(WithoutProperties(Strings));
 }
 
