@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QTimerEvent>
 #include <algorithm>
+#include <unordered_set>
 
 #include "scheme/document/scheme_visual_link.h"
 #include "scheme/model/scheme_layer.h"
@@ -398,17 +399,37 @@ TSchemeLayer* TSchemeData::LayerAdd(int ALayerId) {
 
 void TSchemeData::LayerDelete(int ALayerId) {
     const int Index = GetListIndex(ALayerId);
-    std::unique_ptr<TSchemeLayer> Layer(FLayers[size_t(Index)]);
+    TSchemeLayer* Layer = FLayers[size_t(Index)];
     FLayers.erase(FLayers.begin() + Index);
-    // Objects still reach the document while they are freed, so links to them go too.
-    Layer.reset();
+    FreeLayers({Layer});
 }
 
 void TSchemeData::LayerClear() {
-    while (!FLayers.empty()) {
-        std::unique_ptr<TSchemeLayer> Layer(FLayers.back());
-        FLayers.pop_back();
+    std::vector<TSchemeLayer*> Layers;
+    Layers.swap(FLayers);
+    FreeLayers(std::move(Layers));
+}
+
+// Frees layers with their objects. The links of all those objects go first, in one pass over
+// the link list, instead of one pass per object as each object's destruction would ask for.
+void TSchemeData::FreeLayers(std::vector<TSchemeLayer*> Layers) {
+    std::vector<std::unique_ptr<TSchemeLayer>> Owned;
+    for (TSchemeLayer* Layer : Layers) Owned.emplace_back(Layer);
+    std::unordered_set<const TObject*> Dying;
+    for (const auto& Layer : Owned)
+        for (int I = 0; I < Layer->Count(); ++I) Dying.insert(Layer->GetItemIndex(I));
+    for (size_t I = FLinks.size(); I-- > 0;) {
+        TSchemeLink* Link = FLinks[I];
+        if (Link && (Dying.count(Link->Parent()) || Dying.count(Link->Child()))) delete Link;
     }
+    FLinksOfDyingObjectsFreed = true;
+    try {
+        while (!Owned.empty()) Owned.pop_back();  // last layer first
+    } catch (...) {
+        FLinksOfDyingObjectsFreed = false;
+        throw;
+    }
+    FLinksOfDyingObjectsFreed = false;
 }
 
 void TSchemeData::LayerExchange(int ALayerId1, int ALayerId2) {
@@ -461,6 +482,7 @@ void TSchemeData::SetLink(int AIndex, TSchemeLink* ALink) {
 }
 
 void TSchemeData::ObjectWasDeleted(TObject* AObject) {
+    if (FLinksOfDyingObjectsFreed) return;
     for (size_t I = FLinks.size(); I-- > 0;) {
         TSchemeLink* Link = FLinks[I];
         if (Link && (Link->Parent() == AObject || Link->Child() == AObject)) delete Link;

@@ -209,6 +209,7 @@ private:
                     ISchemeVisual* AVisual);
     void MoveFollower(TSchemeObject* AChild, int ADetail, Extended OffsetX, Extended OffsetY,
                       ISchemeVisual* AVisual);
+    void FreeLayers(std::vector<TSchemeLayer*> Layers);
     void ReadBlocks(QStringList& AStrings, int& I);
     QString ReadLine(QStringList& AStrings, int I);
     void CollectBlock(QStringList& AStrings, int& I, QStringList* Block);
@@ -225,6 +226,8 @@ private:
     TSchemeLinkList FLinks;
     QStringList FSkippedClassNames;
     TPropagation* FPropagation = nullptr;
+    // Set while layers are freed whose objects' links are already gone.
+    bool FLinksOfDyingObjectsFreed = false;
     qint64 FLastEventProcessing = 0;
 };
 

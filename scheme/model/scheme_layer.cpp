@@ -73,6 +73,7 @@ void TSchemeLayer::Replace(size_t Slot, TSchemeObject* Obj) {
     if (Obj == Old) return;
     if (!Obj || Obj->Layer()) RaiseError(QStringLiteral("TSchemeLayer : Can't add object!"));
     FObjects[Slot] = Obj;
+    FIdIndexValid = false;
     Old->SetLayer(nullptr);
     Obj->SetLayer(this);
     NotifyChange();
@@ -81,6 +82,8 @@ void TSchemeLayer::Replace(size_t Slot, TSchemeObject* Obj) {
 void TSchemeLayer::Add(TSchemeObject* Obj) {
     if (!Obj || Obj->Layer()) RaiseError(QStringLiteral("TSchemeLayer : Can't add object!"));
     FObjects.push_back(Obj);
+    // An appended object cannot hide an earlier one with the same Id.
+    if (FIdIndexValid) FIdIndex.emplace(Obj->Id(), Count() - 1);
     Obj->SetLayer(this);
     FSorted = false;
     NotifyChange();
@@ -100,9 +103,11 @@ void TSchemeLayer::Clear() {
 void TSchemeLayer::ObjectDestroyed(TSchemeObject* Obj) {
     const auto It = std::find(FObjects.rbegin(), FObjects.rend(), Obj);
     if (It != FObjects.rend()) FObjects.erase(std::next(It).base());
+    FIdIndexValid = false;
 }
 
 void TSchemeLayer::Sort() {
+    FIdIndexValid = false;
     std::stable_sort(
         FObjects.begin(), FObjects.end(),
         [](const TSchemeObject* A, const TSchemeObject* B) { return A->Id() < B->Id(); });
@@ -128,9 +133,20 @@ int TSchemeLayer::GetListIndex(int Id) const {
 }
 
 int TSchemeLayer::GetListIndexNoSort(int Id) const {
-    for (size_t I = 0; I < FObjects.size(); ++I)
-        if (FObjects[I]->Id() == Id) return static_cast<int>(I);
-    RaiseIndexNotFound();
+    // The first position of every Id, built on demand: large documents resolve many links by Id.
+    if (!FIdIndexValid) {
+        FIdIndex.clear();
+        for (size_t I = 0; I < FObjects.size(); ++I)
+            FIdIndex.emplace(FObjects[I]->Id(), static_cast<int>(I));
+        FIdIndexValid = true;
+    }
+    const auto It = FIdIndex.find(Id);
+    if (It == FIdIndex.end()) RaiseIndexNotFound();
+    return It->second;
+}
+
+void TSchemeLayer::ObjectIdChanged() {
+    FIdIndexValid = false;
 }
 
 void TSchemeLayer::CheckIndex(int Index) const {
@@ -176,6 +192,7 @@ void TSchemeLayer::ExchangeUp(int Id) {
     const size_t I = static_cast<size_t>(GetListIndex(Id));
     if (I + 1 >= FObjects.size()) return;
     std::swap(FObjects[I], FObjects[I + 1]);
+    FIdIndexValid = false;
     FSorted = false;
     Changed();
 }
@@ -184,6 +201,7 @@ void TSchemeLayer::ExchangeDown(int Id) {
     const size_t I = static_cast<size_t>(GetListIndex(Id));
     if (I == 0) return;
     std::swap(FObjects[I], FObjects[I - 1]);
+    FIdIndexValid = false;
     FSorted = false;
     Changed();
 }

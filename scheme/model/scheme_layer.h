@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 #include "scheme/model/persistent.h"
@@ -102,6 +103,8 @@ private:
     friend class TSchemeObject;
     // Called by an object being destroyed: drops it from the list without freeing it.
     void ObjectDestroyed(TSchemeObject* Obj);
+    // Called by an object whose Id changed.
+    void ObjectIdChanged();
     void CheckIndex(int Index) const;
     void NotifyChange();
     void Replace(size_t Slot, TSchemeObject* Obj);
@@ -117,6 +120,8 @@ private:
     bool FSorted = false;
     bool FSelectionPhase = true;
     ISchemeData* FSchemeData = nullptr;
+    mutable std::unordered_map<int, int> FIdIndex;
+    mutable bool FIdIndexValid = false;
 };
 
 }  // namespace scheme

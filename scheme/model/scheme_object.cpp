@@ -55,6 +55,7 @@ void TSchemeObject::InitDefaults(int Id, int State) {
 void TSchemeObject::SetId(int Value) {
     if (Value == FId) return;
     FId = Value;
+    if (FLayer) FLayer->ObjectIdChanged();
     Changed();
 }
 

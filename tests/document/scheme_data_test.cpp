@@ -257,3 +257,19 @@ TEST(Polygons, AddedThroughTheDocument) {
             ->Count(),
         3);
 }
+
+TEST_F(TwoLayers, DeletingALayerFreesTheLinksOfItsObjectsOnly) {
+    TSchemeObject* Other = Data.ObjectAddShapeExt(1, 3, 0, 0, 5, 5, 0, TShapeType::stRectangle);
+    Data.LinkAdd(Obj(1, 1), -1, Obj(2, 2), -1);
+    Data.LinkAdd(Obj(1, 1), -1, Other, -1);
+    Data.LinkAdd(Obj(2, 2), 0, Other, 0);
+    Data.LayerDelete(2);
+    EXPECT_EQ(Data.GetLink(0), nullptr);
+    ASSERT_NE(Data.GetLink(1), nullptr);
+    EXPECT_EQ(Data.GetLink(1)->Child(), Other);
+    EXPECT_EQ(Data.GetLink(2), nullptr);
+    Data.ObjectDelete(1, 3);  // single deletions still free their links
+    EXPECT_EQ(Data.GetLink(1), nullptr);
+    Data.LayerClear();
+    EXPECT_EQ(Data.LayerCount(), 0);
+}

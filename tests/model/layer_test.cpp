@@ -200,3 +200,15 @@ TEST(LayerRecord, BadRecordsRaise) {
     QStringList Negative = Lines("ID=1|StateCount=-1");
     EXPECT_THROW(TSchemeLayer Layer(Negative), ESchemeErrorException);
 }
+
+TEST_F(LayerWithBoxes, LookupsFollowIdChangesAppendsAndRemovals) {
+    EXPECT_EQ(Layer.GetListIndex(3), 2);
+    Layer.GetItem(3)->SetId(30);
+    EXPECT_THROW(Layer.GetItem(3), ESchemeErrorException);
+    EXPECT_EQ(Layer.GetListIndex(30), 2);
+    Layer.Add(BoxAt(5, 0));  // a second 5: the first keeps answering
+    EXPECT_EQ(Layer.GetListIndex(5), 0);
+    Layer.Delete(5);
+    EXPECT_EQ(Layer.GetListIndex(5), 2);
+    EXPECT_EQ(Layer.GetListIndex(30), 1);
+}
