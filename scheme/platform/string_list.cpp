@@ -70,8 +70,18 @@ QString LineName(const QString& Line) {
 }
 
 int IndexOfName(const QStringList& Lines, QStringView Key, int From) {
+    // A line is named Key when Key, letter case ignored, is followed by "=": a key holds no "=",
+    // so that "=" is the line's first. Checking the "=" first skips most lines cheaply.
+    const qsizetype KeyLength = Key.size();
+    const bool PlainKey = !Key.contains(QLatin1Char('='));
     for (qsizetype I = std::max(From, 0); I < Lines.size(); ++I) {
         const QString& Line = Lines[I];
+        if (PlainKey) {
+            if (Line.size() > KeyLength && Line[KeyLength] == QLatin1Char('=') &&
+                QStringView(Line).left(KeyLength).compare(Key, Qt::CaseInsensitive) == 0)
+                return static_cast<int>(I);
+            continue;
+        }
         const qsizetype Equals = Line.indexOf(QLatin1Char('='));
         if (Equals >= 0 && QStringView(Line).left(Equals).compare(Key, Qt::CaseInsensitive) == 0)
             return static_cast<int>(I);
