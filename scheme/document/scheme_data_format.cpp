@@ -98,7 +98,10 @@ void TSchemeData::SaveToStream(QIODevice& AStream) {
     QStringList Lines;
     SaveToStrings(Lines);
     const QByteArray Bytes = EncodeLines(Lines);
-    if (AStream.write(Bytes) != Bytes.size())
+    bool Written = AStream.write(Bytes) == Bytes.size();
+    // A file buffers what it is given: a full disk shows only when the buffer is flushed.
+    if (auto* File = qobject_cast<QFileDevice*>(&AStream); Written && File) Written = File->flush();
+    if (!Written)
         throw Exception(QStringLiteral("Stream write error: %1").arg(AStream.errorString()));
 }
 
@@ -167,6 +170,11 @@ QString TSchemeData::ReadLine(QStringList& AStrings, int I) {
     ProcessMessages();
     if (I < 0 || I >= AStrings.size())
         throw EListError(QStringLiteral("List index out of bounds (%1)").arg(I));
+    if (AStrings[I].size() > kMaxLineLength)
+        throw ESchemeErrorException(
+            QStringLiteral("TSchemeData : Line too long (%1 characters, at most %2 are read)")
+                .arg(AStrings[I].size())
+                .arg(kMaxLineLength));
     return TrimBlanks(AStrings[I]);
 }
 
