@@ -11,17 +11,14 @@ using namespace scheme;
 
 namespace {
 
+// A layer, then a text whose caption is line 18 (counted from 0).
 QStringList Document(const QString& Caption) {
-    return {QStringLiteral("TSchemeData"),
-            QStringLiteral("End"),
-            QStringLiteral("TSchemeLayer"),
-            QStringLiteral("ID=1"),
-            QStringLiteral("End"),
-            QStringLiteral("TSchemeText"),
-            QStringLiteral("ID=1"),
-            QStringLiteral("LayerID=1"),
-            QStringLiteral("Text=") + Caption,
-            QStringLiteral("End")};
+    QStringList Lines = QStringLiteral(
+                            "TSchemeData|End|TSchemeLayer|ID=1|End|TSchemeText|ID=1|"
+                            "State=0|LayerID=1|Count=4|X0=0|Y0=0|X1=9|Y1=0|X2=9|Y2=9|X3=0|Y3=9")
+                            .split(u'|');
+    Lines << QStringLiteral("Text=") + Caption << QStringLiteral("End");
+    return Lines;
 }
 
 }  // namespace
@@ -47,7 +44,7 @@ TEST(LoadLimits, LongerLineIsRefusedWithItsLineAndEarlierBlocksStay) {
         Message = E.Message();
     }
     EXPECT_EQ(Message, QStringLiteral("TSchemeData : Line too long (1048581 characters, at most "
-                                      "1048576 are read)\rIn block has line 8"));
+                                      "1048576 are read)\rIn block has line 18"));
     ASSERT_EQ(Data.LayerCount(), 1);  // the layer placed before the long line
     EXPECT_EQ(Data.GetLayer(1)->Count(), 0);
     EXPECT_EQ(Data.LinkCount(), 0);

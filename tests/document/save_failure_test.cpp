@@ -93,16 +93,22 @@ TEST(SaveFailure, StreamRefusingWritesPartWayRaises) {
     EXPECT_GT(Roomy.Accepted.size(), 4000);
 }
 
-TEST(SaveFailure, FullDeviceRaisesForStreamsAndFiles) {
-    if (!QFileInfo::exists(QStringLiteral("/dev/full"))) GTEST_SKIP() << "no /dev/full here";
+TEST(SaveFailure, FullDeviceRaisesForStreamsAndFilesAndStaysADevice) {
+    const QString Path = QStringLiteral("/dev/full");
+    const QFileInfo Info(Path);
+    // Only the real device: a regular file of that name would take the text without error.
+    if (!Info.exists() || Info.isFile()) GTEST_SKIP() << "no /dev/full device here";
     TSchemeData Data;
     LoadSample(Data);
-    QFile Full(QStringLiteral("/dev/full"));
+    QFile Full(Path);
     ASSERT_TRUE(Full.open(QIODevice::WriteOnly));
     // The file buffers the text; the failure shows when the buffer is written.
     EXPECT_THROW(Data.SaveToStream(Full), Exception);
-    EXPECT_FALSE(SaveError(Data, QStringLiteral("/dev/full")).isEmpty());
-    EXPECT_TRUE(QFileInfo(QStringLiteral("/dev/full")).exists());
+    Full.close();
+    // The device is written in place, not replaced by a file holding the text.
+    const QString Error = SaveError(Data, Path);
+    EXPECT_TRUE(Error.startsWith(QStringLiteral("Cannot write file"))) << Error.toStdString();
+    EXPECT_FALSE(QFileInfo(Path).isFile());
 }
 
 TEST(SaveFailure, ReadOnlyLocationRaisesAndCreatesNothing) {
