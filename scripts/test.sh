@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds everything and runs every test: once in a normal build, once with AddressSanitizer and
-# UndefinedBehaviorSanitizer. Fails when any test fails.
+# UndefinedBehaviorSanitizer; then builds the libFuzzer targets (clang) and gives each a short,
+# bounded run from the seed corpus. Fails when any test fails or any fuzz target finds a fault.
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -16,3 +17,22 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSCHEME_SANITIZE=ON 
 cmake --build build-asan
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j2
+
+echo "== fuzz targets: a short run each =="
+./scripts/fuzz-build.sh
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+for target in document record picture convert; do
+  # A fixed number of runs keeps the pass bounded. New inputs go to the scratch corpus (the first
+  # folder), never into the seed folders; a failing input is kept in the scratch folder.
+  mkdir -p "$scratch/$target"
+  if ! "build-fuzz/fuzz/fuzz_$target" -runs="${FUZZ_CI_RUNS:-10000}" -timeout=10 \
+      -rss_limit_mb=2048 -dict=fuzz/scheme.dict -artifact_prefix="$scratch/" \
+      -print_final_stats=1 "$scratch/$target" "fuzz/corpus/$target" \
+      $(ls -d "fuzz/regressions/$target" 2>/dev/null) >"$scratch/$target.log" 2>&1; then
+    cat "$scratch/$target.log"
+    echo "fuzz target $target failed" >&2
+    exit 1
+  fi
+  grep -E "^(#[0-9]+.*DONE|stat::number_of_executed_units)" "$scratch/$target.log" || true
+done

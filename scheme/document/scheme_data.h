@@ -53,6 +53,10 @@ public:
     static constexpr int kDefaultTimerInterval = 100;
     // At most this many link applications in one propagation.
     static constexpr int kMaxLinkApplications = 1000;
+    // The longest line a load reads: 1 MiB characters (1048576). Hex lines hold 64 characters
+    // and records a caption or a value a line, so real documents stay far below; a longer line
+    // is damage or a hostile file and is refused with an error naming the line.
+    static constexpr qsizetype kMaxLineLength = qsizetype(1) << 20;
 
     explicit TSchemeData(QObject* AOwner = nullptr);
     ~TSchemeData() override;

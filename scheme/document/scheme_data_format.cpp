@@ -1,6 +1,7 @@
 // The document as text: blocks headed by class names and closed by "End".
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 
@@ -98,20 +99,36 @@ void TSchemeData::SaveToStream(QIODevice& AStream) {
     QStringList Lines;
     SaveToStrings(Lines);
     const QByteArray Bytes = EncodeLines(Lines);
-    if (AStream.write(Bytes) != Bytes.size())
+    bool Written = AStream.write(Bytes) == Bytes.size();
+    // A file buffers what it is given: a full disk shows only when the buffer is flushed.
+    if (auto* File = qobject_cast<QFileDevice*>(&AStream); Written && File) Written = File->flush();
+    if (!Written)
         throw Exception(QStringLiteral("Stream write error: %1").arg(AStream.errorString()));
 }
 
 void TSchemeData::SaveToFile(const QString& AFileName) {
     QStringList Lines;
     SaveToStrings(Lines);
-    // The text goes to a temporary file that replaces the old one only when complete.
+    const QByteArray Bytes = EncodeLines(Lines);
+    // A device or a pipe is written in place: replacing it by a new file would destroy it.
+    const QFileInfo Target(AFileName);
+    if (Target.exists() && !Target.isFile() && !Target.isDir()) {
+        QFile File(AFileName);
+        if (!File.open(QIODevice::WriteOnly))
+            throw Exception(
+                QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, File.errorString()));
+        if (File.write(Bytes) != Bytes.size() || !File.flush())
+            throw Exception(
+                QStringLiteral("Cannot write file \"%1\". %2").arg(AFileName, File.errorString()));
+        return;
+    }
+    // The text goes to a temporary file that replaces the old one only when complete. The
+    // buffer is flushed before the commit because a commit does not notice a failed flush.
     QSaveFile File(AFileName);
     if (!File.open(QIODevice::WriteOnly))
         throw Exception(
             QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, File.errorString()));
-    const QByteArray Bytes = EncodeLines(Lines);
-    if (File.write(Bytes) != Bytes.size() || !File.commit())
+    if (File.write(Bytes) != Bytes.size() || !File.flush() || !File.commit())
         throw Exception(
             QStringLiteral("Cannot write file \"%1\". %2").arg(AFileName, File.errorString()));
 }
@@ -167,6 +184,11 @@ QString TSchemeData::ReadLine(QStringList& AStrings, int I) {
     ProcessMessages();
     if (I < 0 || I >= AStrings.size())
         throw EListError(QStringLiteral("List index out of bounds (%1)").arg(I));
+    if (AStrings[I].size() > kMaxLineLength)
+        throw ESchemeErrorException(
+            QStringLiteral("TSchemeData : Line too long (%1 characters, at most %2 are read)")
+                .arg(AStrings[I].size())
+                .arg(kMaxLineLength));
     return TrimBlanks(AStrings[I]);
 }
 

@@ -1,7 +1,9 @@
 #include "scheme/platform/convert.h"
 
 #include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -17,6 +19,19 @@ int DigitValue(QChar C) {
     if (U >= 'a' && U <= 'f') return U - 'a' + 10;
     if (U >= 'A' && U <= 'F') return U - 'A' + 10;
     return -1;
+}
+
+// A number from_chars refuses as out of range: one too small for a normal value (which
+// FloatToStrG writes for the smallest magnitudes) reads as its subnormal neighbour or zero; one
+// too large stays refused. Read through the C library in the "C" locale, which has "." as its
+// decimal separator whatever the user's locale.
+bool ReadOutOfRange(const char* Begin, const char* End, long double& Result) {
+    static const locale_t CLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+    if (!CLocale) return false;
+    const std::string Text(Begin, End);
+    char* Stop = nullptr;
+    Result = strtold_l(Text.c_str(), &Stop, CLocale);
+    return Stop == Text.c_str() + Text.size() && std::isfinite(Result);
 }
 
 }  // namespace
@@ -89,7 +104,12 @@ bool TryStrToFloat(const QString& S, Extended& Value) {
     if (Begin == End || *Begin == '+' || *Begin == '-') return false;
     long double Result = 0;
     const auto [Ptr, Ec] = std::from_chars(Begin, End, Result, std::chars_format::general);
-    if (Ec != std::errc() || Ptr != End || !std::isfinite(Result)) return false;
+    if (Ptr != End) return false;
+    if (Ec == std::errc::result_out_of_range) {
+        if (!ReadOutOfRange(Begin, End, Result)) return false;
+    } else if (Ec != std::errc() || !std::isfinite(Result)) {
+        return false;
+    }
     Value = Negative ? -Result : Result;
     return true;
 }

@@ -42,5 +42,6 @@ TEST(SampleDiagram, HoldsEveryObjectKindAndRoundTripsExactly) {
 
     QFile File(QStringLiteral(SCHEME_SAMPLE_PATH));
     ASSERT_TRUE(File.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(File.readAll()), Saved(Data).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+    EXPECT_EQ(QString::fromUtf8(File.readAll()),
+              Saved(Data).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
 }

@@ -105,6 +105,20 @@ TEST(FloatToStrG, IgnoresTheUserLocale) {
     QLocale::setDefault(Saved);
 }
 
+TEST(StrToFloat, ValuesBelowTheSmallestNormalReadAndTheirTextRoundTrips) {
+    // The smallest normal long double, written to 15 digits, lies just below it.
+    const Extended Smallest = std::numeric_limits<Extended>::min();
+    const QString Written = FloatToStrG(Smallest);
+    EXPECT_EQ(Written, QStringLiteral("3.36210314311209E-4932"));
+    EXPECT_EQ(FloatToStrG(StrToFloat(Written)), Written);
+    const Extended Subnormal = std::numeric_limits<Extended>::denorm_min() * 1000;
+    EXPECT_EQ(StrToFloat(FloatToStrG(Subnormal)), Subnormal);
+    EXPECT_EQ(double(StrToFloat("1E-5000")), 0.0);  // beyond the smallest: zero
+    EXPECT_EQ(double(StrToFloat("-1,5E-4940")), double(-StrToFloat("1.5E-4940")));
+    EXPECT_THROW(StrToFloat("1E5000"), EConvertError);  // too large stays refused
+    EXPECT_THROW(StrToFloat("-1E5000"), EConvertError);
+}
+
 TEST(FloatToStrG, RoundTripsThroughStrToFloat) {
     for (Extended V : {0.1L, 1234.5678L, -9.87654321e-7L, 3e300L, 1.0L / 7.0L}) {
         const Extended Back = StrToFloat(FloatToStrG(V));

@@ -1,0 +1,61 @@
+// The longest line a load reads: a longer one is refused with its line, and what was placed
+// before it stays.
+#include <gtest/gtest.h>
+
+#include "scheme/document/scheme_data.h"
+#include "scheme/model/scheme_layer.h"
+#include "scheme/model/scheme_text.h"
+#include "scheme/platform/exceptions.h"
+
+using namespace scheme;
+
+namespace {
+
+// A layer, then a text whose caption is line 18 (counted from 0).
+QStringList Document(const QString& Caption) {
+    QStringList Lines = QStringLiteral(
+                            "TSchemeData|End|TSchemeLayer|ID=1|End|TSchemeText|ID=1|"
+                            "State=0|LayerID=1|Count=4|X0=0|Y0=0|X1=9|Y1=0|X2=9|Y2=9|X3=0|Y3=9")
+                            .split(u'|');
+    Lines << QStringLiteral("Text=") + Caption << QStringLiteral("End");
+    return Lines;
+}
+
+}  // namespace
+
+TEST(LoadLimits, LineOfTheLimitLoads) {
+    TSchemeData Data;
+    Data.SetTimerInterval(0);
+    const qsizetype Room = TSchemeData::kMaxLineLength - 5;  // "Text=" and the caption
+    QStringList Strings = Document(QString(Room, QLatin1Char('a')));
+    ASSERT_NO_THROW(Data.LoadFromStrings(Strings));
+    ASSERT_EQ(Data.GetLayer(1)->Count(), 1);
+    EXPECT_EQ(Data.GetLayer(1)->GetItemIndex(0)->Text().size(), Room);
+}
+
+TEST(LoadLimits, LongerLineIsRefusedWithItsLineAndEarlierBlocksStay) {
+    TSchemeData Data;
+    Data.SetTimerInterval(0);
+    QStringList Strings = Document(QString(TSchemeData::kMaxLineLength, QLatin1Char('a')));
+    QString Message;
+    try {
+        Data.LoadFromStrings(Strings);
+    } catch (const ESchemeErrorException& E) {
+        Message = E.Message();
+    }
+    EXPECT_EQ(Message, QStringLiteral("TSchemeData : Line too long (1048581 characters, at most "
+                                      "1048576 are read)\rIn block has line 18"));
+    ASSERT_EQ(Data.LayerCount(), 1);  // the layer placed before the long line
+    EXPECT_EQ(Data.GetLayer(1)->Count(), 0);
+    EXPECT_EQ(Data.LinkCount(), 0);
+}
+
+TEST(LoadLimits, LongLineInsideASkippedBlockIsRefusedToo) {
+    TSchemeData Data;
+    Data.SetTimerInterval(0);
+    QStringList Strings = {QStringLiteral("TUnknownKind"),
+                           QString(TSchemeData::kMaxLineLength + 1, QLatin1Char('x')),
+                           QStringLiteral("End")};
+    EXPECT_THROW(Data.LoadFromStrings(Strings), ESchemeErrorException);
+    EXPECT_EQ(Data.LayerCount(), 0);
+}
