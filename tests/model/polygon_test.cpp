@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
 #include <functional>
 #include <vector>
 
@@ -277,3 +278,25 @@ TEST(PolygonPaint, SkipsInvisibleTooSmallAndOffCanvasPolygons) {
 }
 
 }  // namespace
+
+TEST(PolygonPaint, FillsWithTheStateColourAndTheSelectedColourWhileBlinking) {
+    TSchemeLayer Layer(1);
+    const TColor Colors[] = {clRed, clLime};
+    Layer.SetAllStateColors(Colors);
+    const TPoint Points[] = {{2, 2}, {38, 2}, {38, 38}, {2, 38}};
+    auto* Polygon = new TSchemePolygon(1, Points, 1, TBrushStyle::bsSolid, QString(), Point(0, 0));
+    Layer.Add(Polygon);
+    auto Centre = [&] {
+        QImage Image(40, 40, QImage::Format_RGB32);
+        Image.fill(Qt::white);
+        TCanvas Canvas(&Image);
+        Layer.Paint(1, Canvas, 0);
+        Canvas.Painter()->end();
+        return QColor(Image.pixel(20, 20));
+    };
+    EXPECT_EQ(Centre(), QColor(Qt::green));
+    Polygon->SetSelected(true);
+    EXPECT_EQ(Centre(), QColor(Qt::blue));
+    Layer.SetSelectionPhase(false);
+    EXPECT_EQ(Centre(), QColor(Qt::green));
+}
