@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QStringDecoder>
 
 #include "scheme/document/scheme_data.h"
 #include "scheme/model/class_registry.h"
@@ -34,27 +33,6 @@ void AppendItem(QStringList& AStrings, const TSchemePersistent& Item) {
     AStrings.append(Item.ClassName());
     Item.SaveToStrings(AStrings);
     AStrings.append(kEnd);
-}
-
-QString DecodeText(const QByteArray& Bytes) {
-    QStringDecoder Utf8(QStringDecoder::Utf8);
-    QString Text = Utf8(Bytes);
-    return Utf8.hasError() ? QString::fromLatin1(Bytes) : Text;
-}
-
-QStringList SplitLines(const QString& Text) {
-    if (Text.isEmpty()) return {};
-    QStringList Lines;
-    qsizetype Start = 0;
-    for (qsizetype I = 0; I < Text.size(); ++I) {
-        const QChar C = Text[I];
-        if (C != QLatin1Char('\r') && C != QLatin1Char('\n')) continue;
-        Lines.append(Text.mid(Start, I - Start));
-        if (C == QLatin1Char('\r') && I + 1 < Text.size() && Text[I + 1] == QLatin1Char('\n')) ++I;
-        Start = I + 1;
-    }
-    if (Start < Text.size()) Lines.append(Text.mid(Start));
-    return Lines;
 }
 
 QByteArray EncodeLines(const QStringList& Lines) {
@@ -239,7 +217,7 @@ void TSchemeData::PlaceLink(std::unique_ptr<TSchemeLink> Link, const QStringList
 }
 
 void TSchemeData::LoadFromStream(QIODevice& AStream) {
-    QStringList Lines = SplitLines(DecodeText(AStream.readAll()));
+    QStringList Lines = BytesToLines(AStream.readAll());
     LoadFromStrings(Lines);
 }
 

@@ -1,5 +1,7 @@
 #include "scheme/platform/string_list.h"
 
+#include <QStringDecoder>
+
 #include "scheme/platform/exceptions.h"
 
 namespace scheme {
@@ -94,6 +96,23 @@ QString ValueOf(const QStringList& Lines, QStringView Key) {
     if (Index < 0) return QString();
     const QString& Line = Lines[Index];
     return Line.mid(Line.indexOf(QLatin1Char('=')) + 1);
+}
+
+QStringList BytesToLines(const QByteArray& Bytes) {
+    QStringDecoder Utf8(QStringDecoder::Utf8);
+    QString Text = Utf8(Bytes);
+    if (Utf8.hasError()) Text = QString::fromLatin1(Bytes);
+    QStringList Lines;
+    qsizetype Start = 0;
+    for (qsizetype I = 0; I < Text.size(); ++I) {
+        const QChar C = Text[I];
+        if (C != QLatin1Char('\r') && C != QLatin1Char('\n')) continue;
+        Lines.append(Text.mid(Start, I - Start));
+        if (C == QLatin1Char('\r') && I + 1 < Text.size() && Text[I + 1] == QLatin1Char('\n')) ++I;
+        Start = I + 1;
+    }
+    if (Start < Text.size()) Lines.append(Text.mid(Start));
+    return Lines;
 }
 
 }  // namespace scheme

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -45,5 +46,9 @@ SCHEME_EXPORT QString LineName(const QString& Line);
 SCHEME_EXPORT int IndexOfName(const QStringList& Lines, QStringView Key, int From = 0);
 // The text after the first "=" of the first line named Key; empty when there is none.
 SCHEME_EXPORT QString ValueOf(const QStringList& Lines, QStringView Key);
+
+// The lines of a text file's bytes: UTF-8 when the bytes are valid UTF-8, else Latin-1; a line
+// ends at CR, LF or CR LF, and a final line break adds no empty line.
+SCHEME_EXPORT QStringList BytesToLines(const QByteArray& Bytes);
 
 }  // namespace scheme
