@@ -24,13 +24,13 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 for target in document record picture convert; do
   # A fixed number of runs keeps the pass bounded. New inputs go to the scratch corpus (the first
-  # folder), never into the seed folders; a failing input is kept in the scratch folder.
-  mkdir -p "$scratch/$target"
+  # folder), never into the seed folders; a failing input is kept in build-fuzz/findings/ci.
+  mkdir -p "$scratch/$target" build-fuzz/findings/ci
   # Whole documents run about a hundred inputs a second; the other targets thousands.
   runs="${FUZZ_CI_RUNS:-10000}"
   if [ "$target" = document ]; then runs="${FUZZ_CI_DOCUMENT_RUNS:-3000}"; fi
   if ! "build-fuzz/fuzz/fuzz_$target" -runs="$runs" -timeout=10 \
-      -rss_limit_mb=2048 -dict=fuzz/scheme.dict -artifact_prefix="$scratch/" \
+      -rss_limit_mb=2048 -dict=fuzz/scheme.dict -artifact_prefix="build-fuzz/findings/ci/$target-" \
       -print_final_stats=1 "$scratch/$target" "fuzz/corpus/$target" \
       $(ls -d "fuzz/regressions/$target" 2>/dev/null) >"$scratch/$target.log" 2>&1; then
     cat "$scratch/$target.log"
