@@ -27,6 +27,8 @@ struct SCHEME_EXPORT TArrowSettings {
     // runs BeforeLast-Last: at Last, or at First with BackArrow, LengthArrow x Zoom long.
     TArrowHead Head(const TPoint& First, const TPoint& Second, const TPoint& BeforeLast,
                     const TPoint& Last, Extended Zoom) const;
+    // How far the head can reach from the points, in world units.
+    Extended Reach() const { return VisibleArrow ? MaxInt(LengthArrow, 0) : 0; }
 };
 
 // An open arrow head in device pixels: the segment from Tail to Tip and two barbs that point

@@ -122,6 +122,10 @@ QRegion TSchemeBox::GetClippingRegion(Extended Zoom, int AParam) const {
     return WithHooksAndText(CreateRectRgnIndirect(GetPenZoomRect(Zoom, AParam)), Zoom, AParam);
 }
 
+TRect TSchemeBox::GetBoundsRect(Extended Zoom, int AParam) const {
+    return OutlineBounds(Zoom, AParam, 0);
+}
+
 bool TSchemeBox::SkipPaint(const TRect& ZoomRect, const TCanvas& Canvas) const {
     return !Visible() || !Canvas.RectVisible(ZoomRect);
 }

@@ -37,6 +37,7 @@ public:
     void SetPointsExt(int Index, const TPointExt& P, bool Repaint) override;
     void MoveToExt(const TPointExt& P) override;
     QRegion GetClippingRegion(Extended Zoom, int AParam) const override;
+    TRect GetBoundsRect(Extended Zoom, int AParam) const override;
     bool PointInsideDetail(Extended X, Extended Y, Extended& DX, Extended& DY, int& Detail,
                            int AParam) override;
     void ChangePositionDetail(Extended X, Extended Y, int Detail, int AParam) override;

@@ -170,7 +170,9 @@ TSchemeObject* TSchemeLayer::GetItemForPoint(Extended X, Extended Y, int AParam)
     for (auto It = FObjects.rbegin(); It != FObjects.rend(); ++It) {
         Extended DX = 0, DY = 0;
         int Detail = -1;
-        if ((*It)->Enabled() && (*It)->PointInsideDetail(X, Y, DX, DY, Detail, AParam)) return *It;
+        if ((*It)->Enabled() && (*It)->MayContainPoint(X, Y, AParam) &&
+            (*It)->PointInsideDetail(X, Y, DX, DY, Detail, AParam))
+            return *It;
     }
     return nullptr;
 }

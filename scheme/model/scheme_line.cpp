@@ -86,6 +86,10 @@ void TSchemeLine::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
     PaintText(Zoom, Canvas, AParam);
 }
 
+TRect TSchemeLine::GetBoundsRect(Extended Zoom, int AParam) const {
+    return OutlineBounds(Zoom, AParam, FArrow.Reach());
+}
+
 QRegion TSchemeLine::GetClippingRegion(Extended Zoom, int AParam) const {
     TPoint A, B;
     GetZoomPoints(Zoom, AParam, A, B);

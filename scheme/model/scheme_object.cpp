@@ -1,5 +1,8 @@
 #include "scheme/model/scheme_object.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "scheme/model/class_registry.h"
 #include "scheme/model/record.h"
 #include "scheme/model/scheme_layer.h"
@@ -296,6 +299,53 @@ bool TSchemeObject::PointInsideDetail(Extended X, Extended Y, Extended& DX, Exte
         }
     }
     return PointInside(X, Y, AParam);
+}
+
+namespace {
+
+// Coordinates as the pixel conversions see them: a NaN lands on 0.
+Extended Placed(Extended V) {
+    return std::isnan(V) ? 0 : V;
+}
+
+}  // namespace
+
+TRect TSchemeObject::OutlineBounds(Extended Zoom, int AParam, Extended Reach) const {
+    TRect R;
+    if (FCount > 0) {
+        Extended MinX = Placed(FPoints[0].X), MaxX = MinX;
+        Extended MinY = Placed(FPoints[0].Y), MaxY = MinY;
+        for (int I = 1; I < FCount; ++I) {
+            const TPointExt& P = FPoints[static_cast<size_t>(I)];
+            MinX = std::min(MinX, Placed(P.X));
+            MaxX = std::max(MaxX, Placed(P.X));
+            MinY = std::min(MinY, Placed(P.Y));
+            MaxY = std::max(MaxY, Placed(P.Y));
+        }
+        // Pens widen boxes by their whole width (and hook squares by it, in pixels); hook
+        // squares reach 2 units past their point; rounding and margins add a few pixels.
+        const int PenWidth =
+            std::clamp(MaxInt(FPen->Width(), FSelectedPen->Width()), 0, kPixelLimit);
+        const Extended World = std::max<Extended>(Reach, 0) + PenWidth + 3;
+        const int Pixels = 4 + PenWidth;
+        const int X1 = Trunc((MinX - World) * Zoom), X2 = Trunc((MaxX + World) * Zoom);
+        const int Y1 = Trunc((MinY - World) * Zoom), Y2 = Trunc((MaxY + World) * Zoom);
+        R = TRect{std::min(X1, X2) - Pixels, std::min(Y1, Y2) - Pixels,
+                  std::max(X1, X2) + Pixels + 1, std::max(Y1, Y2) + Pixels + 1};
+    }
+    return UnionRect(R, FromQRect(GetTextClippingRegion(Zoom, AParam).boundingRect()));
+}
+
+TRect TSchemeObject::GetBoundsRect(Extended Zoom, int AParam) const {
+    return UnionRect(FromQRect(GetClippingRegion(Zoom, AParam).boundingRect()),
+                     OutlineBounds(Zoom, AParam, 0));
+}
+
+bool TSchemeObject::MayContainPoint(Extended X, Extended Y, int AParam) const {
+    TRect R = GetBoundsRect(1.0, AParam);
+    // Hooks are tested in tenths of a unit, which can reach past the pixel grid.
+    InflateRect(R, 1, 1);
+    return PtInRect(R, TPoint{Trunc(X), Trunc(Y)});
 }
 
 // ---- repaint, drag, clone ------------------------------------------------------------------

@@ -134,6 +134,14 @@ public:
                          int AParam) const;
     // The area the object paints, in pixels.
     virtual QRegion GetClippingRegion(Extended Zoom, int AParam) const = 0;
+    // A rectangle in pixels that holds all of GetClippingRegion(Zoom, AParam) and, at zoom 1,
+    // every point the hit tests can answer True for; hit tests use it to pass over distant
+    // objects without building regions. The base measures its own region (exact, but costly);
+    // the built-in kinds answer from their points. A kind that paints or hits beyond what its
+    // base covers must widen this too.
+    virtual TRect GetBoundsRect(Extended Zoom, int AParam) const;
+    // False when a hit test at (X, Y) surely answers False: the point is outside the bounds.
+    bool MayContainPoint(Extended X, Extended Y, int AParam) const;
     // Drags the part named by Detail to the world position (X, Y).
     virtual void ChangePositionDetail(Extended X, Extended Y, int Detail, int AParam) = 0;
     // Drags and answers the area the object no longer covers.
@@ -167,6 +175,10 @@ protected:
         Change();
         FVisible = WasVisible;
     }
+    // The bounding box of the points grown by Reach world units and by what the pen, the hook
+    // squares and pixel rounding add, joined with the caption's rectangle: the bounds of every
+    // kind whose area stays within Reach of its points.
+    TRect OutlineBounds(Extended Zoom, int AParam, Extended Reach) const;
     // Adds the hook and caption regions to a kind's own area.
     QRegion WithHooksAndText(QRegion Region, Extended Zoom, int AParam) const;
     // The drag of kinds made of free points: detail -1 translates every point so that point 0

@@ -179,6 +179,10 @@ void TSchemePolygon::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
     PaintHookRect(Zoom, Canvas, AParam);
 }
 
+TRect TSchemePolygon::GetBoundsRect(Extended Zoom, int AParam) const {
+    return OutlineBounds(Zoom, AParam, 0);
+}
+
 QRegion TSchemePolygon::GetClippingRegion(Extended Zoom, int AParam) const {
     // Fewer than three vertices enclose nothing: such a polygon cannot be hit.
     if (Count() < 3) return QRegion();

@@ -71,6 +71,13 @@ TRect IntersectRect(const TRect& A, const TRect& B) {
     return R.IsEmpty() ? TRect{} : R;
 }
 
+TRect UnionRect(const TRect& A, const TRect& B) {
+    if (A.IsEmpty()) return B.IsEmpty() ? TRect{} : B;
+    if (B.IsEmpty()) return A;
+    return TRect{std::min(A.Left, B.Left), std::min(A.Top, B.Top), std::max(A.Right, B.Right),
+                 std::max(A.Bottom, B.Bottom)};
+}
+
 QRect ToQRect(const TRect& R) {
     return QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1));
 }

@@ -68,6 +68,8 @@ SCHEME_EXPORT void OffsetRect(TRect& R, int DX, int DY);
 SCHEME_EXPORT bool PtInRect(const TRect& R, const TPoint& P);
 // The common part of two rectangles; an empty rectangle when they do not meet.
 SCHEME_EXPORT TRect IntersectRect(const TRect& A, const TRect& B);
+// The smallest rectangle holding both; an empty rectangle adds nothing.
+SCHEME_EXPORT TRect UnionRect(const TRect& A, const TRect& B);
 
 // Conversions at the Qt boundary. QRect's right() and bottom() are inclusive.
 SCHEME_EXPORT QRect ToQRect(const TRect& R);

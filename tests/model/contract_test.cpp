@@ -6,6 +6,8 @@
 #include "qt_printers.h"
 
 #include <QImage>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 
@@ -172,6 +174,44 @@ TEST_P(ObjectContract, HitTestsItsCentreButNotFarAway) {
     EXPECT_TRUE(Obj->PointInside(Centre.X, Centre.Y, 0));
     EXPECT_FALSE(Obj->PointInside(1000, -1000, 0));
     EXPECT_EQ(Layer.GetItemForPoint(Centre.X, Centre.Y, 0), Obj);
+}
+
+// The bounds let hit tests pass over objects without regions, so they must hold the whole
+// area at any zoom and every point a hit test says yes to: plain, selected and resized with
+// wide pens, and with a caption placed away from the body.
+TEST_P(ObjectContract, BoundsHoldTheAreaAndEveryHit) {
+    const std::function<void(TSchemeObject&)> Variants[] = {
+        [](TSchemeObject&) {},
+        [](TSchemeObject& Obj) {
+            Obj.SetSelected(true);
+            Obj.SetResized(true);
+            Obj.Pen()->SetWidth(9);
+            Obj.SelectedPen()->SetWidth(12);
+        },
+        [](TSchemeObject& Obj) {
+            Obj.SetText(QStringLiteral("Caption\nsecond line"));
+            Obj.SetTextPoint(PointExt(95, 105));
+            Obj.SetResized(true);
+        },
+    };
+    for (size_t V = 0; V < std::size(Variants); ++V) {
+        TSchemeObject* Obj = Make();
+        Variants[V](*Obj);
+        for (Extended Zoom : {0.37L, 1.0L, 2.5L}) {
+            const QRect Area = Obj->GetClippingRegion(Zoom, 0).boundingRect();
+            EXPECT_TRUE(ToQRect(Obj->GetBoundsRect(Zoom, 0)).contains(Area))
+                << "variant " << V << " zoom " << double(Zoom);
+        }
+        for (Extended Y = -12.3L; Y < 135; Y += 1.7L)
+            for (Extended X = -12.3L; X < 135; X += 1.7L) {
+                Extended DX = 0, DY = 0;
+                int Detail = 0;
+                if (!Obj->PointInsideDetail(X, Y, DX, DY, Detail, 0)) continue;
+                EXPECT_TRUE(Obj->MayContainPoint(X, Y, 0))
+                    << "variant " << V << " at " << double(X) << "," << double(Y);
+            }
+        delete Obj;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(RegisteredKinds, ObjectContract,

@@ -133,13 +133,7 @@ void TSchemePolyline::SetCanvasProperties(TCanvas& Canvas, Extended Zoom) const 
 }
 
 void TSchemePolyline::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
-    if (!Visible() || Count() < 2) return;
-    // The bounding box, widened by what the pen and the barbs can reach beyond the vertices.
-    TRect Reach = GetClippingOutsideRect(Zoom, AParam);
-    const int Margin = Trunc(RegionPenWidth() * Zoom) +
-                       (VisibleArrow() ? MaxInt(Trunc(LengthArrow() * Zoom), 0) : 0);
-    InflateRect(Reach, Margin, Margin);
-    if (!Canvas.RectVisible(Reach)) return;
+    if (!Visible() || Count() < 2 || !Canvas.RectVisible(GetBoundsRect(Zoom, AParam))) return;
     const TDevicePoints Device = DevicePoints(Zoom);
     SetCanvasProperties(Canvas, Zoom);
     Canvas.Polyline(Device.Span());
@@ -152,6 +146,10 @@ void TSchemePolyline::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
     }
     PaintText(Zoom, Canvas, AParam);
     PaintHookRect(Zoom, Canvas, AParam);
+}
+
+TRect TSchemePolyline::GetBoundsRect(Extended Zoom, int AParam) const {
+    return OutlineBounds(Zoom, AParam, FArrow.Reach());
 }
 
 QRegion TSchemePolyline::GetClippingRegion(Extended Zoom, int AParam) const {
