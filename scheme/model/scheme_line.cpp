@@ -30,15 +30,15 @@ void TSchemeLine::SaveToStrings(QStringList& Strings) const {
 }
 
 void TSchemeLine::SetVisibleArrow(bool Value) {
-    SetArrowValue(FArrow.VisibleArrow, Value);
+    SetHidden(FArrow.VisibleArrow, Value);
 }
 
 void TSchemeLine::SetBackArrow(bool Value) {
-    SetArrowValue(FArrow.BackArrow, Value);
+    SetHidden(FArrow.BackArrow, Value);
 }
 
 void TSchemeLine::SetLengthArrow(int Value) {
-    SetArrowValue(FArrow.LengthArrow, Value);
+    SetHidden(FArrow.LengthArrow, Value);
 }
 
 // ---- geometry ------------------------------------------------------------------------------
@@ -54,11 +54,6 @@ TArrowHead TSchemeLine::GetArrowPoints(Extended Zoom, int AParam) const {
     TPoint A, B;
     GetZoomPoints(Zoom, AParam, A, B);
     return FArrow.Head(A, B, A, B, Zoom);
-}
-
-int TSchemeLine::RegionPenWidth() const {
-    const int Width = Pen()->Width();
-    return Selected() ? MaxInt(Width, SelectedPen()->Width()) : Width;
 }
 
 // ---- painting and area ---------------------------------------------------------------------
@@ -93,13 +88,13 @@ TRect TSchemeLine::GetBoundsRect(Extended Zoom, int AParam) const {
 QRegion TSchemeLine::GetClippingRegion(Extended Zoom, int AParam) const {
     TPoint A, B;
     GetZoomPoints(Zoom, AParam, A, B);
-    const int W = SegmentHalfWidth(RegionPenWidth(), Zoom);
+    const int W = SegmentHalfWidth(StrokePenWidth(), Zoom);
     QRegion Region = SegmentRegion(A, B, W);
     if (VisibleArrow()) {
         // The barb ends get the hook's half-size, or more for a pen whose round ends reach
         // further.
         const int HookHalf = Trunc(Zoom * 4 / 2);
-        const int EndHalf = Round((Extended(RegionPenWidth()) + 4) * Zoom / 2);
+        const int EndHalf = Round((Extended(StrokePenWidth()) + 4) * Zoom / 2);
         Region += ArrowHeadRegion(GetArrowPoints(Zoom, AParam), W + 1, MaxInt(HookHalf, EndHalf));
     }
     return WithHooksAndText(Region, Zoom, AParam);

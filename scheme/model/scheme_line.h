@@ -44,16 +44,6 @@ public:
     void ChangePositionDetail(Extended X, Extended Y, int Detail, int AParam) override;
 
 private:
-    template <class T>
-    void SetArrowValue(T& Field, T Value) {
-        if (Field == Value) return;
-        HiddenUpdate([&] { Field = Value; });
-        Changed();
-    }
-    // The pen width the area is measured with: while selected, the wider of both pens, since
-    // the line is painted with either as the selection blinks.
-    int RegionPenWidth() const;
-
     TArrowSettings FArrow;
 };
 

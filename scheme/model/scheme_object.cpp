@@ -336,6 +336,10 @@ TRect TSchemeObject::OutlineBounds(Extended Zoom, int AParam, Extended Reach) co
     return UnionRect(R, FromQRect(GetTextClippingRegion(Zoom, AParam).boundingRect()));
 }
 
+int TSchemeObject::StrokePenWidth() const {
+    return FSelected ? MaxInt(FPen->Width(), FSelectedPen->Width()) : FPen->Width();
+}
+
 TRect TSchemeObject::GetBoundsRect(Extended Zoom, int AParam) const {
     return UnionRect(FromQRect(GetClippingRegion(Zoom, AParam).boundingRect()),
                      OutlineBounds(Zoom, AParam, 0));

@@ -175,6 +175,14 @@ protected:
         Change();
         FVisible = WasVisible;
     }
+    // The setter of a setting that changes the object's look: when Value differs, stores it
+    // in a hidden update (erasing the old look), then Changed paints the new one.
+    template <class T>
+    void SetHidden(T& Field, const T& Value) {
+        if (Field == Value) return;
+        HiddenUpdate([&] { Field = Value; });
+        Changed();
+    }
     // The bounding box of the points grown by Reach world units and by what the pen, the hook
     // squares and pixel rounding add, joined with the caption's rectangle: the bounds of every
     // kind whose area stays within Reach of its points.
@@ -188,6 +196,9 @@ protected:
     void ReadTextPoint(const QStringList& Strings);
     // The pen the object's area is measured with.
     const TPen& ActivePen() const { return FSelected ? *FSelectedPen : *FPen; }
+    // The pen width a stroked kind's area is measured with: while selected, the wider of both
+    // pens, since the selection blinks between them.
+    int StrokePenWidth() const;
 
 private:
     void InitDefaults(int Id, int State);

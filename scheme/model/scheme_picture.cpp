@@ -117,9 +117,7 @@ void TSchemePicture::SetTransparent(bool Value) {
 }
 
 void TSchemePicture::SetVisibleBackIfSelected(bool Value) {
-    if (Value == FVisibleBackIfSelected) return;
-    HiddenUpdate([&] { FVisibleBackIfSelected = Value; });
-    Changed();
+    SetHidden(FVisibleBackIfSelected, Value);
 }
 
 // ---- painting --------------------------------------------------------------------------------

@@ -45,9 +45,7 @@ void TSchemeShape::SaveToStrings(QStringList& Strings) const {
 }
 
 void TSchemeShape::SetShape(TShapeType Value) {
-    if (Value == FShape) return;
-    HiddenUpdate([&] { FShape = Value; });
-    Changed();
+    SetHidden(FShape, Value);
 }
 
 TSchemeShape::TGeometry TSchemeShape::Geometry(TShapeType Shape, const TRect& R) {

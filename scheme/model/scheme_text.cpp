@@ -49,9 +49,7 @@ void TSchemeText::SaveToStrings(QStringList& Strings) const {
 }
 
 void TSchemeText::SetFontAutoSize(bool Value) {
-    if (Value == FFontAutoSize) return;
-    HiddenUpdate([&] { FFontAutoSize = Value; });
-    Changed();
+    SetHidden(FFontAutoSize, Value);
 }
 
 void TSchemeText::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {

@@ -83,9 +83,7 @@ TSchemeObject* TSchemeInternalPicture::Clone() {
 // ---- setters -------------------------------------------------------------------------------
 
 void TSchemeInternalPicture::ChangeIndex(int& Index, int Value) {
-    if (Value == Index) return;
-    HiddenUpdate([&] { Index = Value; });
-    Changed();
+    SetHidden(Index, Value);
 }
 
 void TSchemeInternalPicture::ChangeList(TListRef& Ref, TImageList* Value) {
@@ -111,15 +109,11 @@ void TSchemeInternalPicture::SetSelectedImageList(TImageList* Value) {
 }
 
 void TSchemeInternalPicture::SetTransparent(bool Value) {
-    if (Value == FTransparent) return;
-    HiddenUpdate([&] { FTransparent = Value; });
-    Changed();
+    SetHidden(FTransparent, Value);
 }
 
 void TSchemeInternalPicture::SetVisibleBackIfSelected(bool Value) {
-    if (Value == FVisibleBackIfSelected) return;
-    HiddenUpdate([&] { FVisibleBackIfSelected = Value; });
-    Changed();
+    SetHidden(FVisibleBackIfSelected, Value);
 }
 
 // ---- painting ------------------------------------------------------------------------------

@@ -55,15 +55,15 @@ void TSchemePolyline::SaveToStrings(QStringList& Strings) const {
 }
 
 void TSchemePolyline::SetVisibleArrow(bool Value) {
-    SetArrowValue(FArrow.VisibleArrow, Value);
+    SetHidden(FArrow.VisibleArrow, Value);
 }
 
 void TSchemePolyline::SetBackArrow(bool Value) {
-    SetArrowValue(FArrow.BackArrow, Value);
+    SetHidden(FArrow.BackArrow, Value);
 }
 
 void TSchemePolyline::SetLengthArrow(int Value) {
-    SetArrowValue(FArrow.LengthArrow, Value);
+    SetHidden(FArrow.LengthArrow, Value);
 }
 
 // ---- vertex operations ---------------------------------------------------------------------
@@ -111,14 +111,9 @@ TArrowHead TSchemePolyline::GetArrowPoints(Extended Zoom, int /*AParam*/) const 
 
 QRegion TSchemePolyline::GetClippingRegionForArrow(Extended Zoom, int AParam) const {
     if (Count() < 2) return QRegion();
-    const int W = Trunc((Extended(RegionPenWidth()) + 1) * Zoom / 2) + 1;
-    const int R = Round((Extended(RegionPenWidth()) + 4) * Zoom / 2);
+    const int W = Trunc((Extended(StrokePenWidth()) + 1) * Zoom / 2) + 1;
+    const int R = Round((Extended(StrokePenWidth()) + 4) * Zoom / 2);
     return ArrowHeadRegion(GetArrowPoints(Zoom, AParam), W, R);
-}
-
-int TSchemePolyline::RegionPenWidth() const {
-    const int Width = Pen()->Width();
-    return Selected() ? MaxInt(Width, SelectedPen()->Width()) : Width;
 }
 
 bool TSchemePolyline::CarriesArrow(int Detail) const {
@@ -154,7 +149,7 @@ TRect TSchemePolyline::GetBoundsRect(Extended Zoom, int AParam) const {
 
 QRegion TSchemePolyline::GetClippingRegion(Extended Zoom, int AParam) const {
     if (Count() < 2) return QRegion();
-    const int W = SegmentHalfWidth(RegionPenWidth(), Zoom);
+    const int W = SegmentHalfWidth(StrokePenWidth(), Zoom);
     const TDevicePoints D = DevicePoints(Zoom);
     QRegion Region;
     for (int I = 0; I + 1 < D.Count; ++I) Region += SegmentRegion(D.Points[I], D.Points[I + 1], W);
@@ -170,7 +165,7 @@ QRegion TSchemePolyline::ChangePositionDetailAndGetDiffRgn(Extended X, Extended 
     if (Detail < 0) {
         Area = GetClippingRegion(Zoom, AParam);
     } else {
-        const int W = SegmentHalfWidth(RegionPenWidth(), Zoom);
+        const int W = SegmentHalfWidth(StrokePenWidth(), Zoom);
         const TDevicePoints D = DevicePoints(Zoom);
         for (int K = 0; K < 2; ++K) {
             const int J = Detail - 1 + K;

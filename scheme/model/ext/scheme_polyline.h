@@ -75,14 +75,6 @@ public:
 
 private:
     void InitPolyline(int PenWidth);
-    template <class T>
-    void SetArrowValue(T& Field, T Value) {
-        if (Field == Value) return;
-        HiddenUpdate([&] { Field = Value; });
-        Changed();
-    }
-    // The pen width the area is measured with: while selected, the wider of both pens.
-    int RegionPenWidth() const;
     // Whether dragging vertex Detail moves the arrow head.
     bool CarriesArrow(int Detail) const;
 
