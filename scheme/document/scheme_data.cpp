@@ -420,7 +420,7 @@ void TSchemeData::FreeLayers(std::vector<TSchemeLayer*> Layers) {
         for (int I = 0; I < Layer->Count(); ++I) Dying.insert(Layer->GetItemIndex(I));
     for (size_t I = FLinks.size(); I-- > 0;) {
         TSchemeLink* Link = FLinks[I];
-        if (Link && (Dying.count(Link->Parent()) || Dying.count(Link->Child()))) delete Link;
+        if (Link && (Dying.count(Link->Parent()) || Dying.count(Link->Child()))) FreeLinkAt(I);
     }
     FLinksOfDyingObjectsFreed = true;
     try {
@@ -463,8 +463,15 @@ void TSchemeData::LinkDelete(int AIndex) {
 }
 
 void TSchemeData::LinkClear() {
-    for (TSchemeLink* Link : TSchemeLinkList(FLinks)) delete Link;
+    for (size_t I = 0; I < FLinks.size(); ++I) FreeLinkAt(I);
     FLinks.clear();
+}
+
+void TSchemeData::FreeLinkAt(size_t Index) {
+    TSchemeLink* Link = FLinks[Index];
+    if (!Link) return;
+    Link->LeaveListAt(Index);
+    delete Link;
 }
 
 TSchemeLink* TSchemeData::GetLink(int AIndex) const {

@@ -214,6 +214,8 @@ private:
     void MoveFollower(TSchemeObject* AChild, int ADetail, Extended OffsetX, Extended OffsetY,
                       ISchemeVisual* AVisual);
     void FreeLayers(std::vector<TSchemeLayer*> Layers);
+    // Frees the link in slot Index (if any), emptying the slot.
+    void FreeLinkAt(size_t Index);
     void ReadBlocks(QStringList& AStrings, int& I);
     QString ReadLine(QStringList& AStrings, int I);
     void CollectBlock(QStringList& AStrings, int& I, QStringList* Block);

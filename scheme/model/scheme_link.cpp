@@ -51,6 +51,14 @@ void TSchemeLink::SetLinkList(TSchemeLinkList* List) {
     FLinkList = List;
 }
 
+void TSchemeLink::LeaveListAt(size_t Index) {
+    if (FLinkList && Index < FLinkList->size() && (*FLinkList)[Index] == this)
+        (*FLinkList)[Index] = nullptr;
+    else
+        LeaveList();
+    FLinkList = nullptr;
+}
+
 void TSchemeLink::LeaveList() {
     if (!FLinkList) return;
     const auto It = std::find(FLinkList->begin(), FLinkList->end(), this);

@@ -46,6 +46,10 @@ public:
     TSchemeLinkList* LinkList() const { return FLinkList; }
     // Moves the link to another list (or to none), emptying its entry in the current one.
     void SetLinkList(TSchemeLinkList* List);
+    // Leaves the current list when the link is known to sit at Index there, without searching
+    // the list (which makes freeing every link of a large list linear); otherwise as
+    // SetLinkList(nullptr).
+    void LeaveListAt(size_t Index);
 
 private:
     void LeaveList();

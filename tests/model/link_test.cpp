@@ -61,4 +61,18 @@ TEST(LinkList, MovingLeavesAnEmptyEntryBehind) {
     EXPECT_EQ(Second[0], Link);
     delete Link;
     EXPECT_EQ(Second, TSchemeLinkList{nullptr});
+
+    // Leaving at a known slot empties that slot; a wrong slot falls back to the search.
+    auto* A = new TSchemeLink(nullptr, 0, nullptr, 0);
+    auto* B = new TSchemeLink(nullptr, 0, nullptr, 0);
+    TSchemeLinkList Third{A, B};
+    A->SetLinkList(&Third);
+    B->SetLinkList(&Third);
+    B->LeaveListAt(0);
+    EXPECT_EQ(Third, (TSchemeLinkList{A, nullptr}));
+    EXPECT_EQ(B->LinkList(), nullptr);
+    A->LeaveListAt(0);
+    EXPECT_EQ(Third, (TSchemeLinkList{nullptr, nullptr}));
+    delete A;
+    delete B;
 }
