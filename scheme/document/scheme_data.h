@@ -57,6 +57,9 @@ public:
     // and records a caption or a value a line, so real documents stay far below; a longer line
     // is damage or a hostile file and is refused with an error naming the line.
     static constexpr qsizetype kMaxLineLength = qsizetype(1) << 20;
+    // Streams and files larger than this (1 GiB) are refused before they are read into
+    // memory; a document of a hundred thousand objects takes a few tens of MiB.
+    static constexpr qint64 kMaxDocumentSize = qint64(1) << 30;
 
     explicit TSchemeData(QObject* AOwner = nullptr);
     ~TSchemeData() override;

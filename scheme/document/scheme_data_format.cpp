@@ -10,6 +10,7 @@
 #include "scheme/model/scheme_layer.h"
 #include "scheme/platform/convert.h"
 #include "scheme/platform/exceptions.h"
+#include "scheme/platform/stream_read.h"
 #include "scheme/platform/string_list.h"
 
 namespace scheme {
@@ -217,7 +218,12 @@ void TSchemeData::PlaceLink(std::unique_ptr<TSchemeLink> Link, const QStringList
 }
 
 void TSchemeData::LoadFromStream(QIODevice& AStream) {
-    QStringList Lines = BytesToLines(AStream.readAll());
+    const std::optional<QByteArray> Bytes = ReadAtMost(AStream, kMaxDocumentSize);
+    if (!Bytes)
+        throw ESchemeErrorException(
+            QStringLiteral("TSchemeData : Document too large (more than %1 MiB are not read)")
+                .arg(kMaxDocumentSize >> 20));
+    QStringList Lines = BytesToLines(*Bytes);
     LoadFromStrings(Lines);
 }
 

@@ -10,36 +10,17 @@
 #include "scheme/platform/canvas.h"
 #include "scheme/platform/metafile.h"
 #include "scheme/platform/raster_graphic.h"
+#include "scheme/platform/stream_read.h"
 
 namespace scheme {
 
-namespace {
-
-// Streams are read in pieces of this size, so that a stream beyond the limit is refused
-// without ever holding more than the limit.
-constexpr qint64 kReadChunk = qint64(1) << 20;
-
-QString LimitText() {
-    return QStringLiteral("%1 MiB").arg(kMaxGraphicDataSize >> 20);
-}
-
-}  // namespace
-
 QByteArray ReadGraphicData(QIODevice& Stream, const QString& What) {
-    const auto TooLarge = [&] {
-        return EInvalidGraphic(
-            QStringLiteral("%1: the data exceeds the limit of %2").arg(What, LimitText()));
-    };
-    if (!Stream.isSequential() && Stream.size() - Stream.pos() > kMaxGraphicDataSize)
-        throw TooLarge();
-    QByteArray Data;
-    while (!Stream.atEnd()) {
-        const QByteArray Chunk = Stream.read(kReadChunk);
-        if (Chunk.isEmpty()) break;
-        if (Data.size() + Chunk.size() > kMaxGraphicDataSize) throw TooLarge();
-        Data.append(Chunk);
-    }
-    return Data;
+    std::optional<QByteArray> Data = ReadAtMost(Stream, kMaxGraphicDataSize);
+    if (!Data)
+        throw EInvalidGraphic(QStringLiteral("%1: the data exceeds the limit of %2 MiB")
+                                  .arg(What)
+                                  .arg(kMaxGraphicDataSize >> 20));
+    return *std::move(Data);
 }
 
 namespace {

@@ -1,6 +1,9 @@
-// The longest line a load reads: a longer one is refused with its line, and what was placed
-// before it stays.
+// The longest line and the largest document a load reads: more is refused with a clear error,
+// and what was placed before stays.
 #include <gtest/gtest.h>
+
+#include <QIODevice>
+#include <algorithm>
 
 #include "scheme/document/scheme_data.h"
 #include "scheme/model/scheme_layer.h"
@@ -57,5 +60,62 @@ TEST(LoadLimits, LongLineInsideASkippedBlockIsRefusedToo) {
                            QString(TSchemeData::kMaxLineLength + 1, QLatin1Char('x')),
                            QStringLiteral("End")};
     EXPECT_THROW(Data.LoadFromStrings(Strings), ESchemeErrorException);
+    EXPECT_EQ(Data.LayerCount(), 0);
+}
+
+namespace {
+
+// A random-access device that claims more bytes than a document may have; reading it would
+// hand out zeros.
+class HugeDevice : public QIODevice {
+public:
+    HugeDevice() { open(QIODevice::ReadOnly); }
+    qint64 size() const override { return TSchemeData::kMaxDocumentSize + 1; }
+
+protected:
+    qint64 readData(char* Data, qint64 MaxSize) override {
+        ++Reads;
+        std::fill_n(Data, MaxSize, '\0');
+        return MaxSize;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+public:
+    int Reads = 0;
+};
+
+}  // namespace
+
+TEST(LoadLimits, StreamsOverTheDocumentSizeAreRefusedUnreadAndTheDocumentStays) {
+    TSchemeData Data;
+    Data.SetTimerInterval(0);
+    QStringList Strings = Document(QStringLiteral("kept"));
+    Data.LoadFromStrings(Strings);
+    HugeDevice Device;
+    try {
+        Data.LoadFromStream(Device);
+        ADD_FAILURE() << "no error";
+    } catch (const ESchemeErrorException& E) {
+        EXPECT_EQ(E.Message(),
+                  QStringLiteral("TSchemeData : Document too large (more than 1024 MiB are not "
+                                 "read)"));
+    }
+    EXPECT_EQ(Device.Reads, 0);
+    ASSERT_EQ(Data.LayerCount(), 1);
+    EXPECT_EQ(Data.GetLayer(1)->GetItemIndex(0)->Text(), QStringLiteral("kept"));
+}
+
+// A file that fails while it is read is an error, not an empty or shortened document: reading
+// a process's memory from address 0 fails on Linux.
+TEST(LoadLimits, FileFailingWhileReadRaises) {
+    TSchemeData Data;
+    Data.SetTimerInterval(0);
+    try {
+        Data.LoadFromFile(QStringLiteral("/proc/self/mem"));
+        ADD_FAILURE() << "no error";
+    } catch (const Exception& E) {
+        EXPECT_TRUE(E.Message().startsWith(QStringLiteral("Cannot read file \"/proc/self/mem\"")))
+            << E.Message().toStdString();
+    }
     EXPECT_EQ(Data.LayerCount(), 0);
 }
