@@ -125,6 +125,10 @@ QString FloatToStrG(Extended Value) {
     if (std::isnan(Value)) return QStringLiteral("NAN");
     if (std::isinf(Value)) return Value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
     if (Value == 0) return QStringLiteral("0");  // also for negative zero
+    // Whole numbers of up to 15 digits, most coordinates, are written as they are: the same
+    // text as the general form, without the costly long double formatting.
+    if (std::fabs(Value) < 1e15L && Value == std::trunc(Value))
+        return QString::number(static_cast<qint64>(Value));
     char Buffer[64];
     const auto [Ptr, Ec] =
         std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::general, 15);

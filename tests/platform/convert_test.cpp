@@ -91,6 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FormatRow{"Negative", -0.25L, "-0.25"}, FormatRow{"NegativeZero", -0.0L, "0"},
                     FormatRow{"FifteenDigits", 0.1L, "0.1"},
                     FormatRow{"LargestFixed", 123456789012345.0L, "123456789012345"},
+                    FormatRow{"LargestNegativeWhole", -999999999999999.0L, "-999999999999999"},
+                    FormatRow{"WholeNextToFraction", 999999999999999.5L, "1E15"},
                     FormatRow{"FirstExponent", 1e15L, "1E15"},
                     FormatRow{"SmallestFixed", 0.0001L, "0.0001"},
                     FormatRow{"SmallExponent", 0.00001L, "1E-5"},
