@@ -1,7 +1,6 @@
 #include "scheme/document/scheme_data.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QTimerEvent>
 #include <algorithm>
 #include <unordered_set>
@@ -125,9 +124,8 @@ void TSchemeData::Timer() {
 // passes keep the interface responsive without paying for event processing at every step.
 void TSchemeData::ProcessMessages() {
     if (!QCoreApplication::instance()) return;
-    const qint64 Now = QDateTime::currentMSecsSinceEpoch();
-    if (Now - FLastEventProcessing < 50) return;
-    FLastEventProcessing = Now;
+    if (FEventProcessing.isValid() && FEventProcessing.elapsed() < 50) return;
+    FEventProcessing.start();
     QCoreApplication::processEvents();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QIODevice>
 #include <QObject>
 #include <QStringList>
@@ -237,7 +238,9 @@ private:
     TPropagation* FPropagation = nullptr;
     // Set while layers are freed whose objects' links are already gone.
     bool FLinksOfDyingObjectsFreed = false;
-    qint64 FLastEventProcessing = 0;
+    // Time since events were last processed during a load; a monotonic clock, so that a clock
+    // set back does not stop event processing.
+    QElapsedTimer FEventProcessing;
 };
 
 }  // namespace scheme
