@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <algorithm>
 #include <climits>
 #include <functional>
 #include <vector>
 
 #include "scheme/model/ext/scheme_polyline.h"
+#include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_line.h"
+#include "scheme/platform/canvas.h"
 #include "scheme/platform/region.h"
 #include "stroke_checks.h"
 
@@ -165,6 +169,24 @@ TEST(PolylinePaint, DrawsABarbOutsideTheVerticesBox) {
         Polyline.Paint(1, Canvas, 0);
     }
     EXPECT_NE(Image.pixel(63, 59), qRgb(255, 255, 255));
+}
+
+// The caption is painted where it stands, even when the vertices lie off the canvas.
+TEST(PolylinePaint, CaptionOnTheCanvasIsPaintedWhileTheBodyIsOff) {
+    TSchemeLayer Layer(1);
+    auto* Polyline = new TSchemePolyline(1, Pts{{500, 500}, {600, 500}}, 1, 0,
+                                         QStringLiteral("Valve"), PointExt(5, 5));
+    Layer.Add(Polyline);
+    QImage Image(80, 40, QImage::Format_RGB32);
+    Image.fill(Qt::white);
+    {
+        TCanvas Canvas(&Image);
+        Polyline->Paint(1, Canvas, 0);
+    }
+    int Inked = 0;
+    for (int Y = 0; Y < Image.height(); ++Y)
+        for (int X = 0; X < Image.width(); ++X) Inked += Image.pixel(X, Y) != qRgb(255, 255, 255);
+    EXPECT_GT(Inked, 0);
 }
 
 struct DiffRow {
