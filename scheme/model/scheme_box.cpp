@@ -126,8 +126,8 @@ TRect TSchemeBox::GetBoundsRect(Extended Zoom, int AParam) const {
     return OutlineBounds(Zoom, AParam, 0);
 }
 
-bool TSchemeBox::SkipPaint(const TRect& ZoomRect, const TCanvas& Canvas) const {
-    return !Visible() || !Canvas.RectVisible(ZoomRect);
+bool TSchemeBox::SkipPaint(Extended Zoom, const TCanvas& Canvas, int AParam) const {
+    return !Visible() || !Canvas.RectVisible(GetBoundsRect(Zoom, AParam));
 }
 
 void TSchemeBox::PaintOverlay(Extended Zoom, TCanvas& Canvas, int AParam) const {
@@ -137,7 +137,7 @@ void TSchemeBox::PaintOverlay(Extended Zoom, TCanvas& Canvas, int AParam) const 
 
 void TSchemeBox::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
     const TRect R = GetZoomRect(Zoom, AParam);
-    if (SkipPaint(R, Canvas)) return;
+    if (SkipPaint(Zoom, Canvas, AParam)) return;
     SetCanvasProperties(Canvas, Zoom);
     Canvas.Rectangle(R);
     PaintOverlay(Zoom, Canvas, AParam);

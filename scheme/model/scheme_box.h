@@ -51,8 +51,9 @@ protected:
     TRect GetPenZoomRect(Extended Zoom, int AParam) const;
     // Paints the caption and the hooks over the kind's own drawing.
     void PaintOverlay(Extended Zoom, TCanvas& Canvas, int AParam) const;
-    // Whether painting can be skipped: invisible, or outside the canvas.
-    bool SkipPaint(const TRect& ZoomRect, const TCanvas& Canvas) const;
+    // Whether painting can be skipped: invisible, or with nothing (pen, hooks or caption
+    // included) on the canvas.
+    bool SkipPaint(Extended Zoom, const TCanvas& Canvas, int AParam) const;
 
 private:
     int HitSideHook(const TPoint& Press) const;

@@ -131,7 +131,7 @@ TGraphic* TSchemePicture::ShownGraphic() const {
 
 void TSchemePicture::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
     TRect R = GetZoomRect(Zoom, AParam);
-    if (SkipPaint(R, Canvas)) return;
+    if (SkipPaint(Zoom, Canvas, AParam)) return;
     const bool Back = Selected() && FVisibleBackIfSelected;
     if (Back) TSchemeBox::Paint(Zoom, Canvas, AParam);
     TGraphic* Graphic = ShownGraphic();

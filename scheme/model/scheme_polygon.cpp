@@ -171,7 +171,7 @@ TSchemePolygon::TDevicePoints TSchemePolygon::DevicePoints(Extended Zoom) const 
 
 void TSchemePolygon::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
     if (!Visible() || Count() < 2) return;
-    if (!Canvas.RectVisible(GetClippingOutsideRect(Zoom, AParam))) return;
+    if (!Canvas.RectVisible(GetBoundsRect(Zoom, AParam))) return;
     const TDevicePoints Device = DevicePoints(Zoom);
     SetCanvasProperties(Canvas, Zoom);
     Canvas.Polygon(Device.Span());

@@ -63,7 +63,7 @@ TSchemeShape::TGeometry TSchemeShape::Geometry(TShapeType Shape, const TRect& R)
 
 void TSchemeShape::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
     const TRect R = GetZoomRect(Zoom, AParam);
-    if (SkipPaint(R, Canvas)) return;
+    if (SkipPaint(Zoom, Canvas, AParam)) return;
     SetCanvasProperties(Canvas, Zoom);
     const TShapeType Kind = PaintedKind(FShape);
     const TGeometry G = Geometry(Kind, R);

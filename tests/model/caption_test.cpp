@@ -6,6 +6,7 @@
 
 #include "scheme/model/scheme_box.h"
 #include "scheme/model/scheme_layer.h"
+#include "scheme/model/scheme_polygon.h"
 #include "scheme/platform/canvas.h"
 #include "scheme/platform/region.h"
 
@@ -107,6 +108,26 @@ TEST_F(Captioned, RegionStartsAtTheAnchorAndScalesWithTheZoom) {
     EXPECT_NEAR(Two.Width(), 2 * One.Width(), 2);
     Box->SetText(QString());
     EXPECT_TRUE(Box->GetTextClippingRegion(1.0, 0).isEmpty());
+}
+
+// A caption placed away from its object is painted while the object's body is off the canvas,
+// for every kind that paints captions the same way: a box, a shape and a polygon.
+TEST_F(Captioned, IsPaintedWhileTheBodyIsOffTheCanvas) {
+    auto* Shape = new TSchemeShape(2, 900, 10, 40, 40, 0, TShapeType::stEllipse);
+    const TPointExt Vertices[] = {{900, 100}, {950, 100}, {925, 140}};
+    auto* Polygon = new TSchemePolygon(3, Vertices, 0, TBrushStyle::bsSolid, QString(), PointExt(0, 0));
+    Layer.Add(Shape);
+    Layer.Add(Polygon);
+    Box->MoveToExt(PointExt(900, 180));
+    Box->SetTextPoint(PointExt(10, 10));
+    Shape->SetText(QStringLiteral("Tank"));
+    Shape->SetTextPoint(PointExt(10, 60));
+    Polygon->SetText(QStringLiteral("Zone"));
+    Polygon->SetTextPoint(PointExt(10, 110));
+    const QImage Image = Painted(1.0);
+    EXPECT_GT(DarkPixels(Image, QRect(10, 10, 60, 16)), 0);
+    EXPECT_GT(DarkPixels(Image, QRect(10, 60, 60, 16)), 0);
+    EXPECT_GT(DarkPixels(Image, QRect(10, 110, 60, 16)), 0);
 }
 
 TEST(Caption, NothingOutsideALayer) {
