@@ -16,7 +16,7 @@ namespace {
 constexpr int kLayers = 10;
 
 // The text of a document of N shapes on a grid and N / 2 links between neighbours.
-QStringList DocumentText(int N) {
+QStringList DocumentText(int N, bool Captions = false) {
     TSchemeData Data;
     Data.SetTimerInterval(0);
     for (int L = 1; L <= kLayers; ++L) Data.LayerAdd(L);
@@ -25,6 +25,7 @@ QStringList DocumentText(int N) {
         const int Layer = 1 + I % kLayers;
         Objects.push_back(Data.ObjectAddShapeExt(Layer, I, (I % 300) * 12.0, (I / 300) * 12.0, 10,
                                                  10, I % 3, TShapeType::stEllipse));
+        if (Captions) Objects.back()->SetText(QStringLiteral("P-%1").arg(I));
     }
     for (int I = 0; I + 1 < N; I += 2)
         Data.LinkAdd(Objects[size_t(I)], -1, Objects[size_t(I + 1)], -1);
@@ -75,9 +76,10 @@ void BM_Destroy(benchmark::State& State) {
     State.SetItemsProcessed(State.iterations() * State.range(0));
 }
 
+// Argument 1 gives every object a caption, which the hit test must measure.
 void BM_HitTest(benchmark::State& State) {
     TSchemeData Data;
-    Load(Data, DocumentText(int(State.range(0))));
+    Load(Data, DocumentText(int(State.range(0)), State.range(1) != 0));
     int I = 0;
     for (auto _ : State) {
         benchmark::DoNotOptimize(Data.ObjectForPoint((I % 300) * 12.0 + 5, 5, 0));
@@ -90,7 +92,11 @@ void BM_HitTest(benchmark::State& State) {
 BENCHMARK(BM_Load)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Save)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Destroy)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_HitTest)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HitTest)
+    ->Args({10000, 0})
+    ->Args({100000, 0})
+    ->Args({10000, 1})
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "scheme/model/record.h"
+#include "scheme/platform/canvas.h"
 #include "scheme/platform/region.h"
 
 namespace scheme {
@@ -25,6 +26,13 @@ TArrowHead TArrowSettings::Head(const TPoint& First, const TPoint& Second, const
     const int Length = Trunc(LengthArrow * Zoom);
     return BackArrow ? TArrowHead::Compute(Second, First, Length)
                      : TArrowHead::Compute(BeforeLast, Last, Length);
+}
+
+void TArrowHead::DrawBarbs(TCanvas& Canvas) const {
+    Canvas.MoveTo(Tip.X, Tip.Y);
+    Canvas.LineTo(Barb1.X, Barb1.Y);
+    Canvas.MoveTo(Tip.X, Tip.Y);
+    Canvas.LineTo(Barb2.X, Barb2.Y);
 }
 
 TArrowHead TArrowHead::Compute(const TPoint& Tail, const TPoint& Tip, int Length) {

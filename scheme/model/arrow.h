@@ -8,6 +8,7 @@
 
 namespace scheme {
 
+class TCanvas;
 struct TArrowHead;
 
 // The arrow settings that lines and polylines share, with their record keys.
@@ -40,6 +41,8 @@ struct SCHEME_EXPORT TArrowHead {
     // Barbs of Length pixels; 0 or less puts both on the tip. Coinciding points give barbs
     // that point straight up.
     static TArrowHead Compute(const TPoint& Tail, const TPoint& Tip, int Length);
+    // Draws both barbs from the tip with the canvas's pen.
+    void DrawBarbs(TCanvas& Canvas) const;
 };
 
 // The half-width of the band a pen of PenWidth world units is measured with: at least 1.

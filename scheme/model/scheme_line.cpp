@@ -70,13 +70,7 @@ void TSchemeLine::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
     SetCanvasProperties(Canvas, Zoom);
     Canvas.MoveTo(A.X, A.Y);
     Canvas.LineTo(B.X, B.Y);
-    if (VisibleArrow()) {
-        const TArrowHead Head = GetArrowPoints(Zoom, AParam);
-        Canvas.MoveTo(Head.Tip.X, Head.Tip.Y);
-        Canvas.LineTo(Head.Barb1.X, Head.Barb1.Y);
-        Canvas.MoveTo(Head.Tip.X, Head.Tip.Y);
-        Canvas.LineTo(Head.Barb2.X, Head.Barb2.Y);
-    }
+    if (VisibleArrow()) GetArrowPoints(Zoom, AParam).DrawBarbs(Canvas);
     PaintHookRect(Zoom, Canvas, AParam);
     PaintText(Zoom, Canvas, AParam);
 }

@@ -208,6 +208,7 @@ private:
     void WritePoints(QStringList& Strings) const;
     void WriteProperties(QStringList& Strings) const;
     QRegion DestroyingArea(Extended Zoom, int AParam) const;
+    const QRect& CaptionExtent() const;
 
     bool FDestroying = false;
     int FId = 0;
@@ -230,6 +231,10 @@ private:
     int FCount = 0;
     int FResizedPoint = 0;
     QString FText;
+    // The caption's measured extent and the text it was measured for: repaints and hit tests
+    // ask for it far more often than the caption changes.
+    mutable QString FMeasuredText;
+    mutable QRect FMeasuredExtent;
     TPointExt FTextPoint;
 };
 

@@ -61,9 +61,17 @@ void TSchemeObject::PaintText(Extended Zoom, TCanvas& Canvas, int /*AParam*/) co
     Font.SetSize(OldSize);
 }
 
+const QRect& TSchemeObject::CaptionExtent() const {
+    if (FMeasuredText.isNull() || FMeasuredText != FText) {
+        FMeasuredExtent = MeasureScreenText(FText);
+        FMeasuredText = FText;
+    }
+    return FMeasuredExtent;
+}
+
 QRegion TSchemeObject::GetTextClippingRegion(Extended Zoom, int /*AParam*/) const {
     if (!CaptionShown(*this, Zoom)) return QRegion();
-    const QRect M = MeasureScreenText(FText);
+    const QRect& M = CaptionExtent();
     const Extended L = M.left(), T = M.top(), R = M.right() + 1, B = M.bottom() + 1;
     return CreateRectRgn(Trunc((FTextPoint.X + L) * Zoom), Trunc((FTextPoint.Y + T) * Zoom),
                          Trunc((FTextPoint.X + R) * Zoom), Trunc((FTextPoint.Y + B) * Zoom));

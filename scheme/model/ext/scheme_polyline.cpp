@@ -132,13 +132,7 @@ void TSchemePolyline::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
     const TDevicePoints Device = DevicePoints(Zoom);
     SetCanvasProperties(Canvas, Zoom);
     Canvas.Polyline(Device.Span());
-    if (VisibleArrow()) {
-        const TArrowHead Head = GetArrowPoints(Zoom, AParam);
-        Canvas.MoveTo(Head.Tip.X, Head.Tip.Y);
-        Canvas.LineTo(Head.Barb1.X, Head.Barb1.Y);
-        Canvas.MoveTo(Head.Tip.X, Head.Tip.Y);
-        Canvas.LineTo(Head.Barb2.X, Head.Barb2.Y);
-    }
+    if (VisibleArrow()) GetArrowPoints(Zoom, AParam).DrawBarbs(Canvas);
     PaintText(Zoom, Canvas, AParam);
     PaintHookRect(Zoom, Canvas, AParam);
 }
