@@ -1,16 +1,24 @@
 #!/bin/sh
-# Builds everything and runs every test: once in a normal build, once with AddressSanitizer and
+# Checks the formatting, then builds everything and runs every test: once in a normal build
+# (whose install is then used by a small outside project), once with AddressSanitizer and
 # UndefinedBehaviorSanitizer; then builds the libFuzzer targets (clang) and gives each a short,
-# bounded run from the seed corpus. Fails when any test fails or any fuzz target finds a fault.
+# bounded run from the seed corpus. Fails when any check or test fails or any fuzz target finds a
+# fault.
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 
+echo "== formatting =="
+./scripts/check-format.sh
+
 echo "== build and test =="
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
+
+echo "== installed package =="
+./scripts/check-package.sh build
 
 echo "== sanitizer build and test =="
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSCHEME_SANITIZE=ON >/dev/null

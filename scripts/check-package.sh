@@ -1,0 +1,54 @@
+#!/bin/sh
+# Installs a finished build of the library into a temporary prefix, then configures, builds and
+# runs tests/package/ against it: a project that finds the library with find_package(Scheme)
+# alone (Qt coming in through the package's own dependencies), compiles every installed header,
+# and runs a program that paints and saves a document, and the README's example program.
+#
+#   scripts/check-package.sh [BUILD_DIR]     (default: build)
+set -eu
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+export QT_QPA_PLATFORM=offscreen
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+prefix="$tmp/prefix"
+
+cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" || {
+  cat "$tmp/install.log"
+  exit 1
+}
+for file in lib/cmake/Scheme/SchemeConfig.cmake lib/cmake/Scheme/SchemeConfigVersion.cmake \
+    lib/cmake/Scheme/SchemeTargets.cmake include/scheme/platform/export.h; do
+  if [ ! -f "$prefix/$file" ]; then
+    echo "check-package: the install lacks $file" >&2
+    exit 1
+  fi
+done
+
+if ! cmake -S tests/package -B "$tmp/consumer" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_PREFIX_PATH="$prefix" >"$tmp/configure.log" 2>&1; then
+  cat "$tmp/configure.log"
+  echo "check-package: tests/package does not configure against the installed package" >&2
+  exit 1
+fi
+cmake --build "$tmp/consumer" -j2 >"$tmp/build.log" 2>&1 || {
+  cat "$tmp/build.log"
+  echo "check-package: tests/package does not build against the installed package" >&2
+  exit 1
+}
+
+"$tmp/consumer/package_consumer"
+mkdir "$tmp/out"
+"$tmp/consumer/readme_example" "$tmp/out" >"$tmp/readme_example.log" 2>&1 || {
+  cat "$tmp/readme_example.log"
+  echo "check-package: readme_example failed" >&2
+  exit 1
+}
+for file in plant.txt plant.png; do
+  if [ ! -s "$tmp/out/$file" ]; then
+    echo "check-package: readme_example wrote no $file" >&2
+    exit 1
+  fi
+done
+echo "check-package: the installed package builds and runs tests/package"
