@@ -3,13 +3,14 @@
 #include <QCoreApplication>
 #include <QTimerEvent>
 #include <algorithm>
-#include <unordered_set>
 
 #include "scheme/document/scheme_visual_link.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_polygon.h"
 #include "scheme/platform/canvas.h"
+#include "scheme/platform/error_handler.h"
 #include "scheme/platform/exceptions.h"
+#include "scheme/platform/region.h"
 
 namespace scheme {
 
@@ -33,7 +34,7 @@ TSchemeData::TSchemeData(QObject* AOwner) : QObject(AOwner) {
 
 TSchemeData::~TSchemeData() {
     StopTimer();
-    LayerClear();
+    RunGuarded([&] { LayerClear(); });
     LinkClear();
     FVisualLinks.clear();
 }
@@ -41,7 +42,11 @@ TSchemeData::~TSchemeData() {
 // ---- views ---------------------------------------------------------------------------------
 
 void TSchemeData::AddSchemeVisualLink(ISchemeVisual* AVisual) {
-    FVisualLinks.push_back(AVisual);
+    if (AVisual && !IsRegistered(AVisual)) FVisualLinks.push_back(AVisual);
+}
+
+bool TSchemeData::IsRegistered(const ISchemeVisual* AVisual) const {
+    return std::find(FVisualLinks.begin(), FVisualLinks.end(), AVisual) != FVisualLinks.end();
 }
 
 void TSchemeData::RemoveSchemeVisualLink(ISchemeVisual* AVisual) {
@@ -94,21 +99,40 @@ void TSchemeData::StopTimer() {
     FTimerId = 0;
 }
 
+// A failing pass must not stop the timer or escape into the event loop: the error goes to the
+// application's error handler.
 void TSchemeData::timerEvent(QTimerEvent* Event) {
     if (Event->timerId() != FTimerId) return QObject::timerEvent(Event);
     FBlinkPhase = !FBlinkPhase;
-    try {
-        Timer();
-    } catch (const std::exception& E) {
-        // A failing pass must not stop the timer or escape into the event loop.
-        qWarning("Blink pass failed: %s", E.what());
-    }
+    RunGuarded([&] { Timer(); });
 }
 
 void TSchemeData::Timer() {
-    for (ISchemeVisual* Visual : std::vector<ISchemeVisual*>(FVisualLinks)) {
-        if (!Visual || Visual->IsScrolling()) continue;
-        for (TSchemeLayer* Layer : FLayers) {
+    if (FInBlinkPass) {
+        FBlinkPassPending = true;
+        return;
+    }
+    FInBlinkPass = true;
+    try {
+        do {
+            FBlinkPassPending = false;
+            BlinkPass();
+        } while (FBlinkPassPending);
+    } catch (...) {
+        FInBlinkPass = false;
+        throw;
+    }
+    FInBlinkPass = false;
+}
+
+// Events processed between views may remove views, layers and objects: views are checked
+// before each is painted, layers and objects are read by position with the counts re-read.
+void TSchemeData::BlinkPass() {
+    const std::vector<ISchemeVisual*> Visuals = FVisualLinks;
+    for (ISchemeVisual* Visual : Visuals) {
+        if (!Visual || !IsRegistered(Visual) || Visual->IsScrolling()) continue;
+        for (size_t L = 0; L < FLayers.size(); ++L) {
+            TSchemeLayer* Layer = FLayers[L];
             if (!Layer->Visible()) continue;
             Layer->SetSelectionPhase(FBlinkPhase);
             for (int I = 0; I < Layer->Count(); ++I) {
@@ -144,7 +168,8 @@ void TSchemeData::SetObjectStateDirect(TSchemeObject* AObject, int AState) {
     bool CanChange = true;
     int NewState = AState;
     if (OnObjectStatusChange) {
-        const int LayerId = AObject->Layer() ? AObject->Layer()->ID() : 0;
+        // No layer Id is -1: an object outside a layer must not pass for one in layer 0.
+        const int LayerId = AObject->Layer() ? AObject->Layer()->ID() : -1;
         OnObjectStatusChange(this, LayerId, AObject->Id(), AObject->State(), NewState, CanChange);
     }
     if (CanChange) AObject->SetState(NewState);
@@ -238,6 +263,77 @@ TSchemeObject* TSchemeData::ObjectForPointWithCheckEnabled(Extended X, Extended 
         if (!ACheckEnabled || (Obj->Enabled() && Obj->Visible())) return Obj;
     }
     return nullptr;
+}
+
+// ---- changes -------------------------------------------------------------------------------
+
+void TSchemeData::SchemeChanged(const TSchemeNotice& Notice) {
+    switch (Notice.Kind) {
+        case TSchemeNoticeKind::Leaving:
+            ObjectWasDeleted(Notice.Object);
+            EraseArea(Notice.Before);
+            break;
+        case TSchemeNoticeKind::LayerLeaving:
+            ReleaseLayer(Notice.Layer);
+            break;
+        default:
+            RepaintChange(Notice);
+            break;
+    }
+}
+
+void TSchemeData::RepaintChange(const TSchemeNotice& Notice) {
+    if (FUpdating || Notice.Drawn) return;
+    switch (Notice.Kind) {
+        case TSchemeNoticeKind::Changed:
+            EraseArea(Notice.Before);
+            ObjectRepaintDirect(Notice.Object);
+            break;
+        case TSchemeNoticeKind::Joined:
+            ObjectRepaintDirect(Notice.Object);
+            break;
+        case TSchemeNoticeKind::LayerJoined:
+            if (Notice.Layer) Notice.Layer->RepaintDirect();
+            break;
+        case TSchemeNoticeKind::Reordered:
+            if (Notice.Object)
+                ObjectRepaintDirect(Notice.Object);
+            else if (Notice.Layer)
+                Notice.Layer->RepaintDirect();
+            else
+                RepaintAllVisualControls(true);
+            break;
+        default:
+            break;
+    }
+}
+
+// Invalidates an area the document's objects no longer cover, in every view.
+void TSchemeData::EraseArea(const TSchemeArea& Area) {
+    if (FUpdating || Area.IsEmpty()) return;
+    for (ISchemeVisual* Visual : std::vector<ISchemeVisual*>(FVisualLinks)) {
+        if (!Visual) continue;
+        const TRect R = Area.AtZoom(Visual->Zoom());
+        Visual->InvalidateRgn(
+            OffsetRgn(CreateRectRgnIndirect(R), -Visual->OriginX(), -Visual->OriginY()));
+    }
+}
+
+void TSchemeData::ObjectChangedDirect(TSchemeObject* AObject, bool ADrawn) {
+    if (AObject) AObject->AnnounceChange(ADrawn);
+}
+
+// The layer leaves with all its objects: their links go and their areas are erased. It is
+// taken out of the layer list when it is still there (a layer destroyed by its user).
+void TSchemeData::ReleaseLayer(TSchemeLayer* ALayer) {
+    if (!ALayer) return;
+    const auto It = std::find(FLayers.begin(), FLayers.end(), ALayer);
+    if (It != FLayers.end()) FLayers.erase(It);
+    for (int I = 0; I < ALayer->Count(); ++I) {
+        TSchemeObject* Obj = ALayer->GetItemIndex(I);
+        ObjectWasDeleted(Obj);
+        EraseArea(Obj->Area());
+    }
 }
 
 // ---- mouse ---------------------------------------------------------------------------------
@@ -355,8 +451,8 @@ TSchemeLayer* TSchemeData::GetLayer(int ALayerId) const {
     return FLayers[size_t(GetListIndex(ALayerId))];
 }
 
-void TSchemeData::SetLayer(int ALayerId, TSchemeLayer* ALayer) {
-    SetLayerIndex(GetListIndex(ALayerId), ALayer);
+TSchemeLayer* TSchemeData::SetLayer(int ALayerId, TSchemeLayer* ALayer) {
+    return SetLayerIndex(GetListIndex(ALayerId), ALayer);
 }
 
 TSchemeLayer* TSchemeData::GetLayerIndex(int AIndex) const {
@@ -364,15 +460,29 @@ TSchemeLayer* TSchemeData::GetLayerIndex(int AIndex) const {
     return FLayers[size_t(AIndex)];
 }
 
-void TSchemeData::SetLayerIndex(int AIndex, TSchemeLayer* ALayer) {
+namespace {
+
+void CheckFreeLayer(const TSchemeLayer* ALayer) {
+    if (!ALayer) RaiseError(QStringLiteral("TSchemeData : Can't add layer! No layer is given"));
+    if (ALayer->SchemeData())
+        RaiseError(QStringLiteral("TSchemeData : Can't add layer! Layer %1 belongs to a document")
+                       .arg(ALayer->ID()));
+}
+
+}  // namespace
+
+TSchemeLayer* TSchemeData::SetLayerIndex(int AIndex, TSchemeLayer* ALayer) {
     CheckPosition(FLayers, AIndex);
-    if (!ALayer) RaiseError(QStringLiteral("TSchemeData : Can't add layer!"));
     TSchemeLayer*& Slot = FLayers[size_t(AIndex)];
-    if (Slot == ALayer) return;
-    Slot->SetSchemeData(nullptr);
+    if (Slot == ALayer) return nullptr;
+    CheckFreeLayer(ALayer);
+    TSchemeLayer* Old = Slot;
     Slot = ALayer;
+    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerLeaving, Old, nullptr, {}, false});
+    Old->SetSchemeData(nullptr);
     ALayer->SetSchemeData(this);
-    ALayer->RepaintDirect();
+    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerJoined, ALayer, nullptr, {}, false});
+    return Old;
 }
 
 bool TSchemeData::LayerExists(int ALayerId) const {
@@ -381,11 +491,10 @@ bool TSchemeData::LayerExists(int ALayerId) const {
 }
 
 TSchemeLayer* TSchemeData::LayerAddDirect(TSchemeLayer* ALayer) {
-    if (!ALayer || std::find(FLayers.begin(), FLayers.end(), ALayer) != FLayers.end())
-        RaiseError(QStringLiteral("TSchemeData : Can't add layer!"));
+    CheckFreeLayer(ALayer);
     FLayers.push_back(ALayer);
     ALayer->SetSchemeData(this);
-    ALayer->RepaintDirect();
+    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerJoined, ALayer, nullptr, {}, false});
     return ALayer;
 }
 
@@ -395,56 +504,70 @@ TSchemeLayer* TSchemeData::LayerAdd(int ALayerId) {
     return Layer.release();
 }
 
+// The layer leaves first (its objects' links go in one pass over its objects), then it is
+// freed without telling anyone again.
 void TSchemeData::LayerDelete(int ALayerId) {
-    const int Index = GetListIndex(ALayerId);
-    TSchemeLayer* Layer = FLayers[size_t(Index)];
-    FLayers.erase(FLayers.begin() + Index);
-    FreeLayers({Layer});
+    TSchemeLayer* Layer = GetLayer(ALayerId);
+    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerLeaving, Layer, nullptr, {}, false});
+    Layer->SetSchemeData(nullptr);
+    delete Layer;
 }
 
 void TSchemeData::LayerClear() {
-    std::vector<TSchemeLayer*> Layers;
-    Layers.swap(FLayers);
-    FreeLayers(std::move(Layers));
-}
-
-// Frees layers with their objects. The links of all those objects go first, in one pass over
-// the link list, instead of one pass per object as each object's destruction would ask for.
-void TSchemeData::FreeLayers(std::vector<TSchemeLayer*> Layers) {
-    std::vector<std::unique_ptr<TSchemeLayer>> Owned;
-    for (TSchemeLayer* Layer : Layers) Owned.emplace_back(Layer);
-    std::unordered_set<const TObject*> Dying;
-    for (const auto& Layer : Owned)
-        for (int I = 0; I < Layer->Count(); ++I) Dying.insert(Layer->GetItemIndex(I));
-    for (size_t I = FLinks.size(); I-- > 0;) {
-        TSchemeLink* Link = FLinks[I];
-        if (Link && (Dying.count(Link->Parent()) || Dying.count(Link->Child()))) FreeLinkAt(I);
-    }
-    FLinksOfDyingObjectsFreed = true;
-    try {
-        while (!Owned.empty()) Owned.pop_back();  // last layer first
-    } catch (...) {
-        FLinksOfDyingObjectsFreed = false;
-        throw;
-    }
-    FLinksOfDyingObjectsFreed = false;
+    while (!FLayers.empty()) LayerDelete(FLayers.back()->ID());
 }
 
 void TSchemeData::LayerExchange(int ALayerId1, int ALayerId2) {
     const int First = GetListIndex(ALayerId1);
     const int Second = GetListIndex(ALayerId2);
     std::swap(FLayers[size_t(First)], FLayers[size_t(Second)]);
-    GetLayer(ALayerId2)->RepaintDirect();
-    GetLayer(ALayerId1)->RepaintDirect();
+    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::Reordered, nullptr, nullptr, {}, false});
 }
 
 // ---- links ---------------------------------------------------------------------------------
 
+bool TSchemeData::Holds(const TSchemeObject* AObject) const {
+    return AObject->Layer() &&
+           AObject->Layer()->SchemeData() == static_cast<const ISchemeData*>(this);
+}
+
+void TSchemeData::CheckLinkEnds(const TSchemeLink* ALink) const {
+    if (ALink->Parent() && !Holds(ALink->Parent()))
+        RaiseError(QStringLiteral("TSchemeData : Can't add link! Its parent is not in the document"));
+    if (ALink->Child() && !Holds(ALink->Child()))
+        RaiseError(QStringLiteral("TSchemeData : Can't add link! Its child is not in the document"));
+}
+
 int TSchemeData::LinkAddDirect(TSchemeLink* ALink) {
-    if (!ALink || ALink->LinkList()) RaiseError(QStringLiteral("TSchemeData : Can't add link!"));
+    if (!ALink || ALink->LinkList())
+        RaiseError(QStringLiteral("TSchemeData : Can't add link! It belongs to a link list"));
+    CheckLinkEnds(ALink);
     FLinks.push_back(ALink);
     ALink->SetLinkList(&FLinks);
+    IndexLink(LinkCount() - 1);
     return LinkCount() - 1;
+}
+
+void TSchemeData::IndexLink(int Index) {
+    const TSchemeLink* Link = FLinks[size_t(Index)];
+    for (const TObject* Obj : {static_cast<const TObject*>(Link->Parent()),
+                               static_cast<const TObject*>(Link->Child())}) {
+        if (!Obj) continue;
+        std::vector<int>& Slots = FObjectLinks[Obj];
+        const auto At = std::lower_bound(Slots.begin(), Slots.end(), Index);
+        if (At == Slots.end() || *At != Index) Slots.insert(At, Index);
+    }
+}
+
+std::vector<int> TSchemeData::LinkSlotsFor(TObject* AObject) const {
+    // A handler decides about every link, whatever its parent.
+    if (OnLinkBehavior) {
+        std::vector<int> All(FLinks.size());
+        for (size_t I = 0; I < All.size(); ++I) All[I] = static_cast<int>(I);
+        return All;
+    }
+    const auto It = FObjectLinks.find(AObject);
+    return It == FObjectLinks.end() ? std::vector<int>{} : It->second;
 }
 
 int TSchemeData::LinkAdd(TSchemeObject* AParent, int AParentLinkType, TSchemeObject* AChild,
@@ -463,6 +586,7 @@ void TSchemeData::LinkDelete(int AIndex) {
 void TSchemeData::LinkClear() {
     for (size_t I = 0; I < FLinks.size(); ++I) FreeLinkAt(I);
     FLinks.clear();
+    FObjectLinks.clear();
 }
 
 void TSchemeData::FreeLinkAt(size_t Index) {
@@ -477,20 +601,34 @@ TSchemeLink* TSchemeData::GetLink(int AIndex) const {
     return FLinks[size_t(AIndex)];
 }
 
-void TSchemeData::SetLink(int AIndex, TSchemeLink* ALink) {
+TSchemeLink* TSchemeData::SetLink(int AIndex, TSchemeLink* ALink) {
     CheckPosition(FLinks, AIndex);
-    if (FLinks[size_t(AIndex)] == ALink) return;
-    if (ALink && ALink->LinkList()) RaiseError(QStringLiteral("TSchemeData : Can't add link!"));
-    if (TSchemeLink* Old = FLinks[size_t(AIndex)]) Old->SetLinkList(nullptr);
+    TSchemeLink* Old = FLinks[size_t(AIndex)];
+    if (Old == ALink) return nullptr;
+    if (ALink) {
+        if (ALink->LinkList())
+            RaiseError(QStringLiteral("TSchemeData : Can't add link! It belongs to a link list"));
+        CheckLinkEnds(ALink);
+    }
+    if (Old) Old->SetLinkList(nullptr);
     FLinks[size_t(AIndex)] = ALink;
-    if (ALink) ALink->SetLinkList(&FLinks);
+    if (ALink) {
+        ALink->SetLinkList(&FLinks);
+        IndexLink(AIndex);
+    }
+    return Old;
 }
 
+// Walks the object's own link slots from the last to the first.
 void TSchemeData::ObjectWasDeleted(TObject* AObject) {
-    if (FLinksOfDyingObjectsFreed) return;
-    for (size_t I = FLinks.size(); I-- > 0;) {
-        TSchemeLink* Link = FLinks[I];
-        if (Link && (Link->Parent() == AObject || Link->Child() == AObject)) delete Link;
+    const auto It = FObjectLinks.find(AObject);
+    if (It == FObjectLinks.end()) return;
+    const std::vector<int> Slots = std::move(It->second);
+    FObjectLinks.erase(It);
+    for (auto Slot = Slots.rbegin(); Slot != Slots.rend(); ++Slot) {
+        TSchemeLink* Link = size_t(*Slot) < FLinks.size() ? FLinks[size_t(*Slot)] : nullptr;
+        if (Link && (Link->Parent() == AObject || Link->Child() == AObject))
+            FreeLinkAt(size_t(*Slot));
     }
 }
 

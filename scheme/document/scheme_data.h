@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <unordered_map>
 #include <vector>
 
 #include "scheme/model/persistent.h"
@@ -77,6 +78,7 @@ public:
     TSchemeDataLoading OnAfterSave;
 
     // ---- views ----
+    // Registers a view once; a view already registered (or none) is not added again.
     void AddSchemeVisualLink(ISchemeVisual* AVisual);
     void RemoveSchemeVisualLink(ISchemeVisual* AVisual);
     const std::vector<ISchemeVisual*>& VisualLinks() const { return FVisualLinks; }
@@ -94,7 +96,8 @@ public:
     void SetTimerInterval(int AValue);
     bool TimerRunning() const { return FTimerId != 0; }
     bool BlinkPhase() const { return FBlinkPhase; }
-    // One blink pass: flips nothing, paints the selected objects in the current phase.
+    // One blink pass: flips nothing, paints the selected objects in the current phase. A pass
+    // asked for while one runs (from an event handled inside it) runs after it, not inside.
     virtual void Timer();
 
     // ---- object state ----
@@ -127,6 +130,16 @@ public:
     TSchemeObject* ObjectForPointWithCheckEnabled(Extended X, Extended Y, bool ACheckEnabled,
                                                   int AParam);
 
+    // ---- changes ----
+    // Every change of an object, a layer's list or the layers arrives here, also in update
+    // mode: the document repaints what changed (unless updating or already drawn) and frees
+    // the links of objects that leave it. Descendants that keep their own books override it
+    // and call this one.
+    void SchemeChanged(const TSchemeNotice& Notice) override;
+    // Announces a change that sent no notice by itself: one step of a drag through
+    // ChangePositionDetail. ADrawn: the caller has drawn the step in its own view already.
+    void ObjectChangedDirect(TSchemeObject* AObject, bool ADrawn = false);
+
     // ---- painting ----
     void ObjectPaintDirectInWindow(TSchemeObject* AObject, ISchemeVisual* AVisual);
     void ObjectPaintDirect(TSchemeObject* AObject);
@@ -147,12 +160,15 @@ public:
     // ---- layers ----
     int GetListIndex(int ALayerId) const;
     TSchemeLayer* GetLayer(int ALayerId) const;
-    void SetLayer(int ALayerId, TSchemeLayer* ALayer);
+    TSchemeLayer* SetLayer(int ALayerId, TSchemeLayer* ALayer);
     TSchemeLayer* GetLayerIndex(int AIndex) const;
-    // The displaced layer is released to the caller; the new one is owned by the document.
-    void SetLayerIndex(int AIndex, TSchemeLayer* ALayer);
+    // The displaced layer is released to the caller and answered; the links of its objects
+    // are freed. The new one is owned by the document. A layer that belongs to a document
+    // (this one included) is refused and stays where it is.
+    TSchemeLayer* SetLayerIndex(int AIndex, TSchemeLayer* ALayer);
     bool LayerExists(int ALayerId) const;
     int LayerCount() const { return static_cast<int>(FLayers.size()); }
+    // Refuses a layer that belongs to a document, this one included.
     TSchemeLayer* LayerAddDirect(TSchemeLayer* ALayer);
     TSchemeLayer* LayerAdd(int ALayerId);
     void LayerDelete(int ALayerId);
@@ -160,6 +176,8 @@ public:
     void LayerExchange(int ALayerId1, int ALayerId2);
 
     // ---- links ----
+    // Refuses a link that is in a list already, or whose parent or child is an object outside
+    // this document (an empty side is allowed); the link stays the caller's.
     int LinkAddDirect(TSchemeLink* ALink);
     int LinkAdd(TSchemeObject* AParent, int AParentLinkType, TSchemeObject* AChild,
                 int AChildLinkType);
@@ -167,8 +185,11 @@ public:
     void LinkClear();
     int LinkCount() const { return static_cast<int>(FLinks.size()); }
     TSchemeLink* GetLink(int AIndex) const;
-    void SetLink(int AIndex, TSchemeLink* ALink);
-    void ObjectWasDeleted(TObject* AObject) override;
+    // The link in the slot is released to the caller and answered.
+    TSchemeLink* SetLink(int AIndex, TSchemeLink* ALink);
+    // Frees every link whose parent or child is AObject; called for every object that leaves
+    // the document.
+    virtual void ObjectWasDeleted(TObject* AObject);
     // Whether ALink carries a move of part AObjectDetail of AObject, and which part of the
     // child follows.
     virtual bool LinkBehavior(TSchemeLink* ALink, TObject* AObject, int AObjectDetail,
@@ -217,7 +238,19 @@ private:
                     ISchemeVisual* AVisual);
     void MoveFollower(TSchemeObject* AChild, int ADetail, Extended OffsetX, Extended OffsetY,
                       ISchemeVisual* AVisual);
-    void FreeLayers(std::vector<TSchemeLayer*> Layers);
+    // Takes the layer out of the document: the links of its objects go, its area is erased.
+    void ReleaseLayer(TSchemeLayer* ALayer);
+    void EraseArea(const TSchemeArea& Area);
+    void RepaintChange(const TSchemeNotice& Notice);
+    bool Holds(const TSchemeObject* AObject) const;
+    void CheckLinkEnds(const TSchemeLink* ALink) const;
+    // Records the link in slot Index under its two objects.
+    void IndexLink(int Index);
+    // The link slots to try for a move of AObject, in list order.
+    std::vector<int> LinkSlotsFor(TObject* AObject) const;
+    TSchemeLink* LinkAtSlot(int Slot) const;
+    bool IsRegistered(const ISchemeVisual* AVisual) const;
+    void BlinkPass();
     // Frees the link in slot Index (if any), emptying the slot.
     void FreeLinkAt(size_t Index);
     void ReadBlocks(QStringList& AStrings, int& I);
@@ -236,8 +269,11 @@ private:
     TSchemeLinkList FLinks;
     QStringList FSkippedClassNames;
     TPropagation* FPropagation = nullptr;
-    // Set while layers are freed whose objects' links are already gone.
-    bool FLinksOfDyingObjectsFreed = false;
+    // The link slots that name each object, as parent or child, in ascending order. Slots
+    // whose link has gone or changed are skipped when read.
+    std::unordered_map<const TObject*, std::vector<int>> FObjectLinks;
+    bool FInBlinkPass = false;
+    bool FBlinkPassPending = false;
     // Time since events were last processed during a load; a monotonic clock, so that a clock
     // set back does not stop event processing.
     QElapsedTimer FEventProcessing;

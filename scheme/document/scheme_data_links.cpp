@@ -75,7 +75,14 @@ bool TSchemeData::LinkBehaviorRules(TSchemeLink* ALink, TObject* AObject, int AO
         AChildDetail = C;
         return true;
     }
-    if (P < 0 && C < 0) return true;
+    if (P < 0 && C < 0) {
+        // A parent moved whole in code carries the child whole, once: on its first point.
+        if (Parent->MovingWhole()) {
+            AChildDetail = -1;
+            return AObjectDetail == 0;
+        }
+        return true;
+    }
     if (P == -1 && C >= 0) {
         AChildDetail = C;
         // A box reports corners 0 and 2 for every change; only corner 0 drives its body links.
@@ -88,19 +95,28 @@ bool TSchemeData::LinkBehaviorRules(TSchemeLink* ALink, TObject* AObject, int AO
     return false;
 }
 
+TSchemeLink* TSchemeData::LinkAtSlot(int Slot) const {
+    return size_t(Slot) < FLinks.size() ? FLinks[size_t(Slot)] : nullptr;
+}
+
 void TSchemeData::ObjectWasChangedPosition(TObject* AObject, Extended DX, Extended DY,
                                            int ADetail) {
     TPropagation Propagation(*this, AObject);
-    const size_t Count = FLinks.size();
-    for (size_t I = 0; I < Count && I < FLinks.size(); ++I) {
-        TSchemeLink* Link = FLinks[I];
+    for (const int Slot : LinkSlotsFor(AObject)) {
+        TSchemeLink* Link = LinkAtSlot(Slot);
         int ChildDetail = ADetail;
         if (!Link || !LinkBehavior(Link, AObject, ADetail, ChildDetail)) continue;
         TSchemeObject* Child = Link->Child();
-        if (!Child || !Propagation.Admit(Child, ChildDetail)) continue;
-        const TPointExt Q = Child->GetPointsExt(ChildDetail);
+        if (!Child || !Child->HasDetail(ChildDetail) || !Propagation.Admit(Child, ChildDetail))
+            continue;
         // The child reports its own change in turn, so the move runs down chains depth-first.
-        Child->SetPointsExtA(ChildDetail, PointExt(Q.X + DX, Q.Y + DY));
+        if (ChildDetail == -1) {
+            const TPointExt Q = Child->GetPointsExt(0);
+            Child->MoveToExt(PointExt(Q.X + DX, Q.Y + DY));
+        } else {
+            const TPointExt Q = Child->GetPointsExt(ChildDetail);
+            Child->SetPointsExtA(ChildDetail, PointExt(Q.X + DX, Q.Y + DY));
+        }
     }
 }
 
@@ -114,15 +130,16 @@ void TSchemeData::LinkApply(TSchemeObject* AObject, Extended OffsetX, Extended O
 void TSchemeData::ApplyLinks(TSchemeObject* AObject, int ADetail, Extended OffsetX,
                              Extended OffsetY, ISchemeVisual* AVisual) {
     if (!AObject) return;
-    const size_t Count = FLinks.size();
-    for (size_t I = 0; I < Count && I < FLinks.size(); ++I) {
-        TSchemeLink* Link = FLinks[I];
+    for (const int Slot : LinkSlotsFor(AObject)) {
+        TSchemeLink* Link = LinkAtSlot(Slot);
         if (!Link) continue;
         int ChildDetail = ADetail;
         TSchemeObject* Child = nullptr;
         AObject->SetMoved(true);
         try {
+            // A type that names no part of the child carries nothing.
             if (LinkBehavior(Link, AObject, ADetail, ChildDetail) && Link->Child() &&
+                Link->Child()->HasDetail(ChildDetail) &&
                 FPropagation->Admit(Link->Child(), ChildDetail)) {
                 Child = Link->Child();
                 MoveFollower(Child, ChildDetail, OffsetX, OffsetY, AVisual);
@@ -165,6 +182,8 @@ void TSchemeData::MoveFollower(TSchemeObject* AChild, int ADetail, Extended Offs
         const int Param = AVisual ? AVisual->Param() : 0;
         const QRegion Left = AChild->ChangePositionDetailAndGetDiffRgn(R.X + OffsetX, R.Y + OffsetY,
                                                                        ADetail, Zoom, Param);
+        // The follower is drawn in AVisual below; other views catch up when the drag ends.
+        AChild->AnnounceChange(AVisual != nullptr);
         if (AVisual) {
             AVisual->InvalidateRgn(OffsetRgn(Left, -AVisual->OriginX(), -AVisual->OriginY()));
             if (AChild->FullRepaintIfMoved())

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "scheme/model/scheme_area.h"
 #include "scheme/platform/export.h"
 #include "scheme/platform/object.h"
 #include "scheme/platform/types.h"
@@ -34,17 +35,49 @@ public:                                  \
         return StaticClassName();        \
     }
 
+class TSchemeLayer;
+class TSchemeObject;
+
+// What changed in a document, as layers and objects report it.
+enum class TSchemeNoticeKind {
+    // The object's look or area changed; Before is the area it covered until then.
+    Changed,
+    // The object has joined Layer.
+    Joined,
+    // The object is leaving Layer (released or destroyed); Before is its last area. A
+    // destroyed object's kind is already gone: only its address and Before may be used.
+    Leaving,
+    // The order of objects changed: Object moved within Layer, or (no Object) the whole
+    // Layer was reordered; no Layer: the order of the layers changed.
+    Reordered,
+    // The layer has joined the document, or is leaving it with all its objects.
+    LayerJoined,
+    LayerLeaving,
+};
+
+struct TSchemeNotice {
+    TSchemeNoticeKind Kind = TSchemeNoticeKind::Changed;
+    TSchemeLayer* Layer = nullptr;
+    TSchemeObject* Object = nullptr;
+    TSchemeArea Before;
+    // The sender has drawn the change in its own view already (a drag step): views need not
+    // be told to repaint.
+    bool Drawn = false;
+};
+
 // What layers and objects need of their document.
 class SCHEME_EXPORT ISchemeData {
 public:
     virtual ~ISchemeData();
+    // One notice per change of an object, a layer's list or the document's layers; sent
+    // also while the document is in update mode.
+    virtual void SchemeChanged(const TSchemeNotice& Notice) = 0;
     // The object's area must be repainted at once in every view.
     virtual void ObjectRepaintDirect(TObject* AObject) = 0;
-    // Point ADetail of the object moved by (DX, DY) world units.
+    // Point ADetail of the object moved by (DX, DY) world units in code; the document moves
+    // the objects linked to it.
     virtual void ObjectWasChangedPosition(TObject* AObject, Extended DX, Extended DY,
                                           int ADetail) = 0;
-    // The object is being destroyed.
-    virtual void ObjectWasDeleted(TObject* AObject) = 0;
     // Every view repaints: only the document's drawing when AOnlySchemeData is true.
     virtual void RepaintAllVisualControls(bool AOnlySchemeData) = 0;
 };

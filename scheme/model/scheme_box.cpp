@@ -39,8 +39,10 @@ void TSchemeBox::SetRect(Extended X, Extended Y, Extended Width, Extended Height
     if (!(Height >= kMinSize)) Height = kMinSize;
     StorePoint(1, PointExt(X + Width, Y));
     StorePoint(3, PointExt(X, Y + Height));
-    SetPointsExtBase(0, PointExt(X, Y), Repaint);
-    SetPointsExtBase(2, PointExt(X + Width, Y + Height), Repaint);
+    Batch([&] {
+        SetPointsExtBase(0, PointExt(X, Y), Repaint);
+        SetPointsExtBase(2, PointExt(X + Width, Y + Height), Repaint);
+    });
 }
 
 void TSchemeBox::GetRect(Extended& X, Extended& Y, Extended& Width, Extended& Height,
@@ -106,7 +108,11 @@ void TSchemeBox::SetPointsExt(int Index, const TPointExt& P, bool Repaint) {
 }
 
 void TSchemeBox::MoveToExt(const TPointExt& P) {
-    SetRect(P.X, P.Y, GetWidth(), GetHeight(), 0, true);
+    MoveWhole([&] { SetRect(P.X, P.Y, GetWidth(), GetHeight(), 0, true); });
+}
+
+bool TSchemeBox::HasDetail(int Detail) const {
+    return (Detail <= -2 && Detail >= -5) || TSchemeObject::HasDetail(Detail);
 }
 
 // ---- area and painting ---------------------------------------------------------------------
@@ -122,8 +128,12 @@ QRegion TSchemeBox::GetClippingRegion(Extended Zoom, int AParam) const {
     return WithHooksAndText(CreateRectRgnIndirect(GetPenZoomRect(Zoom, AParam)), Zoom, AParam);
 }
 
-TRect TSchemeBox::GetBoundsRect(Extended Zoom, int AParam) const {
-    return OutlineBounds(Zoom, AParam, 0);
+TSchemeArea TSchemeBox::GetArea() const {
+    return OutlineArea(0);
+}
+
+TRect TSchemeBox::GetBoundsRect(Extended Zoom, int /*AParam*/) const {
+    return GetArea().AtZoom(Zoom);
 }
 
 bool TSchemeBox::SkipPaint(Extended Zoom, const TCanvas& Canvas, int AParam) const {

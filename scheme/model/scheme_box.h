@@ -36,7 +36,10 @@ public:
     // Moves one corner; the opposite corner stays.
     void SetPointsExt(int Index, const TPointExt& P, bool Repaint) override;
     void MoveToExt(const TPointExt& P) override;
+    // The body, the corners and the four side hooks.
+    bool HasDetail(int Detail) const override;
     QRegion GetClippingRegion(Extended Zoom, int AParam) const override;
+    TSchemeArea GetArea() const override;
     TRect GetBoundsRect(Extended Zoom, int AParam) const override;
     bool PointInsideDetail(Extended X, Extended Y, Extended& DX, Extended& DY, int& Detail,
                            int AParam) override;

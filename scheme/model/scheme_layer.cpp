@@ -4,6 +4,7 @@
 
 #include "scheme/model/record.h"
 #include "scheme/model/scheme_object.h"
+#include "scheme/platform/error_handler.h"
 #include "scheme/platform/exceptions.h"
 #include "scheme/platform/string_list.h"
 
@@ -31,9 +32,12 @@ TSchemeLayer::TSchemeLayer(QStringList& Strings) {
         FStateColors.push_back(StringToColor(ValueOf(Strings, QStringLiteral("Color%1").arg(I))));
 }
 
+// A layer destroyed while a document holds it leaves that document first, with all its
+// objects (the document frees their links); then the objects are freed.
 TSchemeLayer::~TSchemeLayer() {
-    Clear();
+    RunGuarded([&] { Notify(TSchemeNoticeKind::LayerLeaving, nullptr); });
     FSchemeData = nullptr;
+    RunGuarded([&] { Clear(); });
 }
 
 void TSchemeLayer::SaveToStrings(QStringList& Strings) const {
@@ -51,102 +55,172 @@ void TSchemeLayer::SaveToStrings(QStringList& Strings) const {
 // ---- the object list -----------------------------------------------------------------------
 
 TSchemeObject* TSchemeLayer::GetItem(int Id) const {
-    return FObjects[static_cast<size_t>(GetListIndex(Id))];
+    const int Slot = FindSlot(Id);
+    if (Slot < 0) RaiseIndexNotFound();
+    return FObjects[static_cast<size_t>(Slot)];
 }
 
-void TSchemeLayer::SetItem(int Id, TSchemeObject* Obj) {
-    Replace(static_cast<size_t>(GetListIndex(Id)), Obj);
+TSchemeObject* TSchemeLayer::SetItem(int Id, TSchemeObject* Obj) {
+    const int Slot = FindSlot(Id);
+    if (Slot < 0) RaiseIndexNotFound();
+    return Replace(static_cast<size_t>(Slot), Obj);
 }
 
 TSchemeObject* TSchemeLayer::GetItemIndex(int Index) const {
     CheckIndex(Index);
+    Compact();
     return FObjects[static_cast<size_t>(Index)];
 }
 
-void TSchemeLayer::SetItemIndex(int Index, TSchemeObject* Obj) {
+TSchemeObject* TSchemeLayer::SetItemIndex(int Index, TSchemeObject* Obj) {
     CheckIndex(Index);
-    Replace(static_cast<size_t>(Index), Obj);
+    Compact();
+    return Replace(static_cast<size_t>(Index), Obj);
 }
 
-void TSchemeLayer::Replace(size_t Slot, TSchemeObject* Obj) {
+void TSchemeLayer::CheckFree(const TSchemeObject* Obj) {
+    if (!Obj) RaiseError(QStringLiteral("TSchemeLayer : Can't add object! No object is given"));
+    if (Obj->Layer())
+        RaiseError(QStringLiteral("TSchemeLayer : Can't add object! It belongs to layer %1")
+                       .arg(Obj->Layer()->ID()));
+}
+
+TSchemeObject* TSchemeLayer::Replace(size_t Slot, TSchemeObject* Obj) {
     TSchemeObject* Old = FObjects[Slot];
-    if (Obj == Old) return;
-    if (!Obj || Obj->Layer()) RaiseError(QStringLiteral("TSchemeLayer : Can't add object!"));
+    if (Obj == Old) return nullptr;
+    CheckFree(Obj);
+    // The old object leaves first, so that the document never refers to an object that is not
+    // in a layer of its own.
+    Notify(TSchemeNoticeKind::Leaving, Old, Old->Area());
+    IndexRemove(Old->Id(), Slot);
     FObjects[Slot] = Obj;
-    FIdIndexValid = false;
-    Old->SetLayer(nullptr);
-    Obj->SetLayer(this);
+    IndexAdd(Obj->Id(), Slot);
+    Old->LeaveLayer();
+    Obj->JoinLayer(this);
+    Notify(TSchemeNoticeKind::Joined, Obj);
     NotifyChange();
+    return Old;
 }
 
 void TSchemeLayer::Add(TSchemeObject* Obj) {
-    if (!Obj || Obj->Layer()) RaiseError(QStringLiteral("TSchemeLayer : Can't add object!"));
+    CheckFree(Obj);
     FObjects.push_back(Obj);
-    // An appended object cannot hide an earlier one with the same Id.
-    if (FIdIndexValid) FIdIndex.emplace(Obj->Id(), Count() - 1);
-    Obj->SetLayer(this);
+    ++FLive;
+    IndexAdd(Obj->Id(), FObjects.size() - 1);
+    Obj->JoinLayer(this);
     FSorted = false;
+    Notify(TSchemeNoticeKind::Joined, Obj);
     NotifyChange();
 }
 
 void TSchemeLayer::Delete(int Id) {
-    delete FObjects[static_cast<size_t>(GetListIndex(Id))];
+    delete GetItem(Id);
     NotifyChange();
 }
 
 void TSchemeLayer::Clear() {
-    // Each object takes itself out of the list as it is destroyed; the last one is found first.
-    while (!FObjects.empty()) delete FObjects.back();
+    // Each object takes itself out of the list as it is destroyed; the last one goes first.
+    while (!FObjects.empty()) {
+        if (FObjects.back())
+            delete FObjects.back();
+        else
+            FObjects.pop_back();
+    }
     NotifyChange();
 }
 
 void TSchemeLayer::ObjectDestroyed(TSchemeObject* Obj) {
-    const auto It = std::find(FObjects.rbegin(), FObjects.rend(), Obj);
-    if (It != FObjects.rend()) FObjects.erase(std::next(It).base());
+    int Slot = FindSlot(Obj->Id());
+    if (Slot < 0 || FObjects[static_cast<size_t>(Slot)] != Obj) {
+        const auto It = std::find(FObjects.rbegin(), FObjects.rend(), Obj);
+        Slot = It == FObjects.rend() ? -1 : static_cast<int>(std::distance(It, FObjects.rend())) - 1;
+    }
+    if (Slot < 0) return;
+    RunGuarded([&] { Notify(TSchemeNoticeKind::Leaving, Obj, Obj->Area()); });
+    DropSlot(static_cast<size_t>(Slot));
+}
+
+void TSchemeLayer::DropSlot(size_t Slot) {
+    IndexRemove(FObjects[Slot]->Id(), Slot);
+    FObjects[Slot] = nullptr;
+    --FLive;
+    while (!FObjects.empty() && !FObjects.back()) FObjects.pop_back();
+    // Empty slots are squeezed out once they are as many as the objects: each deletion pays
+    // a bounded share of it.
+    const size_t Empty = FObjects.size() - static_cast<size_t>(FLive);
+    if (Empty > 64 && Empty > static_cast<size_t>(FLive)) Compact();
+}
+
+void TSchemeLayer::Compact() const {
+    if (FObjects.size() == static_cast<size_t>(FLive)) return;
+    FObjects.erase(std::remove(FObjects.begin(), FObjects.end(), nullptr), FObjects.end());
     FIdIndexValid = false;
 }
 
 void TSchemeLayer::Sort() {
+    Compact();
     FIdIndexValid = false;
     std::stable_sort(
         FObjects.begin(), FObjects.end(),
         [](const TSchemeObject* A, const TSchemeObject* B) { return A->Id() < B->Id(); });
     FSorted = true;
+    Notify(TSchemeNoticeKind::Reordered, nullptr);
 }
 
+// The Id index answers for sorted and unsorted lists alike: the first object with that Id in
+// list order, found in constant time.
 int TSchemeLayer::GetListIndex(int Id) const {
-    if (!FSorted) return GetListIndexNoSort(Id);
-    int Low = 0;
-    int High = Count() - 1;
-    while (Low <= High) {
-        const int Middle = Low + (High - Low) / 2;
-        const int MiddleId = FObjects[static_cast<size_t>(Middle)]->Id();
-        if (MiddleId < Id)
-            Low = Middle + 1;
-        else if (MiddleId == Id)
-            return Middle;
-        else
-            High = Middle - 1;
-    }
-    // An Id changed after sorting, or an object put in a slot, may sit out of order.
     return GetListIndexNoSort(Id);
 }
 
 int TSchemeLayer::GetListIndexNoSort(int Id) const {
-    // The first position of every Id, built on demand: large documents resolve many links by Id.
+    Compact();
+    const int Slot = FindSlot(Id);
+    if (Slot < 0) RaiseIndexNotFound();
+    return Slot;
+}
+
+int TSchemeLayer::FindSlot(int Id) const {
     if (!FIdIndexValid) {
         FIdIndex.clear();
+        FSharedIds = false;
         for (size_t I = 0; I < FObjects.size(); ++I)
-            FIdIndex.emplace(FObjects[I]->Id(), static_cast<int>(I));
+            if (FObjects[I] && !FIdIndex.emplace(FObjects[I]->Id(), static_cast<int>(I)).second)
+                FSharedIds = true;
         FIdIndexValid = true;
     }
     const auto It = FIdIndex.find(Id);
-    if (It == FIdIndex.end()) RaiseIndexNotFound();
-    return It->second;
+    return It == FIdIndex.end() ? -1 : It->second;
 }
 
-void TSchemeLayer::ObjectIdChanged() {
-    FIdIndexValid = false;
+void TSchemeLayer::IndexAdd(int Id, size_t Slot) const {
+    if (!FIdIndexValid) return;
+    const auto [It, Added] = FIdIndex.emplace(Id, static_cast<int>(Slot));
+    if (Added) return;
+    FSharedIds = true;
+    It->second = std::min(It->second, static_cast<int>(Slot));
+}
+
+void TSchemeLayer::IndexRemove(int Id, size_t Slot) const {
+    if (!FIdIndexValid) return;
+    // Another object with the same Id may have to take the entry: look again when asked.
+    if (FSharedIds) {
+        FIdIndexValid = false;
+        return;
+    }
+    const auto It = FIdIndex.find(Id);
+    if (It != FIdIndex.end() && It->second == static_cast<int>(Slot)) FIdIndex.erase(It);
+}
+
+void TSchemeLayer::ObjectIdChanged(TSchemeObject* Obj, int OldId) {
+    const auto It = FIdIndexValid ? FIdIndex.find(OldId) : FIdIndex.end();
+    if (It == FIdIndex.end() || FObjects[static_cast<size_t>(It->second)] != Obj) {
+        FIdIndexValid = false;
+        return;
+    }
+    const size_t Slot = static_cast<size_t>(It->second);
+    IndexRemove(OldId, Slot);
+    IndexAdd(Obj->Id(), Slot);
 }
 
 void TSchemeLayer::CheckIndex(int Index) const {
@@ -158,68 +232,86 @@ void TSchemeLayer::CheckIndex(int Index) const {
 
 void TSchemeLayer::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
     if (!FVisible) return;
-    for (TSchemeObject* Obj : FObjects) Obj->Paint(Zoom, Canvas, AParam);
+    ForEachObject([&](TSchemeObject* Obj) { Obj->Paint(Zoom, Canvas, AParam); });
 }
 
 void TSchemeLayer::Repaint(Extended Zoom, IWindowHandle* Handle, int OriginX, int OriginY,
                            int AParam) {
-    for (TSchemeObject* Obj : FObjects) Obj->Repaint(Zoom, Handle, OriginX, OriginY, AParam);
+    ForEachObject(
+        [&](TSchemeObject* Obj) { Obj->Repaint(Zoom, Handle, OriginX, OriginY, AParam); });
 }
 
 TSchemeObject* TSchemeLayer::GetItemForPoint(Extended X, Extended Y, int AParam) const {
     for (auto It = FObjects.rbegin(); It != FObjects.rend(); ++It) {
+        TSchemeObject* Obj = *It;
         Extended DX = 0, DY = 0;
         int Detail = -1;
-        if ((*It)->Enabled() && (*It)->MayContainPoint(X, Y, AParam) &&
-            (*It)->PointInsideDetail(X, Y, DX, DY, Detail, AParam))
-            return *It;
+        if (Obj && Obj->Enabled() && Obj->MayContainPoint(X, Y, AParam) &&
+            Obj->PointInsideDetail(X, Y, DX, DY, Detail, AParam))
+            return Obj;
     }
     return nullptr;
 }
 
 int TSchemeLayer::GetObjectMaxId() const {
-    if (FObjects.empty()) return 0;
+    if (FLive == 0) return 0;
     int Max = -32000;
-    for (const TSchemeObject* Obj : FObjects) Max = std::max(Max, Obj->Id());
+    ForEachObject([&](const TSchemeObject* Obj) { Max = std::max(Max, Obj->Id()); });
     return Max;
 }
 
 int TSchemeLayer::GetObjectCountForState(int State) const {
-    return static_cast<int>(
-        std::count_if(FObjects.begin(), FObjects.end(),
-                      [State](const TSchemeObject* Obj) { return Obj->State() == State; }));
+    int N = 0;
+    ForEachObject([&](const TSchemeObject* Obj) { N += Obj->State() == State; });
+    return N;
 }
 
 void TSchemeLayer::ExchangeUp(int Id) {
-    const size_t I = static_cast<size_t>(GetListIndex(Id));
-    if (I + 1 >= FObjects.size()) return;
-    std::swap(FObjects[I], FObjects[I + 1]);
-    FIdIndexValid = false;
-    FSorted = false;
-    Changed();
+    const int I = GetListIndex(Id);
+    if (I + 1 < Count()) Exchange(static_cast<size_t>(I), static_cast<size_t>(I) + 1);
 }
 
 void TSchemeLayer::ExchangeDown(int Id) {
-    const size_t I = static_cast<size_t>(GetListIndex(Id));
-    if (I == 0) return;
-    std::swap(FObjects[I], FObjects[I - 1]);
-    FIdIndexValid = false;
+    const int I = GetListIndex(Id);
+    if (I > 0) Exchange(static_cast<size_t>(I), static_cast<size_t>(I) - 1);
+}
+
+// Moves the object in slot From to the neighbouring slot To.
+void TSchemeLayer::Exchange(size_t From, size_t To) {
+    TSchemeObject* Moved = FObjects[From];
+    TSchemeObject* Other = FObjects[To];
+    IndexRemove(Moved->Id(), From);
+    IndexRemove(Other->Id(), To);
+    std::swap(FObjects[From], FObjects[To]);
+    IndexAdd(Moved->Id(), To);
+    IndexAdd(Other->Id(), From);
     FSorted = false;
-    Changed();
+    NotifyChange();
+    Notify(TSchemeNoticeKind::Reordered, Moved, Moved->Area());
 }
 
 void TSchemeLayer::SelectAllObjects(bool Selected) {
-    for (TSchemeObject* Obj : FObjects) Obj->SetSelected(Selected);
+    ForEachObject([&](TSchemeObject* Obj) { Obj->SetSelected(Selected); });
 }
 
 // ---- notification --------------------------------------------------------------------------
+
+void TSchemeLayer::Notify(TSchemeNoticeKind Kind, TSchemeObject* Obj, const TSchemeArea& Before) {
+    if (FSchemeData) FSchemeData->SchemeChanged(TSchemeNotice{Kind, this, Obj, Before, false});
+}
+
+void TSchemeLayer::ObjectChanged(TSchemeObject* Obj, const TSchemeArea& Before, bool Drawn) {
+    if (FSchemeData)
+        FSchemeData->SchemeChanged(
+            TSchemeNotice{TSchemeNoticeKind::Changed, this, Obj, Before, Drawn});
+}
 
 void TSchemeLayer::ObjectRepaintDirect(TSchemeObject* Obj) {
     if (FSchemeData) FSchemeData->ObjectRepaintDirect(Obj);
 }
 
 void TSchemeLayer::RepaintDirect() {
-    for (TSchemeObject* Obj : FObjects) ObjectRepaintDirect(Obj);
+    ForEachObject([&](TSchemeObject* Obj) { ObjectRepaintDirect(Obj); });
 }
 
 void TSchemeLayer::NotifyChange() {

@@ -38,16 +38,20 @@ public:
 
     int ID() const { return FID; }
     void SetID(int Value) { FID = Value; }
+    // The document that holds the layer; the document sets it when it takes the layer in and
+    // clears it when it lets the layer go.
     ISchemeData* SchemeData() const { return FSchemeData; }
     void SetSchemeData(ISchemeData* Value) { FSchemeData = Value; }
 
-    int Count() const { return static_cast<int>(FObjects.size()); }
+    int Count() const { return FLive; }
+    // The object with that Id: the first in list order when several share it.
     TSchemeObject* GetItem(int Id) const;
-    // Puts Obj in the slot of the object with that Id. The replaced object leaves the layer
-    // and belongs to the caller from then on.
-    void SetItem(int Id, TSchemeObject* Obj);
+    // Puts Obj in the slot of the object with that Id and answers the replaced object, which
+    // leaves the layer (the document frees its links) and belongs to the caller from then on.
+    // An object that belongs to a layer is refused and stays where it is.
+    TSchemeObject* SetItem(int Id, TSchemeObject* Obj);
     TSchemeObject* GetItemIndex(int Index) const;
-    void SetItemIndex(int Index, TSchemeObject* Obj);
+    TSchemeObject* SetItemIndex(int Index, TSchemeObject* Obj);
     // Takes ownership of Obj and appends it on top. An object that already belongs to a layer
     // is refused with ESchemeErrorException and stays where it is.
     void Add(TSchemeObject* Obj);
@@ -104,13 +108,35 @@ private:
     // Called by an object being destroyed: drops it from the list without freeing it.
     void ObjectDestroyed(TSchemeObject* Obj);
     // Called by an object whose Id changed.
-    void ObjectIdChanged();
+    void ObjectIdChanged(TSchemeObject* Obj, int OldId);
+    // Called by an object whose look or area changed.
+    void ObjectChanged(TSchemeObject* Obj, const TSchemeArea& Before, bool Drawn);
+    void Notify(TSchemeNoticeKind Kind, TSchemeObject* Obj, const TSchemeArea& Before = {});
     void CheckIndex(int Index) const;
     void NotifyChange();
-    void Replace(size_t Slot, TSchemeObject* Obj);
+    TSchemeObject* Replace(size_t Slot, TSchemeObject* Obj);
+    static void CheckFree(const TSchemeObject* Obj);
+
+    // The list keeps the slots of deleted objects empty until there are many of them, so that
+    // deleting by Id costs the same in a large layer as in a small one; positions are those of
+    // the list without its empty slots.
+    void Compact() const;
+    void DropSlot(size_t Slot);
+    void Exchange(size_t From, size_t To);
+    // The slot of the first object with that Id, or -1.
+    int FindSlot(int Id) const;
+    void IndexAdd(int Id, size_t Slot) const;
+    void IndexRemove(int Id, size_t Slot) const;
+    template <class F>
+    void ForEachObject(F&& Action) const {
+        // By slot, re-reading the size: an action may add objects.
+        for (size_t I = 0; I < FObjects.size(); ++I)
+            if (TSchemeObject* Obj = FObjects[I]) Action(Obj);
+    }
 
     int FID = 0;
-    std::vector<TSchemeObject*> FObjects;
+    mutable std::vector<TSchemeObject*> FObjects;
+    int FLive = 0;
     std::vector<TColor> FStateColors;
     TColor FSelectedColor = clBlue;
     bool FEnabled = true;
@@ -120,8 +146,11 @@ private:
     bool FSorted = false;
     bool FSelectionPhase = true;
     ISchemeData* FSchemeData = nullptr;
+    // Id -> slot of the first object with that Id; rebuilt on demand.
     mutable std::unordered_map<int, int> FIdIndex;
     mutable bool FIdIndexValid = false;
+    // Whether two objects may share an Id, when removals cannot keep the index exact.
+    mutable bool FSharedIds = false;
 };
 
 }  // namespace scheme

@@ -30,15 +30,15 @@ void TSchemeLine::SaveToStrings(QStringList& Strings) const {
 }
 
 void TSchemeLine::SetVisibleArrow(bool Value) {
-    SetHidden(FArrow.VisibleArrow, Value);
+    UpdateField(FArrow.VisibleArrow, Value);
 }
 
 void TSchemeLine::SetBackArrow(bool Value) {
-    SetHidden(FArrow.BackArrow, Value);
+    UpdateField(FArrow.BackArrow, Value);
 }
 
 void TSchemeLine::SetLengthArrow(int Value) {
-    SetHidden(FArrow.LengthArrow, Value);
+    UpdateField(FArrow.LengthArrow, Value);
 }
 
 // ---- geometry ------------------------------------------------------------------------------
@@ -75,8 +75,12 @@ void TSchemeLine::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
     PaintText(Zoom, Canvas, AParam);
 }
 
-TRect TSchemeLine::GetBoundsRect(Extended Zoom, int AParam) const {
-    return OutlineBounds(Zoom, AParam, FArrow.Reach());
+TSchemeArea TSchemeLine::GetArea() const {
+    return OutlineArea(FArrow.Reach());
+}
+
+TRect TSchemeLine::GetBoundsRect(Extended Zoom, int /*AParam*/) const {
+    return GetArea().AtZoom(Zoom);
 }
 
 QRegion TSchemeLine::GetClippingRegion(Extended Zoom, int AParam) const {

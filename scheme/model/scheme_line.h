@@ -38,6 +38,7 @@ public:
     void Paint(Extended Zoom, TCanvas& Canvas, int AParam) override;
     // A band along the line with squares at both ends, the arrow head, hooks and caption.
     QRegion GetClippingRegion(Extended Zoom, int AParam) const override;
+    TSchemeArea GetArea() const override;
     TRect GetBoundsRect(Extended Zoom, int AParam) const override;
     // -1 translates the line so that point 0 lands on (X, Y); 0 and 1 move that end there;
     // anything else changes nothing.

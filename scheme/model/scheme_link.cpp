@@ -5,6 +5,7 @@
 #include "scheme/model/record.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_object.h"
+#include "scheme/platform/exceptions.h"
 #include "scheme/platform/string_list.h"
 
 namespace scheme {
@@ -43,6 +44,21 @@ void TSchemeLink::SaveToStrings(QStringList& Strings) const {
     if (!FEnabled) record::WriteInt(Strings, u"Enabled", 0);
     WriteSide(Strings, QStringLiteral("Parent"), FParent, FParentLinkType);
     WriteSide(Strings, QStringLiteral("Child"), FChild, FChildLinkType);
+}
+
+void TSchemeLink::SetParent(TSchemeObject* Value) {
+    CheckUnlisted();
+    FParent = Value;
+}
+
+void TSchemeLink::SetChild(TSchemeObject* Value) {
+    CheckUnlisted();
+    FChild = Value;
+}
+
+void TSchemeLink::CheckUnlisted() const {
+    if (FLinkList)
+        RaiseError(QStringLiteral("TSchemeLink : Can't change the objects of a link in a document"));
 }
 
 void TSchemeLink::SetLinkList(TSchemeLinkList* List) {

@@ -32,12 +32,14 @@ public:
 
     void SaveToStrings(QStringList& Strings) const override;
 
+    // The two objects can be set only while the link is in no list: the document keeps track
+    // of the links of each of its objects.
     TSchemeObject* Parent() const { return FParent; }
-    void SetParent(TSchemeObject* Value) { FParent = Value; }
+    void SetParent(TSchemeObject* Value);
     int ParentLinkType() const { return FParentLinkType; }
     void SetParentLinkType(int Value) { FParentLinkType = Value; }
     TSchemeObject* Child() const { return FChild; }
-    void SetChild(TSchemeObject* Value) { FChild = Value; }
+    void SetChild(TSchemeObject* Value);
     int ChildLinkType() const { return FChildLinkType; }
     void SetChildLinkType(int Value) { FChildLinkType = Value; }
     bool Enabled() const { return FEnabled; }
@@ -53,6 +55,7 @@ public:
 
 private:
     void LeaveList();
+    void CheckUnlisted() const;
 
     TSchemeObject* FParent = nullptr;
     int FParentLinkType = kNoType;

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <utility>
 
 #include "scheme/model/class_registry.h"
 #include "scheme/model/record.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/platform/canvas.h"
+#include "scheme/platform/error_handler.h"
 #include "scheme/platform/exceptions.h"
 #include "scheme/platform/region.h"
 
@@ -25,16 +28,16 @@ TSchemeObject::TSchemeObject(QStringList& Strings) {
     ReadRecord(Strings);
 }
 
+// No error may leave a destructor: what OnDestroy raises goes to the application's error
+// handler, and the layer reports the departure to the document (which erases the object's last
+// area and frees its links) the same way.
 TSchemeObject::~TSchemeObject() {
-    if (OnDestroy) OnDestroy(this);
-    FDestroying = true;
+    RunGuarded([&] {
+        if (OnDestroy) OnDestroy(this);
+    });
     FVisible = false;
     FSelected = false;
-    RepaintDirect();
-    if (FLayer) {
-        if (ISchemeData* Data = FLayer->SchemeData()) Data->ObjectWasDeleted(this);
-        if (FLayer) FLayer->ObjectDestroyed(this);
-    }
+    if (FLayer) FLayer->ObjectDestroyed(this);
 }
 
 void TSchemeObject::InitDefaults(int Id, int State) {
@@ -57,8 +60,9 @@ void TSchemeObject::InitDefaults(int Id, int State) {
 
 void TSchemeObject::SetId(int Value) {
     if (Value == FId) return;
+    const int Old = FId;
     FId = Value;
-    if (FLayer) FLayer->ObjectIdChanged();
+    if (FLayer) FLayer->ObjectIdChanged(this, Old);
     Changed();
 }
 
@@ -70,17 +74,17 @@ void TSchemeObject::SetState(int Value) {
 
 void TSchemeObject::SetSelected(bool Value) {
     if (Value == FSelected) return;
-    FSelected = Value;
-    RepaintDirect();
+    Update([&] { FSelected = Value; }, true);
 }
 
 void TSchemeObject::SetResized(bool Value) {
     if (Value == FResized) return;
-    HiddenUpdate([&] {
-        FResized = Value;
-        FResizedPoint = 0;
-    });
-    RepaintDirect();
+    Update(
+        [&] {
+            FResized = Value;
+            FResizedPoint = 0;
+        },
+        true);
 }
 
 void TSchemeObject::SetMoved(bool Value) {
@@ -94,9 +98,7 @@ void TSchemeObject::SetVisible(bool Value) {
 }
 
 void TSchemeObject::SetEnabled(bool Value) {
-    if (Value == FEnabled) return;
-    HiddenUpdate([&] { FEnabled = Value; });
-    Changed();
+    UpdateField(FEnabled, Value);
 }
 
 void TSchemeObject::SetStateColorSupport(bool Value) {
@@ -111,34 +113,38 @@ void TSchemeObject::SetHintString(const QString& Value) {
     Changed();
 }
 
-void TSchemeObject::SetLayer(TSchemeLayer* Value) {
-    if (Value == FLayer) return;
-    FLayer = Value;
-    Changed();
+void TSchemeObject::JoinLayer(TSchemeLayer* Layer) {
+    FLayer = Layer;
+    FArea = GetArea();
+    if (OnChange) OnChange(this);
+}
+
+void TSchemeObject::LeaveLayer() {
+    FLayer = nullptr;
+    if (OnChange) OnChange(this);
 }
 
 void TSchemeObject::SetText(const QString& Value) {
-    if (Value == FText) return;
-    HiddenUpdate([&] { FText = Value; });
-    Changed();
+    UpdateField(FText, Value);
 }
 
 void TSchemeObject::SetTextPoint(const TPointExt& Value) {
     if (Value.X == FTextPoint.X && Value.Y == FTextPoint.Y) return;
-    HiddenUpdate([&] { FTextPoint = Value; });
-    Changed();
+    Update([&] { FTextPoint = Value; });
 }
 
+// The list announces its own change; both go to the document as one notice.
 void TSchemeObject::SetProperties(const QStringList& Value) {
-    FProperties->Assign(Value);
-    Changed();
+    Batch([&] {
+        FProperties->Assign(Value);
+        Changed();
+    });
 }
 
 void TSchemeObject::SetResizedPoint(int Index) {
     if (Index > FCount - 1) Index = 0;
     if (Index < 0) Index = FCount - 1;
-    FResizedPoint = Index;
-    RepaintDirect();
+    Update([&] { FResizedPoint = Index; }, true);
 }
 
 // ---- points --------------------------------------------------------------------------------
@@ -171,47 +177,68 @@ void TSchemeObject::SetPointsExt(int Index, const TPointExt& P, bool Repaint) {
 
 void TSchemeObject::SetPointsExtBase(int Index, const TPointExt& P, bool Repaint) {
     if (Index < 0 || Index >= FCount) return;
-    const bool WasVisible = FVisible;
-    if (Repaint) {
-        FVisible = false;
-        RepaintDirect();
-    }
     TPointExt& Point = FPoints[static_cast<size_t>(Index)];
     const bool CaptionFollows = Index == 0 && FTextPoint.X == Point.X && FTextPoint.Y == Point.Y;
     const Extended DX = P.X - Point.X;
     const Extended DY = P.Y - Point.Y;
     Point = P;
     if (CaptionFollows) FTextPoint = P;
-    if (Repaint) {
-        FVisible = WasVisible;
-        RepaintDirect();
-    }
     if (OnChange) OnChange(this);
+    if (Repaint) Announce();
     if (!FMoved && FLayer) {
         if (ISchemeData* Data = FLayer->SchemeData())
             Data->ObjectWasChangedPosition(this, DX, DY, Index);
     }
 }
 
+// Every point is set in order with its own OnChange and position report (followers of single
+// points rely on those); the document hears one change notice for the whole move.
 void TSchemeObject::MoveToExt(const TPointExt& P) {
     if (FCount == 0) return;
     const Extended DX = P.X - FPoints[0].X;
     const Extended DY = P.Y - FPoints[0].Y;
-    for (int I = 0; I < FCount; ++I) {
-        const TPointExt& Old = FPoints[static_cast<size_t>(I)];
-        SetPointsExtA(I, PointExt(Old.X + DX, Old.Y + DY));
-    }
+    MoveWhole([&] {
+        Batch([&] {
+            for (int I = 0; I < FCount; ++I) {
+                const TPointExt& Old = FPoints[static_cast<size_t>(I)];
+                SetPointsExtA(I, PointExt(Old.X + DX, Old.Y + DY));
+            }
+        });
+    });
 }
 
 // ---- notification --------------------------------------------------------------------------
 
 void TSchemeObject::Changed(TObject* Sender) {
     if (OnChange) OnChange(Sender);
-    RepaintDirect();
+    Announce();
 }
 
 void TSchemeObject::RepaintDirect() {
     if (FLayer) FLayer->ObjectRepaintDirect(this);
+}
+
+void TSchemeObject::AnnounceChange(bool ADrawn) {
+    Announce(ADrawn);
+}
+
+void TSchemeObject::Announce(bool Drawn) {
+    if (FDeferred > 0) {
+        FAnnouncePending = true;
+        return;
+    }
+    if (!FLayer) return;
+    const TSchemeArea Before = FArea;
+    FArea = GetArea();
+    FLayer->ObjectChanged(this, Before, Drawn);
+}
+
+void TSchemeObject::EndBatch() {
+    if (--FDeferred == 0 && std::exchange(FAnnouncePending, false)) Announce();
+}
+
+bool TSchemeObject::HasDetail(int Detail) const {
+    return Detail == -1 || (Detail >= 0 && Detail < FCount);
 }
 
 // ---- hooks, outline and hit tests ----------------------------------------------------------
@@ -310,8 +337,8 @@ Extended Placed(Extended V) {
 
 }  // namespace
 
-TRect TSchemeObject::OutlineBounds(Extended Zoom, int AParam, Extended Reach) const {
-    TRect R;
+TSchemeArea TSchemeObject::OutlineArea(Extended Reach) const {
+    TSchemeArea Area;
     if (FCount > 0) {
         Extended MinX = Placed(FPoints[0].X), MaxX = MinX;
         Extended MinY = Placed(FPoints[0].Y), MaxY = MinY;
@@ -327,17 +354,28 @@ TRect TSchemeObject::OutlineBounds(Extended Zoom, int AParam, Extended Reach) co
         const int PenWidth =
             std::clamp(MaxInt(FPen->Width(), FSelectedPen->Width()), 0, kPixelLimit);
         const Extended World = std::max<Extended>(Reach, 0) + PenWidth + 3;
-        const int Pixels = 4 + PenWidth;
-        const int X1 = Trunc((MinX - World) * Zoom), X2 = Trunc((MaxX + World) * Zoom);
-        const int Y1 = Trunc((MinY - World) * Zoom), Y2 = Trunc((MaxY + World) * Zoom);
-        R = TRect{std::min(X1, X2) - Pixels, std::min(Y1, Y2) - Pixels,
-                  std::max(X1, X2) + Pixels + 1, std::max(Y1, Y2) + Pixels + 1};
+        Area = TSchemeArea::World(MinX - World, MinY - World, MaxX + World, MaxY + World,
+                                  4 + PenWidth);
     }
-    return UnionRect(R, FromQRect(GetTextClippingRegion(Zoom, AParam).boundingRect()));
+    return Area.United(CaptionArea());
+}
+
+TRect TSchemeObject::OutlineBounds(Extended Zoom, int /*AParam*/, Extended Reach) const {
+    return OutlineArea(Reach).AtZoom(Zoom);
 }
 
 int TSchemeObject::StrokePenWidth() const {
     return FSelected ? MaxInt(FPen->Width(), FSelectedPen->Width()) : FPen->Width();
+}
+
+TSchemeArea TSchemeObject::GetArea() const {
+    // Regions at zoom 1 are in world units; truncation may cut up to a unit off each side.
+    const QRect R = GetClippingRegion(1.0, 0).boundingRect();
+    TSchemeArea Own;
+    if (!R.isEmpty())
+        Own = TSchemeArea::World(Extended(R.left()) - 1, Extended(R.top()) - 1,
+                                 Extended(R.right()) + 2, Extended(R.bottom()) + 2, 0);
+    return Own.United(OutlineArea(0));
 }
 
 TRect TSchemeObject::GetBoundsRect(Extended Zoom, int AParam) const {
@@ -378,20 +416,7 @@ void TSchemeObject::DragPoints(Extended X, Extended Y, int Detail) {
 void TSchemeObject::Repaint(Extended Zoom, IWindowHandle* Handle, int OriginX, int OriginY,
                             int AParam) const {
     if (!Handle) return;
-    const QRegion Area =
-        FDestroying ? DestroyingArea(Zoom, AParam) : GetClippingRegion(Zoom, AParam);
-    Handle->InvalidateRgn(OffsetRgn(Area, -OriginX, -OriginY));
-}
-
-// While the object is destroyed its kind is already gone, so its own region cannot be asked
-// for: the area to erase is the outline of its points grown by the wider pen, with hooks and
-// caption.
-QRegion TSchemeObject::DestroyingArea(Extended Zoom, int AParam) const {
-    TRect R = GetClippingOutsideRect(Zoom, AParam);
-    const int Grow = Round(MaxInt(FPen->Width(), FSelectedPen->Width()) * Zoom);
-    InflateRect(R, Grow, Grow);
-    return CreateRectRgnIndirect(R) + GetHookClippingRegion(Zoom, AParam) +
-           GetTextClippingRegion(Zoom, AParam);
+    Handle->InvalidateRgn(OffsetRgn(GetClippingRegion(Zoom, AParam), -OriginX, -OriginY));
 }
 
 QRegion TSchemeObject::ChangePositionDetailAndGetDiffRgn(Extended X, Extended Y, int Detail,
@@ -401,21 +426,27 @@ QRegion TSchemeObject::ChangePositionDetailAndGetDiffRgn(Extended X, Extended Y,
     return Old - GetClippingRegion(Zoom, AParam);
 }
 
+// The copy is moved before it joins the layer, so that the document hears of it once.
 TSchemeObject* TSchemeObject::Clone() {
     if (!RegistredSchemeClass(ClassName())) return nullptr;
+    int NewId = FId;
+    if (FLayer) {
+        const int MaxId = FLayer->GetObjectMaxId();
+        if (MaxId == std::numeric_limits<int>::max())
+            RaiseError(QStringLiteral("TSchemeObject : Can't clone, no Id above %1 is free")
+                           .arg(MaxId));
+        NewId = MaxId + 1;
+    }
     QStringList Strings;
     SaveToStrings(Strings);
     std::unique_ptr<TSchemePersistent> Item = FindSchemeClass(ClassName())->Create(Strings);
     if (!dynamic_cast<TSchemeObject*>(Item.get())) return nullptr;
     std::unique_ptr<TSchemeObject> Copy(static_cast<TSchemeObject*>(Item.release()));
-    TSchemeObject* Result = Copy.get();
-    if (FLayer) {
-        Result->SetId(FLayer->GetObjectMaxId() + 1);
-        FLayer->Add(Copy.release());
-    }
+    Copy->SetId(NewId);
     const TPointExt P0 = GetPointsExt(0);
-    Result->MoveToExt(PointExt(P0.X + 2, P0.Y + 2));
-    return Copy ? Copy.release() : Result;
+    Copy->MoveToExt(PointExt(P0.X + 2, P0.Y + 2));
+    if (FLayer) FLayer->Add(Copy.get());
+    return Copy.release();
 }
 
 }  // namespace scheme

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "scheme/model/persistent.h"
+#include "scheme/model/scheme_area.h"
 #include "scheme/platform/export.h"
 #include "scheme/platform/graphics.h"
 #include "scheme/platform/string_list.h"
@@ -73,8 +74,8 @@ public:
     virtual QString GetHintString() const { return FHintString; }
     virtual void SetHintString(const QString& Value);
     QString HintString() const { return GetHintString(); }
+    // The layer that holds the object; it changes only through the layer's operations.
     TSchemeLayer* Layer() const { return FLayer; }
-    void SetLayer(TSchemeLayer* Value);
     const QString& Text() const { return FText; }
     virtual void SetText(const QString& Value);
     TPointExt TextPoint() const { return FTextPoint; }
@@ -96,7 +97,9 @@ public:
     int ResizedPoint() const { return FResizedPoint; }
     virtual void SetResizedPoint(int Index);
 
-    // Points. Reads outside 0 .. Count-1 give (0, 0); writes there are ignored.
+    // Points. Reads outside 0 .. Count-1 give (0, 0); writes there are ignored. A write with
+    // Repaint false sends no change notice: the caller announces it (AnnounceChange), as a
+    // drag does once per step.
     virtual void SetPointsExt(int Index, const TPointExt& P, bool Repaint);
     void SetPointsExtA(int Index, const TPointExt& P) { SetPointsExt(Index, P, true); }
     void SetPoints(int Index, const TPoint& P) { SetPointsExtA(Index, Point2PointExt(P)); }
@@ -106,10 +109,31 @@ public:
     virtual void MoveToExt(const TPointExt& P);
     void MoveTo(const TPoint& P) { MoveToExt(Point2PointExt(P)); }
 
-    // OnChange(Sender), then an immediate repaint in every view.
+    // OnChange(Sender), then the change notice to the document, which repaints the object's
+    // old and new area in every view.
     virtual void Changed(TObject* Sender);
     void Changed() { Changed(this); }
+    // Repaints the object's area in every view, without a change notice.
     void RepaintDirect();
+
+    // The area the document was last told about: GetArea() as of the last change notice (or
+    // of joining the layer). Kept by the object, so that a notice can say what the object
+    // covered before, whatever changed it (a pen's width, say).
+    const TSchemeArea& Area() const { return FArea; }
+    // Where the object paints and can be hit now, at every zoom. The base unites its points'
+    // outline with its region at zoom 1; a kind whose area does not scale with the zoom must
+    // override this (the built-in kinds answer from their points).
+    virtual TSchemeArea GetArea() const;
+    // Sends the change notice for changes that sent none by themselves: a drag step through
+    // ChangePositionDetail, or points set without repainting. ADrawn tells the document that
+    // the caller has drawn the change in its own view. Outside a layer it does nothing.
+    void AnnounceChange(bool ADrawn = false);
+    // True while MoveToExt moves every point of the object, so that followers linked to its
+    // body follow it whole.
+    bool MovingWhole() const { return FMovingWhole; }
+    // Whether Detail names a part of this object: -1 (the body) or a point index; kinds with
+    // hooks of their own add their codes.
+    virtual bool HasDetail(int Detail) const;
 
     // Prepares the canvas's pen and brush for painting the object.
     virtual void SetCanvasProperties(TCanvas& Canvas, Extended Zoom) const;
@@ -166,26 +190,53 @@ protected:
     void ReservePoints(int Capacity) { FPoints.reserve(static_cast<size_t>(Capacity)); }
     // The base point setter, whatever a kind makes of SetPointsExt.
     void SetPointsExtBase(int Index, const TPointExt& P, bool Repaint);
-    // Runs Change with the object hidden, after repainting the area it leaves.
+    // Runs Work so that everything it changes goes to the document as one change notice, sent
+    // when Work ends (also when it fails part-way).
     template <class F>
-    void HiddenUpdate(F&& Change) {
-        const bool WasVisible = FVisible;
-        FVisible = false;
-        RepaintDirect();
-        Change();
-        FVisible = WasVisible;
+    void Batch(F&& Work) {
+        ++FDeferred;
+        try {
+            Work();
+        } catch (...) {
+            EndBatch();
+            throw;
+        }
+        EndBatch();
+    }
+    // Runs Move, which moves every point of the object, with MovingWhole set.
+    template <class F>
+    void MoveWhole(F&& Move) {
+        const bool Was = FMovingWhole;
+        FMovingWhole = true;
+        try {
+            Move();
+        } catch (...) {
+            FMovingWhole = Was;
+            throw;
+        }
+        FMovingWhole = Was;
+    }
+    // A change of the object's look or area: Change, then OnChange (unless Quiet), then one
+    // change notice whose Before is the area until then.
+    template <class F>
+    void Update(F&& Change, bool Quiet = false) {
+        Batch([&] {
+            Change();
+            if (!Quiet && OnChange) OnChange(this);
+            FAnnouncePending = true;
+        });
     }
     // The setter of a setting that changes the object's look: when Value differs, stores it
-    // in a hidden update (erasing the old look), then Changed paints the new one.
+    // and announces the change.
     template <class T>
-    void SetHidden(T& Field, const T& Value) {
+    void UpdateField(T& Field, const T& Value) {
         if (Field == Value) return;
-        HiddenUpdate([&] { Field = Value; });
-        Changed();
+        Update([&] { Field = Value; });
     }
     // The bounding box of the points grown by Reach world units and by what the pen, the hook
-    // squares and pixel rounding add, joined with the caption's rectangle: the bounds of every
-    // kind whose area stays within Reach of its points.
+    // squares and pixel rounding add, joined with the caption's box: the area of every kind
+    // whose drawing stays within Reach of its points.
+    TSchemeArea OutlineArea(Extended Reach) const;
     TRect OutlineBounds(Extended Zoom, int AParam, Extended Reach) const;
     // Adds the hook and caption regions to a kind's own area.
     QRegion WithHooksAndText(QRegion Region, Extended Zoom, int AParam) const;
@@ -201,16 +252,22 @@ protected:
     int StrokePenWidth() const;
 
 private:
+    friend class TSchemeLayer;
+    // Called by the layer that takes the object in or lets it go.
+    void JoinLayer(TSchemeLayer* Layer);
+    void LeaveLayer();
+    void Announce(bool Drawn = false);
+    void EndBatch();
     void InitDefaults(int Id, int State);
     void ReadRecord(QStringList& Strings);
     void WriteBaseFlags(QStringList& Strings) const;
     void WriteDrawingTools(QStringList& Strings) const;
     void WritePoints(QStringList& Strings) const;
     void WriteProperties(QStringList& Strings) const;
-    QRegion DestroyingArea(Extended Zoom, int AParam) const;
     const QRect& CaptionExtent() const;
+    // The caption's box in world units, whatever the zoom (empty without a caption).
+    TSchemeArea CaptionArea() const;
 
-    bool FDestroying = false;
     int FId = 0;
     int FState = 0;
     bool FSelected = false;
@@ -236,6 +293,10 @@ private:
     mutable QString FMeasuredText;
     mutable QRect FMeasuredExtent;
     TPointExt FTextPoint;
+    TSchemeArea FArea;
+    int FDeferred = 0;
+    bool FAnnouncePending = false;
+    bool FMovingWhole = false;
 };
 
 }  // namespace scheme

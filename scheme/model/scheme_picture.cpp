@@ -94,8 +94,7 @@ void TSchemePicture::SaveToStrings(QStringList& Strings) const {
 // ---- settings --------------------------------------------------------------------------------
 
 void TSchemePicture::SetOwnedPicture(TPicture& Target, const TPicture& Value) {
-    HiddenUpdate([&] { Target.Assign(Value); });
-    Changed();
+    Update([&] { Target.Assign(Value); });
 }
 
 void TSchemePicture::SetPicture(const TPicture& Value) {
@@ -109,15 +108,14 @@ void TSchemePicture::SetSelectedPicture(const TPicture& Value) {
 void TSchemePicture::SetTransparent(bool Value) {
     if (Value == FTransparent) return;
     FTransparent = Value;
-    HiddenUpdate([&] {
+    Update([&] {
         for (TPicture* P : {FPicture.get(), FSelectedPicture.get()})
             if (TGraphic* Graphic = P->Graphic()) Graphic->SetTransparent(Value);
     });
-    Changed();
 }
 
 void TSchemePicture::SetVisibleBackIfSelected(bool Value) {
-    SetHidden(FVisibleBackIfSelected, Value);
+    UpdateField(FVisibleBackIfSelected, Value);
 }
 
 // ---- painting --------------------------------------------------------------------------------

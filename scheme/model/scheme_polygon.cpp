@@ -111,11 +111,10 @@ void TSchemePolygon::SetCaption(TBrushStyle BrushStyle, const QString& Text,
 
 void TSchemePolygon::DeletePoint(int Index) {
     if (Count() <= kMinPoints || Index < 0 || Index > Count() - 1) RaiseError(kCantDelete);
-    HiddenUpdate([&] {
+    Update([&] {
         RemovePoint(Index);
         if (ResizedPoint() > Count() - 1) SetResizedPoint(Count() - 1);
     });
-    Changed();
 }
 
 void TSchemePolygon::AddPoint(int Index) {
@@ -123,8 +122,7 @@ void TSchemePolygon::AddPoint(int Index) {
         RaiseError(kCantAdd);
     const TPointExt A = GetPointsExt(Index);
     const TPointExt B = GetPointsExt(Index + 1 < Count() ? Index + 1 : 0);
-    HiddenUpdate([&] { InsertPoint(Index + 1, PointExt((A.X + B.X) / 2, (A.Y + B.Y) / 2)); });
-    Changed();
+    Update([&] { InsertPoint(Index + 1, PointExt((A.X + B.X) / 2, (A.Y + B.Y) / 2)); });
 }
 
 void TSchemePolygon::AddPoint(const TPoint& P) {
@@ -141,20 +139,23 @@ void TSchemePolygon::AddPointExt(const TPointExt& P) {
 
 void TSchemePolygon::AddPointExt(const TPointExt& P, int Index) {
     if (Count() >= kMaxPoints || Index < 0 || Index > Count()) RaiseError(kCantAdd);
-    HiddenUpdate([&] { InsertPoint(Index, P); });
-    Changed();
+    Update([&] { InsertPoint(Index, P); });
 }
 
 void TSchemePolygon::DeleteResizedPoint() {
     const int I = ResizedPoint();
-    DeletePoint(I);
-    SetResizedPoint(I - 1);
+    Batch([&] {
+        DeletePoint(I);
+        SetResizedPoint(I - 1);
+    });
 }
 
 void TSchemePolygon::AddResizedPoint() {
     const int I = ResizedPoint();
-    AddPoint(I);
-    SetResizedPoint(I + 1);
+    Batch([&] {
+        AddPoint(I);
+        SetResizedPoint(I + 1);
+    });
 }
 
 // ---- area and painting ---------------------------------------------------------------------
@@ -179,8 +180,12 @@ void TSchemePolygon::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
     PaintHookRect(Zoom, Canvas, AParam);
 }
 
-TRect TSchemePolygon::GetBoundsRect(Extended Zoom, int AParam) const {
-    return OutlineBounds(Zoom, AParam, 0);
+TSchemeArea TSchemePolygon::GetArea() const {
+    return OutlineArea(0);
+}
+
+TRect TSchemePolygon::GetBoundsRect(Extended Zoom, int /*AParam*/) const {
+    return GetArea().AtZoom(Zoom);
 }
 
 QRegion TSchemePolygon::GetClippingRegion(Extended Zoom, int AParam) const {

@@ -45,7 +45,7 @@ void TSchemeShape::SaveToStrings(QStringList& Strings) const {
 }
 
 void TSchemeShape::SetShape(TShapeType Value) {
-    SetHidden(FShape, Value);
+    UpdateField(FShape, Value);
 }
 
 TSchemeShape::TGeometry TSchemeShape::Geometry(TShapeType Shape, const TRect& R) {

@@ -49,7 +49,7 @@ void TSchemeText::SaveToStrings(QStringList& Strings) const {
 }
 
 void TSchemeText::SetFontAutoSize(bool Value) {
-    SetHidden(FFontAutoSize, Value);
+    UpdateField(FFontAutoSize, Value);
 }
 
 void TSchemeText::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {

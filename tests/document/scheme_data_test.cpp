@@ -93,10 +93,16 @@ TEST_F(TwoLayers, UpdateModeSuppressesPaintingWithoutNesting) {
     EXPECT_FALSE(View.Invalid.isEmpty());
 }
 
-TEST_F(TwoLayers, ObjectRepaintsInvalidateTheirAreaShiftedByTheOrigin) {
+TEST_F(TwoLayers, RepaintsInvalidateTheAreaShiftedByTheOrigin) {
     View.Origin = Point(5, 5);
-    Obj(1, 1)->SetState(1);
+    Data.ObjectRepaintDirect(Obj(1, 1));
     EXPECT_EQ(RegionBounds(View.Invalid), Rect(5, 5, 25, 25));
+    // A change erases the area announced before it, which holds the region.
+    View.Invalid = QRegion();
+    const TRect Before = Obj(1, 1)->Area().AtZoom(1);
+    Obj(1, 1)->SetState(1);
+    EXPECT_EQ(RegionBounds(View.Invalid),
+              Rect(Before.Left - 5, Before.Top - 5, Before.Right - 5, Before.Bottom - 5));
 }
 
 TEST_F(TwoLayers, StateChangesCanBeVetoedOrReplaced) {
@@ -229,19 +235,20 @@ TEST(Blinking, TimerFlipsThePhaseOfVisibleLayers) {
     Data.RemoveSchemeVisualLink(&View);
 }
 
-TEST(Views, RegisterInOrderAndSkipEmptyEntries) {
+TEST(Views, RegisterOnceInOrder) {
     TSchemeData Data;
     FakeVisual A, B;
     Data.AddSchemeVisualLink(&A);
     Data.AddSchemeVisualLink(nullptr);
     Data.AddSchemeVisualLink(&B);
+    Data.AddSchemeVisualLink(&A);
+    EXPECT_EQ(Data.VisualLinks(), (std::vector<ISchemeVisual*>{&A, &B}));
     Data.RepaintAllVisualControls(true);
     Data.RepaintAllVisualControls(false);
     EXPECT_EQ(A.PartialRepaints, 1);
     EXPECT_EQ(B.Refreshes, 1);
     Data.RemoveSchemeVisualLink(&A);
-    Data.RemoveSchemeVisualLink(&A);
-    EXPECT_EQ(Data.VisualLinks().size(), 2u);
+    EXPECT_EQ(Data.VisualLinks(), std::vector<ISchemeVisual*>{&B});
 }
 
 TEST(Polygons, AddedThroughTheDocument) {

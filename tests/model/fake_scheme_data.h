@@ -5,6 +5,7 @@
 
 #include "qt_printers.h"
 #include "scheme/model/persistent.h"
+#include "scheme/model/scheme_object.h"
 
 namespace scheme::testing {
 
@@ -17,23 +18,36 @@ public:
         int Detail;
     };
 
+    void SchemeChanged(const TSchemeNotice& Notice) override {
+        Notices.push_back(Notice);
+        if (Notice.Kind == TSchemeNoticeKind::Leaving) Deleted.push_back(Notice.Object);
+    }
     void ObjectRepaintDirect(TObject* AObject) override { Repaints.push_back(AObject); }
     void ObjectWasChangedPosition(TObject* AObject, Extended DX, Extended DY,
                                   int ADetail) override {
         Moves.push_back(Move{AObject, DX, DY, ADetail});
     }
-    void ObjectWasDeleted(TObject* AObject) override { Deleted.push_back(AObject); }
     void RepaintAllVisualControls(bool AOnlySchemeData) override {
         FullRepaints.push_back(AOnlySchemeData);
     }
 
+    // The notices of one kind about one object.
+    int NoticesOf(TSchemeNoticeKind Kind, const TObject* Object = nullptr) const {
+        int N = 0;
+        for (const TSchemeNotice& Notice : Notices)
+            N += Notice.Kind == Kind && (!Object || Notice.Object == Object);
+        return N;
+    }
+
     void Reset() {
+        Notices.clear();
         Repaints.clear();
         Moves.clear();
         Deleted.clear();
         FullRepaints.clear();
     }
 
+    std::vector<TSchemeNotice> Notices;
     std::vector<TObject*> Repaints;
     std::vector<Move> Moves;
     std::vector<TObject*> Deleted;

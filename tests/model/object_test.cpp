@@ -36,27 +36,21 @@ TEST_F(InLayer, SettersActOnlyOnRealChanges) {
     Obj->SetText(QString());
     Obj->SetTextPoint(PointExt(0, 0));
     EXPECT_EQ(Changes, 0);
-    EXPECT_TRUE(Data.Repaints.empty());
+    EXPECT_TRUE(Data.Notices.empty());
     Obj->SetId(2);
     Obj->SetState(3);
     EXPECT_EQ(Changes, 2);
-    EXPECT_EQ(Data.Repaints.size(), 2u);
+    EXPECT_EQ(Data.NoticesOf(TSchemeNoticeKind::Changed, Obj), 2);
 }
 
-TEST_F(InLayer, SelectionRepaintsWithoutChangeNotification) {
+TEST_F(InLayer, SelectionAndHooksAreAnnouncedWithoutOnChange) {
     Obj->SetSelected(true);
-    EXPECT_EQ(Changes, 0);
-    EXPECT_EQ(Data.Repaints.size(), 1u);
-}
-
-TEST_F(InLayer, HiddenUpdatesRepaintTheOldAreaFirst) {
-    Obj->SetEnabled(false);
-    // once hidden (old area), once by Changed
-    EXPECT_EQ(Data.Repaints.size(), 2u);
-    EXPECT_EQ(Changes, 1);
     Obj->SetResized(true);
-    EXPECT_EQ(Data.Repaints.size(), 4u);
+    EXPECT_EQ(Changes, 0);
+    EXPECT_EQ(Data.NoticesOf(TSchemeNoticeKind::Changed, Obj), 2);
+    Obj->SetEnabled(false);
     EXPECT_EQ(Changes, 1);
+    EXPECT_EQ(Data.Notices.size(), 3u);
 }
 
 TEST_F(InLayer, PenChangesReachTheObjectsListeners) {
@@ -110,11 +104,13 @@ TEST_F(InLayer, MoveToMovesEveryPointAndReportsEach) {
 TEST_F(InLayer, DestructionErasesTellsTheDocumentAndLeavesTheLayer) {
     bool Destroyed = false;
     Obj->OnDestroy = [&](TObject*) { Destroyed = true; };
+    const TSchemeArea Area = Obj->GetArea();
     delete Obj;
     EXPECT_TRUE(Destroyed);
     EXPECT_EQ(Layer.Count(), 0);
-    ASSERT_EQ(Data.Deleted.size(), 1u);
-    EXPECT_EQ(Data.Repaints.size(), 1u);
+    ASSERT_EQ(Data.Notices.size(), 1u);
+    EXPECT_EQ(Data.Notices[0].Kind, TSchemeNoticeKind::Leaving);
+    EXPECT_EQ(Data.Notices[0].Before, Area);
 }
 
 TEST_F(InLayer, CloneTakesTheNextIdAndLandsTwoUnitsAway) {

@@ -236,7 +236,7 @@ TEST_F(PictureObject, SettersCopyRepaintAndReachTheGraphics) {
     Pic->SetPicture(*Source);
     EXPECT_NE(Pic->Picture()->Graphic(), Source->Graphic());
     EXPECT_EQ(Changes, 1);
-    EXPECT_EQ(Data.Repaints.size(), 2u);  // the old look erased, the new one painted
+    EXPECT_EQ(Data.NoticesOf(TSchemeNoticeKind::Changed, Pic), 1);
     Pic->SetTransparent(true);
     EXPECT_EQ(Changes, 1);
     Pic->SetTransparent(false);

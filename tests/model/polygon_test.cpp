@@ -224,15 +224,6 @@ TEST(PolygonRecord, RoundTripsAndRefusesMoreThanTheCapacity) {
               QStringLiteral("TSchemePolygon : Count 150 exceeds 100 points"));
 }
 
-// Records the polygon's visibility and vertex count at each repaint request.
-struct Recorder : scheme::testing::FakeSchemeData {
-    void ObjectRepaintDirect(TObject* AObject) override {
-        auto* Obj = static_cast<TSchemeObject*>(AObject);
-        Seen.push_back({Obj->Visible(), Obj->Count()});
-    }
-    std::vector<std::pair<bool, int>> Seen;
-};
-
 // Counts how often painting gets as far as preparing the canvas.
 struct CountingPolygon : TSchemePolygon {
     using TSchemePolygon::TSchemePolygon;
@@ -243,21 +234,24 @@ struct CountingPolygon : TSchemePolygon {
     mutable int Prepared = 0;
 };
 
-TEST(PolygonInLayer, EditsHideTheOldShapeFirstAndRefusalsTouchNothing) {
-    Recorder Data;
+TEST(PolygonInLayer, EditsAnnounceTheOldAreaOnceAndRefusalsTouchNothing) {
+    scheme::testing::FakeSchemeData Data;
     TSchemeLayer Layer(1);
     Layer.SetSchemeData(&Data);
     auto* Polygon = new TSchemePolygon(1, kSquare, 0, TBrushStyle::bsSolid, "", PointExt(0, 0));
     Layer.Add(Polygon);
     int Changes = 0;
     Polygon->OnChange = [&](TObject*) { ++Changes; };
-    Data.Seen.clear();
+    Data.Reset();
+    const TSchemeArea Before = Polygon->GetArea();
     Polygon->AddPointExt(kP);
-    EXPECT_EQ(Data.Seen, (std::vector<std::pair<bool, int>>{{false, 4}, {true, 5}}));
+    ASSERT_EQ(Data.Notices.size(), 1u);
+    EXPECT_EQ(Data.Notices[0].Before, Before);
+    EXPECT_EQ(Polygon->Area(), Polygon->GetArea());
     EXPECT_EQ(Changes, 1);
-    Data.Seen.clear();
+    Data.Reset();
     EXPECT_THROW(Polygon->AddPointExt(kP, 9), ESchemeErrorException);
-    EXPECT_TRUE(Data.Seen.empty());
+    EXPECT_TRUE(Data.Notices.empty());
 }
 
 TEST(PolygonPaint, SkipsInvisibleTooSmallAndOffCanvasPolygons) {

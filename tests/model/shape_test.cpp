@@ -179,5 +179,5 @@ TEST(ShapeRecord, SetShapeRepaintsAndNotifies) {
     EXPECT_EQ(Changes, 0);
     Shape->SetShape(TShapeType::stCircle);
     EXPECT_EQ(Changes, 1);
-    EXPECT_EQ(Data.Repaints.size(), 2u);
+    EXPECT_EQ(Data.NoticesOf(TSchemeNoticeKind::Changed, Shape), 1);
 }

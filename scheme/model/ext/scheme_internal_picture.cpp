@@ -83,13 +83,12 @@ TSchemeObject* TSchemeInternalPicture::Clone() {
 // ---- setters -------------------------------------------------------------------------------
 
 void TSchemeInternalPicture::ChangeIndex(int& Index, int Value) {
-    SetHidden(Index, Value);
+    UpdateField(Index, Value);
 }
 
 void TSchemeInternalPicture::ChangeList(TListRef& Ref, TImageList* Value) {
     if (!Ref.Differs(Value)) return;
-    HiddenUpdate([&] { Ref.Assign(Value); });
-    Changed();
+    Update([&] { Ref.Assign(Value); });
 }
 
 void TSchemeInternalPicture::SetImageIndex(int Value) {
@@ -109,11 +108,11 @@ void TSchemeInternalPicture::SetSelectedImageList(TImageList* Value) {
 }
 
 void TSchemeInternalPicture::SetTransparent(bool Value) {
-    SetHidden(FTransparent, Value);
+    UpdateField(FTransparent, Value);
 }
 
 void TSchemeInternalPicture::SetVisibleBackIfSelected(bool Value) {
-    SetHidden(FVisibleBackIfSelected, Value);
+    UpdateField(FVisibleBackIfSelected, Value);
 }
 
 // ---- painting ------------------------------------------------------------------------------

@@ -55,15 +55,15 @@ void TSchemePolyline::SaveToStrings(QStringList& Strings) const {
 }
 
 void TSchemePolyline::SetVisibleArrow(bool Value) {
-    SetHidden(FArrow.VisibleArrow, Value);
+    UpdateField(FArrow.VisibleArrow, Value);
 }
 
 void TSchemePolyline::SetBackArrow(bool Value) {
-    SetHidden(FArrow.BackArrow, Value);
+    UpdateField(FArrow.BackArrow, Value);
 }
 
 void TSchemePolyline::SetLengthArrow(int Value) {
-    SetHidden(FArrow.LengthArrow, Value);
+    UpdateField(FArrow.LengthArrow, Value);
 }
 
 // ---- vertex operations ---------------------------------------------------------------------
@@ -86,18 +86,16 @@ void TSchemePolyline::AddPoint(int Index) {
         const TPointExt Before = GetPointsExt(Index - 1);
         P = PointExt(A.X + (A.X - Before.X) / 2, A.Y + (A.Y - Before.Y) / 2);
     }
-    HiddenUpdate([&] { InsertPoint(Index + 1, P); });
-    Changed();
+    Update([&] { InsertPoint(Index + 1, P); });
 }
 
 void TSchemePolyline::DeletePoint(int Index) {
     if (Count() <= kMinVertices || Index < 0 || Index > Count() - 1)
         RaiseError(QStringLiteral("Can't delete point!"));
-    HiddenUpdate([&] {
+    Update([&] {
         RemovePoint(Index);
         if (ResizedPoint() > Count() - 1) SetResizedPoint(Count() - 1);
     });
-    Changed();
 }
 
 // ---- arrow ---------------------------------------------------------------------------------
@@ -137,8 +135,12 @@ void TSchemePolyline::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
     PaintHookRect(Zoom, Canvas, AParam);
 }
 
-TRect TSchemePolyline::GetBoundsRect(Extended Zoom, int AParam) const {
-    return OutlineBounds(Zoom, AParam, FArrow.Reach());
+TSchemeArea TSchemePolyline::GetArea() const {
+    return OutlineArea(FArrow.Reach());
+}
+
+TRect TSchemePolyline::GetBoundsRect(Extended Zoom, int /*AParam*/) const {
+    return GetArea().AtZoom(Zoom);
 }
 
 QRegion TSchemePolyline::GetClippingRegion(Extended Zoom, int AParam) const {

@@ -66,6 +66,7 @@ public:
     // A band along every segment with squares at its ends, the arrow head, hooks and caption;
     // no region with fewer than two vertices.
     QRegion GetClippingRegion(Extended Zoom, int AParam) const override;
+    TSchemeArea GetArea() const override;
     TRect GetBoundsRect(Extended Zoom, int AParam) const override;
     // Drags and answers the area to repaint, taken before the change: for a vertex, the boxes
     // of the segments that meet there (and the arrow head when the vertex carries it); for the
