@@ -148,7 +148,7 @@ private:
     ISchemeData* FSchemeData = nullptr;
     // Id -> slot of the first object with that Id; rebuilt on demand.
     mutable std::unordered_map<int, int> FIdIndex;
-    mutable bool FIdIndexValid = false;
+    mutable bool FIdIndexValid = true;
     // Whether two objects may share an Id, when removals cannot keep the index exact.
     mutable bool FSharedIds = false;
 };

@@ -44,16 +44,11 @@ void TSchemeObject::InitDefaults(int Id, int State) {
     FId = Id;
     FState = State;
     auto Notify = [this](TObject* Sender) { Changed(Sender); };
-    FBrush = std::make_unique<TBrush>();
-    FPen = std::make_unique<TPen>();
-    FSelectedBrush = std::make_unique<TBrush>();
-    FSelectedPen = std::make_unique<TPen>();
-    FProperties = std::make_unique<TStringList>();
-    FBrush->OnChange = Notify;
-    FPen->OnChange = Notify;
-    FSelectedBrush->OnChange = Notify;
-    FSelectedPen->OnChange = Notify;
-    FProperties->OnChange = Notify;
+    FBrush.OnChange = Notify;
+    FPen.OnChange = Notify;
+    FSelectedBrush.OnChange = Notify;
+    FSelectedPen.OnChange = Notify;
+    FProperties.OnChange = Notify;
 }
 
 // ---- properties ----------------------------------------------------------------------------
@@ -136,7 +131,7 @@ void TSchemeObject::SetTextPoint(const TPointExt& Value) {
 // The list announces its own change; both go to the document as one notice.
 void TSchemeObject::SetProperties(const QStringList& Value) {
     Batch([&] {
-        FProperties->Assign(Value);
+        FProperties.Assign(Value);
         Changed();
     });
 }
@@ -273,7 +268,7 @@ void TSchemeObject::PaintHookRect(Extended Zoom, TCanvas& Canvas, int AParam) co
 QRegion TSchemeObject::GetHookClippingRegion(Extended Zoom, int AParam) const {
     QRegion Region;
     if (!FResized) return Region;
-    const int Grow = FPen->Width() > 4 ? FPen->Width() : 0;
+    const int Grow = FPen.Width() > 4 ? FPen.Width() : 0;
     for (TRect R : GetHookRect(Zoom, AParam)) {
         InflateRect(R, Grow, Grow);
         Region += CreateRectRgnIndirect(R);
@@ -352,7 +347,7 @@ TSchemeArea TSchemeObject::OutlineArea(Extended Reach) const {
         // Pens widen boxes by their whole width (and hook squares by it, in pixels); hook
         // squares reach 2 units past their point; rounding and margins add a few pixels.
         const int PenWidth =
-            std::clamp(MaxInt(FPen->Width(), FSelectedPen->Width()), 0, kPixelLimit);
+            std::clamp(MaxInt(FPen.Width(), FSelectedPen.Width()), 0, kPixelLimit);
         const Extended World = std::max<Extended>(Reach, 0) + PenWidth + 3;
         Area = TSchemeArea::World(MinX - World, MinY - World, MaxX + World, MaxY + World,
                                   4 + PenWidth);
@@ -365,7 +360,7 @@ TRect TSchemeObject::OutlineBounds(Extended Zoom, int /*AParam*/, Extended Reach
 }
 
 int TSchemeObject::StrokePenWidth() const {
-    return FSelected ? MaxInt(FPen->Width(), FSelectedPen->Width()) : FPen->Width();
+    return FSelected ? MaxInt(FPen.Width(), FSelectedPen.Width()) : FPen.Width();
 }
 
 TSchemeArea TSchemeObject::GetArea() const {

@@ -81,16 +81,16 @@ public:
     TPointExt TextPoint() const { return FTextPoint; }
     void SetTextPoint(const TPointExt& Value);
 
-    TPen* Pen() const { return FPen.get(); }
-    void SetPen(const TPen& Value) { FPen->Assign(Value); }
-    TBrush* Brush() const { return FBrush.get(); }
-    void SetBrush(const TBrush& Value) { FBrush->Assign(Value); }
-    TPen* SelectedPen() const { return FSelectedPen.get(); }
-    void SetSelectedPen(const TPen& Value) { FSelectedPen->Assign(Value); }
-    TBrush* SelectedBrush() const { return FSelectedBrush.get(); }
-    void SetSelectedBrush(const TBrush& Value) { FSelectedBrush->Assign(Value); }
-    TStringList* GetProperties() const { return FProperties.get(); }
-    TStringList* Properties() const { return FProperties.get(); }
+    TPen* Pen() const { return &FPen; }
+    void SetPen(const TPen& Value) { FPen.Assign(Value); }
+    TBrush* Brush() const { return &FBrush; }
+    void SetBrush(const TBrush& Value) { FBrush.Assign(Value); }
+    TPen* SelectedPen() const { return &FSelectedPen; }
+    void SetSelectedPen(const TPen& Value) { FSelectedPen.Assign(Value); }
+    TBrush* SelectedBrush() const { return &FSelectedBrush; }
+    void SetSelectedBrush(const TBrush& Value) { FSelectedBrush.Assign(Value); }
+    TStringList* GetProperties() const { return &FProperties; }
+    TStringList* Properties() const { return &FProperties; }
     void SetProperties(const QStringList& Value);
 
     int Count() const { return FCount; }
@@ -246,7 +246,7 @@ protected:
     // Re-reads the caption anchor of a record after a kind has settled its points.
     void ReadTextPoint(const QStringList& Strings);
     // The pen the object's area is measured with.
-    const TPen& ActivePen() const { return FSelected ? *FSelectedPen : *FPen; }
+    const TPen& ActivePen() const { return FSelected ? FSelectedPen : FPen; }
     // The pen width a stroked kind's area is measured with: while selected, the wider of both
     // pens, since the selection blinks between them.
     int StrokePenWidth() const;
@@ -278,12 +278,14 @@ private:
     TSchemeLayer* FLayer = nullptr;
     bool FEnabled = true;
     bool FFullRepaintIfMoved = true;
-    std::unique_ptr<TBrush> FBrush;
-    std::unique_ptr<TPen> FPen;
-    std::unique_ptr<TBrush> FSelectedBrush;
-    std::unique_ptr<TPen> FSelectedPen;
+    // Kept inside the object (not on the heap of their own): the accessors hand out pointers
+    // to them, which is why they are mutable.
+    mutable TBrush FBrush;
+    mutable TPen FPen;
+    mutable TBrush FSelectedBrush;
+    mutable TPen FSelectedPen;
     bool FStateColorSupport = true;
-    std::unique_ptr<TStringList> FProperties;
+    mutable TStringList FProperties;
     std::vector<TPointExt> FPoints;
     int FCount = 0;
     int FResizedPoint = 0;

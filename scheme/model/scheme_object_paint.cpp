@@ -31,8 +31,8 @@ bool CaptionShown(const TSchemeObject& Obj, Extended Zoom) {
 void TSchemeObject::SetCanvasProperties(TCanvas& Canvas, Extended Zoom) const {
     const bool UseSelected = SelectionShown(*this);
     const bool UseStateColor = FStateColorSupport && FLayer;
-    const TPen& Pen = (UseSelected && !UseStateColor) ? *FSelectedPen : *FPen;
-    Canvas.Brush().Assign((UseSelected && !UseStateColor) ? *FSelectedBrush : *FBrush);
+    const TPen& Pen = (UseSelected && !UseStateColor) ? FSelectedPen : FPen;
+    Canvas.Brush().Assign((UseSelected && !UseStateColor) ? FSelectedBrush : FBrush);
     Canvas.Pen().Assign(Pen);
     Canvas.Pen().SetWidth(Trunc(Pen.Width() * Zoom));
     if (UseStateColor) {

@@ -11,7 +11,9 @@
 #include <map>
 #include <memory>
 
+#include "fake_scheme_data.h"
 #include "scheme/model/class_registry.h"
+#include "scheme/model/scheme_polygon.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_object.h"
 #include "scheme/platform/canvas.h"
@@ -201,6 +203,8 @@ TEST_P(ObjectContract, BoundsHoldTheAreaAndEveryHit) {
             const QRect Area = Obj->GetClippingRegion(Zoom, 0).boundingRect();
             EXPECT_TRUE(ToQRect(Obj->GetBoundsRect(Zoom, 0)).contains(Area))
                 << "variant " << V << " zoom " << double(Zoom);
+            EXPECT_TRUE(ToQRect(Obj->GetArea().AtZoom(Zoom)).contains(Area))
+                << "variant " << V << " zoom " << double(Zoom);
         }
         for (Extended Y = -12.3L; Y < 135; Y += 1.7L)
             for (Extended X = -12.3L; X < 135; X += 1.7L) {
@@ -212,6 +216,74 @@ TEST_P(ObjectContract, BoundsHoldTheAreaAndEveryHit) {
             }
         delete Obj;
     }
+}
+
+// What every kind may be asked to change, and the operations of the vertex kinds.
+struct TChange {
+    const char* Name;
+    std::function<void(TSchemeObject&)> Apply;
+    bool VerticesOnly = false;
+};
+TSchemePolygon& Vertices(TSchemeObject& Obj) {
+    return dynamic_cast<TSchemePolygon&>(Obj);
+}
+const TChange kChanges[] = {
+    {"point", [](TSchemeObject& O) { O.SetPointsExtA(1, PointExt(93, 91)); }},
+    {"move", [](TSchemeObject& O) { O.MoveToExt(PointExt(-40, 7)); }},
+    {"text", [](TSchemeObject& O) { O.SetText(QStringLiteral("Valve\nV-7")); }},
+    {"text point", [](TSchemeObject& O) { O.SetTextPoint(PointExt(110, -20)); }},
+    {"state", [](TSchemeObject& O) { O.SetState(2); }},
+    {"selected", [](TSchemeObject& O) { O.SetSelected(true); }},
+    {"resized", [](TSchemeObject& O) { O.SetResized(true); }},
+    {"active hook", [](TSchemeObject& O) { O.SetResizedPoint(1); }},
+    {"visible", [](TSchemeObject& O) { O.SetVisible(false); }},
+    {"enabled", [](TSchemeObject& O) { O.SetEnabled(false); }},
+    {"pen", [](TSchemeObject& O) { O.Pen()->SetWidth(14); }},
+    {"selected pen", [](TSchemeObject& O) { O.SelectedPen()->SetWidth(11); }},
+    {"brush", [](TSchemeObject& O) { O.Brush()->SetColor(clRed); }},
+    {"pen copy", [](TSchemeObject& O) { O.SetPen(TPen()); }},
+    {"state colour", [](TSchemeObject& O) { O.SetStateColorSupport(false); }},
+    {"properties", [](TSchemeObject& O) { O.SetProperties({QStringLiteral("a=1")}); }},
+    {"add vertex", [](TSchemeObject& O) { Vertices(O).AddPoint(0); }, true},
+    {"add at", [](TSchemeObject& O) { Vertices(O).AddPointExt({1, 2}); }, true},
+    {"delete vertex", [](TSchemeObject& O) { Vertices(O).DeletePoint(0); }, true},
+    {"add active", [](TSchemeObject& O) { Vertices(O).AddResizedPoint(); }, true},
+    {"delete active", [](TSchemeObject& O) { Vertices(O).DeleteResizedPoint(); }, true},
+};
+
+// The document hears one notice per operation, sent when the change is complete, naming the
+// area the object covered before; a drag step sends none until it is announced.
+TEST_P(ObjectContract, EveryChangeIsAnnouncedOnceWithTheAreaBefore) {
+    scheme::testing::FakeSchemeData Data;
+    Layer.SetSchemeData(&Data);
+    for (const auto& [Name, Change, VerticesOnly] : kChanges) {
+        TSchemeObject* Obj = Make();
+        if (VerticesOnly && !dynamic_cast<TSchemePolygon*>(Obj)) {
+            delete Obj;
+            continue;
+        }
+        const TSchemeArea Before = Obj->GetArea();
+        Data.Reset();
+        Change(*Obj);
+        ASSERT_EQ(Data.Notices.size(), 1u) << Name;
+        EXPECT_EQ(Data.Notices[0].Kind, TSchemeNoticeKind::Changed) << Name;
+        EXPECT_EQ(Data.Notices[0].Before, Before) << Name;
+        EXPECT_EQ(Data.AreasAtNotice[0], Obj->GetArea()) << Name;
+        EXPECT_EQ(Obj->Area(), Obj->GetArea()) << Name;
+        delete Obj;
+    }
+    TSchemeObject* Obj = Make();
+    const TSchemeArea Before = Obj->GetArea();
+    Data.Reset();
+    Obj->SetMoved(true);
+    Obj->ChangePositionDetailAndGetDiffRgn(70, 80, -1, 1, 0);
+    EXPECT_TRUE(Data.Notices.empty());
+    Obj->AnnounceChange(true);
+    ASSERT_EQ(Data.Notices.size(), 1u);
+    EXPECT_EQ(Data.Notices[0].Before, Before);
+    EXPECT_TRUE(Data.Notices[0].Drawn);
+    Layer.Clear();
+    Layer.SetSchemeData(nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(RegisteredKinds, ObjectContract,

@@ -20,6 +20,9 @@ public:
 
     void SchemeChanged(const TSchemeNotice& Notice) override {
         Notices.push_back(Notice);
+        // What the object covers when the notice arrives: the change must be complete.
+        AreasAtNotice.push_back(Notice.Kind == TSchemeNoticeKind::Changed ? Notice.Object->GetArea()
+                                                                          : TSchemeArea{});
         if (Notice.Kind == TSchemeNoticeKind::Leaving) Deleted.push_back(Notice.Object);
     }
     void ObjectRepaintDirect(TObject* AObject) override { Repaints.push_back(AObject); }
@@ -41,6 +44,7 @@ public:
 
     void Reset() {
         Notices.clear();
+        AreasAtNotice.clear();
         Repaints.clear();
         Moves.clear();
         Deleted.clear();
@@ -48,6 +52,7 @@ public:
     }
 
     std::vector<TSchemeNotice> Notices;
+    std::vector<TSchemeArea> AreasAtNotice;
     std::vector<TObject*> Repaints;
     std::vector<Move> Moves;
     std::vector<TObject*> Deleted;

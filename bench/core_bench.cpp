@@ -1,0 +1,81 @@
+// Costs that must not grow with the document: deleting objects one Id at a time, and moving one
+// linked object in code, in documents of 1,000 and 100,000 shapes (10 layers, one link from
+// every even object to the next). Compare the per-operation times of the two sizes.
+//
+//   core_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <memory>
+
+#include "scheme/document/scheme_data.h"
+#include "scheme/model/scheme_layer.h"
+
+using namespace scheme;
+
+namespace {
+
+constexpr int kLayers = 10;
+
+int LayerOf(int I) {
+    return 1 + I % kLayers;
+}
+
+std::unique_ptr<TSchemeData> Document(int N) {
+    auto Data = std::make_unique<TSchemeData>();
+    Data->SetTimerInterval(0);
+    for (int L = 1; L <= kLayers; ++L) Data->LayerAdd(L);
+    std::vector<TSchemeObject*> Objects;
+    Objects.reserve(size_t(N));
+    for (int I = 0; I < N; ++I)
+        Objects.push_back(Data->ObjectAddShapeExt(LayerOf(I), I, (I % 300) * 12.0,
+                                                  (I / 300) * 12.0, 10, 10, I % 3,
+                                                  TShapeType::stEllipse));
+    for (int I = 0; I + 1 < N; I += 2)
+        Data->LinkAdd(Objects[size_t(I)], -1, Objects[size_t(I + 1)], -1);
+    return Data;
+}
+
+// Deletes the linked children (every odd Id), half of the objects, one at a time; the time
+// reported is per deletion.
+void BM_DeleteHalfById(benchmark::State& State) {
+    const int N = int(State.range(0));
+    for (auto _ : State) {
+        State.PauseTiming();
+        std::unique_ptr<TSchemeData> Data = Document(N);
+        State.ResumeTiming();
+        for (int I = 1; I < N; I += 2) Data->ObjectDelete(LayerOf(I), I);
+        State.PauseTiming();
+        Data.reset();
+        State.ResumeTiming();
+    }
+    State.counters["per_delete"] = benchmark::Counter(
+        double(N / 2), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// Moves a parent in the middle of the document back and forth; its linked child follows.
+void BM_MoveLinked(benchmark::State& State) {
+    const int N = int(State.range(0));
+    std::unique_ptr<TSchemeData> Data = Document(N);
+    const int Id = (N / 2) & ~1;
+    TSchemeObject* Parent = Data->GetLayer(LayerOf(Id))->GetItem(Id);
+    const TPointExt Home = Parent->GetPointsExt(0);
+    int Step = 0;
+    for (auto _ : State) {
+        Parent->MoveToExt(PointExt(Home.X + (++Step & 1), Home.Y));
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_DeleteHalfById)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MoveLinked)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication App(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
