@@ -83,6 +83,13 @@ void TGraphic::LoadFromStream(QIODevice& Stream) {
 
 void TGraphic::SaveToStream(QIODevice& Stream) const {
     const QByteArray Data = WriteData();
+    if (Data.size() > kMaxGraphicDataSize)
+        throw EInvalidGraphic(
+            QStringLiteral("%1: the picture cannot be saved: its %2 MiB of data exceed the "
+                           "limit of %3 MiB that loading accepts")
+                .arg(ClassName())
+                .arg((Data.size() + (1 << 20) - 1) >> 20)
+                .arg(kMaxGraphicDataSize >> 20));
     if (!Data.isEmpty() && Stream.write(Data) != Data.size())
         throw Exception(QStringLiteral("Stream write error"));
 }

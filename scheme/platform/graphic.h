@@ -37,7 +37,10 @@ SCHEME_EXPORT QByteArray ReadGraphicData(QIODevice& Stream, const QString& What)
 //
 // LoadFromStream reads from the stream's current position to its end and replaces the
 // graphic; on data it cannot read it raises EInvalidGraphic and stays as it was. An empty
-// stream gives an empty graphic. SaveToStream writes the graphic in its own format.
+// stream gives an empty graphic. SaveToStream writes the bytes the graphic was loaded from, or,
+// for an image set in code, the graphic in its own format. Data that loading would refuse is
+// never written: over kMaxGraphicDataSize bytes SaveToStream raises EInvalidGraphic and writes
+// nothing.
 class SCHEME_EXPORT TGraphic : public TObject {
 public:
     TGraphic() = default;

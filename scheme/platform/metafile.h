@@ -9,9 +9,28 @@ class QSvgRenderer;
 
 namespace scheme {
 
+// Limits on the SVG documents a metafile reads, embedded SVG images counted with the document
+// that embeds them. Qt SVG builds its whole tree when a document is read, and some of its work
+// grows faster than the data, so a document of a few megabytes could keep it busy for minutes.
+// Each limit lies far above what real drawings hold, so that only such documents are refused.
+//
+// Elements of every kind. Drawings exported by editors hold a few thousand; Qt SVG reads about
+// half a million a second.
+inline constexpr qsizetype kMaxSvgElements = 100000;
+// The stops of one gradient. Real gradients have a handful, rarely a few hundred; the time Qt
+// SVG takes to read them grows with the square of their number: 10,000 take a tenth of a
+// second, 300,000 well over a minute.
+inline constexpr qsizetype kMaxSvgGradientStops = 10000;
+// Style sheet selectors times elements: Qt SVG tries every selector of a document's style sheets
+// on each of its elements, 2,000 selectors over 20,000 elements taking three seconds. Styled
+// exports hold at most a few hundred selectors over some thousand elements.
+inline constexpr qint64 kMaxSvgStyleMatches = 20000000;
+
 // A vector graphic: an SVG document, drawn by Qt SVG at any size. It saves exactly the bytes it
 // was loaded from. Only plain SVG text is read; compressed SVG is refused, so that a small
-// stream cannot unpack into an unbounded document.
+// stream cannot unpack into an unbounded document. A document is drawn self-contained (see
+// SelfContained): a picture travels inside documents that are exchanged as files, and must
+// never show, or wait for, files of the computer that draws it.
 class SCHEME_EXPORT TMetafile : public TGraphic {
     SCHEME_GRAPHIC_CLASS(TMetafile)
 
@@ -21,6 +40,15 @@ public:
 
     // Whether Data is plain SVG text: XML with an <svg element near its start.
     static bool LooksLikeSvg(const QByteArray& Data);
+    // The SVG text that is drawn for Data: the same document, written as UTF-8, without
+    // anything that would make Qt SVG read outside it. Images keep only data: URIs (an SVG
+    // image within is made self-contained in turn; a compressed one, or one nested too deep, is
+    // dropped), links keep only references to elements (#id), url() in attributes and style
+    // sheets keeps only #id targets, and processing instructions (which may name style sheet
+    // files), the document type, comments and anything after the root element are left out.
+    // Raises EInvalidGraphic when Data is not well-formed XML up to the end of its root element
+    // or exceeds one of the limits above.
+    static QByteArray SelfContained(const QByteArray& Data);
 
     // The SVG text the graphic holds.
     const QByteArray& Data() const { return FData; }

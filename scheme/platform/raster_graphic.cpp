@@ -49,9 +49,8 @@ void TRasterGraphic::ReadData(const QByteArray& Data) {
     if (!Reader.read(&Image))
         throw EInvalidGraphic(
             QStringLiteral("%1: cannot read the image: %2").arg(ClassName(), Reader.errorString()));
-    QByteArray Stored = Own ? Data : Encode(Image);
     FImage = std::move(Image);
-    FData = std::move(Stored);
+    FData = Data;
 }
 
 void TRasterGraphic::Clear() {

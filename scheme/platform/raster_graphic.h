@@ -8,14 +8,16 @@ namespace scheme {
 
 // A raster image stored in one file format.
 //
-// The graphic keeps the bytes it was loaded from when they are in its own format and saves
-// them back unchanged, so that a load and a save neither compress a JPEG a second time nor
-// drop the other sizes of an icon. Data in another format, and images set in code, are encoded
-// once, when they come in, so that an image the format cannot hold is refused at once.
+// The graphic keeps the bytes it was loaded from and saves them back unchanged, so that a load
+// and a save neither compress a JPEG a second time, nor drop the other sizes of an icon, nor
+// turn a compressed image that a bitmap read into a BMP a thousand times its size (which
+// loading might then refuse). An image set in code is encoded in the graphic's own format at
+// once, so that an image the format cannot hold is refused when it is set.
 class SCHEME_EXPORT TRasterGraphic : public TGraphic {
 public:
     const QImage& Image() const { return FImage; }
-    // Replaces the image; raises EInvalidGraphic when the format cannot store it.
+    // Replaces the image, and the bytes read, by Value stored in the graphic's own format;
+    // raises EInvalidGraphic when the format cannot store it.
     void SetImage(const QImage& Value);
 
     int Width() const override { return FImage.width(); }
@@ -44,8 +46,8 @@ private:
     QByteArray FData;
 };
 
-// A bitmap: stored as a BMP file, read from any raster format. A transparent bitmap leaves out
-// the pixels of the colour of its bottom-left pixel.
+// A bitmap: stored as a BMP file, read from any raster format, whose bytes it then keeps. A
+// transparent bitmap leaves out the pixels of the colour of its bottom-left pixel.
 class SCHEME_EXPORT TBitmap : public TRasterGraphic {
     SCHEME_GRAPHIC_CLASS(TBitmap)
 

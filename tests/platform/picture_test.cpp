@@ -63,6 +63,27 @@ QImage Drawn(const TGraphic& Graphic, const TRect& R) {
     return Image;
 }
 
+// A graphic whose data is Size bytes, as large as a test needs without building an image.
+class SizedGraphic : public TGraphic {
+public:
+    explicit SizedGraphic(qsizetype Size) : FSize(Size) {}
+    QString ClassName() const override { return QStringLiteral("TSized"); }
+    std::unique_ptr<TGraphic> Clone() const override { return nullptr; }
+    int Width() const override { return 1; }
+    int Height() const override { return 1; }
+    bool Empty() const override { return false; }
+    using TGraphic::Draw;
+    void Draw(TCanvas&, const TRect&) const override {}
+
+protected:
+    void ReadData(const QByteArray&) override {}
+    void Clear() override {}
+    QByteArray WriteData() const override { return QByteArray(FSize, 'x'); }
+
+private:
+    qsizetype FSize;
+};
+
 // Claims a size past the graphic data limit; reading it fails the test.
 class HugeDevice : public QIODevice {
 public:
@@ -88,8 +109,14 @@ TEST(Graphic, RasterClassesSaveTheirFormatAndKeepTheBytesTheyRead) {
     Load(Back, Bmp);
     EXPECT_EQ(Back.Image().convertToFormat(QImage::Format_RGB32), Sample());
     EXPECT_EQ(Saved(Back), Bmp);
-    // A bitmap reads any raster format and still saves a BMP.
-    Load(Back, Encoded(Sample(), "PNG"));
+    // A bitmap reads any raster format and saves the bytes it read, not a BMP many times their
+    // size; an image set in code is a BMP again.
+    QImage Plain(300, 300, QImage::Format_RGB32);
+    Plain.fill(Qt::blue);
+    const QByteArray Png = Encoded(Plain, "PNG");
+    Load(Back, Png);
+    EXPECT_EQ(Saved(Back), Png);
+    Back.SetImage(Sample());
     EXPECT_TRUE(Saved(Back).startsWith("BM"));
     const QByteArray Jpeg = Encoded(Sample().scaled(16, 16), "JPEG");
     TJPEGImage Photo;
@@ -118,6 +145,21 @@ TEST(Graphic, ForeignDamagedOrOversizedDataRaisesAndChangesNothing) {
     EXPECT_EQ(Saved(Svg), kSvg);
     Load(Svg, QByteArray());  // an empty stream empties the graphic
     EXPECT_TRUE(Svg.Empty());
+}
+
+TEST(Graphic, SavingNeverWritesMoreThanLoadingAccepts) {
+    EXPECT_EQ(Saved(SizedGraphic(kMaxGraphicDataSize)).size(), kMaxGraphicDataSize);
+    QByteArray Data;
+    QBuffer Buffer(&Data);
+    Buffer.open(QIODevice::WriteOnly);
+    try {
+        SizedGraphic(kMaxGraphicDataSize + 1).SaveToStream(Buffer);
+        ADD_FAILURE() << "saved";
+    } catch (const EInvalidGraphic& E) {
+        EXPECT_TRUE(E.Message().contains(QStringLiteral("limit of 64 MiB")))
+            << E.Message().toStdString();
+    }
+    EXPECT_TRUE(Data.isEmpty());
 }
 
 TEST(Graphic, MetafileKeepsItsTextAndDrawsStretchedInsideItsRectangle) {
