@@ -187,8 +187,32 @@ TEST_F(TwoLayers, MouseEventsFireOnlyOverObjects) {
 }
 
 TEST_F(TwoLayers, FindAsksEveryView) {
+    FakeVisual Second;
+    Data.AddSchemeVisualLink(&Second);
     Data.ObjectFind(1, 1);
+    Data.RemoveSchemeVisualLink(&Second);
     EXPECT_EQ(View.Found, std::vector<TSchemeObject*>{Obj(1, 1)});
+    EXPECT_EQ(Second.Found, std::vector<TSchemeObject*>{Obj(1, 1)});
+}
+
+TEST_F(TwoLayers, AMoveErasesTheAreaItLeft) {
+    TSchemeObject* Moving = Obj(1, 1);
+    const QRegion Left = Moving->GetClippingRegion(1, 0);
+    View.Invalid = QRegion();
+    Moving->MoveToExt(PointExt(150, 150));
+    EXPECT_TRUE((Left - View.Invalid).isEmpty());
+    EXPECT_TRUE((Moving->GetClippingRegion(1, 0) - View.Invalid).isEmpty());
+}
+
+TEST_F(TwoLayers, StateChangesOutsideALayerReportNoLayer) {
+    TSchemeBox Loose(5, 0, 0, 10, 10, 0);
+    int Layer = 0;
+    Data.OnObjectStatusChange = [&](TObject*, int AIdLayer, int, int, int&, bool&) {
+        Layer = AIdLayer;
+    };
+    Data.SetObjectStateDirect(&Loose, 2);
+    EXPECT_EQ(Layer, -1);
+    EXPECT_EQ(Loose.State(), 2);
 }
 
 TEST_F(TwoLayers, BlinkPassPaintsSelectedObjectsInThePhase) {

@@ -79,6 +79,10 @@ TEST_F(LayerWithBoxes, ExchangesMoveObjectsInDrawingOrder) {
     EXPECT_EQ(Changes, 1);
     Layer.ExchangeDown(1);
     EXPECT_EQ(Layer.GetItemIndex(0)->Id(), 1);
+    // Lookups by Id follow every exchange.
+    for (int I = 0; I < Layer.Count(); ++I)
+        EXPECT_EQ(Layer.GetItem(Layer.GetItemIndex(I)->Id()), Layer.GetItemIndex(I));
+    EXPECT_EQ(Layer.GetListIndex(1), 0);
     EXPECT_THROW(Layer.ExchangeUp(77), ESchemeErrorException);
 }
 
@@ -103,8 +107,14 @@ TEST_F(LayerWithBoxes, RefusesAnObjectThatAlreadyHasALayer) {
 }
 
 TEST_F(LayerWithBoxes, ReplacingASlotReleasesTheOldObject) {
-    std::unique_ptr<TSchemeObject> Old(Layer.GetItem(3));
-    Layer.SetItem(3, BoxAt(4, 0));
+    TSchemeObject* Replaced = Layer.GetItem(3);
+    const int ChangesBefore = Changes;
+    std::unique_ptr<TSchemeObject> Old(Layer.SetItem(3, BoxAt(4, 0)));
+    EXPECT_EQ(Old.get(), Replaced);
+    EXPECT_EQ(Changes, ChangesBefore + 1);
+    EXPECT_EQ(Data.NoticesOf(TSchemeNoticeKind::Leaving, Replaced), 1);
+    EXPECT_EQ(Layer.GetItem(4), Layer.GetItemIndex(2));
+    EXPECT_THROW(Layer.GetItem(3), ESchemeErrorException);
     EXPECT_EQ(Old->Layer(), nullptr);
     EXPECT_EQ(Layer.GetItemIndex(2)->Id(), 4);
     EXPECT_THROW(Layer.SetItemIndex(0, Layer.GetItemIndex(1)), ESchemeErrorException);
