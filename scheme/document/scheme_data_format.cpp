@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <unordered_set>
 
 #include "scheme/document/scheme_data.h"
 #include "scheme/model/class_registry.h"
@@ -24,16 +25,30 @@ bool IsEnd(const QString& Line) {
     return Line.compare(kEnd, Qt::CaseInsensitive) == 0;
 }
 
+bool IsDocumentMarker(const QString& Line) {
+    return Line.compare(kDocumentMarker, Qt::CaseInsensitive) == 0;
+}
+
 // A top-level line that heads a block of a class this program does not know: a bare name.
 bool LooksLikeClassName(const QString& Line) {
     return !Line.isEmpty() && !Line.contains(QLatin1Char('=')) && !IsEnd(Line);
 }
 
-void AppendItem(QStringList& AStrings, const TSchemePersistent& Item) {
-    if (!RegistredSchemeClass(Item.ClassName())) return;
+// A raw line that heads a block this program reads: the document marker or a registered class.
+// A line too long to be read heads nothing; reading it raises the usual error.
+bool HeadsReadBlock(const QString& Raw) {
+    if (Raw.size() > TSchemeData::kMaxLineLength) return false;
+    const QString Line = TrimBlanks(Raw);
+    return IsDocumentMarker(Line) || RegistredSchemeClass(Line);
+}
+
+// Writes the item's block when its class is registered; answers whether it did.
+bool AppendItem(QStringList& AStrings, const TSchemePersistent& Item) {
+    if (!RegistredSchemeClass(Item.ClassName())) return false;
     AStrings.append(Item.ClassName());
     Item.SaveToStrings(AStrings);
     AStrings.append(kEnd);
+    return true;
 }
 
 QByteArray EncodeLines(const QStringList& Lines) {
@@ -55,13 +70,24 @@ void TSchemeData::SaveToStrings(QStringList& AStrings) {
         AStrings.append(kDocumentMarker);
         SaveToStringsSelf(AStrings);
         AStrings.append(kEnd);
+        // A link is written only when every object it names was written before it: a link to
+        // an object that is not in the text (of an unregistered kind or layer, or of no layer
+        // of this document) would make the text fail to load. An empty side names nothing.
+        std::unordered_set<const TSchemeObject*> Written;
         for (const TSchemeLayer* Layer : FLayers) {
             if (!RegistredSchemeClass(Layer->ClassName())) continue;
             AppendItem(AStrings, *Layer);
-            for (int I = 0; I < Layer->Count(); ++I) AppendItem(AStrings, *Layer->GetItemIndex(I));
+            for (int I = 0; I < Layer->Count(); ++I) {
+                const TSchemeObject* Obj = Layer->GetItemIndex(I);
+                if (AppendItem(AStrings, *Obj)) Written.insert(Obj);
+            }
         }
+        auto SideWritten = [&Written](const TSchemeObject* Obj) {
+            return !Obj || Written.contains(Obj);
+        };
         for (const TSchemeLink* Link : FLinks)
-            if (Link) AppendItem(AStrings, *Link);
+            if (Link && SideWritten(Link->Parent()) && SideWritten(Link->Child()))
+                AppendItem(AStrings, *Link);
     } catch (...) {
         if (OnAfterSave) OnAfterSave(this, AStrings);
         throw;
@@ -142,17 +168,19 @@ void TSchemeData::ReadBlocks(QStringList& AStrings, int& I) {
     QStringList Block;
     for (;;) {
         const QString Line = ReadLine(AStrings, I);
-        if (Line.compare(kDocumentMarker, Qt::CaseInsensitive) == 0) {
+        if (IsDocumentMarker(Line)) {
             CollectBlock(AStrings, I, &Block);
             LoadFromStringsSelf(Block);
         } else if (RegistredSchemeClass(Line)) {
             CollectBlock(AStrings, I, &Block);
             PlaceItem(FindSchemeClass(Line)->Create(Block), Block);
         } else if (LooksLikeClassName(Line)) {
-            // A block of a class that is not registered here: skipped whole, the load goes on.
+            // A block of a class that is not registered here (or a stray word): skipped, the
+            // load goes on.
             FSkippedClassNames.append(Line);
             CollectBlock(AStrings, I, nullptr);
         }
+        // Any other top-level line (a stray key=value line) is skipped by itself.
         ++I;
         if (IsEnd(Line) || I >= AStrings.size()) return;
     }
@@ -172,14 +200,26 @@ QString TSchemeData::ReadLine(QStringList& AStrings, int I) {
 }
 
 // Reads the lines of a block up to its closing line, which I is left on. Lines between
-// "Properties=>" and "PropertiesEnd=>" are data, even one that reads "End".
+// "Properties=>" and "PropertiesEnd=>" are data, even one that reads "End". A text that ends
+// inside the block is an error.
+//
+// Without Block the lines are skipped: the block is of a class unknown here, or its header is
+// a stray or damaged line. Its lines cannot be told from the next block's header otherwise, so
+// the skip also ends (I left on its last line) before a line that heads a block this program
+// reads, and at the end of the text: a stray word never swallows the valid blocks after it.
 void TSchemeData::CollectBlock(QStringList& AStrings, int& I, QStringList* Block) {
+    const int Start = I;
     if (Block) Block->clear();
     bool InProperties = false;
     for (;;) {
+        if (!Block &&
+            (I + 1 >= AStrings.size() || (!InProperties && HeadsReadBlock(AStrings[I + 1]))))
+            return;
         ++I;
         if (I >= AStrings.size())
-            throw EAbort(QStringLiteral("Operation aborted: a block has no closing line"));
+            throw ESchemeErrorException(
+                QStringLiteral("TSchemeData : The block that starts at line %1 has no closing line")
+                    .arg(Start));
         const QString Line = ReadLine(AStrings, I);
         const QString Name = LineName(Line);
         if (!InProperties && IsEnd(Line)) return;

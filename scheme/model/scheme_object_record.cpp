@@ -3,6 +3,7 @@
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_object.h"
 #include "scheme/platform/convert.h"
+#include "scheme/platform/exceptions.h"
 #include "scheme/platform/string_list.h"
 
 namespace scheme {
@@ -45,7 +46,16 @@ void ReadPen(const QStringList& Strings, const QString& Name, TPen& Pen) {
     if (auto V = record::OptColor(Strings, Name + QLatin1String(".Color"))) Pen.SetColor(*V);
     if (auto V = record::OptInt(Strings, Name + QLatin1String(".Style")))
         Pen.SetStyle(static_cast<TPenStyle>(*V));
-    if (auto V = record::OptInt(Strings, Name + QLatin1String(".Width"))) Pen.SetWidth(*V);
+    const QString WidthKey = Name + QLatin1String(".Width");
+    if (auto V = record::OptInt(Strings, WidthKey)) {
+        // Stored widths are what a pen holds: never negative, never above its limit.
+        if (*V < 0 || *V > TPen::kMaxWidth)
+            RaiseError(QStringLiteral("Invalid %1: %2 is not within 0 .. %3")
+                           .arg(WidthKey)
+                           .arg(*V)
+                           .arg(TPen::kMaxWidth));
+        Pen.SetWidth(*V);
+    }
 }
 
 void ReadBrush(const QStringList& Strings, const QString& Name, TBrush& Brush) {
@@ -79,10 +89,10 @@ void TSchemeObject::WriteBaseFlags(QStringList& Strings) const {
 }
 
 void TSchemeObject::WriteDrawingTools(QStringList& Strings) const {
-    WriteBrush(Strings, QStringLiteral("Brush"), *FBrush);
-    WriteBrush(Strings, QStringLiteral("SelectedBrush"), *FSelectedBrush);
-    WritePen(Strings, QStringLiteral("Pen"), *FPen);
-    WritePen(Strings, QStringLiteral("SelectedPen"), *FSelectedPen);
+    WriteBrush(Strings, QStringLiteral("Brush"), FBrush);
+    WriteBrush(Strings, QStringLiteral("SelectedBrush"), FSelectedBrush);
+    WritePen(Strings, QStringLiteral("Pen"), FPen);
+    WritePen(Strings, QStringLiteral("SelectedPen"), FSelectedPen);
 }
 
 void TSchemeObject::WritePoints(QStringList& Strings) const {
@@ -97,9 +107,9 @@ void TSchemeObject::WritePoints(QStringList& Strings) const {
 }
 
 void TSchemeObject::WriteProperties(QStringList& Strings) const {
-    if (FProperties->Count() == 0) return;
+    if (FProperties.Count() == 0) return;
     Strings.append(record::kPrefix + kPropertiesKey + QLatin1String("=>"));
-    for (const QString& Line : FProperties->Lines())
+    for (const QString& Line : FProperties.Lines())
         Strings.append(record::kPrefix + record::kPrefix + Line);
     Strings.append(record::kPrefix + kPropertiesEndKey + QLatin1String("=>"));
 }
@@ -112,10 +122,10 @@ void TSchemeObject::ReadRecord(QStringList& Strings) {
     if (auto V = record::OptFlag(Strings, u"FullRepaintIfMoved")) FFullRepaintIfMoved = *V;
     if (auto V = record::OptFlag(Strings, u"StateColorSupport")) FStateColorSupport = *V;
     if (auto V = record::Find(Strings, u"Text")) FText = DecodeText(*V);
-    ReadBrush(Strings, QStringLiteral("Brush"), *FBrush);
-    ReadBrush(Strings, QStringLiteral("SelectedBrush"), *FSelectedBrush);
-    ReadPen(Strings, QStringLiteral("Pen"), *FPen);
-    ReadPen(Strings, QStringLiteral("SelectedPen"), *FSelectedPen);
+    ReadBrush(Strings, QStringLiteral("Brush"), FBrush);
+    ReadBrush(Strings, QStringLiteral("SelectedBrush"), FSelectedBrush);
+    ReadPen(Strings, QStringLiteral("Pen"), FPen);
+    ReadPen(Strings, QStringLiteral("SelectedPen"), FSelectedPen);
 
     // Points are collected first, so that a count far beyond the record's lines fails at its
     // first missing key instead of reserving memory for it.
@@ -134,7 +144,7 @@ void TSchemeObject::ReadRecord(QStringList& Strings) {
     if (Last <= First) return;
     QStringList Lines;
     for (int I = First + 1; I < Last; ++I) Lines.append(Strings[I]);
-    FProperties->Assign(Lines);
+    FProperties.Assign(Lines);
 }
 
 void TSchemeObject::ReadTextPoint(const QStringList& Strings) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "scheme/platform/exceptions.h"
+
 namespace scheme {
 
 void TGraphicsObject::Changed() {
@@ -22,6 +24,9 @@ void TPen::SetStyle(TPenStyle Value) {
 }
 
 void TPen::SetWidth(int Value) {
+    if (Value > kMaxWidth)
+        RaiseError(
+            QStringLiteral("TPen : Width %1 is too large (at most %2)").arg(Value).arg(kMaxWidth));
     Value = std::max(Value, 0);
     if (Value == FWidth) return;
     FWidth = Value;

@@ -8,6 +8,7 @@
 #include "scheme/platform/color.h"
 #include "scheme/platform/export.h"
 #include "scheme/platform/object.h"
+#include "scheme/platform/types.h"
 
 namespace scheme {
 
@@ -51,7 +52,14 @@ public:
     void SetColor(TColor Value);
     TPenStyle Style() const { return FStyle; }
     void SetStyle(TPenStyle Value);
-    // Width in pixels; a negative width counts as 0 (the thinnest line).
+    // The widest pen. A canvas's pen is a TPen too and takes a document pen's width times the
+    // zoom, which the pixel conversions saturate at kPixelLimit, so the bound is that limit:
+    // every zoomed width fits, and a width plus a pixel coordinate, or twice a width, cannot
+    // overflow an int. It is far above anything drawn: the canvas strokes at most 10000 pixels.
+    static constexpr int kMaxWidth = kPixelLimit;
+
+    // Width in pixels; a negative width counts as 0 (the thinnest line). A width above
+    // kMaxWidth raises ESchemeErrorException and leaves the pen as it was.
     int Width() const { return FWidth; }
     void SetWidth(int Value);
     // Copies every setting and notifies once.

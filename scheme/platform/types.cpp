@@ -1,6 +1,7 @@
 #include "scheme/platform/types.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "scheme/platform/object.h"
@@ -13,6 +14,11 @@ namespace {
 
 Extended Saturate(Extended Value) {
     return std::clamp<Extended>(Value, -kPixelLimit, kPixelLimit);
+}
+
+// A + B, saturated at the int range.
+int AddSaturated(int A, long long B) {
+    return static_cast<int>(std::clamp<long long>(A + B, INT_MIN, INT_MAX));
 }
 
 }  // namespace
@@ -48,17 +54,17 @@ int MaxInt(int A, int B) {
 }
 
 void InflateRect(TRect& R, int DX, int DY) {
-    R.Left -= DX;
-    R.Top -= DY;
-    R.Right += DX;
-    R.Bottom += DY;
+    R.Left = AddSaturated(R.Left, -static_cast<long long>(DX));
+    R.Top = AddSaturated(R.Top, -static_cast<long long>(DY));
+    R.Right = AddSaturated(R.Right, DX);
+    R.Bottom = AddSaturated(R.Bottom, DY);
 }
 
 void OffsetRect(TRect& R, int DX, int DY) {
-    R.Left += DX;
-    R.Right += DX;
-    R.Top += DY;
-    R.Bottom += DY;
+    R.Left = AddSaturated(R.Left, DX);
+    R.Right = AddSaturated(R.Right, DX);
+    R.Top = AddSaturated(R.Top, DY);
+    R.Bottom = AddSaturated(R.Bottom, DY);
 }
 
 bool PtInRect(const TRect& R, const TPoint& P) {
@@ -79,11 +85,13 @@ TRect UnionRect(const TRect& A, const TRect& B) {
 }
 
 QRect ToQRect(const TRect& R) {
+    // An edge at INT_MIN makes the rectangle empty, and its last column or row is out of range.
+    if (R.Right == INT_MIN || R.Bottom == INT_MIN) return QRect();
     return QRect(QPoint(R.Left, R.Top), QPoint(R.Right - 1, R.Bottom - 1));
 }
 
 TRect FromQRect(const QRect& R) {
-    return TRect{R.left(), R.top(), R.right() + 1, R.bottom() + 1};
+    return TRect{R.left(), R.top(), AddSaturated(R.right(), 1), AddSaturated(R.bottom(), 1)};
 }
 
 }  // namespace scheme

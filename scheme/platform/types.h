@@ -2,6 +2,8 @@
 
 #include <QPoint>
 #include <QRect>
+#include <algorithm>
+#include <climits>
 
 #include "scheme/platform/export.h"
 
@@ -29,10 +31,16 @@ struct TRect {
     int Right = 0;
     int Bottom = 0;
 
-    int Width() const { return Right - Left; }
-    int Height() const { return Bottom - Top; }
+    // Both saturate at the int range, like every helper below that grows or moves rectangles.
+    int Width() const { return Saturated(static_cast<long long>(Right) - Left); }
+    int Height() const { return Saturated(static_cast<long long>(Bottom) - Top); }
     bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
     friend bool operator==(const TRect&, const TRect&) = default;
+
+private:
+    static int Saturated(long long Value) {
+        return static_cast<int>(std::clamp<long long>(Value, INT_MIN, INT_MAX));
+    }
 };
 
 // A point in world units.
@@ -62,6 +70,7 @@ SCHEME_EXPORT int Round(Extended Value);
 SCHEME_EXPORT int MinInt(int A, int B);
 SCHEME_EXPORT int MaxInt(int A, int B);
 
+// Growing and moving saturate each edge at the int range instead of overflowing.
 SCHEME_EXPORT void InflateRect(TRect& R, int DX, int DY);
 SCHEME_EXPORT void OffsetRect(TRect& R, int DX, int DY);
 // Left and top edges inside, right and bottom edges outside.
@@ -71,7 +80,10 @@ SCHEME_EXPORT TRect IntersectRect(const TRect& A, const TRect& B);
 // The smallest rectangle holding both; an empty rectangle adds nothing.
 SCHEME_EXPORT TRect UnionRect(const TRect& A, const TRect& B);
 
-// Conversions at the Qt boundary. QRect's right() and bottom() are inclusive.
+// Conversions at the Qt boundary. QRect's right() and bottom() are inclusive. At the ends of
+// the int range, where the other convention cannot be expressed, a rectangle whose right or
+// bottom edge is INT_MIN gives an empty QRect, and a QRect ending at INT_MAX loses that column
+// or row.
 SCHEME_EXPORT QRect ToQRect(const TRect& R);
 SCHEME_EXPORT TRect FromQRect(const QRect& R);
 inline QPoint ToQPoint(const TPoint& P) {

@@ -106,25 +106,60 @@ TEST_F(Loading, AStrayEndStopsTheLoad) {
     EXPECT_EQ(Data.GetLayer(1)->Count(), 0);
 }
 
-TEST_F(Loading, UnclosedBlockAbortsWithTheLineCount) {
-    QStringList Text = Doc({kLayer, "TSchemeBox|ID=1|State=0"});
-    try {
-        Data.LoadFromStrings(Text);
-        FAIL();
-    } catch (const EAbort& E) {
-        EXPECT_TRUE(E.Message().endsWith(QStringLiteral("\rIn block has line 7")))
-            << E.Message().toStdString();
+TEST_F(Loading, TextEndingInsideABlockIsAnErrorNamingItsStartAndTheLineCount) {
+    const struct {
+        QStringList Text;
+        int Start;
+    } Cases[] = {
+        {Doc({kLayer, "TSchemeBox|ID=1|State=0"}), 4},
+        {Lines("TSchemeLayer"), 0},
+        {Lines("TSchemeData|TimerInterval=5"), 0},
+        {Doc({kLayer, "TSchemeBox|Properties=>|End"}), 4},  // the End is a property line
+    };
+    for (const auto& C : Cases) {
+        TSchemeData Fresh;
+        QStringList Text = C.Text;
+        try {
+            Fresh.LoadFromStrings(Text);
+            ADD_FAILURE() << "no error";
+        } catch (const ESchemeErrorException& E) {
+            EXPECT_EQ(E.Message(), QStringLiteral("TSchemeData : The block that starts at line %1 "
+                                                  "has no closing line\rIn block has line %2")
+                                       .arg(C.Start)
+                                       .arg(C.Text.size()));
+        }
+        EXPECT_EQ(Fresh.LayerCount(), C.Start > 0 ? 1 : 0);  // what was placed stays
     }
-    EXPECT_EQ(Data.LayerCount(), 1);  // what was placed stays
-    QStringList HeaderOnly = Lines("TSchemeLayer");
-    EXPECT_TRUE(LoadError(Data, HeaderOnly).endsWith(QStringLiteral("In block has line 1")));
 }
 
-TEST_F(Loading, BlocksOfUnknownClassesAreSkippedWholeAndNamed) {
-    QStringList Text = Doc({kLayer, "TSchemeGauge|ID=5|Needle=3|End", "tschemevalve|End", kBox});
-    Data.LoadFromStrings(Text);
-    EXPECT_EQ(Data.GetLayer(1)->Count(), 1);
-    EXPECT_EQ(Data.SkippedClassNames(), Lines("TSchemeGauge|tschemevalve"));
+// Lines the loader cannot read are skipped without taking the blocks after them: an unknown
+// class's block up to its End, or up to the next block this program reads.
+TEST_F(Loading, UnknownBlocksAndStrayLinesAreSkippedWithoutTheBlocksAfterThem) {
+    const struct {
+        QStringList Text;
+        int Boxes, Interval;
+        const char* Skipped;
+    } Cases[] = {
+        {Doc({kLayer, "TSchemeGauge|ID=5|Needle=3|End", "tschemevalve|End", kBox}), 1, 0,
+         "TSchemeGauge|tschemevalve"},
+        {Doc({kLayer, "Garbage", kBox}), 1, 0, "Garbage"},
+        {Doc({kLayer, "TSchemeBo|ID=2|Sta", kBox}), 1, 0, "TSchemeBo"},  // a damaged block
+        {Doc({kLayer, "X0=5", kBox, "Garbage"}), 1, 0, "Garbage"},
+        {Doc({kLayer, "TFooBar|Properties=>|TSchemeBox|End|PropertiesEnd=>|End", kBox}), 1, 0,
+         "TFooBar"},
+        {Doc({"Garbage|TSchemeData|TimerInterval=7|End", kLayer}), 0, 7, "Garbage"},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Text.join(u'|').toStdString());
+        TSchemeData Fresh;
+        Fresh.SetTimerInterval(0);
+        QStringList Text = C.Text;
+        ASSERT_NO_THROW(Fresh.LoadFromStrings(Text));
+        ASSERT_EQ(Fresh.LayerCount(), 1);
+        EXPECT_EQ(Fresh.GetLayer(1)->Count(), C.Boxes);
+        EXPECT_EQ(Fresh.TimerInterval(), C.Interval);
+        EXPECT_EQ(Fresh.SkippedClassNames().join(u'|'), QString::fromUtf8(C.Skipped));
+    }
 }
 
 TEST_F(Loading, PropertyLinesReadingEndStayInsideTheirBlock) {
@@ -196,6 +231,47 @@ TEST_F(Loading, SavingSkipsEmptiedLinkSlotsAndEventsFireOnErrorsToo) {
     Data.OnAfterSave = [&](TObject*, QStringList&) { ++After; };
     Saved(Data);
     EXPECT_EQ(After, 1);
+}
+
+namespace {
+
+// Kinds no registry knows: documents hold them but never write them.
+class TUnregisteredBox : public TSchemeBox {
+    SCHEME_CLASS_NAME(TUnregisteredBox)
+
+public:
+    using TSchemeBox::TSchemeBox;
+};
+
+class TUnregisteredLayer : public TSchemeLayer {
+    SCHEME_CLASS_NAME(TUnregisteredLayer)
+
+public:
+    using TSchemeLayer::TSchemeLayer;
+};
+
+}  // namespace
+
+// A link is written only with the objects it names, so that the text loads again; an empty
+// side names nothing.
+TEST(Saving, LinksToObjectsThatAreNotWrittenAreLeftOut) {
+    TSchemeData Data;
+    Data.SetTimerInterval(0);
+    Data.LayerAdd(1);
+    TSchemeObject* Box = Data.ObjectAddDirect(1, new TSchemeBox(1, 0, 0, 10, 10, 0));
+    TSchemeObject* Unwritten = Data.ObjectAddDirect(1, new TUnregisteredBox(2, 0, 0, 10, 10, 0));
+    Data.LinkAdd(Box, -1, Unwritten, -1);
+    Data.LinkAdd(Unwritten, -1, Box, -1);
+    Data.LayerAddDirect(new TUnregisteredLayer(2));
+    Data.LinkAdd(Data.ObjectAddDirect(2, new TSchemeBox(1, 0, 0, 10, 10, 0)), -1, Box, -1);
+    Data.LinkAdd(Box, 2, nullptr, -1);
+    QStringList Text = Saved(Data);
+    EXPECT_EQ(Text.count(QStringLiteral("TSchemeLink")), 1);
+    TSchemeData Back;
+    ASSERT_NO_THROW(Back.LoadFromStrings(Text));
+    ASSERT_EQ(Back.LinkCount(), 1);
+    EXPECT_EQ(Back.GetLink(0)->Parent(), Back.GetLayer(1)->GetItem(1));
+    EXPECT_EQ(Back.GetLink(0)->Child(), nullptr);
 }
 
 TEST(Files, RoundTripThroughFilesAndStreamsWithCrLfAndUtf8) {

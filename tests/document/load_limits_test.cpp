@@ -1,5 +1,5 @@
-// The longest line and the largest document a load reads: more is refused with a clear error,
-// and what was placed before stays.
+// The longest line, the largest document and the widest pen a load reads: more is refused with
+// a clear error, and what was placed before stays.
 #include <gtest/gtest.h>
 
 #include <QIODevice>
@@ -9,6 +9,7 @@
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_text.h"
 #include "scheme/platform/exceptions.h"
+#include "scheme/platform/graphics.h"
 
 using namespace scheme;
 
@@ -118,4 +119,47 @@ TEST(LoadLimits, FileFailingWhileReadRaises) {
             << E.Message().toStdString();
     }
     EXPECT_EQ(Data.LayerCount(), 0);
+}
+
+// Pen widths are read within 0 .. TPen::kMaxWidth; the limits themselves load and save back.
+TEST(LoadLimits, PenWidthsOutsideTheirRangeAreRefusedWithTheValueAndTheLimit) {
+    const QString Limit = QString::number(TPen::kMaxWidth);
+    const struct {
+        QString Line, Error;
+    } Cases[] = {
+        {QStringLiteral("Pen.Width=0"), {}},
+        {QStringLiteral("SelectedPen.Width=") + Limit, {}},
+        {QStringLiteral("Pen.Width=-1"),
+         QStringLiteral("Invalid Pen.Width: -1 is not within 0 .. ")},
+        {QStringLiteral("SelectedPen.Width=") + QString::number(TPen::kMaxWidth + 1),
+         QStringLiteral("Invalid SelectedPen.Width: %1 is not within 0 .. ")
+             .arg(TPen::kMaxWidth + 1)},
+        {QStringLiteral("Pen.Width=2147483647"),
+         QStringLiteral("Invalid Pen.Width: 2147483647 is not within 0 .. ")},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Line.toStdString());
+        QStringList Strings = QStringLiteral(
+                                  "TSchemeLayer|ID=1|End|TSchemeBox|ID=1|State=0|LayerID=1|Count=4|"
+                                  "X0=0|Y0=0|X1=9|Y1=0|X2=9|Y2=9|X3=0|Y3=9|End")
+                                  .split(u'|');
+        Strings.insert(7, C.Line);
+        TSchemeData Data;
+        Data.SetTimerInterval(0);
+        QString Message;
+        try {
+            Data.LoadFromStrings(Strings);
+        } catch (const ESchemeErrorException& E) {
+            Message = E.Message();
+        }
+        if (C.Error.isEmpty()) {
+            ASSERT_EQ(Message, QString());
+            QStringList Saved;
+            Data.SaveToStrings(Saved);
+            EXPECT_TRUE(Saved.contains(QStringLiteral("  ") + C.Line));
+        } else {
+            EXPECT_EQ(Message, C.Error + Limit + QStringLiteral("\rIn block has line 17"));
+            EXPECT_EQ(Data.GetLayer(1)->Count(), 0);
+        }
+    }
 }

@@ -43,8 +43,15 @@ TEST(FuzzReplay, SeedCorpusPasses) {
     EXPECT_GT(Replay(QStringLiteral(SCHEME_FUZZ_DIR "/corpus")), 20);
 }
 
+// Every folder there is named after a target, so that no input is left out unseen.
 TEST(FuzzReplay, EveryInputThatOnceFailedPasses) {
-    Replay(QStringLiteral(SCHEME_FUZZ_DIR "/regressions"));
+    const QString Root = QStringLiteral(SCHEME_FUZZ_DIR "/regressions");
+    ASSERT_TRUE(QDir(Root).exists()) << Root.toStdString();
+    QStringList Targets;
+    for (const TFuzzTarget& Target : FuzzTargets()) Targets.append(QLatin1String(Target.Name));
+    for (const QString& Folder : QDir(Root).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        EXPECT_TRUE(Targets.contains(Folder)) << Folder.toStdString();
+    EXPECT_GT(Replay(Root), 0);
 }
 
 // The bodies themselves: empty and tiny inputs, and the checks they make.
