@@ -550,10 +550,9 @@ int TSchemeData::LinkAddDirect(TSchemeLink* ALink) {
 
 void TSchemeData::IndexLink(int Index) {
     const TSchemeLink* Link = FLinks[size_t(Index)];
-    for (const TObject* Obj : {static_cast<const TObject*>(Link->Parent()),
-                               static_cast<const TObject*>(Link->Child())}) {
+    for (TSchemeObject* Obj : {Link->Parent(), Link->Child()}) {
         if (!Obj) continue;
-        std::vector<int>& Slots = FObjectLinks[Obj];
+        std::vector<int>& Slots = Obj->FLinkSlots;
         const auto At = std::lower_bound(Slots.begin(), Slots.end(), Index);
         if (At == Slots.end() || *At != Index) Slots.insert(At, Index);
     }
@@ -566,8 +565,8 @@ std::vector<int> TSchemeData::LinkSlotsFor(TObject* AObject) const {
         for (size_t I = 0; I < All.size(); ++I) All[I] = static_cast<int>(I);
         return All;
     }
-    const auto It = FObjectLinks.find(AObject);
-    return It == FObjectLinks.end() ? std::vector<int>{} : It->second;
+    const auto* Obj = dynamic_cast<const TSchemeObject*>(AObject);
+    return Obj ? Obj->FLinkSlots : std::vector<int>{};
 }
 
 int TSchemeData::LinkAdd(TSchemeObject* AParent, int AParentLinkType, TSchemeObject* AChild,
@@ -584,9 +583,14 @@ void TSchemeData::LinkDelete(int AIndex) {
 }
 
 void TSchemeData::LinkClear() {
-    for (size_t I = 0; I < FLinks.size(); ++I) FreeLinkAt(I);
+    for (size_t I = 0; I < FLinks.size(); ++I) {
+        if (TSchemeLink* Link = FLinks[I]) {
+            for (TSchemeObject* Obj : {Link->Parent(), Link->Child()})
+                if (Obj) Obj->FLinkSlots.clear();
+        }
+        FreeLinkAt(I);
+    }
     FLinks.clear();
-    FObjectLinks.clear();
 }
 
 void TSchemeData::FreeLinkAt(size_t Index) {
@@ -621,10 +625,10 @@ TSchemeLink* TSchemeData::SetLink(int AIndex, TSchemeLink* ALink) {
 
 // Walks the object's own link slots from the last to the first.
 void TSchemeData::ObjectWasDeleted(TObject* AObject) {
-    const auto It = FObjectLinks.find(AObject);
-    if (It == FObjectLinks.end()) return;
-    const std::vector<int> Slots = std::move(It->second);
-    FObjectLinks.erase(It);
+    auto* Obj = dynamic_cast<TSchemeObject*>(AObject);
+    if (!Obj || Obj->FLinkSlots.empty()) return;
+    const std::vector<int> Slots = std::move(Obj->FLinkSlots);
+    Obj->FLinkSlots.clear();
     for (auto Slot = Slots.rbegin(); Slot != Slots.rend(); ++Slot) {
         TSchemeLink* Link = size_t(*Slot) < FLinks.size() ? FLinks[size_t(*Slot)] : nullptr;
         if (Link && (Link->Parent() == AObject || Link->Child() == AObject))

@@ -244,7 +244,8 @@ private:
     void RepaintChange(const TSchemeNotice& Notice);
     bool Holds(const TSchemeObject* AObject) const;
     void CheckLinkEnds(const TSchemeLink* ALink) const;
-    // Records the link in slot Index under its two objects.
+    // Records the link in slot Index with its two objects (TSchemeObject::FLinkSlots). Slots
+    // whose link has gone or changed since are skipped when read.
     void IndexLink(int Index);
     // The link slots to try for a move of AObject, in list order.
     std::vector<int> LinkSlotsFor(TObject* AObject) const;
@@ -269,9 +270,6 @@ private:
     TSchemeLinkList FLinks;
     QStringList FSkippedClassNames;
     TPropagation* FPropagation = nullptr;
-    // The link slots that name each object, as parent or child, in ascending order. Slots
-    // whose link has gone or changed are skipped when read.
-    std::unordered_map<const TObject*, std::vector<int>> FObjectLinks;
     bool FInBlinkPass = false;
     bool FBlinkPassPending = false;
     // Time since events were last processed during a load; a monotonic clock, so that a clock

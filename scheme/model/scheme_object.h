@@ -253,6 +253,7 @@ protected:
 
 private:
     friend class TSchemeLayer;
+    friend class TSchemeData;
     // Called by the layer that takes the object in or lets it go.
     void JoinLayer(TSchemeLayer* Layer);
     void LeaveLayer();
@@ -296,6 +297,9 @@ private:
     mutable QRect FMeasuredExtent;
     TPointExt FTextPoint;
     TSchemeArea FArea;
+    // The document's link slots that name this object, ascending; kept by the document, with
+    // the object so that finding an object's links costs the same in any document size.
+    std::vector<int> FLinkSlots;
     int FDeferred = 0;
     bool FAnnouncePending = false;
     bool FMovingWhole = false;

@@ -231,8 +231,8 @@ INSTANTIATE_TEST_SUITE_P(TenVertices, PolylineVertexDrag, ::testing::Values(
 
 // Values no writer produces: a trillion units long, the widest pen, extreme arrow lengths.
 TEST(StrokedOddValues, PaintAndHitTestStaySound) {
-    TSchemeLine Line(1, -1e12L, 5, 1e12L, 7, INT_MAX, 0);
-    TSchemePolyline Polyline = Make(Pts{{-1e12L, 5}, {0, 6}, {1e12L, 7}}, INT_MAX);
+    TSchemeLine Line(1, -1e12L, 5, 1e12L, 7, TPen::kMaxWidth, 0);
+    TSchemePolyline Polyline = Make(Pts{{-1e12L, 5}, {0, 6}, {1e12L, 7}}, TPen::kMaxWidth);
     Line.SetVisibleArrow(true);
     Line.SetLengthArrow(INT_MAX);
     Polyline.SetVisibleArrow(true);

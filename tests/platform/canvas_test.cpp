@@ -233,7 +233,7 @@ TEST(CanvasRobustness, HugeOrDegenerateFiguresAreQuickAndSound) {
     EXPECT_EQ(At(Image, 0, 51), kRed);
     Paint(100, 100, [](TCanvas& C) {
         C.RoundRect(INT_MIN, INT_MIN, INT_MAX, 95, INT_MAX, Big);
-        C.Pen().SetWidth(INT_MAX);
+        C.Pen().SetWidth(TPen::kMaxWidth);
         C.Pen().SetStyle(TPenStyle::psDot);
         C.Ellipse(-Big, 60, Big, Big);
         const TPoint Star[] = {{-Big, -Big}, {Big, 0}, {0, Big}, {0, -Big}, {-Big, Big}};
@@ -245,7 +245,7 @@ TEST(CanvasRobustness, HugeOrDegenerateFiguresAreQuickAndSound) {
     EXPECT_LT(Timer.elapsed(), 30000);  // guards against hangs, not speed (sanitizer builds are slow)
     EXPECT_EQ(PaintedBounds(Paint(10, 10,
                                   [](TCanvas& C) {
-                                      C.Pen().SetWidth(INT_MAX);
+                                      C.Pen().SetWidth(TPen::kMaxWidth);
                                       C.Rectangle(8, 2, 2, 8);
                                       C.Ellipse(2, 8, 8, 2);
                                       C.RoundRect(2, 2, 8, 2, 4, 4);
