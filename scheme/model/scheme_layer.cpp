@@ -182,23 +182,22 @@ int TSchemeLayer::GetListIndexNoSort(int Id) const {
 
 int TSchemeLayer::FindSlot(int Id) const {
     if (!FIdIndexValid) {
-        FIdIndex.clear();
+        FIdIndex.Clear();
         FSharedIds = false;
         for (size_t I = 0; I < FObjects.size(); ++I)
-            if (FObjects[I] && !FIdIndex.emplace(FObjects[I]->Id(), static_cast<int>(I)).second)
+            if (FObjects[I] && !FIdIndex.Insert(FObjects[I]->Id(), static_cast<int>(I)))
                 FSharedIds = true;
         FIdIndexValid = true;
     }
-    const auto It = FIdIndex.find(Id);
-    return It == FIdIndex.end() ? -1 : It->second;
+    return FIdIndex.Find(Id);
 }
 
 void TSchemeLayer::IndexAdd(int Id, size_t Slot) const {
     if (!FIdIndexValid) return;
-    const auto [It, Added] = FIdIndex.emplace(Id, static_cast<int>(Slot));
-    if (Added) return;
+    int* Existing = nullptr;
+    if (FIdIndex.Insert(Id, static_cast<int>(Slot), &Existing)) return;
     FSharedIds = true;
-    It->second = std::min(It->second, static_cast<int>(Slot));
+    *Existing = std::min(*Existing, static_cast<int>(Slot));
 }
 
 void TSchemeLayer::IndexRemove(int Id, size_t Slot) const {
@@ -208,17 +207,16 @@ void TSchemeLayer::IndexRemove(int Id, size_t Slot) const {
         FIdIndexValid = false;
         return;
     }
-    const auto It = FIdIndex.find(Id);
-    if (It != FIdIndex.end() && It->second == static_cast<int>(Slot)) FIdIndex.erase(It);
+    if (FIdIndex.Find(Id) == static_cast<int>(Slot)) FIdIndex.Erase(Id);
 }
 
 void TSchemeLayer::ObjectIdChanged(TSchemeObject* Obj, int OldId) {
-    const auto It = FIdIndexValid ? FIdIndex.find(OldId) : FIdIndex.end();
-    if (It == FIdIndex.end() || FObjects[static_cast<size_t>(It->second)] != Obj) {
+    const int Found = FIdIndexValid ? FIdIndex.Find(OldId) : -1;
+    if (Found < 0 || FObjects[static_cast<size_t>(Found)] != Obj) {
         FIdIndexValid = false;
         return;
     }
-    const size_t Slot = static_cast<size_t>(It->second);
+    const size_t Slot = static_cast<size_t>(Found);
     IndexRemove(OldId, Slot);
     IndexAdd(Obj->Id(), Slot);
 }

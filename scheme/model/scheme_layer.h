@@ -2,9 +2,9 @@
 
 #include <QStringList>
 #include <span>
-#include <unordered_map>
 #include <vector>
 
+#include "scheme/model/id_index.h"
 #include "scheme/model/persistent.h"
 #include "scheme/platform/color.h"
 #include "scheme/platform/export.h"
@@ -147,7 +147,7 @@ private:
     bool FSelectionPhase = true;
     ISchemeData* FSchemeData = nullptr;
     // Id -> slot of the first object with that Id; rebuilt on demand.
-    mutable std::unordered_map<int, int> FIdIndex;
+    mutable TIdIndex FIdIndex;
     mutable bool FIdIndexValid = true;
     // Whether two objects may share an Id, when removals cannot keep the index exact.
     mutable bool FSharedIds = false;
