@@ -197,3 +197,32 @@ TEST(BlinkPass, NeverRunsInsideAnotherAndSkipsViewsThatLeft) {
     EXPECT_EQ(Passes, 2);
     EXPECT_EQ(Second.CanvasRequests, 0);
 }
+
+// In update mode the repaint waits, but links still carry moves and leave with their objects.
+TEST_F(Owned, UpdateModeKeepsTheBooks) {
+    FakeVisual View;
+    Data.AddSchemeVisualLink(&View);
+    Data.BeginUpdate();
+    A->MoveToExt(PointExt(300, 300));
+    delete B;
+    Data.EndUpdate();
+    Data.RemoveSchemeVisualLink(&View);
+    EXPECT_TRUE(View.Invalid.isEmpty());
+    EXPECT_EQ(C->GetPointsExt(0), PointExt(340, 300));
+    EXPECT_EQ(Linked().count(B), 0u);
+}
+
+// Events handled during a load may delete what the load placed; the load then fails cleanly
+// on the link that names it.
+TEST_F(Owned, ObjectsDeletedDuringALoadAreNotTouchedAgain) {
+    QStringList Text;
+    Data.SaveToStrings(Text);
+    const int FirstLink = int(Text.indexOf(QStringLiteral("TSchemeLink")));
+    TSchemeData Again;
+    Again.SetTimerInterval(0);
+    Again.OnLoadingProgress = [&](TObject*, QStringList&, int I) {
+        if (I == FirstLink) Again.ObjectDelete(1, 1);
+    };
+    EXPECT_THROW(Again.LoadFromStrings(Text), ESchemeErrorException);
+    EXPECT_EQ(Again.GetLayer(1)->Count(), 1);
+}

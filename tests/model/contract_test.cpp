@@ -206,14 +206,23 @@ TEST_P(ObjectContract, BoundsHoldTheAreaAndEveryHit) {
             EXPECT_TRUE(ToQRect(Obj->GetArea().AtZoom(Zoom)).contains(Area))
                 << "variant " << V << " zoom " << double(Zoom);
         }
+        // A coarse grid over the whole object, and the outer edges of the hooks, which catch
+        // presses up to two units from their point.
+        std::vector<TPointExt> Probes;
         for (Extended Y = -12.3L; Y < 135; Y += 1.7L)
-            for (Extended X = -12.3L; X < 135; X += 1.7L) {
-                Extended DX = 0, DY = 0;
-                int Detail = 0;
-                if (!Obj->PointInsideDetail(X, Y, DX, DY, Detail, 0)) continue;
-                EXPECT_TRUE(Obj->MayContainPoint(X, Y, 0))
-                    << "variant " << V << " at " << double(X) << "," << double(Y);
-            }
+            for (Extended X = -12.3L; X < 135; X += 1.7L) Probes.push_back(PointExt(X, Y));
+        for (int I = 0; I < Obj->Count(); ++I)
+            for (Extended DX : {-1.95L, 1.85L})
+                for (Extended DY : {-1.95L, 1.85L})
+                    Probes.push_back(
+                        PointExt(Obj->GetPointsExt(I).X + DX, Obj->GetPointsExt(I).Y + DY));
+        for (const TPointExt& P : Probes) {
+            Extended DX = 0, DY = 0;
+            int Detail = 0;
+            if (!Obj->PointInsideDetail(P.X, P.Y, DX, DY, Detail, 0)) continue;
+            EXPECT_TRUE(Obj->MayContainPoint(P.X, P.Y, 0))
+                << "variant " << V << " at " << double(P.X) << "," << double(P.Y);
+        }
         delete Obj;
     }
 }

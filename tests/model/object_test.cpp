@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 
 #include "fake_scheme_data.h"
 #include "scheme/model/scheme_box.h"
 #include "scheme/model/scheme_layer.h"
+#include "scheme/platform/exceptions.h"
 #include "test_kinds.h"
 
 using namespace scheme;
@@ -220,4 +222,11 @@ TEST(ObjectBase, RepaintInvalidatesTheAreaShiftedByTheOrigin) {
     PointsObject Obj(1, 0, {PointExt(10, 10), PointExt(20, 20)});
     Obj.Repaint(1.0, &W, 5, 8, 0);
     EXPECT_EQ(RegionBounds(W.Invalid), Rect(3, 0, 17, 14));
+}
+
+TEST_F(InLayer, CloneRefusesWhenNoIdIsLeftAboveTheHighest) {
+    auto* Box = new TSchemeBox(std::numeric_limits<int>::max(), 0, 0, 10, 10, 0);
+    Layer.Add(Box);
+    EXPECT_THROW(Box->Clone(), ESchemeErrorException);
+    EXPECT_EQ(Layer.Count(), 2);
 }

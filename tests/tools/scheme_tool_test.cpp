@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -90,9 +92,16 @@ TEST_F(Tool, RenderPaintsTheObjectsIntoAPng) {
 TEST_F(Tool, RenderWritesSvg) {
     const QString Output = Dir.filePath(QStringLiteral("out.svg"));
     EXPECT_EQ(RunTool({QStringLiteral("render"), Input, Output}).Code, 0);
-    QFile File(Output);
-    ASSERT_TRUE(File.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(File.readAll().contains("<svg"));
+    // Drawn back, the file shows the objects, not just an empty drawing.
+    QSvgRenderer Renderer(Output);
+    ASSERT_TRUE(Renderer.isValid());
+    QImage Image(Renderer.viewBox().size(), QImage::Format_RGB32);
+    Image.fill(Qt::white);
+    QPainter Painter(&Image);
+    Renderer.render(&Painter);
+    Painter.end();
+    EXPECT_EQ(QColor(Image.pixel(30, 25)), QColor(Qt::red));
+    EXPECT_EQ(QColor(Image.pixel(80, 20)), QColor(Qt::green));
 }
 
 TEST_F(Tool, LoadErrorsGoToStandardErrorWithTheirLine) {
