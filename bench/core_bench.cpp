@@ -28,9 +28,8 @@ std::unique_ptr<TSchemeData> Document(int N) {
     std::vector<TSchemeObject*> Objects;
     Objects.reserve(size_t(N));
     for (int I = 0; I < N; ++I)
-        Objects.push_back(Data->ObjectAddShapeExt(LayerOf(I), I, (I % 300) * 12.0,
-                                                  (I / 300) * 12.0, 10, 10, I % 3,
-                                                  TShapeType::stEllipse));
+        Objects.push_back(Data->ObjectAddShapeExt(LayerOf(I), I, (I % 300) * 12.0, (I / 300) * 12.0,
+                                                  10, 10, I % 3, TShapeType::stEllipse));
     for (int I = 0; I + 1 < N; I += 2)
         Data->LinkAdd(Objects[size_t(I)], -1, Objects[size_t(I + 1)], -1);
     return Data;
@@ -53,6 +52,28 @@ void BM_DeleteHalfById(benchmark::State& State) {
         double(N / 2), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+// The floor under the deletion above: freeing the same shapes outside any document, every
+// other one in the order they were made. What this costs per shape at each size is the share
+// of the memory the shapes occupy.
+void BM_FreeHalfLooseShapes(benchmark::State& State) {
+    const int N = int(State.range(0));
+    for (auto _ : State) {
+        State.PauseTiming();
+        std::vector<std::unique_ptr<TSchemeShape>> Shapes;
+        Shapes.reserve(size_t(N));
+        for (int I = 0; I < N; ++I)
+            Shapes.push_back(std::make_unique<TSchemeShape>(I, (I % 300) * 12.0, (I / 300) * 12.0,
+                                                            10, 10, I % 3, TShapeType::stEllipse));
+        State.ResumeTiming();
+        for (int I = 1; I < N; I += 2) Shapes[size_t(I)].reset();
+        State.PauseTiming();
+        Shapes.clear();
+        State.ResumeTiming();
+    }
+    State.counters["per_delete"] = benchmark::Counter(
+        double(N / 2), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 // Moves a parent in the middle of the document back and forth; its linked child follows.
 void BM_MoveLinked(benchmark::State& State) {
     const int N = int(State.range(0));
@@ -69,6 +90,11 @@ void BM_MoveLinked(benchmark::State& State) {
 }  // namespace
 
 BENCHMARK(BM_DeleteHalfById)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FreeHalfLooseShapes)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveLinked)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {

@@ -533,9 +533,11 @@ bool TSchemeData::Holds(const TSchemeObject* AObject) const {
 
 void TSchemeData::CheckLinkEnds(const TSchemeLink* ALink) const {
     if (ALink->Parent() && !Holds(ALink->Parent()))
-        RaiseError(QStringLiteral("TSchemeData : Can't add link! Its parent is not in the document"));
+        RaiseError(
+            QStringLiteral("TSchemeData : Can't add link! Its parent is not in the document"));
     if (ALink->Child() && !Holds(ALink->Child()))
-        RaiseError(QStringLiteral("TSchemeData : Can't add link! Its child is not in the document"));
+        RaiseError(
+            QStringLiteral("TSchemeData : Can't add link! Its child is not in the document"));
 }
 
 int TSchemeData::LinkAddDirect(TSchemeLink* ALink) {

@@ -133,7 +133,8 @@ void TSchemeLayer::ObjectDestroyed(TSchemeObject* Obj) {
     int Slot = FindSlot(Obj->Id());
     if (Slot < 0 || FObjects[static_cast<size_t>(Slot)] != Obj) {
         const auto It = std::find(FObjects.rbegin(), FObjects.rend(), Obj);
-        Slot = It == FObjects.rend() ? -1 : static_cast<int>(std::distance(It, FObjects.rend())) - 1;
+        Slot =
+            It == FObjects.rend() ? -1 : static_cast<int>(std::distance(It, FObjects.rend())) - 1;
     }
     if (Slot < 0) return;
     RunGuarded([&] { Notify(TSchemeNoticeKind::Leaving, Obj, Obj->Area()); });

@@ -58,7 +58,8 @@ void TSchemeLink::SetChild(TSchemeObject* Value) {
 
 void TSchemeLink::CheckUnlisted() const {
     if (FLinkList)
-        RaiseError(QStringLiteral("TSchemeLink : Can't change the objects of a link in a document"));
+        RaiseError(
+            QStringLiteral("TSchemeLink : Can't change the objects of a link in a document"));
 }
 
 void TSchemeLink::SetLinkList(TSchemeLinkList* List) {

@@ -346,8 +346,7 @@ TSchemeArea TSchemeObject::OutlineArea(Extended Reach) const {
         }
         // Pens widen boxes by their whole width (and hook squares by it, in pixels); hook
         // squares reach 2 units past their point; rounding and margins add a few pixels.
-        const int PenWidth =
-            std::clamp(MaxInt(FPen.Width(), FSelectedPen.Width()), 0, kPixelLimit);
+        const int PenWidth = std::clamp(MaxInt(FPen.Width(), FSelectedPen.Width()), 0, kPixelLimit);
         const Extended World = std::max<Extended>(Reach, 0) + PenWidth + 3;
         Area = TSchemeArea::World(MinX - World, MinY - World, MaxX + World, MaxY + World,
                                   4 + PenWidth);
@@ -428,8 +427,8 @@ TSchemeObject* TSchemeObject::Clone() {
     if (FLayer) {
         const int MaxId = FLayer->GetObjectMaxId();
         if (MaxId == std::numeric_limits<int>::max())
-            RaiseError(QStringLiteral("TSchemeObject : Can't clone, no Id above %1 is free")
-                           .arg(MaxId));
+            RaiseError(
+                QStringLiteral("TSchemeObject : Can't clone, no Id above %1 is free").arg(MaxId));
         NewId = MaxId + 1;
     }
     QStringList Strings;

@@ -185,7 +185,7 @@ TEST_F(Linked, DraggingABodyDragsFollowersAndRepaintsThemInTheView) {
     EXPECT_TRUE((OldB - View.Invalid).isEmpty());  // the old places are erased
     EXPECT_TRUE((OldC - View.Invalid).isEmpty());
     EXPECT_TRUE((B->GetClippingRegion(1, 0) - View.Invalid).isEmpty());  // repainted later
-    EXPECT_GT(View.CanvasRequests, 0);                   // C painted at once
+    EXPECT_GT(View.CanvasRequests, 0);                                   // C painted at once
     EXPECT_FALSE(B->Moved());
     EXPECT_FALSE(C->Moved());
 }

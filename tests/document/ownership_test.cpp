@@ -40,7 +40,8 @@ struct Owned : ::testing::Test {
     std::set<TSchemeObject*> Linked() const {
         std::set<TSchemeObject*> Objects;
         for (int I = 0; I < Data.LinkCount(); ++I)
-            if (TSchemeLink* Link = Data.GetLink(I)) Objects.insert({Link->Parent(), Link->Child()});
+            if (TSchemeLink* Link = Data.GetLink(I))
+                Objects.insert({Link->Parent(), Link->Child()});
         return Objects;
     }
 
@@ -56,9 +57,24 @@ struct Road {
 };
 
 const Road kRoads[] = {
-    {"Destroyed", [](Owned& T) { delete T.A; return nullptr; }, false},
-    {"ObjectDelete", [](Owned& T) { T.Data.ObjectDelete(1, 1); return nullptr; }, false},
-    {"LayerDeleteById", [](Owned& T) { T.Data.GetLayer(1)->Delete(1); return nullptr; }, false},
+    {"Destroyed",
+     [](Owned& T) {
+         delete T.A;
+         return nullptr;
+     },
+     false},
+    {"ObjectDelete",
+     [](Owned& T) {
+         T.Data.ObjectDelete(1, 1);
+         return nullptr;
+     },
+     false},
+    {"LayerDeleteById",
+     [](Owned& T) {
+         T.Data.GetLayer(1)->Delete(1);
+         return nullptr;
+     },
+     false},
     {"SetItem",
      [](Owned& T) {
          return std::unique_ptr<TSchemePersistent>(
@@ -71,11 +87,28 @@ const Road kRoads[] = {
              T.Data.GetLayer(1)->SetItemIndex(0, new TSchemeBox(9, 0, 0, 5, 5, 0)));
      },
      false},
-    {"LayerClearObjects", [](Owned& T) { T.Data.GetLayer(1)->Clear(); return nullptr; }, true},
-    {"LayerDelete", [](Owned& T) { T.Data.LayerDelete(1); return nullptr; }, true},
-    {"LayerDestroyed", [](Owned& T) { delete T.Data.GetLayer(1); return nullptr; }, true},
+    {"LayerClearObjects",
+     [](Owned& T) {
+         T.Data.GetLayer(1)->Clear();
+         return nullptr;
+     },
+     true},
+    {"LayerDelete",
+     [](Owned& T) {
+         T.Data.LayerDelete(1);
+         return nullptr;
+     },
+     true},
+    {"LayerDestroyed",
+     [](Owned& T) {
+         delete T.Data.GetLayer(1);
+         return nullptr;
+     },
+     true},
     {"SetLayer",
-     [](Owned& T) { return std::unique_ptr<TSchemePersistent>(T.Data.SetLayer(1, new TSchemeLayer(5))); },
+     [](Owned& T) {
+         return std::unique_ptr<TSchemePersistent>(T.Data.SetLayer(1, new TSchemeLayer(5)));
+     },
      true},
     {"SetLayerIndex",
      [](Owned& T) {

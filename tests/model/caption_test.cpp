@@ -115,7 +115,8 @@ TEST_F(Captioned, RegionStartsAtTheAnchorAndScalesWithTheZoom) {
 TEST_F(Captioned, IsPaintedWhileTheBodyIsOffTheCanvas) {
     auto* Shape = new TSchemeShape(2, 900, 10, 40, 40, 0, TShapeType::stEllipse);
     const TPointExt Vertices[] = {{900, 100}, {950, 100}, {925, 140}};
-    auto* Polygon = new TSchemePolygon(3, Vertices, 0, TBrushStyle::bsSolid, QString(), PointExt(0, 0));
+    auto* Polygon =
+        new TSchemePolygon(3, Vertices, 0, TBrushStyle::bsSolid, QString(), PointExt(0, 0));
     Layer.Add(Shape);
     Layer.Add(Polygon);
     Box->MoveToExt(PointExt(900, 180));

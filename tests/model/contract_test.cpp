@@ -13,9 +13,9 @@
 
 #include "fake_scheme_data.h"
 #include "scheme/model/class_registry.h"
-#include "scheme/model/scheme_polygon.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_object.h"
+#include "scheme/model/scheme_polygon.h"
 #include "scheme/platform/canvas.h"
 #include "scheme/platform/region.h"
 
@@ -254,7 +254,11 @@ const TChange kChanges[] = {
     {"state colour", [](TSchemeObject& O) { O.SetStateColorSupport(false); }},
     {"properties", [](TSchemeObject& O) { O.SetProperties({QStringLiteral("a=1")}); }},
     {"add vertex", [](TSchemeObject& O) { Vertices(O).AddPoint(0); }, true},
-    {"add at", [](TSchemeObject& O) { Vertices(O).AddPointExt({1, 2}); }, true},
+    {"add at",
+     [](TSchemeObject& O) {
+         Vertices(O).AddPointExt({1, 2});
+     },
+     true},
     {"delete vertex", [](TSchemeObject& O) { Vertices(O).DeletePoint(0); }, true},
     {"add active", [](TSchemeObject& O) { Vertices(O).AddResizedPoint(); }, true},
     {"delete active", [](TSchemeObject& O) { Vertices(O).DeleteResizedPoint(); }, true},

@@ -242,7 +242,8 @@ TEST(CanvasRobustness, HugeOrDegenerateFiguresAreQuickAndSound) {
         C.InvertRect(Rect(INT_MIN, INT_MIN, INT_MAX, INT_MAX));
         C.TextOut(Big, -Big, "far away");
     });
-    EXPECT_LT(Timer.elapsed(), 30000);  // guards against hangs, not speed (sanitizer builds are slow)
+    EXPECT_LT(Timer.elapsed(),
+              30000);  // guards against hangs, not speed (sanitizer builds are slow)
     EXPECT_EQ(PaintedBounds(Paint(10, 10,
                                   [](TCanvas& C) {
                                       C.Pen().SetWidth(TPen::kMaxWidth);

@@ -133,7 +133,8 @@ TEST(RegionRobustness, HugeFiguresAreQuickAndStillCoverTheirPainting) {
     std::vector<TPoint> Zigzag;
     for (int I = 0; I < 4000; ++I) Zigzag.push_back({I * 250000, I % 2 ? Big : -Big});
     EXPECT_FALSE(CreatePolygonRgn(Zigzag, TPolyFillMode::Winding).isEmpty());
-    EXPECT_LT(Timer.elapsed(), 30000);  // guards against hangs, not speed (sanitizer builds are slow)
+    EXPECT_LT(Timer.elapsed(),
+              30000);  // guards against hangs, not speed (sanitizer builds are slow)
 }
 
 TEST(RegionOffset, MovesAndNeverOverflows) {

@@ -42,7 +42,8 @@ TEST(ReadAtMost, TheLimitIsReadAndOneByteMoreIsRefused) {
         QBuffer Buffer(&Source);
         Buffer.open(QIODevice::ReadOnly);
         TrickleDevice Pipe(Ten);
-        for (QIODevice* Device : {static_cast<QIODevice*>(&Buffer), static_cast<QIODevice*>(&Pipe)}) {
+        for (QIODevice* Device :
+             {static_cast<QIODevice*>(&Buffer), static_cast<QIODevice*>(&Pipe)}) {
             const std::optional<QByteArray> Read = ReadAtMost(*Device, Limit);
             if (Limit >= 10) {
                 ASSERT_TRUE(Read.has_value()) << Limit;

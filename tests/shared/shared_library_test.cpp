@@ -10,8 +10,8 @@ TEST(SharedLibrary, ConvertsPointsThroughExportedFunctions) {
 }
 
 TEST(SharedLibrary, RegistersEveryKindAtStartUp) {
-    for (const char* Name : {"TSchemeLayer", "TSchemeBox", "TSchemeShape", "TSchemePolygon", "TSchemeLine",
-                             "TSchemeText", "TSchemePicture", "TSchemeLink", "TSchemePolyline",
-                             "TSchemeInternalPicture"})
+    for (const char* Name : {"TSchemeLayer", "TSchemeBox", "TSchemeShape", "TSchemePolygon",
+                             "TSchemeLine", "TSchemeText", "TSchemePicture", "TSchemeLink",
+                             "TSchemePolyline", "TSchemeInternalPicture"})
         EXPECT_TRUE(scheme::RegistredSchemeClass(QString::fromLatin1(Name))) << Name;
 }

@@ -2,8 +2,8 @@
 
 #include <QImage>
 #include <QPainter>
-#include <QSvgRenderer>
 #include <QProcess>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 
 #include "qt_printers.h"
@@ -144,7 +144,8 @@ TEST(SampleDiagram, ChecksWithoutWarningsAndRenders) {
     EXPECT_TRUE(Check.Out.contains(QStringLiteral("TSchemeInternalPicture: 1")));
     QTemporaryDir Dir;
     const QString Output = Dir.filePath(QStringLiteral("sample.png"));
-    EXPECT_EQ(RunTool({QStringLiteral("render"), QStringLiteral(SCHEME_SAMPLE_PATH), Output}).Code, 0);
+    EXPECT_EQ(RunTool({QStringLiteral("render"), QStringLiteral(SCHEME_SAMPLE_PATH), Output}).Code,
+              0);
     const QImage Image(Output);
     ASSERT_FALSE(Image.isNull());
     EXPECT_GT(Image.width(), 800);
