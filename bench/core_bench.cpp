@@ -52,6 +52,31 @@ void BM_DeleteHalfById(benchmark::State& State) {
         double(N / 2), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+// Replaces the linked children by fresh shapes: the document's share of a deletion (the slot,
+// the Id index, the links, the repaint) without freeing the objects, which the caller owns.
+void BM_ReplaceHalfById(benchmark::State& State) {
+    const int N = int(State.range(0));
+    for (auto _ : State) {
+        State.PauseTiming();
+        std::unique_ptr<TSchemeData> Data = Document(N);
+        std::vector<std::unique_ptr<TSchemeObject>> Fresh, Released;
+        for (int I = 1; I < N; I += 2)
+            Fresh.push_back(
+                std::make_unique<TSchemeShape>(I, 0, 0, 10, 10, 0, TShapeType::stRectangle));
+        Released.reserve(Fresh.size());
+        State.ResumeTiming();
+        for (int I = 1; I < N; I += 2)
+            Released.emplace_back(
+                Data->GetLayer(LayerOf(I))->SetItem(I, Fresh[size_t(I / 2)].release()));
+        State.PauseTiming();
+        Released.clear();
+        Data.reset();
+        State.ResumeTiming();
+    }
+    State.counters["per_replace"] = benchmark::Counter(
+        double(N / 2), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 // The floor under the deletion above: freeing the same shapes outside any document, every
 // other one in the order they were made. What this costs per shape at each size is the share
 // of the memory the shapes occupy.
@@ -90,6 +115,7 @@ void BM_MoveLinked(benchmark::State& State) {
 }  // namespace
 
 BENCHMARK(BM_DeleteHalfById)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplaceHalfById)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FreeHalfLooseShapes)
     ->Arg(1000)
     ->Arg(10000)

@@ -504,17 +504,20 @@ TSchemeLayer* TSchemeData::LayerAdd(int ALayerId) {
     return Layer.release();
 }
 
-// The layer leaves first (its objects' links go in one pass over its objects), then it is
-// freed without telling anyone again.
 void TSchemeData::LayerDelete(int ALayerId) {
-    TSchemeLayer* Layer = GetLayer(ALayerId);
-    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerLeaving, Layer, nullptr, {}, false});
-    Layer->SetSchemeData(nullptr);
-    delete Layer;
+    FreeLayer(GetLayer(ALayerId));
 }
 
 void TSchemeData::LayerClear() {
-    while (!FLayers.empty()) LayerDelete(FLayers.back()->ID());
+    while (!FLayers.empty()) FreeLayer(FLayers.back());
+}
+
+// The layer leaves first (its objects' links go in one pass over its objects), then it is
+// freed without telling anyone again.
+void TSchemeData::FreeLayer(TSchemeLayer* ALayer) {
+    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerLeaving, ALayer, nullptr, {}, false});
+    ALayer->SetSchemeData(nullptr);
+    delete ALayer;
 }
 
 void TSchemeData::LayerExchange(int ALayerId1, int ALayerId2) {

@@ -240,6 +240,7 @@ private:
                       ISchemeVisual* AVisual);
     // Takes the layer out of the document: the links of its objects go, its area is erased.
     void ReleaseLayer(TSchemeLayer* ALayer);
+    void FreeLayer(TSchemeLayer* ALayer);
     void EraseArea(const TSchemeArea& Area);
     void RepaintChange(const TSchemeNotice& Notice);
     bool Holds(const TSchemeObject* AObject) const;
