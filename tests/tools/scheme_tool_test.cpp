@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "qt_printers.h"
+#include "scheme/document/scheme_data.h"
 
 namespace {
 
@@ -36,6 +37,21 @@ const char* const kDocument =
     "ChildLinkType=-1\r\n"
     "  ChildId=2\r\n  ChildLayerId=1\r\nEnd\r\n";
 
+// A one-layer document holding one hatched box from (Left, Top) to (Right, Bottom).
+QByteArray BoxDocument(const QByteArray& Left, const QByteArray& Top, const QByteArray& Right,
+                       const QByteArray& Bottom) {
+    return "TSchemeLayer\r\n  ID=1\r\nEnd\r\nTSchemeBox\r\n  ID=7\r\n  State=0\r\n  "
+           "LayerID=1\r\n  Count=4\r\n  X0=" +
+           Left + "\r\n  Y0=" + Top + "\r\n  X1=" + Right + "\r\n  Y1=" + Top +
+           "\r\n  X2=" + Right + "\r\n  Y2=" + Bottom + "\r\n  X3=" + Left + "\r\n  Y3=" + Bottom +
+           "\r\n  BrushStyle=bsDiagCross\r\nEnd\r\n";
+}
+
+QByteArray ReadAll(const QString& Path) {
+    QFile File(Path);
+    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray("<missing>");
+}
+
 struct Tool : ::testing::Test {
     Tool() {
         Input = Dir.filePath(QStringLiteral("in.txt"));
@@ -60,11 +76,39 @@ TEST_F(Tool, CheckSummarisesTheDocument) {
     EXPECT_EQ(R.Err, QString());
 }
 
-TEST_F(Tool, CheckWarnsAboutSkippedClasses) {
+TEST_F(Tool, CheckPrintsTheLoadWarningsAndFailsOnThemWhenStrict) {
+    const QStringList Strict{QStringLiteral("check"), Input, QStringLiteral("--strict")};
+    EXPECT_EQ(RunTool(Strict).Code, 0);  // nothing left out
     Write(Input, QByteArray(kDocument) + "TSchemeGauge\r\n  ID=3\r\nEnd\r\n");
-    const Result R = RunTool({QStringLiteral("check"), Input});
-    EXPECT_EQ(R.Code, 0);
-    EXPECT_EQ(R.Err, QStringLiteral("warning: skipped a block of unknown class TSchemeGauge\n"));
+    for (const bool IsStrict : {false, true}) {
+        const Result R = RunTool(IsStrict ? Strict : Strict.mid(0, 2));
+        EXPECT_EQ(R.Code, IsStrict ? 1 : 0);
+        EXPECT_TRUE(R.Err.startsWith(QStringLiteral("warning: "))) << R.Err.toStdString();
+        EXPECT_TRUE(R.Err.contains(QStringLiteral("TSchemeGauge")));
+        EXPECT_EQ(R.Err.contains(QStringLiteral("--strict")), IsStrict);
+        EXPECT_TRUE(R.Out.startsWith(QStringLiteral("layers: 1\n")));
+    }
+}
+
+// Until the document reports every kind of loss, only the skipped blocks are warned about.
+constexpr bool kReportsEveryLoss = requires(const scheme::TSchemeData& D) {
+    D.LoadWarnings();
+};
+
+TEST_F(Tool, SaveRefusesToDropWhatTheLoadLeftOutUnlessLossy) {
+    QList<QByteArray> Damaged{QByteArray(kDocument) + "TSchemeGauge\r\n  ID=3\r\nEnd\r\n"};
+    if (kReportsEveryLoss)
+        Damaged.append(QByteArray(kDocument).insert(18, "End\r\n"));  // the rest is after the end
+    for (const QByteArray& Bytes : Damaged) {
+        Write(Input, Bytes);
+        const Result Refused = RunTool({QStringLiteral("save"), Input, Input});
+        EXPECT_EQ(Refused.Code, 1);
+        EXPECT_TRUE(Refused.Err.contains(QStringLiteral("--lossy"))) << Refused.Err.toStdString();
+        EXPECT_EQ(ReadAll(Input), Bytes);
+        EXPECT_EQ(RunTool({QStringLiteral("save"), Input, Input, QStringLiteral("--lossy")}).Code,
+                  0);
+        EXPECT_NE(ReadAll(Input), Bytes);
+    }
 }
 
 TEST_F(Tool, SaveWritesTheSameDocument) {
@@ -116,25 +160,84 @@ TEST_F(Tool, LoadErrorsGoToStandardErrorWithTheirLine) {
 }
 
 TEST_F(Tool, BadArgumentsPrintTheUsage) {
-    for (const QStringList& Args :
-         {QStringList{}, QStringList{QStringLiteral("check")},
-          QStringList{QStringLiteral("frobnicate"), Input},
-          QStringList{QStringLiteral("render"), Input, QStringLiteral("x.png"),
-                      QStringLiteral("--zoom")},
-          QStringList{QStringLiteral("render"), Input, QStringLiteral("x.png"),
-                      QStringLiteral("--zoom"), QStringLiteral("-1")}}) {
-        const Result R = RunTool(Args);
-        EXPECT_EQ(R.Code, 2) << Args.join(QLatin1Char(' ')).toStdString();
-        EXPECT_TRUE(R.Err.startsWith(QStringLiteral("usage:")));
+    const QString Png = QStringLiteral("x.png");
+    const auto Render = [&](const QString& Zoom) {
+        return QStringList{QStringLiteral("render"), Input, Png, QStringLiteral("--zoom"), Zoom};
+    };
+    const QString ZoomRange = QStringLiteral("--zoom takes a number above 0 and at most 1000");
+    const struct {
+        QStringList Args;
+        QString Says;
+    } Cases[] = {
+        {{}, {}},
+        {{QStringLiteral("check")}, {}},
+        {{QStringLiteral("frobnicate"), Input}, {}},
+        {{QStringLiteral("check"), Input, QStringLiteral("--lossy")}, QStringLiteral("--lossy")},
+        {{QStringLiteral("render"), Input, Png, QStringLiteral("--zoom")},
+         QStringLiteral("--zoom needs a value")},
+        {Render(QStringLiteral("-1")), ZoomRange},
+        {Render(QStringLiteral("0")), ZoomRange},
+        {Render(QStringLiteral("1001")), ZoomRange},
+        {Render(QStringLiteral("abc")), ZoomRange},
+    };
+    for (const auto& C : Cases) {
+        const Result R = RunTool(C.Args);
+        EXPECT_EQ(R.Code, 2) << C.Args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(R.Err.contains(QStringLiteral("usage:")));
+        EXPECT_TRUE(R.Err.contains(C.Says)) << R.Err.toStdString();
     }
 }
 
-TEST_F(Tool, RefusesDrawingsTooLargeToAllocate) {
-    const Result R =
-        RunTool({QStringLiteral("render"), Input, Dir.filePath(QStringLiteral("big.png")),
-                 QStringLiteral("--zoom"), QStringLiteral("900")});
-    EXPECT_EQ(R.Code, 1);
-    EXPECT_TRUE(R.Err.contains(QStringLiteral("choose a smaller --zoom")));
+TEST_F(Tool, RenderRefusesWhatItCannotDrawWhole) {
+    const struct {
+        QByteArray Document;
+        QString Zoom, Says;
+    } Cases[] = {
+        {kDocument, QStringLiteral("900"),
+         QStringLiteral("81904 x 36904 pixels at --zoom 900; at most 100000000 pixels, and "
+                        "1000000 on a side, are rendered; the largest --zoom that fits is 163")},
+        {BoxDocument("0", "0", "15000", "15000"), QStringLiteral("1"),
+         QStringLiteral("15004 x 15004 pixels at --zoom 1; at most 100000000 pixels, and "
+                        "1000000 on a side, are rendered; the largest --zoom that fits is 0.666")},
+        {BoxDocument("540000000", "0", "540000010", "10"), QStringLiteral("1"),
+         QStringLiteral("Cannot place TSchemeBox Id 7 of layer 1 at --zoom 1: it lies beyond the "
+                        "536870912 pixels the renderer can reach")},
+        {BoxDocument("0", "0", "10", "10"), QStringLiteral("100"), QString()},  // fits
+    };
+    const QString Output = Dir.filePath(QStringLiteral("out.png"));
+    for (const auto& C : Cases) {
+        Write(Input, C.Document);
+        const Result R =
+            RunTool({QStringLiteral("render"), Input, Output, QStringLiteral("--zoom"), C.Zoom});
+        EXPECT_EQ(R.Code, C.Says.isEmpty() ? 0 : 1) << R.Err.toStdString();
+        EXPECT_TRUE(R.Err.contains(C.Says)) << R.Err.toStdString();
+        EXPECT_EQ(QFile::exists(Output), C.Says.isEmpty());
+    }
+}
+
+TEST_F(Tool, RenderFailuresNameTheCauseAndKeepThePreviousImage) {
+    const QString Output = Dir.filePath(QStringLiteral("out.png"));
+    ASSERT_EQ(RunTool({QStringLiteral("render"), Input, Output}).Code, 0);
+    const QByteArray Before = ReadAll(Output);
+    Write(Input, BoxDocument("-540000000", "0", "0", "10"));
+    EXPECT_EQ(RunTool({QStringLiteral("render"), Input, Output}).Code, 1);
+    EXPECT_EQ(ReadAll(Output), Before);
+
+    Write(Input, kDocument);
+    const QString Full = QStringLiteral("No space left on device");
+    const struct {
+        QString Target, Says;
+    } Cases[] = {
+        {Dir.filePath(QStringLiteral("missing/out.png")), QStringLiteral("missing/out.png\": ")},
+        {Dir.filePath(QStringLiteral("full.png")), Full},  // links to /dev/full
+        {Dir.filePath(QStringLiteral("full.svg")), Full},
+    };
+    for (const auto& C : Cases) {
+        QFile::link(QStringLiteral("/dev/full"), C.Target);
+        const Result R = RunTool({QStringLiteral("render"), Input, C.Target});
+        EXPECT_EQ(R.Code, 1);
+        EXPECT_TRUE(R.Err.contains(C.Says)) << R.Err.toStdString();
+    }
 }
 
 TEST(SampleDiagram, ChecksWithoutWarningsAndRenders) {

@@ -1,14 +1,16 @@
 // scheme-tool: checks, normalises and renders diagram documents without a display.
 //
-//   scheme-tool check FILE
-//   scheme-tool save IN OUT
+//   scheme-tool check FILE [--strict]
+//   scheme-tool save IN OUT [--lossy]
 //   scheme-tool render IN OUT.png|OUT.svg [--zoom Z]
 //
-// Load and save errors go to standard error with exit status 1; bad arguments print the usage
-// with exit status 2.
+// What a load left out or reinterpreted goes to standard error as warnings. Load, save and
+// render errors, refused lossy saves and warnings under --strict exit with status 1; bad
+// arguments print the usage with exit status 2.
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QMap>
 #include <QStringList>
 #include <cstdio>
 #include <optional>
@@ -33,10 +35,15 @@ void Print(FILE* Stream, const QString& Text) {
 }
 
 int Usage() {
-    Print(stderr, QStringLiteral("usage: scheme-tool check FILE\n"
-                                 "       scheme-tool save IN OUT\n"
+    Print(stderr, QStringLiteral("usage: scheme-tool check FILE [--strict]\n"
+                                 "       scheme-tool save IN OUT [--lossy]\n"
                                  "       scheme-tool render IN OUT.png|OUT.svg [--zoom Z]\n"));
     return kBadArguments;
+}
+
+int Usage(const QString& Problem) {
+    Print(stderr, QStringLiteral("scheme-tool: %1\n").arg(Problem));
+    return Usage();
 }
 
 // Error messages mark their line suffix with a carriage return; a terminal wants a new line.
@@ -44,41 +51,111 @@ QString ForTerminal(QString Message) {
     return Message.replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
-void Load(TSchemeData& Data, const QString& FileName) {
-    Data.LoadFromFile(FileName);
-    for (const QString& Name : Data.SkippedClassNames())
-        Print(stderr, QStringLiteral("warning: skipped a block of unknown class %1\n").arg(Name));
+// One line per thing the last load left out or reinterpreted.
+template <typename Document>
+QStringList LoadWarnings(const Document& Data) {
+    if constexpr (requires { Data.LoadWarnings(); }) {
+        return Data.LoadWarnings();
+    } else {
+        QStringList Lines;
+        for (const QString& Name : Data.SkippedClassNames())
+            Lines.append(QStringLiteral("skipped a block of unknown class %1").arg(Name));
+        return Lines;
+    }
 }
 
-std::optional<Extended> ZoomArgument(const QStringList& Args) {
-    if (Args.size() == 3) return 1.0L;
+// Loads the file and prints its warnings; answers how many there were.
+qsizetype Load(TSchemeData& Data, const QString& FileName) {
+    Data.LoadFromFile(FileName);
+    const QStringList Warnings = LoadWarnings(Data);
+    for (const QString& Warning : Warnings)
+        Print(stderr, QStringLiteral("warning: %1\n").arg(ForTerminal(Warning)));
+    return Warnings.size();
+}
+
+// The arguments after the command: the names, and the options this command takes. A flag
+// option maps to an empty value.
+struct TArguments {
+    QStringList Names;
+    QMap<QString, QString> Options;
+};
+
+// Answers the problem, or an empty text.
+QString ParseArguments(const QStringList& Args, const QStringList& Flags, const QStringList& Valued,
+                       TArguments& Out) {
+    for (qsizetype I = 1; I < Args.size(); ++I) {
+        const QString& Arg = Args[I];
+        if (!Arg.startsWith(QLatin1String("--"))) {
+            Out.Names.append(Arg);
+        } else if (Flags.contains(Arg)) {
+            Out.Options.insert(Arg, QString());
+        } else if (Valued.contains(Arg)) {
+            if (++I == Args.size()) return QStringLiteral("%1 needs a value").arg(Arg);
+            Out.Options.insert(Arg, Args[I]);
+        } else {
+            return QStringLiteral("unknown option %1 for %2").arg(Arg, Args[0]);
+        }
+    }
+    return QString();
+}
+
+std::optional<Extended> ParseZoom(const QString& Text) {
     Extended Zoom = 0;
-    if (Args.size() != 5 || Args[3] != QLatin1String("--zoom") || !TryStrToFloat(Args[4], Zoom) ||
-        !(Zoom > 0) || Zoom > 1000)
-        return std::nullopt;
+    if (!TryStrToFloat(Text, Zoom) || !(Zoom > 0) || Zoom > kMaxZoom) return std::nullopt;
     return Zoom;
 }
 
 int Run(const QStringList& Args) {
     if (Args.isEmpty()) return Usage();
     const QString& Command = Args[0];
+    TArguments A;
+    QString Problem;
+    if (Command == QLatin1String("check"))
+        Problem = ParseArguments(Args, {QStringLiteral("--strict")}, {}, A);
+    else if (Command == QLatin1String("save"))
+        Problem = ParseArguments(Args, {QStringLiteral("--lossy")}, {}, A);
+    else if (Command == QLatin1String("render"))
+        Problem = ParseArguments(Args, {}, {QStringLiteral("--zoom")}, A);
+    else
+        return Usage();
+    if (!Problem.isEmpty()) return Usage(Problem);
     // The blink timer never fires: the tool runs no event loop.
     TSchemeData Data;
-    if (Command == QLatin1String("check") && Args.size() == 2) {
-        Load(Data, Args[1]);
+    if (Command == QLatin1String("check") && A.Names.size() == 1) {
+        const qsizetype Warnings = Load(Data, A.Names[0]);
         Print(stdout, DocumentSummary(Data));
+        if (Warnings > 0 && A.Options.contains(QStringLiteral("--strict"))) {
+            Print(stderr,
+                  QStringLiteral("scheme-tool: %1 warning(s) under --strict\n").arg(Warnings));
+            return kFailed;
+        }
         return 0;
     }
-    if (Command == QLatin1String("save") && Args.size() == 3) {
-        Load(Data, Args[1]);
-        Data.SaveToFile(Args[2]);
+    if (Command == QLatin1String("save") && A.Names.size() == 2) {
+        if (Load(Data, A.Names[0]) > 0 && !A.Options.contains(QStringLiteral("--lossy"))) {
+            Print(stderr, QStringLiteral("scheme-tool: not saving \"%1\": the load left out or "
+                                         "reinterpreted what the warnings name; --lossy saves "
+                                         "anyway\n")
+                              .arg(A.Names[1]));
+            return kFailed;
+        }
+        Data.SaveToFile(A.Names[1]);
         return 0;
     }
-    if (Command == QLatin1String("render") && Args.size() >= 3) {
-        const std::optional<Extended> Zoom = ZoomArgument(Args);
-        if (!Zoom) return Usage();
-        Load(Data, Args[1]);
-        RenderDocument(Data, Args[2], *Zoom);
+    if (Command == QLatin1String("render") && A.Names.size() == 2) {
+        Extended Zoom = 1;
+        if (A.Options.contains(QStringLiteral("--zoom"))) {
+            const QString Text = A.Options.value(QStringLiteral("--zoom"));
+            const std::optional<Extended> Parsed = ParseZoom(Text);
+            if (!Parsed)
+                return Usage(QStringLiteral("--zoom takes a number above 0 and at most %1, not "
+                                            "\"%2\"")
+                                 .arg(static_cast<double>(kMaxZoom))
+                                 .arg(Text));
+            Zoom = *Parsed;
+        }
+        Load(Data, A.Names[0]);
+        RenderDocument(Data, A.Names[1], Zoom);
         return 0;
     }
     return Usage();
