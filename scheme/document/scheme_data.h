@@ -222,6 +222,10 @@ public:
     // The class names of the blocks the last load skipped because no class of that name is
     // registered.
     const QStringList& SkippedClassNames() const { return FSkippedClassNames; }
+    // One line for each thing the last load left out or read otherwise than written: skipped
+    // blocks and lines, lines after the document's end, text read as Latin-1. Each names its
+    // line counted from 1 ("line 12"). Cleared when a load starts.
+    const QStringList& LoadWarnings() const { return FLoadWarnings; }
 
 protected:
     void timerEvent(QTimerEvent* Event) override;
@@ -270,6 +274,9 @@ private:
     bool FDefaultDrawing = true;
     TSchemeLinkList FLinks;
     QStringList FSkippedClassNames;
+    QStringList FLoadWarnings;
+    // What LoadFromStream found while decoding, handed to the LoadFromStrings it calls.
+    QString FDecodingWarning;
     TPropagation* FPropagation = nullptr;
     bool FInBlinkPass = false;
     bool FBlinkPassPending = false;

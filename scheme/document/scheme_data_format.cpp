@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <unordered_set>
+#include <utility>
 
 #include "scheme/document/scheme_data.h"
 #include "scheme/model/class_registry.h"
@@ -34,10 +35,21 @@ bool LooksLikeClassName(const QString& Line) {
     return !Line.isEmpty() && !Line.contains(QLatin1Char('=')) && !IsEnd(Line);
 }
 
+// The length of a line as the loader measures it: without the leading and trailing blanks
+// TrimBlanks removes. The writer indents the lines of a block, so a line that was read must
+// not grow past the limit by being written again: indentation never counts.
+qsizetype ReadLength(const QString& Raw) {
+    qsizetype First = 0;
+    qsizetype Last = Raw.size();
+    while (First < Last && Raw[First].unicode() <= 32) ++First;
+    while (Last > First && Raw[Last - 1].unicode() <= 32) --Last;
+    return Last - First;
+}
+
 // A raw line that heads a block this program reads: the document marker or a registered class.
 // A line too long to be read heads nothing; reading it raises the usual error.
 bool HeadsReadBlock(const QString& Raw) {
-    if (Raw.size() > TSchemeData::kMaxLineLength) return false;
+    if (ReadLength(Raw) > TSchemeData::kMaxLineLength) return false;
     const QString Line = TrimBlanks(Raw);
     return IsDocumentMarker(Line) || RegistredSchemeClass(Line);
 }
@@ -49,6 +61,32 @@ bool AppendItem(QStringList& AStrings, const TSchemePersistent& Item) {
     Item.SaveToStrings(AStrings);
     AStrings.append(kEnd);
     return true;
+}
+
+// Refuses a text the loader would refuse for a line too long, before anything is written: a
+// save must never leave a file that does not load. Lines are named counted from 1.
+void CheckLineLengths(const QStringList& Lines) {
+    for (qsizetype I = 0; I < Lines.size(); ++I) {
+        if (Lines[I].size() <= TSchemeData::kMaxLineLength) continue;
+        const qsizetype Length = ReadLength(Lines[I]);
+        if (Length > TSchemeData::kMaxLineLength)
+            throw ESchemeErrorException(
+                QStringLiteral("TSchemeData : Line %1 of the text is too long to be read again "
+                               "(%2 characters, at most %3 are read); nothing was saved")
+                    .arg(I + 1)
+                    .arg(Length)
+                    .arg(TSchemeData::kMaxLineLength));
+    }
+}
+
+// Whether PlaceItem places the item: an object, a layer or a link.
+bool HasPlaceInDocument(const TSchemePersistent* Item) {
+    return dynamic_cast<const TSchemeObject*>(Item) || dynamic_cast<const TSchemeLayer*>(Item) ||
+           dynamic_cast<const TSchemeLink*>(Item);
+}
+
+QString LinesWord(qsizetype Count) {
+    return Count == 1 ? QStringLiteral("1 line") : QStringLiteral("%1 lines").arg(Count);
 }
 
 QByteArray EncodeLines(const QStringList& Lines) {
@@ -67,19 +105,22 @@ void TSchemeData::SaveToStrings(QStringList& AStrings) {
         ProcessMessages();
     }
     try {
-        AStrings.append(kDocumentMarker);
-        SaveToStringsSelf(AStrings);
-        AStrings.append(kEnd);
+        // The document's text is built apart and added to AStrings only when every line of it
+        // can be read again.
+        QStringList Text;
+        Text.append(kDocumentMarker);
+        SaveToStringsSelf(Text);
+        Text.append(kEnd);
         // A link is written only when every object it names was written before it: a link to
         // an object that is not in the text (of an unregistered kind or layer, or of no layer
         // of this document) would make the text fail to load. An empty side names nothing.
         std::unordered_set<const TSchemeObject*> Written;
         for (const TSchemeLayer* Layer : FLayers) {
             if (!RegistredSchemeClass(Layer->ClassName())) continue;
-            AppendItem(AStrings, *Layer);
+            AppendItem(Text, *Layer);
             for (int I = 0; I < Layer->Count(); ++I) {
                 const TSchemeObject* Obj = Layer->GetItemIndex(I);
-                if (AppendItem(AStrings, *Obj)) Written.insert(Obj);
+                if (AppendItem(Text, *Obj)) Written.insert(Obj);
             }
         }
         auto SideWritten = [&Written](const TSchemeObject* Obj) {
@@ -87,7 +128,9 @@ void TSchemeData::SaveToStrings(QStringList& AStrings) {
         };
         for (const TSchemeLink* Link : FLinks)
             if (Link && SideWritten(Link->Parent()) && SideWritten(Link->Child()))
-                AppendItem(AStrings, *Link);
+                AppendItem(Text, *Link);
+        CheckLineLengths(Text);
+        AStrings.append(Text);
     } catch (...) {
         if (OnAfterSave) OnAfterSave(this, AStrings);
         throw;
@@ -103,6 +146,7 @@ void TSchemeData::SaveToStringsSelf(QStringList& AStrings) {
 void TSchemeData::SaveToStream(QIODevice& AStream) {
     QStringList Lines;
     SaveToStrings(Lines);
+    CheckLineLengths(Lines);  // the lines OnBeforeSave or a descendant added too
     const QByteArray Bytes = EncodeLines(Lines);
     bool Written = AStream.write(Bytes) == Bytes.size();
     // A file buffers what it is given: a full disk shows only when the buffer is flushed.
@@ -114,6 +158,7 @@ void TSchemeData::SaveToStream(QIODevice& AStream) {
 void TSchemeData::SaveToFile(const QString& AFileName) {
     QStringList Lines;
     SaveToStrings(Lines);
+    CheckLineLengths(Lines);  // the lines OnBeforeSave or a descendant added too
     const QByteArray Bytes = EncodeLines(Lines);
     // A device or a pipe is written in place: replacing it by a new file would destroy it.
     const QFileInfo Target(AFileName);
@@ -146,6 +191,8 @@ void TSchemeData::LoadFromStringsSelf(QStringList& AStrings) {
 
 void TSchemeData::LoadFromStrings(QStringList& AStrings) {
     FSkippedClassNames.clear();
+    FLoadWarnings.clear();
+    if (!FDecodingWarning.isEmpty()) FLoadWarnings.append(std::exchange(FDecodingWarning, {}));
     if (OnBeforeLoading) {
         OnBeforeLoading(this, AStrings);
         ProcessMessages();
@@ -172,17 +219,44 @@ void TSchemeData::ReadBlocks(QStringList& AStrings, int& I) {
             CollectBlock(AStrings, I, &Block);
             LoadFromStringsSelf(Block);
         } else if (RegistredSchemeClass(Line)) {
+            const int Start = I;
             CollectBlock(AStrings, I, &Block);
-            PlaceItem(FindSchemeClass(Line)->Create(Block), Block);
+            std::unique_ptr<TSchemePersistent> Item = FindSchemeClass(Line)->Create(Block);
+            if (!HasPlaceInDocument(Item.get()))
+                FLoadWarnings.append(QStringLiteral("dropped a block of class %1 at line %2, "
+                                                    "which has no place in a document")
+                                         .arg(Line)
+                                         .arg(Start + 1));
+            PlaceItem(std::move(Item), Block);
         } else if (LooksLikeClassName(Line)) {
             // A block of a class that is not registered here (or a stray word): skipped, the
             // load goes on.
             FSkippedClassNames.append(Line);
+            FLoadWarnings.append(QStringLiteral("skipped a block of unknown class %1 at line %2")
+                                     .arg(Line)
+                                     .arg(I + 1));
             CollectBlock(AStrings, I, nullptr);
+        } else if (!Line.isEmpty() && !IsEnd(Line)) {
+            // Any other top-level line (a stray key=value line) is skipped by itself.
+            FLoadWarnings.append(
+                QStringLiteral("skipped the line outside any block at line %1").arg(I + 1));
         }
-        // Any other top-level line (a stray key=value line) is skipped by itself.
         ++I;
-        if (IsEnd(Line) || I >= AStrings.size()) return;
+        if (IsEnd(Line)) {
+            // The format reads nothing after the top-level End; text there is named.
+            const qsizetype Rest = AStrings.size() - I;
+            for (qsizetype K = I; K < AStrings.size(); ++K) {
+                if (ReadLength(AStrings[K]) == 0) continue;
+                FLoadWarnings.append(
+                    QStringLiteral("%1 after the end of the document at line %2 %3 not read")
+                        .arg(LinesWord(Rest))
+                        .arg(I)
+                        .arg(Rest == 1 ? QStringLiteral("was") : QStringLiteral("were")));
+                break;
+            }
+            return;
+        }
+        if (I >= AStrings.size()) return;
     }
 }
 
@@ -191,10 +265,10 @@ QString TSchemeData::ReadLine(QStringList& AStrings, int I) {
     ProcessMessages();
     if (I < 0 || I >= AStrings.size())
         throw EListError(QStringLiteral("List index out of bounds (%1)").arg(I));
-    if (AStrings[I].size() > kMaxLineLength)
+    if (const qsizetype Length = ReadLength(AStrings[I]); Length > kMaxLineLength)
         throw ESchemeErrorException(
             QStringLiteral("TSchemeData : Line too long (%1 characters, at most %2 are read)")
-                .arg(AStrings[I].size())
+                .arg(Length)
                 .arg(kMaxLineLength));
     return TrimBlanks(AStrings[I]);
 }
@@ -245,14 +319,20 @@ void TSchemeData::PlaceItem(std::unique_ptr<TSchemePersistent> Item, const QStri
 }
 
 void TSchemeData::PlaceLink(std::unique_ptr<TSchemeLink> Link, const QStringList& Block) {
-    // A side is set only when its block names both the object and its layer.
-    auto Side = [&](QStringView IdKey, QStringView LayerKey) -> TSchemeObject* {
+    // A side names both the object and its layer, or neither (it stays empty). Half a side
+    // is damage: taking it for an empty side would silently lose the link's end.
+    auto Side = [&](QStringView IdKey, QStringView LayerKey, const char* Name) -> TSchemeObject* {
         const auto Id = record::OptInt(Block, IdKey);
         const auto LayerId = record::OptInt(Block, LayerKey);
-        return (Id && LayerId) ? GetLayer(*LayerId)->GetItem(*Id) : nullptr;
+        if (Id.has_value() != LayerId.has_value())
+            throw ESchemeErrorException(
+                QStringLiteral("TSchemeData : The link's %1 names no %2")
+                    .arg(QLatin1String(Name))
+                    .arg(Id ? QStringLiteral("layer") : QStringLiteral("object")));
+        return Id ? GetLayer(*LayerId)->GetItem(*Id) : nullptr;
     };
-    Link->SetParent(Side(u"ParentId", u"ParentLayerId"));
-    Link->SetChild(Side(u"ChildId", u"ChildLayerId"));
+    Link->SetParent(Side(u"ParentId", u"ParentLayerId", "parent"));
+    Link->SetChild(Side(u"ChildId", u"ChildLayerId", "child"));
     LinkAddDirect(Link.get());
     Link.release();
 }
@@ -263,8 +343,22 @@ void TSchemeData::LoadFromStream(QIODevice& AStream) {
         throw ESchemeErrorException(
             QStringLiteral("TSchemeData : Document too large (more than %1 MiB are not read)")
                 .arg(kMaxDocumentSize >> 20));
-    QStringList Lines = BytesToLines(*Bytes);
-    LoadFromStrings(Lines);
+    int Latin1FromLine = -1;
+    QStringList Lines = BytesToLines(*Bytes, &Latin1FromLine);
+    // LoadFromStrings takes the note over as its first warning; it is dropped should an
+    // override not reach it, so that no later load reports it.
+    if (Latin1FromLine >= 0)
+        FDecodingWarning = QStringLiteral(
+                               "the text is not valid UTF-8 (first invalid byte on line %1); it "
+                               "was read as Latin-1")
+                               .arg(Latin1FromLine + 1);
+    try {
+        LoadFromStrings(Lines);
+    } catch (...) {
+        FDecodingWarning.clear();
+        throw;
+    }
+    FDecodingWarning.clear();
 }
 
 void TSchemeData::LoadFromFile(const QString& AFileName) {

@@ -27,12 +27,14 @@ int Taken(int Count, size_t Available) {
 }
 
 // Checks a record's Count before the base reads the vertices, so that an oversized record
-// fails with its own message instead of at some missing key, or after reading them all.
-QStringList& CheckedRecord(QStringList& Strings) {
+// fails with its own message instead of at some missing key, or after reading them all. The
+// message names KindName, the class the record was meant for.
+QStringList& CheckedRecord(QStringList& Strings, const QString& KindName) {
     TrimLines(Strings);
     const int Count = record::Count(Strings, u"Count");
     if (Count > TSchemePolygon::kMaxPoints)
-        RaiseError(QStringLiteral("TSchemePolygon : Count %1 exceeds %2 points")
+        RaiseError(QStringLiteral("%1 : Count %2 exceeds %3 points")
+                       .arg(KindName)
                        .arg(Count)
                        .arg(TSchemePolygon::kMaxPoints));
     return Strings;
@@ -82,7 +84,10 @@ TSchemePolygon::TSchemePolygon(int Id, std::span<const TPointExt> Points, int Co
     SetCaption(BrushStyle, Text, TextPoint);
 }
 
-TSchemePolygon::TSchemePolygon(QStringList& Strings) : TSchemeObject(CheckedRecord(Strings)) {
+TSchemePolygon::TSchemePolygon(QStringList& Strings) : TSchemePolygon(Strings, StaticClassName()) {}
+
+TSchemePolygon::TSchemePolygon(QStringList& Strings, const QString& KindName)
+    : TSchemeObject(CheckedRecord(Strings, KindName)) {
     ReservePoints(kMaxPoints);
 }
 

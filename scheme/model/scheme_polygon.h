@@ -74,6 +74,9 @@ public:
                                               int AParam) override;
 
 protected:
+    // Reads the base record for a derived kind; an oversized Count is reported under KindName,
+    // the class the record was meant for.
+    TSchemePolygon(QStringList& Strings, const QString& KindName);
     // The device points of the vertices at Zoom, in a buffer sized for the capacity.
     struct TDevicePoints {
         TPoint Points[kMaxPoints];

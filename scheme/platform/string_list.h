@@ -47,8 +47,14 @@ SCHEME_EXPORT int IndexOfName(const QStringList& Lines, QStringView Key, int Fro
 // The text after the first "=" of the first line named Key; empty when there is none.
 SCHEME_EXPORT QString ValueOf(const QStringList& Lines, QStringView Key);
 
-// The lines of a text file's bytes: UTF-8 when the bytes are valid UTF-8, else Latin-1; a line
-// ends at CR, LF or CR LF, and a final line break adds no empty line.
-SCHEME_EXPORT QStringList BytesToLines(const QByteArray& Bytes);
+// The lines of a text file's bytes: UTF-16 (little- or big-endian) when they start with its
+// byte-order mark, else UTF-8 when they are valid UTF-8, else Latin-1. A leading UTF-8 or
+// UTF-16 byte-order mark is no part of the text. A line ends at CR, LF or CR LF, and a final
+// line break adds no empty line.
+//
+// Latin1FromLine, when given, receives -1, or, when the bytes were read as Latin-1, the index
+// of the line that holds the first byte that is not valid UTF-8 (a sequence cut short by the
+// end of the bytes counts as invalid).
+SCHEME_EXPORT QStringList BytesToLines(const QByteArray& Bytes, int* Latin1FromLine = nullptr);
 
 }  // namespace scheme

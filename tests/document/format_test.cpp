@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <numeric>
 
@@ -199,10 +200,60 @@ TEST_F(Loading, LinksToUnknownLayersOrObjectsFail) {
               QStringLiteral("TSchemeLayer : Index not found!\rIn block has line 21"));
 }
 
+// Half a side (an object without its layer or the reverse) is damage, not an empty side.
+TEST_F(Loading, LinkSidesNamingOnlyTheObjectOrOnlyTheLayerFail) {
+    const struct {
+        const char* Link;
+        const char* Error;
+    } Cases[] = {
+        {"TSchemeLink|ChildId=1|End", "The link's child names no layer"},
+        {"TSchemeLink|ParentLayerId=1|ChildId=1|ChildLayerId=1|End",
+         "The link's parent names no object"},
+        {"TSchemeLink|ParentId=1|End", "The link's parent names no layer"},
+    };
+    for (const auto& C : Cases) {
+        TSchemeData Fresh;
+        Fresh.SetTimerInterval(0);
+        const QStringList Text = Doc({kLayer, kBox, C.Link});
+        EXPECT_EQ(LoadError(Fresh, Text), QStringLiteral("TSchemeData : %1\rIn block has line %2")
+                                              .arg(QString::fromUtf8(C.Error))
+                                              .arg(Text.size() - 1));
+        EXPECT_EQ(Fresh.LinkCount(), 0);
+    }
+}
+
+// Every line a load leaves out is named, counted from 1; the next load starts afresh.
+TEST_F(Loading, WarningsNameWhatTheLoadLeftOut) {
+    const struct {
+        QStringList Text;
+        const char* Warnings;
+    } Cases[] = {
+        {Doc({kLayer, kBox}), ""},
+        {Doc({kLayer, "TSchemeGauge|ID=5|End", "X0=5", kBox}),
+         "skipped a block of unknown class TSchemeGauge at line 5|"
+         "skipped the line outside any block at line 8"},
+        {Doc({kLayer, "End", kBox}),
+         "14 lines after the end of the document at line 5 were not read"},
+        {Doc({kLayer, "end| |x"}), "2 lines after the end of the document at line 5 were not read"},
+        {Doc({kLayer, "End|x"}), "1 line after the end of the document at line 5 was not read"},
+        {Doc({kLayer, "End| |"}), ""},  // blank lines only
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Text.join(u'|').toStdString());
+        QStringList Text = C.Text;
+        ASSERT_NO_THROW(Data.LoadFromStrings(Text));
+        EXPECT_EQ(Data.LoadWarnings().join(u'|'), QString::fromUtf8(C.Warnings));
+    }
+    QStringList Damaged = Doc({"Stray|TSchemeBox|ID=1"});
+    EXPECT_NE(LoadError(Data, Damaged), QStringLiteral("no error"));
+    EXPECT_EQ(Data.LoadWarnings(),  // what was found before the error is kept
+              QStringList{QStringLiteral("skipped a block of unknown class Stray at line 1")});
+}
+
 TEST_F(Loading, LinkSidesNeverCarryOverFromEarlierBlocks) {
     QStringList Text =
         Doc({kLayer, kBox, "TSchemeLink|ParentId=1|ParentLayerId=1|ChildId=1|ChildLayerId=1|End",
-             "TSchemeLink|ParentId=1|End"});
+             "TSchemeLink|End"});
     Data.LoadFromStrings(Text);
     ASSERT_EQ(Data.LinkCount(), 2);
     EXPECT_EQ(Data.GetLink(1)->Parent(), nullptr);
@@ -302,16 +353,46 @@ TEST(Files, RoundTripThroughFilesAndStreamsWithCrLfAndUtf8) {
     EXPECT_EQ(Saved(FromStream), Saved(Data));
 }
 
-TEST(Files, Latin1FilesAndBareLineFeedsRead) {
-    QByteArray Bytes(
-        "TSchemeLayer\nID=1\rStateCount=0\r\nEnd\nTSchemeBox\nID=1\nState=0\nLayerID=1\nText=S\xfc"
-        "d\n"
-        "Count=4\nX0=0\nY0=0\nX1=9\nY1=0\nX2=9\nY2=9\nX3=0\nY3=9\nEnd\n");
-    QBuffer Buffer(&Bytes);
-    Buffer.open(QIODevice::ReadOnly);
-    TSchemeData Data;
-    Data.LoadFromStream(Buffer);
-    EXPECT_EQ(Data.GetLayer(1)->GetItem(1)->Text(), QStringLiteral("Süd"));
+// Every encoding a stream may hold gives the same document; reading Latin-1 is reported with
+// the line of the first byte that is not UTF-8.
+TEST(Files, EncodingsAndLineBreaksRead) {
+    const QString Text = QStringLiteral(
+        "TSchemeLayer\nID=1\rStateCount=0\r\nEnd\nTSchemeBox\nID=1\nState=0\nLayerID=1\n"
+        "Text=Süd\nCount=4\nX0=0\nY0=0\nX1=9\nY1=0\nX2=9\nY2=9\nX3=0\nY3=9\nEnd\n");
+    auto Encoded = [&Text](QStringConverter::Encoding Encoding) {
+        QStringEncoder Encoder(Encoding, QStringConverter::Flag::WriteBom);
+        return QByteArray(Encoder(Text));
+    };
+    const QString Latin1Warning = QStringLiteral(
+        "the text is not valid UTF-8 (first invalid byte on line 9); it was read as Latin-1");
+    const struct {
+        const char* Name;
+        QByteArray Bytes;
+        QString Warning;
+    } Cases[] = {
+        {"UTF-8", Text.toUtf8(), {}},
+        {"UTF-8 with BOM", Encoded(QStringConverter::Utf8), {}},
+        {"UTF-16LE", Encoded(QStringConverter::Utf16LE), {}},
+        {"UTF-16BE", Encoded(QStringConverter::Utf16BE), {}},
+        {"Latin-1", Text.toLatin1(), Latin1Warning},
+        {"Latin-1 after a UTF-8 BOM", "\xEF\xBB\xBF" + Text.toLatin1(), Latin1Warning},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        QByteArray Bytes = C.Bytes;
+        QBuffer Buffer(&Bytes);
+        Buffer.open(QIODevice::ReadOnly);
+        TSchemeData Data;
+        Data.SetTimerInterval(0);
+        ASSERT_NO_THROW(Data.LoadFromStream(Buffer));
+        ASSERT_TRUE(Data.LayerExists(1));
+        EXPECT_EQ(Data.GetLayer(1)->GetItem(1)->Text(), QStringLiteral("Süd"));
+        EXPECT_EQ(Data.LoadWarnings(),
+                  C.Warning.isEmpty() ? QStringList() : QStringList{C.Warning});
+        QStringList Again = Lines("TSchemeData|End");
+        Data.LoadFromStrings(Again);  // the decoder's note belongs to its own load only
+        EXPECT_EQ(Data.LoadWarnings(), QStringList());
+    }
 }
 
 TEST(Files, MissingFilesAndUnwritableTargetsRaise) {

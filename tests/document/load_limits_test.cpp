@@ -2,8 +2,12 @@
 // a clear error, and what was placed before stays.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QFile>
 #include <QIODevice>
+#include <QTemporaryDir>
 #include <algorithm>
+#include <functional>
 
 #include "scheme/document/scheme_data.h"
 #include "scheme/model/scheme_layer.h"
@@ -27,14 +31,84 @@ QStringList Document(const QString& Caption) {
 
 }  // namespace
 
-TEST(LoadLimits, LineOfTheLimitLoads) {
+// The limit counts a line without its indentation, so the writer's two spaces never push a
+// line that was read past it: what loads saves and loads again.
+TEST(LoadLimits, LineOfTheLimitLoadsIndentedAndSavesBack) {
     TSchemeData Data;
     Data.SetTimerInterval(0);
     const qsizetype Room = TSchemeData::kMaxLineLength - 5;  // "Text=" and the caption
     QStringList Strings = Document(QString(Room, QLatin1Char('a')));
+    Strings[18].prepend(QStringLiteral("    "));
     ASSERT_NO_THROW(Data.LoadFromStrings(Strings));
     ASSERT_EQ(Data.GetLayer(1)->Count(), 1);
     EXPECT_EQ(Data.GetLayer(1)->GetItemIndex(0)->Text().size(), Room);
+    QBuffer Buffer;
+    Buffer.open(QIODevice::ReadWrite);
+    ASSERT_NO_THROW(Data.SaveToStream(Buffer));
+    Buffer.seek(0);
+    TSchemeData Back;
+    ASSERT_NO_THROW(Back.LoadFromStream(Buffer));
+    EXPECT_EQ(Back.GetLayer(1)->GetItemIndex(0)->Text().size(), Room);
+}
+
+// A document whose text the loader would refuse is not saved: every target keeps what it held.
+TEST(LoadLimits, SavesOfLinesTooLongToLoadAreRefusedAndLeaveTheTargetAsItWas) {
+    TSchemeData Data;
+    Data.SetTimerInterval(0);
+    Data.LayerAdd(1);
+    TSchemeObject* Shape = Data.ObjectAddShapeExt(1, 1, 0, 0, 9, 9, 0, TShapeType::stCircle);
+    Shape->SetText(QStringLiteral("short"));
+    QStringList Saved;
+    Data.SaveToStrings(Saved);
+    const qsizetype Line = Saved.indexOf(QStringLiteral("  Text=short"));
+    Shape->SetText(QString(TSchemeData::kMaxLineLength - 1, QLatin1Char('a')));
+    const QString Error =
+        QStringLiteral(
+            "TSchemeData : Line %1 of the text is too long to be read again (1048580 "
+            "characters, at most 1048576 are read); nothing was saved")
+            .arg(Line + 1);
+    auto Refused = [&Error](const std::function<void()>& Save) {
+        try {
+            Save();
+        } catch (const ESchemeErrorException& E) {
+            return E.Message() == Error ? QString() : E.Message();
+        }
+        return QStringLiteral("no error");
+    };
+    QStringList Strings{QStringLiteral("kept")};
+    EXPECT_EQ(Refused([&] { Data.SaveToStrings(Strings); }), QString());
+    EXPECT_EQ(Strings, QStringList{QStringLiteral("kept")});
+    QBuffer Buffer;
+    Buffer.open(QIODevice::WriteOnly);
+    EXPECT_EQ(Refused([&] { Data.SaveToStream(Buffer); }), QString());
+    EXPECT_EQ(Buffer.data(), QByteArray());
+    QTemporaryDir Dir;
+    const QString Path = Dir.filePath(QStringLiteral("doc.txt"));
+    {
+        QFile File(Path);
+        ASSERT_TRUE(File.open(QIODevice::WriteOnly));
+        File.write("old");
+    }
+    EXPECT_EQ(Refused([&] { Data.SaveToFile(Path); }), QString());
+    QFile File(Path);
+    ASSERT_TRUE(File.open(QIODevice::ReadOnly));
+    EXPECT_EQ(File.readAll(), QByteArray("old"));
+}
+
+// A polyline's oversized record is refused under its own class name.
+TEST(LoadLimits, PolylineWithTooManyPointsIsRefusedUnderItsOwnName) {
+    QStringList Strings =
+        QStringLiteral("TSchemeLayer|ID=1|End|TSchemePolyline|ID=1|State=0|LayerID=1|Count=150|End")
+            .split(u'|');
+    TSchemeData Data;
+    Data.SetTimerInterval(0);
+    try {
+        Data.LoadFromStrings(Strings);
+        ADD_FAILURE() << "no error";
+    } catch (const ESchemeErrorException& E) {
+        EXPECT_EQ(E.Message(), QStringLiteral("TSchemePolyline : Count 150 exceeds 100 points\rIn "
+                                              "block has line 8"));
+    }
 }
 
 TEST(LoadLimits, LongerLineIsRefusedWithItsLineAndEarlierBlocksStay) {

@@ -81,3 +81,40 @@ TEST(DrawingTools, FontSizesBecomePixels) {
     Font.SetSize(2000000000);
     EXPECT_EQ(Font.ToQFont().pixelSize(), 100000);
 }
+
+// Decoding: UTF-16 by its byte-order mark, else UTF-8, else Latin-1 with the line of the first
+// byte that is not UTF-8 (overlong, surrogate and cut-short sequences are not).
+TEST(BytesToLines, DecodesSplitsAndNamesTheLineWhereUtf8Fails) {
+    const struct {
+        QByteArray Bytes;
+        QStringList Lines;
+        int Latin1FromLine;
+    } Cases[] = {
+        {"a\r\nb\n\rc\r\n", {"a", "b", "", "c"}, -1},
+        {"\xEF\xBB\xBF"
+         "a\xC3\xBC\r\n",
+         {QStringLiteral("aü")},
+         -1},
+        {QByteArray("\xFF\xFE"
+                    "a\0\r\0\n\0\xFC\0",
+                    10),
+         {"a", QStringLiteral("ü")},
+         -1},
+        {QByteArray("\xFE\xFF\0a\0\n\0b", 8), {"a", "b"}, -1},
+        {"a\r\r\nb\xFF", {"a", "", QStringLiteral("bÿ")}, 2},
+        {"a\n\xC0\x80", {"a", QStringLiteral("À\x80")}, 1},
+        {"\xED\xA0\x80", {QStringLiteral("í\xA0\x80")}, 0},
+        {"a\nb\n\xE2\x82", {"a", "b", QStringLiteral("â\x82")}, 2},
+        {"\xEF\xBB\xBF"
+         "a\n\xFC",
+         {"a", QStringLiteral("ü")},
+         1},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Bytes.toHex().toStdString());
+        int Latin1FromLine = 99;
+        EXPECT_EQ(BytesToLines(C.Bytes, &Latin1FromLine), C.Lines);
+        EXPECT_EQ(Latin1FromLine, C.Latin1FromLine);
+        EXPECT_EQ(BytesToLines(C.Bytes), C.Lines);
+    }
+}

@@ -40,7 +40,8 @@ TSchemePolyline::TSchemePolyline(int Id, std::span<const TPointExt> Points, int 
     InitPolyline(PenWidth);
 }
 
-TSchemePolyline::TSchemePolyline(QStringList& Strings) : TSchemePolygon(Strings) {
+TSchemePolyline::TSchemePolyline(QStringList& Strings)
+    : TSchemePolygon(Strings, StaticClassName()) {
     FArrow.Read(Strings);
 }
 
