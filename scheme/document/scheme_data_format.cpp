@@ -64,8 +64,10 @@ bool AppendItem(QStringList& AStrings, const TSchemePersistent& Item) {
 }
 
 // Refuses a text the loader would refuse for a line too long, before anything is written: a
-// save must never leave a file that does not load. Lines are named counted from 1.
-void CheckLineLengths(const QStringList& Lines) {
+// save must never leave a file that does not load. The loader measures lines without their
+// indentation (ReadLength), so every document it read saves again; only text set since can be
+// refused here. Lines are named counted from 1, as if Lines followed FirstLine - 1 others.
+void CheckLineLengths(const QStringList& Lines, qsizetype FirstLine = 1) {
     for (qsizetype I = 0; I < Lines.size(); ++I) {
         if (Lines[I].size() <= TSchemeData::kMaxLineLength) continue;
         const qsizetype Length = ReadLength(Lines[I]);
@@ -73,7 +75,7 @@ void CheckLineLengths(const QStringList& Lines) {
             throw ESchemeErrorException(
                 QStringLiteral("TSchemeData : Line %1 of the text is too long to be read again "
                                "(%2 characters, at most %3 are read); nothing was saved")
-                    .arg(I + 1)
+                    .arg(I + FirstLine)
                     .arg(Length)
                     .arg(TSchemeData::kMaxLineLength));
     }
@@ -129,7 +131,7 @@ void TSchemeData::SaveToStrings(QStringList& AStrings) {
         for (const TSchemeLink* Link : FLinks)
             if (Link && SideWritten(Link->Parent()) && SideWritten(Link->Child()))
                 AppendItem(Text, *Link);
-        CheckLineLengths(Text);
+        CheckLineLengths(Text, AStrings.size() + 1);  // named as the lines of AStrings
         AStrings.append(Text);
     } catch (...) {
         if (OnAfterSave) OnAfterSave(this, AStrings);
