@@ -51,23 +51,10 @@ QString ForTerminal(QString Message) {
     return Message.replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
-// One line per thing the last load left out or reinterpreted.
-template <typename Document>
-QStringList LoadWarnings(const Document& Data) {
-    if constexpr (requires { Data.LoadWarnings(); }) {
-        return Data.LoadWarnings();
-    } else {
-        QStringList Lines;
-        for (const QString& Name : Data.SkippedClassNames())
-            Lines.append(QStringLiteral("skipped a block of unknown class %1").arg(Name));
-        return Lines;
-    }
-}
-
 // Loads the file and prints its warnings; answers how many there were.
 qsizetype Load(TSchemeData& Data, const QString& FileName) {
     Data.LoadFromFile(FileName);
-    const QStringList Warnings = LoadWarnings(Data);
+    const QStringList& Warnings = Data.LoadWarnings();
     for (const QString& Warning : Warnings)
         Print(stderr, QStringLiteral("warning: %1\n").arg(ForTerminal(Warning)));
     return Warnings.size();
