@@ -8,6 +8,7 @@
 
 #include "qt_printers.h"
 #include "scheme/document/scheme_data.h"
+#include "scheme/model/helpers.h"
 
 namespace {
 
@@ -153,6 +154,26 @@ TEST_F(Tool, LoadErrorsGoToStandardErrorWithTheirLine) {
     EXPECT_EQ(R.Err, QStringLiteral("TSchemeData : Can't add Scheme!\nIn block has line 16\n"));
     EXPECT_EQ(RunTool({QStringLiteral("check"), Dir.filePath(QStringLiteral("missing.txt"))}).Code,
               1);
+}
+
+// A picture naming the tool's own input (a pipe kept open here) must not make it wait.
+TEST_F(Tool, PicturesNamingStandardInputDoNotWaitForIt) {
+    QStringList Text = QStringLiteral(
+                           "TSchemeLayer|ID=1|StateCount=0|End|TSchemePicture|ID=1|State=0|"
+                           "LayerID=1|Count=4|X0=0|Y0=0|X1=40|Y1=0|X2=40|Y2=40|X3=0|Y3=40|"
+                           "Graphic=TMetafile")
+                           .split(QLatin1Char('|'));
+    scheme::BinaryToStrings(QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" "
+                                       "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"9\" "
+                                       "height=\"9\"><image width=\"9\" height=\"9\" "
+                                       "xlink:href=\"/dev/stdin\"/></svg>"),
+                            Text);
+    Text << QStringLiteral("End");
+    Write(Input, Text.join(QStringLiteral("\r\n")).toUtf8());
+    const QString Output = Dir.filePath(QStringLiteral("out.png"));
+    for (const QStringList& Args : {QStringList{QStringLiteral("check"), Input},
+                                    QStringList{QStringLiteral("render"), Input, Output}})
+        EXPECT_EQ(RunTool(Args).Code, 0) << Args.first().toStdString();
 }
 
 TEST_F(Tool, BadArgumentsPrintTheUsage) {
