@@ -52,6 +52,28 @@ void BM_DeleteHalfById(benchmark::State& State) {
         double(N / 2), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+// The same deletions with the same objects in memory: 100,000 objects in as many documents of
+// N as it takes, half of them deleted, each document in turn. Memory touched is the same at
+// every N, so what changes with N is what the document's size costs.
+void BM_DeleteHalfOf100000ById(benchmark::State& State) {
+    const int N = int(State.range(0));
+    const int Documents = 100000 / N;
+    for (auto _ : State) {
+        State.PauseTiming();
+        std::vector<std::unique_ptr<TSchemeData>> Data;
+        for (int D = 0; D < Documents; ++D) Data.push_back(Document(N));
+        State.ResumeTiming();
+        for (const auto& One : Data)
+            for (int I = 1; I < N; I += 2) One->ObjectDelete(LayerOf(I), I);
+        State.PauseTiming();
+        Data.clear();
+        State.ResumeTiming();
+    }
+    State.counters["per_delete"] = benchmark::Counter(
+        double(Documents * (N / 2)),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 // Replaces the linked children by fresh shapes: the document's share of a deletion (the slot,
 // the Id index, the links, the repaint) without freeing the objects, which the caller owns.
 void BM_ReplaceHalfById(benchmark::State& State) {
@@ -115,6 +137,7 @@ void BM_MoveLinked(benchmark::State& State) {
 }  // namespace
 
 BENCHMARK(BM_DeleteHalfById)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteHalfOf100000ById)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplaceHalfById)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FreeHalfLooseShapes)
     ->Arg(1000)
