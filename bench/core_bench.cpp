@@ -5,7 +5,6 @@
 //   core_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <memory>
 
 #include "scheme/document/scheme_data.h"
@@ -19,6 +18,12 @@ constexpr int kLayers = 10;
 
 int LayerOf(int I) {
     return 1 + I % kLayers;
+}
+
+// A counter that reports the time of one of the Count operations of an iteration.
+benchmark::Counter PerOperation(double Count) {
+    return benchmark::Counter(
+        Count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 std::unique_ptr<TSchemeData> Document(int N) {
@@ -48,8 +53,7 @@ void BM_DeleteHalfById(benchmark::State& State) {
         Data.reset();
         State.ResumeTiming();
     }
-    State.counters["per_delete"] = benchmark::Counter(
-        double(N / 2), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    State.counters["per_delete"] = PerOperation(double(N / 2));
 }
 
 // The same deletions with the same objects in memory: 100,000 objects in as many documents of
@@ -69,9 +73,7 @@ void BM_DeleteHalfOf100000ById(benchmark::State& State) {
         Data.clear();
         State.ResumeTiming();
     }
-    State.counters["per_delete"] = benchmark::Counter(
-        double(Documents * (N / 2)),
-        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    State.counters["per_delete"] = PerOperation(double(Documents * (N / 2)));
 }
 
 // Replaces the linked children by fresh shapes: the document's share of a deletion (the slot,
@@ -95,8 +97,7 @@ void BM_ReplaceHalfById(benchmark::State& State) {
         Data.reset();
         State.ResumeTiming();
     }
-    State.counters["per_replace"] = benchmark::Counter(
-        double(N / 2), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    State.counters["per_replace"] = PerOperation(double(N / 2));
 }
 
 // The floor under the deletion above: freeing the same shapes outside any document, every
@@ -117,8 +118,7 @@ void BM_FreeHalfLooseShapes(benchmark::State& State) {
         Shapes.clear();
         State.ResumeTiming();
     }
-    State.counters["per_delete"] = benchmark::Counter(
-        double(N / 2), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    State.counters["per_delete"] = PerOperation(double(N / 2));
 }
 
 // Moves a parent in the middle of the document back and forth; its linked child follows.
@@ -145,12 +145,3 @@ BENCHMARK(BM_FreeHalfLooseShapes)
     ->Arg(100000)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveLinked)->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication App(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,8 +4,6 @@
 //   document_bench [--benchmark_repetitions=5 --benchmark_report_aggregates_only=true]
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
-
 #include "scheme/document/scheme_data.h"
 #include "scheme/model/scheme_layer.h"
 
@@ -97,12 +95,3 @@ BENCHMARK(BM_HitTest)
     ->Args({100000, 0})
     ->Args({10000, 1})
     ->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication App(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

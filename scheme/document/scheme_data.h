@@ -7,7 +7,6 @@
 #include <functional>
 #include <memory>
 #include <span>
-#include <unordered_map>
 #include <vector>
 
 #include "scheme/model/persistent.h"

@@ -39,11 +39,7 @@ bool LooksLikeClassName(const QString& Line) {
 // TrimBlanks removes. The writer indents the lines of a block, so a line that was read must
 // not grow past the limit by being written again: indentation never counts.
 qsizetype ReadLength(const QString& Raw) {
-    qsizetype First = 0;
-    qsizetype Last = Raw.size();
-    while (First < Last && Raw[First].unicode() <= 32) ++First;
-    while (Last > First && Raw[Last - 1].unicode() <= 32) --Last;
-    return Last - First;
+    return TrimmedView(Raw).size();
 }
 
 // A raw line that heads a block this program reads: the document marker or a registered class.

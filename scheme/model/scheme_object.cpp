@@ -179,7 +179,7 @@ void TSchemeObject::SetPointsExtBase(int Index, const TPointExt& P, bool Repaint
     Point = P;
     if (CaptionFollows) FTextPoint = P;
     if (OnChange) OnChange(this);
-    if (Repaint) Announce();
+    if (Repaint) AnnounceChange();
     if (!FMoved && FLayer) {
         if (ISchemeData* Data = FLayer->SchemeData())
             Data->ObjectWasChangedPosition(this, DX, DY, Index);
@@ -206,7 +206,7 @@ void TSchemeObject::MoveToExt(const TPointExt& P) {
 
 void TSchemeObject::Changed(TObject* Sender) {
     if (OnChange) OnChange(Sender);
-    Announce();
+    AnnounceChange();
 }
 
 void TSchemeObject::RepaintDirect() {
@@ -214,10 +214,6 @@ void TSchemeObject::RepaintDirect() {
 }
 
 void TSchemeObject::AnnounceChange(bool ADrawn) {
-    Announce(ADrawn);
-}
-
-void TSchemeObject::Announce(bool Drawn) {
     if (FDeferred > 0) {
         FAnnouncePending = true;
         return;
@@ -225,11 +221,11 @@ void TSchemeObject::Announce(bool Drawn) {
     if (!FLayer) return;
     const TSchemeArea Before = FArea;
     FArea = GetArea();
-    FLayer->ObjectChanged(this, Before, Drawn);
+    FLayer->ObjectChanged(this, Before, ADrawn);
 }
 
 void TSchemeObject::EndBatch() {
-    if (--FDeferred == 0 && std::exchange(FAnnouncePending, false)) Announce();
+    if (--FDeferred == 0 && std::exchange(FAnnouncePending, false)) AnnounceChange();
 }
 
 bool TSchemeObject::HasDetail(int Detail) const {
@@ -352,6 +348,13 @@ TSchemeArea TSchemeObject::OutlineArea(Extended Reach) const {
                                   4 + PenWidth);
     }
     return Area.United(CaptionArea());
+}
+
+TSchemeArea TSchemeObject::CaptionArea() const {
+    if (FText.isEmpty()) return TSchemeArea{};
+    const QRect& M = CaptionExtent();
+    const Extended X = Placed(FTextPoint.X), Y = Placed(FTextPoint.Y);
+    return TSchemeArea::World(X + M.left(), Y + M.top(), X + M.right() + 1, Y + M.bottom() + 1, 0);
 }
 
 TRect TSchemeObject::OutlineBounds(Extended Zoom, int /*AParam*/, Extended Reach) const {

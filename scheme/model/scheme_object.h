@@ -257,7 +257,6 @@ private:
     // Called by the layer that takes the object in or lets it go.
     void JoinLayer(TSchemeLayer* Layer);
     void LeaveLayer();
-    void Announce(bool Drawn = false);
     void EndBatch();
     void InitDefaults(int Id, int State);
     void ReadRecord(QStringList& Strings);

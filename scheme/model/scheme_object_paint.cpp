@@ -1,6 +1,5 @@
 // How an object prepares the canvas and paints and measures its caption.
 #include <QRegularExpression>
-#include <cmath>
 
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_object.h"
@@ -68,16 +67,6 @@ const QRect& TSchemeObject::CaptionExtent() const {
         FMeasuredText = FText;
     }
     return FMeasuredExtent;
-}
-
-TSchemeArea TSchemeObject::CaptionArea() const {
-    if (FText.isEmpty()) return TSchemeArea{};
-    const QRect& M = CaptionExtent();
-    // Pixel conversions place a NaN anchor at 0.
-    const TPointExt P{std::isnan(FTextPoint.X) ? 0 : FTextPoint.X,
-                      std::isnan(FTextPoint.Y) ? 0 : FTextPoint.Y};
-    return TSchemeArea::World(P.X + M.left(), P.Y + M.top(), P.X + M.right() + 1,
-                              P.Y + M.bottom() + 1, 0);
 }
 
 QRegion TSchemeObject::GetTextClippingRegion(Extended Zoom, int /*AParam*/) const {

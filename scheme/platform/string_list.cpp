@@ -54,12 +54,17 @@ void TStringList::Changed() {
     if (OnChange) OnChange(this);
 }
 
-QString TrimBlanks(const QString& S) {
+QStringView TrimmedView(const QString& S) {
     qsizetype First = 0;
     qsizetype Last = S.size();
     while (First < Last && S[First].unicode() <= 32) ++First;
     while (Last > First && S[Last - 1].unicode() <= 32) --Last;
-    return (First == 0 && Last == S.size()) ? S : S.mid(First, Last - First);
+    return QStringView(S).sliced(First, Last - First);
+}
+
+QString TrimBlanks(const QString& S) {
+    const QStringView Kept = TrimmedView(S);
+    return Kept.size() == S.size() ? S : Kept.toString();
 }
 
 void TrimLines(QStringList& Lines) {

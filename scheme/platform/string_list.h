@@ -37,6 +37,8 @@ private:
 // Removes leading and trailing blanks and control characters (every character up to
 // U+0020).
 SCHEME_EXPORT QString TrimBlanks(const QString& S);
+// The part of S that TrimBlanks keeps, without copying it.
+SCHEME_EXPORT QStringView TrimmedView(const QString& S);
 // TrimBlanks applied to every line of the list, in place.
 SCHEME_EXPORT void TrimLines(QStringList& Lines);
 
