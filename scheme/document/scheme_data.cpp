@@ -364,8 +364,9 @@ void TSchemeData::PaintObject(TSchemeObject* AObject, ISchemeVisual* AVisual, Ex
 
 void TSchemeData::ObjectPaintDirectInWindow(TSchemeObject* AObject, ISchemeVisual* AVisual) {
     if (FUpdating || !AObject || !AVisual) return;
-    if (TCanvas* Canvas = AVisual->GetCanvas())
-        PaintObject(AObject, AVisual, AVisual->Zoom(), *Canvas, AVisual->Param());
+    const Extended Zoom = AVisual->Zoom();
+    if (TCanvas* Canvas = AVisual->GetCanvasFor(AObject->GetArea().AtZoom(Zoom)))
+        PaintObject(AObject, AVisual, Zoom, *Canvas, AVisual->Param());
 }
 
 void TSchemeData::ObjectPaintDirect(TSchemeObject* AObject) {

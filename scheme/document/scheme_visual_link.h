@@ -22,6 +22,12 @@ public:
     virtual int OriginY() const = 0;
     // A canvas that paints straight onto the view, its window origin at the view's origin.
     virtual TCanvas* GetCanvas() = 0;
+    // The same canvas, for painting that stays within ZoomedArea (zoomed pixels), so that a view
+    // need show no more than that area afresh.
+    virtual TCanvas* GetCanvasFor(const TRect& ZoomedArea) {
+        (void)ZoomedArea;
+        return GetCanvas();
+    }
     // Invalidates only the areas the document's objects cover.
     virtual void RepaintOnlySchemeData() = 0;
     // Repaints the whole view at once.

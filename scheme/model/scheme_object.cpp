@@ -136,7 +136,24 @@ void TSchemeObject::SetProperties(const QStringList& Value) {
     });
 }
 
+namespace {
+int GKeptResizedPoints = 0;
+}  // namespace
+
+TKeepResizedPoints::TKeepResizedPoints() {
+    ++GKeptResizedPoints;
+}
+
+TKeepResizedPoints::~TKeepResizedPoints() {
+    --GKeptResizedPoints;
+}
+
+bool TKeepResizedPoints::Active() {
+    return GKeptResizedPoints > 0;
+}
+
 void TSchemeObject::SetResizedPoint(int Index) {
+    if (TKeepResizedPoints::Active()) return;
     if (Index > FCount - 1) Index = 0;
     if (Index < 0) Index = FCount - 1;
     Update([&] { FResizedPoint = Index; }, true);

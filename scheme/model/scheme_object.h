@@ -26,6 +26,18 @@ public:
     virtual void InvalidateRgn(const QRegion& Region) = 0;
 };
 
+// While one lives, hit tests leave every object's active hook (ResizedPoint) as it is: for
+// looking at what lies under a resting pointer, which must not change what a later operation
+// on "the active point" acts on. GUI thread only; instances nest.
+class SCHEME_EXPORT TKeepResizedPoints {
+public:
+    TKeepResizedPoints();
+    ~TKeepResizedPoints();
+    TKeepResizedPoints(const TKeepResizedPoints&) = delete;
+    TKeepResizedPoints& operator=(const TKeepResizedPoints&) = delete;
+    static bool Active();
+};
+
 // Abstract base of every diagram object.
 //
 // Geometry is an array of world points. Zoom is pixels per world unit: a world coordinate v

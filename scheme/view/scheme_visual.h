@@ -1,0 +1,278 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QImage>
+#include <QPointer>
+#include <QRegion>
+#include <functional>
+#include <memory>
+
+#include "scheme/document/scheme_data.h"
+#include "scheme/document/scheme_grid_type.h"
+#include "scheme/document/scheme_visual_link.h"
+#include "scheme/platform/canvas.h"
+#include "scheme/platform/color.h"
+#include "scheme/platform/graphics.h"
+#include "scheme/platform/input.h"
+#include "scheme/platform/picture.h"
+
+namespace scheme {
+
+class TBitmap;
+class TMetafile;
+class THintWindow;
+
+// What changed the visible area: a zoom (or a centring, reported as a zoom in), or a scroll.
+enum class TClipRectChangeType { vcZoomIn, vcZoomOut, vcHorz, vcVert };
+
+// The requests a scroll bar makes.
+enum class TScrollCode {
+    scLineUp,
+    scLineDown,
+    scPageUp,
+    scPageDown,
+    scPosition,
+    scTrack,
+    scTop,
+    scBottom,
+    scEndScroll
+};
+
+using TSchemeVisualPaintEvent = std::function<void(TObject* Sender, TCanvas& ACanvas)>;
+using TSchemeVisualClipRectChangeEvent =
+    std::function<void(TObject* Sender, const TRect& ANewVisibleRect, const TRect& AOldClipRect,
+                       TClipRectChangeType AType)>;
+using TSchemeVisualShowHintEvent =
+    std::function<void(TObject* Sender, TSchemeObject* AObject, const TPoint& APoint,
+                       QString& HintString, bool& CanVisible)>;
+using TMouseEvent =
+    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+
+// A view of one document: shows it at a zoom over a background picture and a grid, scrolls,
+// repaints what the document invalidates, paints what the document paints straight into it,
+// shows hints over objects and passes presses and releases on to the document.
+//
+// Three coordinate spaces meet here. World units are the document's; zoomed pixels are world
+// units times Zoom, and the scrolling area is measured in them; client pixels are zoomed pixels
+// minus the origin (the scroll bars' positions). Painting always happens in zoomed pixels: the
+// canvas's window origin is the view's origin.
+//
+// Everything on screen comes from one back buffer of the client area. Invalidated parts of it
+// are re-rendered in the next paint, clipped to what was invalidated; direct painting (blink
+// passes, objects being dragged) goes into the buffer at once and is copied to the screen for
+// its own area only.
+class SCHEME_EXPORT TSchemeVisual : public QAbstractScrollArea, public ISchemeVisual {
+    Q_OBJECT
+
+public:
+    static constexpr int kDefaultHintWidth = 100;
+    static constexpr int kDefaultHintHeight = 50;
+    static constexpr TColor kDefaultHintColor = 0x0080FFFF;
+    static constexpr int kDefaultHintPause = 5;
+    static constexpr int kDefaultHintHidePause = 10;
+    // One tick of the hint clock.
+    static constexpr int kHintTickMs = 1000;
+
+    explicit TSchemeVisual(QWidget* AParent = nullptr);
+    ~TSchemeVisual() override;
+
+    // ---- the document ----
+    TSchemeData* SchemeData() const { return FSchemeData; }
+    // Moves the view from the old document's views to the new one's; repaints nothing.
+    virtual void SetSchemeData(TSchemeData* AValue);
+
+    // ---- looks ----
+    TColor Color() const { return FColor; }
+    void SetColor(TColor AValue);
+    Extended Zoom() const override { return FZoom; }
+    // Refuses a zoom of 0.1 or less or above 10 with "Zoom ?", changing nothing.
+    void SetZoom(Extended AValue);
+    TPicture& Picture() { return FPicture; }
+    const TPicture& Picture() const { return FPicture; }
+    void SetPicture(const TPicture& AValue);
+    TSchemeGridType& Grid() { return FGrid; }
+    // Copies the settings into the view's own; AValue stays the caller's.
+    virtual void SetGrid(const TSchemeGridType& AValue);
+    TPen& GridPen() { return FGridPen; }
+    virtual void SetGridPen(const TPen& AValue);
+    int Param() const override { return FParam; }
+    virtual void SetParam(int AValue);
+
+    // ---- scrolling ----
+    int OriginX() const override { return FOriginX; }
+    int OriginY() const override { return FOriginY; }
+    int HorzMax() const { return FHorzMax; }
+    int VertMax() const { return FVertMax; }
+    int LineStep() const { return FLineStep; }
+    int PageStep() const { return FPageStep; }
+    int ZoomedPictureWidth() const { return FZoomedPictureWidth; }
+    int ZoomedPictureHeight() const { return FZoomedPictureHeight; }
+    bool IsScrolling() const override { return FScrolling; }
+    // The visible area in zoomed pixels.
+    TRect VisibleRect() const;
+    // Applies one request to one bar (0 horizontal, 1 vertical); ThumbPos is the thumb's position
+    // for scPosition and scTrack. Repaints nothing; scEndScroll reports and repaints.
+    void DoScroll(int ABar, TScrollCode ACode, int ThumbPos = 0);
+    // Scrolls so that P (zoomed pixels) is in the middle of the client area.
+    void DoScrollCenterInPoint(const TPoint& P);
+    // P in world units.
+    void SetCenterToPoint(const TPoint& P);
+    // The world point (whole units) in the middle of the visible area.
+    TPoint GetCenterPoint() const;
+
+    // ---- coordinate transforms, device to world ----
+    void TransformZoomXY(int& X, int& Y) const;
+    void TransformZoomAndOriginXY(int& X, int& Y) const;
+    void TransformZoomXYExt(Extended& X, Extended& Y) const;
+    void TransformZoomAndOriginXYExt(Extended& X, Extended& Y) const;
+
+    // ---- painting ----
+    void RepaintClientRect();
+    // Invalidates only the areas the document's objects cover.
+    void RepaintOnlySchemeData() override;
+    // Re-renders the whole client area now.
+    void Refresh() override;
+    // A canvas over the back buffer, its window origin at the view's origin. During a paint it
+    // is the paint's own canvas; otherwise what is painted on it is shown at once.
+    TCanvas* GetCanvas() override;
+    TCanvas* GetCanvasFor(const TRect& ZoomedArea) override;
+    void InvalidateRgn(const QRegion& Region) override;
+    virtual void PaintPicture(TCanvas& ACanvas, Extended AZoom);
+    virtual void PaintGrid(TCanvas& ACanvas, Extended AZoom);
+    void PaintSchemeData();
+    // Paints the whole drawing, independent of scrolling, at AZoom.
+    void PaintDirectInCanvas(TCanvas& ACanvas, Extended AZoom);
+    // SVG.
+    void ExportToMetafile(TMetafile& AMetafile, Extended AZoom);
+    void ExportToMetafile(const QString& AFileName, Extended AZoom);
+    // The file's format follows its extension (BMP, PNG, JPEG, any format Qt writes).
+    void ExportToBmp(TBitmap& ABitmap, Extended AZoom);
+    void ExportToBmp(const QString& AFileName, Extended AZoom);
+
+    // ---- search ----
+    // Scrolls the object's centre into the middle when it is not visible.
+    void FindObjectDirect(TSchemeObject* AObject) override;
+    TSchemeObject* FindObject(int ALayerId, int AId);
+
+    // ---- hints ----
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool AValue);
+    int HintWidth() const { return FHintWidth; }
+    void SetHintWidth(int AValue) { FHintWidth = AValue; }
+    int HintHeight() const { return FHintHeight; }
+    void SetHintHeight(int AValue) { FHintHeight = AValue; }
+    TColor HintColor() const { return FHintColor; }
+    void SetHintColor(TColor AValue) { FHintColor = AValue; }
+    int HintPause() const { return FHintPause; }
+    void SetHintPause(int AValue) { FHintPause = AValue; }
+    int HintHidePause() const { return FHintHidePause; }
+    void SetHintHidePause(int AValue) { FHintHidePause = AValue; }
+    const THintWindow* HintWindow() const { return FHintWindow.get(); }
+    bool HintClockRunning() const { return FHintTimer.isActive(); }
+    // One tick of the hint clock.
+    virtual void HintTick();
+    virtual void ShowHintWindow();
+    void HideHintWindow();
+    // Whether the view's window is the active one (a view without a parent always is).
+    virtual bool OwnerInFocus() const;
+
+    // ---- events ----
+    // After the document was painted, on the paint's canvas.
+    TSchemeVisualPaintEvent OnPaint;
+    TSchemeVisualClipRectChangeEvent OnClipRectChange;
+    TSchemeVisualShowHintEvent OnShowHint;
+    TNotifyEvent OnHideHint;
+    // The view's own mouse events, in client pixels.
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnDblClick;
+
+protected:
+    // The views the document sees react to its change channel through these; descendants
+    // override the mouse handlers and keep the hint behaviour by calling them.
+    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseMove(TShiftState Shift, int X, int Y);
+    virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
+
+    void NewZoom();
+    void NewMaxScrollBarParams();
+    void ScrollBarChanged();
+    void ClipRectChanged();
+    void SetClipRectChangeType(TClipRectChangeType AType) { FClipRectChangeType = AType; }
+
+    void paintEvent(QPaintEvent* Event) override;
+    void resizeEvent(QResizeEvent* Event) override;
+    void scrollContentsBy(int DX, int DY) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseDoubleClickEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    void enterEvent(QEnterEvent* Event) override;
+    void leaveEvent(QEvent* Event) override;
+    void timerEvent(QTimerEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    void PictureChanged();
+    void ApplyScrollRanges();
+    void SetBarPosition(int ABar, int Position);
+    void BarAction(int ABar, int Action);
+    void BarReleased(int ABar);
+    TRect ToWorld(const TRect& Zoomed) const;
+    void RenderStale();
+    void EnsureBuffer();
+    void EndDirectPainting();
+    void ShowDirect(const QRect& ClientRect);
+    void PaintPictureAndGrid(TCanvas& ACanvas, Extended AZoom);
+    QSize ExportSize(Extended AZoom) const;
+    // The whole drawing at AZoom; a null image when it has no pixels.
+    QImage ExportImage(Extended AZoom);
+    static TShiftState ShiftOf(const QMouseEvent* Event);
+
+    QPointer<TSchemeData> FSchemeData;
+    TColor FColor = clWindow;
+    Extended FZoom = 1.0;
+    TPicture FPicture;
+    TSchemeGridType FGrid;
+    TPen FGridPen;
+    int FParam = 0;
+
+    int FOriginX = 0;
+    int FOriginY = 0;
+    int FHorzMax = 100;
+    int FVertMax = 100;
+    int FLineStep = 1;
+    int FPageStep = 1;
+    int FZoomedPictureWidth = 0;
+    int FZoomedPictureHeight = 0;
+    bool FScrolling = false;
+    // A mouse button is held on a scroll bar: its requests are one gesture until the release.
+    bool FBarHeld[2] = {false, false};
+    TRect FOldClipRect;
+    TClipRectChangeType FClipRectChangeType = TClipRectChangeType::vcZoomIn;
+    bool FDrawing = false;
+
+    // The back buffer of the client area, what is stale in it (client pixels), the canvas of a
+    // paint in progress and the canvas of direct painting.
+    QImage FBuffer;
+    QRegion FStale;
+    TCanvas* FPaintCanvas = nullptr;
+    std::unique_ptr<TCanvas> FDirectCanvas;
+
+    bool FShowHint = true;
+    int FHintWidth = kDefaultHintWidth;
+    int FHintHeight = kDefaultHintHeight;
+    TColor FHintColor = kDefaultHintColor;
+    int FHintPause = kDefaultHintPause;
+    int FHintHidePause = kDefaultHintHidePause;
+    int FHintTicks = -1;
+    int FHintShownTicks = -1;
+    bool FHintShowing = false;
+    QBasicTimer FHintTimer;
+    std::unique_ptr<THintWindow> FHintWindow;
+};
+
+}  // namespace scheme

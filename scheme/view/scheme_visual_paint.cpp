@@ -1,0 +1,261 @@
+// The view's painting: the back buffer, invalidation and direct painting, the picture and the
+// grid, and export.
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QSaveFile>
+#include <QScopedValueRollback>
+#include <QSvgGenerator>
+
+#include "scheme/platform/error_handler.h"
+#include "scheme/platform/exceptions.h"
+#include "scheme/platform/metafile.h"
+#include "scheme/platform/raster_graphic.h"
+#include "scheme/view/scheme_visual.h"
+
+namespace scheme {
+
+namespace {
+
+void FillSolid(TCanvas& Canvas, TColor Color, const TRect& R) {
+    Canvas.Brush().SetStyle(TBrushStyle::bsSolid);
+    Canvas.Brush().SetColor(Color);
+    Canvas.FillRect(R);
+}
+
+[[noreturn]] void CannotWrite(const QString& FileName, const QString& Reason) {
+    throw Exception(QStringLiteral("Cannot write file \"%1\": %2").arg(FileName, Reason));
+}
+
+// The file is replaced only once every byte is written.
+void WriteFile(const QString& FileName, const QByteArray& Bytes) {
+    QSaveFile File(FileName);
+    if (!File.open(QIODevice::WriteOnly) || File.write(Bytes) != Bytes.size() || !File.commit())
+        CannotWrite(FileName, File.errorString());
+}
+
+}  // namespace
+
+// ---- the back buffer -----------------------------------------------------------------------
+
+void TSchemeVisual::EnsureBuffer() {
+    const qreal Ratio = viewport()->devicePixelRatioF();
+    const QSize Size = viewport()->size() * Ratio;
+    if (FBuffer.size() == Size && FBuffer.devicePixelRatio() == Ratio) return;
+    EndDirectPainting();
+    FBuffer = Size.isEmpty() ? QImage() : QImage(Size, QImage::Format_RGB32);
+    FBuffer.setDevicePixelRatio(Ratio);
+    FStale = QRegion(viewport()->rect());
+}
+
+void TSchemeVisual::EndDirectPainting() {
+    FDirectCanvas.reset();
+}
+
+void TSchemeVisual::InvalidateRgn(const QRegion& Region) {
+    const QRegion Client = Region & viewport()->rect();
+    if (Client.isEmpty()) return;
+    FStale += Client;
+    viewport()->update(Client);
+}
+
+void TSchemeVisual::RepaintClientRect() {
+    InvalidateRgn(QRegion(viewport()->rect()));
+}
+
+void TSchemeVisual::Refresh() {
+    RepaintClientRect();
+    if (viewport()->isVisible()) viewport()->repaint();
+}
+
+void TSchemeVisual::RepaintOnlySchemeData() {
+    if (FSchemeData) FSchemeData->RepaintDirectInWindow(this);
+}
+
+TCanvas* TSchemeVisual::GetCanvas() {
+    if (FPaintCanvas) {
+        FPaintCanvas->SetWindowOrg(TPoint{FOriginX, FOriginY});
+        return FPaintCanvas;
+    }
+    EnsureBuffer();
+    if (!FDirectCanvas) FDirectCanvas = std::make_unique<TCanvas>(&FBuffer);
+    FDirectCanvas->SetWindowOrg(TPoint{FOriginX, FOriginY});
+    ShowDirect(viewport()->rect());
+    return FDirectCanvas.get();
+}
+
+TCanvas* TSchemeVisual::GetCanvasFor(const TRect& ZoomedArea) {
+    if (FPaintCanvas) return GetCanvas();
+    EnsureBuffer();
+    if (!FDirectCanvas) FDirectCanvas = std::make_unique<TCanvas>(&FBuffer);
+    FDirectCanvas->SetWindowOrg(TPoint{FOriginX, FOriginY});
+    ShowDirect(QRect(ZoomedArea.Left - FOriginX, ZoomedArea.Top - FOriginY, ZoomedArea.Width(),
+                     ZoomedArea.Height()));
+    return FDirectCanvas.get();
+}
+
+// What was painted into the buffer reaches the screen in the next paint, which re-renders
+// nothing of it unless it is stale.
+void TSchemeVisual::ShowDirect(const QRect& ClientRect) {
+    const QRect R = ClientRect & viewport()->rect();
+    if (!R.isEmpty()) viewport()->update(R);
+}
+
+void TSchemeVisual::RenderStale() {
+    EndDirectPainting();
+    EnsureBuffer();
+    const QRegion Stale = FStale;
+    FStale = QRegion();
+    if (Stale.isEmpty() || FBuffer.isNull()) return;
+    QPainter Painter(&FBuffer);
+    Painter.setClipRegion(Stale);
+    TCanvas Canvas(&Painter);
+    Canvas.SetWindowOrg(TPoint{FOriginX, FOriginY});
+    const QScopedValueRollback Current(FPaintCanvas, &Canvas);
+    FillSolid(Canvas, FColor, VisibleRect());
+    PaintPicture(Canvas, FZoom);
+    PaintGrid(Canvas, FZoom);
+    PaintSchemeData();
+    if (OnPaint) OnPaint(this, *GetCanvas());
+}
+
+void TSchemeVisual::paintEvent(QPaintEvent* Event) {
+    RunGuarded([&] { RenderStale(); });
+    if (FBuffer.isNull()) return;
+    QPainter Screen(viewport());
+    Screen.setClipRegion(Event->region());
+    Screen.drawImage(QPoint(0, 0), FBuffer);
+}
+
+// ---- what a paint draws --------------------------------------------------------------------
+
+void TSchemeVisual::PaintPicture(TCanvas& ACanvas, Extended AZoom) {
+    const TGraphic* Graphic = FPicture.Graphic();
+    if (!Graphic || Graphic->Empty()) return;
+    const QScopedValueRollback Drawing(FDrawing, true);
+    ACanvas.StretchDraw(
+        TRect{0, 0, Trunc(AZoom * Graphic->Width()), Trunc(AZoom * Graphic->Height())}, *Graphic);
+}
+
+// Lines every Round(AZoom * Delta) pixels over the picture's area, anchored at world (0, 0);
+// lines closer than 3 pixels are left out on both axes. Only the lines the canvas can show are
+// drawn, which changes nothing on it.
+void TSchemeVisual::PaintGrid(TCanvas& ACanvas, Extended AZoom) {
+    if (!FGrid.Enabled()) return;
+    const int W = Trunc(AZoom * FPicture.Width());
+    const int H = Trunc(AZoom * FPicture.Height());
+    const int SX = Round(AZoom * FGrid.DeltaX());
+    const int SY = Round(AZoom * FGrid.DeltaY());
+    if (SX < 3 || SY < 3) return;
+    TPen Saved;
+    Saved.Assign(ACanvas.Pen());
+    const TBrushStyle SavedBrush = ACanvas.Brush().Style();
+    ACanvas.Brush().SetStyle(TBrushStyle::bsClear);
+    ACanvas.Pen().Assign(FGridPen);
+    const TRect Clip = ACanvas.ClipRect();
+    auto FirstLine = [](int Edge, int Step) { return Edge <= 0 ? 0 : (Edge - 1) / Step * Step; };
+    try {
+        for (int X = FirstLine(Clip.Left, SX); X <= W && X <= Clip.Right; X += SX) {
+            ACanvas.MoveTo(X, 0);
+            ACanvas.LineTo(X, H);
+        }
+        for (int Y = FirstLine(Clip.Top, SY); Y <= H && Y <= Clip.Bottom; Y += SY) {
+            ACanvas.MoveTo(0, Y);
+            ACanvas.LineTo(W, Y);
+        }
+    } catch (...) {
+        ACanvas.Pen().Assign(Saved);
+        ACanvas.Brush().SetStyle(SavedBrush);
+        throw;
+    }
+    ACanvas.Pen().Assign(Saved);
+    ACanvas.Brush().SetStyle(SavedBrush);
+}
+
+void TSchemeVisual::PaintSchemeData() {
+    if (FSchemeData) FSchemeData->PaintDirectInWindow(this);
+}
+
+void TSchemeVisual::PaintDirectInCanvas(TCanvas& ACanvas, Extended AZoom) {
+    FillSolid(ACanvas, FColor, TRect{0, 0, ExportSize(AZoom).width(), ExportSize(AZoom).height()});
+    PaintPicture(ACanvas, AZoom);
+    PaintGrid(ACanvas, AZoom);
+    if (FSchemeData) FSchemeData->PaintDirectInCanvas(ACanvas, 0, 0, AZoom, FParam);
+    if (OnPaint) {
+        // The handler sees the export's zoom, without any of the checks or repaints of SetZoom.
+        const QScopedValueRollback Zoom(FZoom, AZoom);
+        OnPaint(this, ACanvas);
+    }
+}
+
+// ---- export --------------------------------------------------------------------------------
+
+QSize TSchemeVisual::ExportSize(Extended AZoom) const {
+    return QSize(Trunc(AZoom * FPicture.Width()), Trunc(AZoom * FPicture.Height()));
+}
+
+void TSchemeVisual::ExportToMetafile(TMetafile& AMetafile, Extended AZoom) {
+    const QSize Size = ExportSize(AZoom);
+    QByteArray Svg;
+    QBuffer Buffer(&Svg);
+    Buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator Generator;
+    Generator.setOutputDevice(&Buffer);
+    Generator.setSize(Size);
+    Generator.setViewBox(QRect(QPoint(0, 0), Size));
+    {
+        TCanvas Canvas(&Generator);
+        PaintDirectInCanvas(Canvas, AZoom);
+    }
+    Buffer.close();
+    Buffer.open(QIODevice::ReadOnly);
+    AMetafile.LoadFromStream(Buffer);
+}
+
+void TSchemeVisual::ExportToMetafile(const QString& AFileName, Extended AZoom) {
+    TMetafile Metafile;
+    ExportToMetafile(Metafile, AZoom);
+    QByteArray Bytes;
+    QBuffer Buffer(&Bytes);
+    Buffer.open(QIODevice::WriteOnly);
+    Metafile.SaveToStream(Buffer);
+    WriteFile(AFileName, Bytes);
+}
+
+QImage TSchemeVisual::ExportImage(Extended AZoom) {
+    const QSize Size = ExportSize(AZoom);
+    if (Size.isEmpty()) return QImage();
+    QImage Image(Size, QImage::Format_RGB32);
+    if (Image.isNull())
+        throw Exception(QStringLiteral("Out of memory for a %1 x %2 image")
+                            .arg(Size.width())
+                            .arg(Size.height()));
+    TCanvas Canvas(&Image);
+    PaintDirectInCanvas(Canvas, AZoom);
+    return Image;
+}
+
+void TSchemeVisual::ExportToBmp(TBitmap& ABitmap, Extended AZoom) {
+    ABitmap.SetImage(ExportImage(AZoom));
+}
+
+void TSchemeVisual::ExportToBmp(const QString& AFileName, Extended AZoom) {
+    const QByteArray Format = QFileInfo(AFileName).suffix().toLower().toLatin1();
+    if (!QImageWriter::supportedImageFormats().contains(Format))
+        CannotWrite(AFileName, QStringLiteral("no image format is known by the extension \"%1\"")
+                                   .arg(QString::fromLatin1(Format)));
+    const QImage Image = ExportImage(AZoom);
+    if (Image.isNull())
+        CannotWrite(AFileName, QStringLiteral("the drawing is empty (0 x 0 pixels): the view has "
+                                              "no picture"));
+    QByteArray Bytes;
+    QBuffer Buffer(&Bytes);
+    Buffer.open(QIODevice::WriteOnly);
+    QImageWriter Writer(&Buffer, Format);
+    if (!Writer.write(Image)) CannotWrite(AFileName, Writer.errorString());
+    WriteFile(AFileName, Bytes);
+}
+
+}  // namespace scheme
