@@ -41,7 +41,6 @@ void THintWindow::ActivateHint(const QRect& Rect, const QString& Text) {
     FText = Text;
     setGeometry(Rect);
     show();
-    raise();
     update();
 }
 

@@ -5,6 +5,7 @@
 #include <QImageWriter>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QScopedValueRollback>
 #include <QSvgGenerator>
@@ -34,6 +35,21 @@ void WriteFile(const QString& FileName, const QByteArray& Bytes) {
     QSaveFile File(FileName);
     if (!File.open(QIODevice::WriteOnly) || File.write(Bytes) != Bytes.size() || !File.commit())
         CannotWrite(FileName, File.errorString());
+}
+
+// The generator writes the drawing's size in millimetres, which do not read back as the same
+// pixels; the root element gets the size in pixels instead.
+void InPixels(QByteArray& Svg, const QSize& Size) {
+    const qsizetype Root = Svg.indexOf("<svg");
+    const qsizetype End = Root < 0 ? -1 : Svg.indexOf('>', Root);
+    if (End < 0) return;
+    QByteArray Element = Svg.mid(Root, End - Root);
+    static const QRegularExpression Width(QStringLiteral("\\swidth=\"[^\"]*\""));
+    static const QRegularExpression Height(QStringLiteral("\\sheight=\"[^\"]*\""));
+    QString Text = QString::fromUtf8(Element);
+    Text.replace(Width, QStringLiteral(" width=\"%1\"").arg(Size.width()));
+    Text.replace(Height, QStringLiteral(" height=\"%1\"").arg(Size.height()));
+    Svg.replace(Root, End - Root, Text.toUtf8());
 }
 
 }  // namespace
@@ -210,6 +226,7 @@ void TSchemeVisual::ExportToMetafile(TMetafile& AMetafile, Extended AZoom) {
         PaintDirectInCanvas(Canvas, AZoom);
     }
     Buffer.close();
+    InPixels(Svg, Size);
     Buffer.open(QIODevice::ReadOnly);
     AMetafile.LoadFromStream(Buffer);
 }

@@ -1,0 +1,151 @@
+#include <QBuffer>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include "scheme/platform/error_handler.h"
+#include "scheme/platform/exceptions.h"
+#include "scheme/platform/metafile.h"
+#include "view_fixture.h"
+
+namespace scheme::testing {
+namespace {
+
+class PaintTest : public ViewTest {
+protected:
+    // Paints a green square straight into the back buffer at client pixels (X, Y).
+    void Mark(int X, int Y) {
+        TCanvas* Canvas = View->GetCanvas();
+        Canvas->Brush().SetColor(clLime);
+        Canvas->FillRect(TRect{View->OriginX() + X, View->OriginY() + Y, View->OriginX() + X + 4,
+                               View->OriginY() + Y + 4});
+    }
+    static QRgb Lime() { return Rgb(clLime); }
+};
+
+TEST_F(PaintTest, AnInvalidatedRegionIsRenderedAfreshAndNothingOutsideIt) {
+    Shown();
+    Mark(10, 10);
+    Mark(200, 100);
+    ASSERT_EQ(Shown().pixel(11, 11), Lime());
+    View->InvalidateRgn(QRegion(0, 0, 50, 50));
+    const QImage After = Shown();
+    EXPECT_EQ(After.pixel(11, 11), Rgb(clWhite));
+    EXPECT_EQ(After.pixel(201, 101), Lime());
+}
+
+// A blink pass paints straight into the buffer: only the selected objects change, and nothing
+// is erased around them.
+TEST_F(PaintTest, ABlinkPassPaintsOnlyTheSelectedObjects) {
+    TSchemeShape* Selected = AddBox(1, 20, 20, 30, 30);
+    AddBox(2, 100, 20, 30, 30);
+    Selected->SetSelected(true);
+    Shown();
+    Mark(30, 30);
+    Mark(110, 30);
+    Mark(200, 150);
+    Data.Timer();
+    const QImage After = Shown();
+    EXPECT_NE(After.pixel(31, 31), Lime());
+    EXPECT_EQ(After.pixel(111, 31), Lime());
+    EXPECT_EQ(After.pixel(201, 151), Lime());
+}
+
+TEST_F(PaintTest, AfterScrollingThePixelsEqualAFreshRenderOfTheNewPosition) {
+    SetPicture(1000, 800, QColor(230, 230, 250));
+    View->Grid().SetDeltaX(10);
+    View->Grid().SetDeltaY(10);
+    View->Grid().SetEnabled(true);
+    for (int I = 0; I < 20; ++I) AddBox(I + 1, 40.0 * I, 25.0 * I, 30, 20);
+    Shown();
+    View->horizontalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    View->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    const QImage Scrolled = Shown();
+
+    TSchemeVisual Fresh;
+    Fresh.SetColor(clWhite);
+    Fresh.Picture().Assign(View->Picture());
+    Fresh.SetGrid(View->Grid());
+    Fresh.SetSchemeData(&Data);
+    Fresh.resize(View->size());
+    Fresh.show();
+    QApplication::sendPostedEvents();
+    Fresh.DoScrollCenterInPoint(TPoint{View->OriginX() + 150, View->OriginY() + 100});
+    ASSERT_EQ(Fresh.OriginX(), View->OriginX());
+    EXPECT_EQ(Fresh.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32), Scrolled);
+}
+
+TEST_F(PaintTest, TheGridIsLeftOutBelowThreePixels) {
+    SetPicture(400, 400, Qt::white);
+    View->GridPen().SetColor(clBlue);
+    View->Grid().SetDeltaX(5);
+    View->Grid().SetDeltaY(5);
+    View->Grid().SetEnabled(true);
+    struct Case {
+        Extended Zoom;
+        bool Drawn;
+    };
+    for (const Case& C : {Case{0.6L, true}, Case{0.5L, false}}) {
+        View->SetZoom(C.Zoom);
+        const QImage Image = Shown();
+        EXPECT_EQ(Image.pixel(3, 50) == Rgb(clBlue), C.Drawn) << double(C.Zoom);
+        EXPECT_EQ(Image.pixel(4, 50), Rgb(clWhite)) << double(C.Zoom);
+    }
+}
+
+TEST_F(PaintTest, UpdateModeShowsPictureAndGridWithoutObjectsWhileExportsShowThem) {
+    SetPicture(300, 200, QColor(0, 0, 255));
+    AddBox(1, 20, 20, 40, 40);
+    Data.BeginUpdate();
+    View->RepaintClientRect();
+    EXPECT_EQ(Shown().pixel(40, 40), qRgb(0, 0, 255));
+    TBitmap Bitmap;
+    View->ExportToBmp(Bitmap, 1);
+    EXPECT_EQ(Bitmap.Image().pixel(40, 40), Rgb(kObjectColor));
+    Data.EndUpdate();
+    View->RepaintClientRect();
+    EXPECT_EQ(Shown().pixel(40, 40), Rgb(kObjectColor));
+}
+
+TEST_F(PaintTest, ExportsTakeThePictureSizeAtTheZoom) {
+    TBitmap Empty;
+    View->ExportToBmp(Empty, 1);
+    EXPECT_EQ(Empty.Width(), 0);
+    EXPECT_EQ(Empty.Height(), 0);
+
+    SetPicture(100, 50);
+    AddBox(1, 10, 10, 20, 20);
+    TBitmap Bitmap;
+    View->ExportToBmp(Bitmap, 2);
+    EXPECT_EQ(Bitmap.Image().size(), QSize(200, 100));
+    TMetafile Metafile;
+    View->ExportToMetafile(Metafile, 2);
+    EXPECT_EQ(Metafile.Width(), 200);
+    EXPECT_EQ(Metafile.Height(), 100);
+
+    QTemporaryDir Dir;
+    for (const char* Name : {"a.png", "a.bmp", "a.jpg", "a.svg"}) {
+        const QString Path = Dir.filePath(QString::fromLatin1(Name));
+        if (Path.endsWith(QLatin1String(".svg")))
+            View->ExportToMetafile(Path, 1);
+        else
+            View->ExportToBmp(Path, 1);
+        TPicture Read;
+        Read.LoadFromFile(Path);
+        EXPECT_EQ(Read.Width(), 100) << Name;
+    }
+    EXPECT_THROW(View->ExportToBmp(Dir.filePath(QStringLiteral("a.unknown")), 1), Exception);
+}
+
+TEST_F(PaintTest, AnErrorInAPaintHandlerReachesTheApplicationHandler) {
+    QStringList Errors;
+    const TExceptionHandler Previous = SetExceptionHandler(
+        [&](const std::exception& E) { Errors << QString::fromUtf8(E.what()); });
+    View->OnPaint = [](TObject*, TCanvas&) { RaiseError(QStringLiteral("paint failed")); };
+    View->RepaintClientRect();
+    Shown();
+    SetExceptionHandler(Previous);
+    EXPECT_EQ(Errors, QStringList{QStringLiteral("paint failed")});
+}
+
+}  // namespace
+}  // namespace scheme::testing
