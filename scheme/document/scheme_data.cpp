@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "scheme/document/scheme_visual_link.h"
+#include "scheme/document/spatial_index.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_polygon.h"
 #include "scheme/platform/canvas.h"
@@ -34,6 +35,7 @@ TSchemeData::TSchemeData(QObject* AOwner) : QObject(AOwner) {
 
 TSchemeData::~TSchemeData() {
     StopTimer();
+    DropIndex();
     RunGuarded([&] { LayerClear(); });
     LinkClear();
     FVisualLinks.clear();
@@ -123,25 +125,6 @@ void TSchemeData::Timer() {
         throw;
     }
     FInBlinkPass = false;
-}
-
-// Events processed between views may remove views, layers and objects: views are checked
-// before each is painted, layers and objects are read by position with the counts re-read.
-void TSchemeData::BlinkPass() {
-    const std::vector<ISchemeVisual*> Visuals = FVisualLinks;
-    for (ISchemeVisual* Visual : Visuals) {
-        if (!Visual || !IsRegistered(Visual) || Visual->IsScrolling()) continue;
-        for (size_t L = 0; L < FLayers.size(); ++L) {
-            TSchemeLayer* Layer = FLayers[L];
-            if (!Layer->Visible()) continue;
-            Layer->SetSelectionPhase(FBlinkPhase);
-            for (int I = 0; I < Layer->Count(); ++I) {
-                TSchemeObject* Obj = Layer->GetItemIndex(I);
-                if (Obj->Selected() && !Obj->Moved()) ObjectPaintDirectInWindow(Obj, Visual);
-            }
-        }
-        ProcessMessages();
-    }
 }
 
 // Lets the application handle pending events now and then, so that long loads and blink
@@ -253,21 +236,10 @@ TSchemeObject* TSchemeData::ObjectForPoint(Extended X, Extended Y, int AParam) {
     return ObjectForPointWithCheckEnabled(X, Y, true, AParam);
 }
 
-TSchemeObject* TSchemeData::ObjectForPointWithCheckEnabled(Extended X, Extended Y,
-                                                           bool ACheckEnabled, int AParam) {
-    for (auto It = FLayers.rbegin(); It != FLayers.rend(); ++It) {
-        TSchemeLayer* Layer = *It;
-        if (ACheckEnabled && !(Layer->Enabled() && Layer->Visible())) continue;
-        TSchemeObject* Obj = Layer->GetItemForPoint(X, Y, AParam);
-        if (!Obj) continue;
-        if (!ACheckEnabled || (Obj->Enabled() && Obj->Visible())) return Obj;
-    }
-    return nullptr;
-}
-
 // ---- changes -------------------------------------------------------------------------------
 
 void TSchemeData::SchemeChanged(const TSchemeNotice& Notice) {
+    IndexNotice(Notice);
     switch (Notice.Kind) {
         case TSchemeNoticeKind::Leaving:
             ObjectWasDeleted(Notice.Object);
@@ -410,34 +382,6 @@ void TSchemeData::LayerPaintDirect(TSchemeLayer* ALayer) {
 
 void TSchemeData::LayerPaint(int ALayerId) {
     LayerPaintDirect(GetLayer(ALayerId));
-}
-
-void TSchemeData::PaintDirectInWindow(ISchemeVisual* AVisual) {
-    if (!AVisual) return;
-    for (TSchemeLayer* Layer : FLayers) LayerPaintDirectInWindow(Layer, AVisual);
-}
-
-void TSchemeData::RepaintDirectInWindow(ISchemeVisual* AVisual) {
-    if (!AVisual) return;
-    for (TSchemeLayer* Layer : FLayers)
-        Layer->Repaint(AVisual->Zoom(), AVisual, AVisual->OriginX(), AVisual->OriginY(),
-                       AVisual->Param());
-}
-
-void TSchemeData::PaintDirectInCanvas(TCanvas& ACanvas, Extended AOffsetX, Extended AOffsetY,
-                                      Extended AZoom, int AParam) {
-    const bool Shifted = AOffsetX != 0 || AOffsetY != 0;
-    const TPoint Previous = ACanvas.WindowOrg();
-    if (Shifted) ACanvas.SetWindowOrg(TPoint{-Round(AOffsetX * AZoom), -Round(AOffsetY * AZoom)});
-    try {
-        for (TSchemeLayer* Layer : FLayers)
-            for (int I = 0; I < Layer->Count(); ++I)
-                PaintObject(Layer->GetItemIndex(I), nullptr, AZoom, ACanvas, AParam);
-    } catch (...) {
-        if (Shifted) ACanvas.SetWindowOrg(Previous);
-        throw;
-    }
-    if (Shifted) ACanvas.SetWindowOrg(Previous);
 }
 
 // ---- layers --------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <unordered_set>
 #include <vector>
 
 #include "scheme/model/persistent.h"
@@ -22,6 +23,7 @@ class TSchemeLayer;
 class TSchemeObject;
 class TSchemePolygon;
 class ISchemeVisual;
+class TSpatialIndex;
 
 using TSchemeDataMouseDown =
     std::function<void(TObject* Sender, TObject* VisualSender, TMouseButton Button,
@@ -256,6 +258,15 @@ private:
     TSchemeLink* LinkAtSlot(int Slot) const;
     bool IsRegistered(const ISchemeVisual* AVisual) const;
     void BlinkPass();
+    // The spatial index and the selected objects, built on first use and kept from then on.
+    TSpatialIndex& Index();
+    void DropIndex();
+    void IndexNotice(const TSchemeNotice& Notice);
+    void Track(TSchemeObject* Obj);
+    bool Untrack(TSchemeObject* Obj, const TSchemeArea& Area);
+    void SortInDrawingOrder(std::vector<TSchemeObject*>& Objects) const;
+    template <class F>
+    void ForEachObjectMeeting(const TRect& Zoomed, Extended Zoom, bool AllLayers, F&& Action);
     // Frees the link in slot Index (if any), emptying the slot.
     void FreeLinkAt(size_t Index);
     void ReadBlocks(QStringList& AStrings, int& I);
@@ -277,6 +288,8 @@ private:
     // What LoadFromStream found while decoding, handed to the LoadFromStrings it calls.
     QString FDecodingWarning;
     TPropagation* FPropagation = nullptr;
+    std::unique_ptr<TSpatialIndex> FIndex;
+    std::unordered_set<TSchemeObject*> FSelected;
     bool FInBlinkPass = false;
     bool FBlinkPassPending = false;
     // Time since events were last processed during a load; a monotonic clock, so that a clock

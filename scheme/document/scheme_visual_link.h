@@ -28,6 +28,10 @@ public:
         (void)ZoomedArea;
         return GetCanvas();
     }
+    // The zoomed pixels the view shows; by default every pixel, so that nothing is left out.
+    virtual TRect VisibleRect() const {
+        return TRect{-kPixelLimit, -kPixelLimit, kPixelLimit, kPixelLimit};
+    }
     // Invalidates only the areas the document's objects cover.
     virtual void RepaintOnlySchemeData() = 0;
     // Repaints the whole view at once.

@@ -181,6 +181,15 @@ int TSchemeLayer::GetListIndexNoSort(int Id) const {
     return Slot;
 }
 
+int TSchemeLayer::OrderOf(const TSchemeObject* Obj) const {
+    if (!Obj || Obj->Layer() != this) return -1;
+    const int Slot = FindSlot(Obj->Id());
+    if (Slot >= 0 && FObjects[static_cast<size_t>(Slot)] == Obj) return Slot;
+    // Another object of the same Id comes first.
+    const auto It = std::find(FObjects.begin(), FObjects.end(), Obj);
+    return It == FObjects.end() ? -1 : static_cast<int>(It - FObjects.begin());
+}
+
 int TSchemeLayer::FindSlot(int Id) const {
     if (!FIdIndexValid) {
         FIdIndex.Clear();

@@ -63,6 +63,9 @@ public:
     bool Sorted() const { return FSorted; }
     int GetListIndex(int Id) const;
     int GetListIndexNoSort(int Id) const;
+    // A number that grows with the object's position in the list (first drawn, smallest), for
+    // ordering objects of this layer; valid until the list changes. -1 for a stranger.
+    int OrderOf(const TSchemeObject* Obj) const;
 
     // Paints every object in list order when the layer is visible.
     virtual void Paint(Extended Zoom, TCanvas& Canvas, int AParam);

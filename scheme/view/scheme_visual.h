@@ -111,7 +111,7 @@ public:
     int ZoomedPictureHeight() const { return FZoomedPictureHeight; }
     bool IsScrolling() const override { return FScrolling; }
     // The visible area in zoomed pixels.
-    TRect VisibleRect() const;
+    TRect VisibleRect() const override;
     // Applies one request to one bar (0 horizontal, 1 vertical); ThumbPos is the thumb's position
     // for scPosition and scTrack. Repaints nothing; scEndScroll reports and repaints.
     void DoScroll(int ABar, TScrollCode ACode, int ThumbPos = 0);

@@ -103,6 +103,20 @@ TEST_F(HintTest, NearTheScreensLeftEdgeTheWindowMovesRight) {
     EXPECT_EQ(View->HintWindow()->geometry().left(), 10);
 }
 
+TEST_F(HintTest, TheClockRunsWhileThePointerIsInsideTheViewWithHintsOn) {
+    PointAt(30, 30);
+    EXPECT_TRUE(View->HintClockRunning());
+    Ticks(6);
+    ASSERT_TRUE(Showing());
+    QCursor::setPos(View->mapToGlobal(QPoint(-50, -50)));
+    QApplication::processEvents();
+    EXPECT_FALSE(View->HintClockRunning());
+    EXPECT_FALSE(Showing());
+    View->SetShowHint(false);
+    PointAt(30, 30);
+    EXPECT_FALSE(View->HintClockRunning());
+}
+
 TEST_F(HintTest, SilentWhileScrollingWithHintsOffAndOverEmptySpace) {
     PointAt(30, 30);
     View->DoScroll(0, TScrollCode::scLineDown);

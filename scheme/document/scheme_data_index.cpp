@@ -1,0 +1,193 @@
+// The document's books on where its objects are and which are selected, kept from the change
+// channel, and the hit test, painting, repainting and blinking that read them.
+#include <algorithm>
+#include <unordered_map>
+
+#include "scheme/document/scheme_data.h"
+#include "scheme/document/scheme_visual_link.h"
+#include "scheme/document/spatial_index.h"
+#include "scheme/model/scheme_layer.h"
+#include "scheme/platform/canvas.h"
+
+namespace scheme {
+
+// ---- keeping the books ---------------------------------------------------------------------
+
+// Built on first use, so that loading and building a document in code pay nothing for it.
+TSpatialIndex& TSchemeData::Index() {
+    if (FIndex) return *FIndex;
+    FIndex = std::make_unique<TSpatialIndex>();
+    std::vector<TSchemeObject*> All;
+    FSelected.clear();
+    for (TSchemeLayer* Layer : FLayers) {
+        for (int I = 0; I < Layer->Count(); ++I) {
+            TSchemeObject* Obj = Layer->GetItemIndex(I);
+            All.push_back(Obj);
+            if (Obj->Selected()) FSelected.insert(Obj);
+        }
+    }
+    FIndex->Build(All);
+    return *FIndex;
+}
+
+void TSchemeData::DropIndex() {
+    FIndex.reset();
+    FSelected.clear();
+}
+
+void TSchemeData::Track(TSchemeObject* Obj) {
+    FIndex->Insert(Obj, Obj->Area());
+    if (Obj->Selected()) FSelected.insert(Obj);
+}
+
+bool TSchemeData::Untrack(TSchemeObject* Obj, const TSchemeArea& Area) {
+    FSelected.erase(Obj);
+    return FIndex->Remove(Obj, Area);
+}
+
+void TSchemeData::IndexNotice(const TSchemeNotice& Notice) {
+    if (!FIndex) return;
+    bool Kept = true;
+    switch (Notice.Kind) {
+        case TSchemeNoticeKind::Joined:
+            Track(Notice.Object);
+            break;
+        case TSchemeNoticeKind::Leaving:
+            Kept = Untrack(Notice.Object, Notice.Before);
+            break;
+        case TSchemeNoticeKind::Changed:
+            Kept = Untrack(Notice.Object, Notice.Before);
+            Track(Notice.Object);
+            break;
+        case TSchemeNoticeKind::LayerJoined:
+        case TSchemeNoticeKind::LayerLeaving:
+            for (int I = 0; Notice.Layer && I < Notice.Layer->Count(); ++I) {
+                TSchemeObject* Obj = Notice.Layer->GetItemIndex(I);
+                if (Notice.Kind == TSchemeNoticeKind::LayerJoined)
+                    Track(Obj);
+                else
+                    Kept = Untrack(Obj, Obj->Area()) && Kept;
+            }
+            break;
+        case TSchemeNoticeKind::Reordered:
+            break;
+    }
+    // An object the index did not hold where it was told to look: start the books afresh.
+    if (!Kept) DropIndex();
+}
+
+// ---- reading them --------------------------------------------------------------------------
+
+// Objects in drawing order: by layer position, then by list position.
+void TSchemeData::SortInDrawingOrder(std::vector<TSchemeObject*>& Objects) const {
+    std::unordered_map<const TSchemeLayer*, int> LayerPosition;
+    for (const TSchemeObject* Obj : Objects) LayerPosition.emplace(Obj->Layer(), 0);
+    for (size_t I = 0; I < FLayers.size(); ++I) {
+        const auto It = LayerPosition.find(FLayers[I]);
+        if (It != LayerPosition.end()) It->second = static_cast<int>(I);
+    }
+    std::vector<std::pair<std::pair<int, int>, TSchemeObject*>> Keyed;
+    Keyed.reserve(Objects.size());
+    for (TSchemeObject* Obj : Objects)
+        Keyed.push_back({{LayerPosition[Obj->Layer()], Obj->Layer()->OrderOf(Obj)}, Obj});
+    std::sort(Keyed.begin(), Keyed.end(),
+              [](const auto& A, const auto& B) { return A.first < B.first; });
+    for (size_t I = 0; I < Keyed.size(); ++I) Objects[I] = Keyed[I].second;
+}
+
+// Calls Action for every object whose area at Zoom may meet Zoomed, in drawing order; objects of
+// invisible layers only when AllLayers. When most objects qualify, walking the layers is cheaper
+// than sorting the index's answer.
+template <class F>
+void TSchemeData::ForEachObjectMeeting(const TRect& Zoomed, Extended Zoom, bool AllLayers,
+                                       F&& Action) {
+    std::vector<TSchemeObject*> Candidates;
+    TSpatialIndex& Found = Index();
+    Found.Query(Zoomed, Zoom, Candidates);
+    if (Candidates.size() * 4 > Found.Size()) {
+        for (TSchemeLayer* Layer : std::vector<TSchemeLayer*>(FLayers)) {
+            if (!AllLayers && !Layer->Visible()) continue;
+            for (int I = 0; I < Layer->Count(); ++I) Action(Layer->GetItemIndex(I));
+        }
+        return;
+    }
+    SortInDrawingOrder(Candidates);
+    for (TSchemeObject* Obj : Candidates)
+        if (AllLayers || Obj->Layer()->Visible()) Action(Obj);
+}
+
+TSchemeObject* TSchemeData::ObjectForPointWithCheckEnabled(Extended X, Extended Y,
+                                                           bool ACheckEnabled, int AParam) {
+    std::vector<TSchemeObject*> Candidates;
+    // Objects are tested at whole units; hooks reach a unit past the pixel grid.
+    Index().QueryPoint(Trunc(X), Trunc(Y), 3, Candidates);
+    SortInDrawingOrder(Candidates);
+    // Per layer from the top, the layer's topmost enabled object under the point answers for
+    // it; an invisible one hands the question to the layer below.
+    const TSchemeLayer* Answered = nullptr;
+    for (auto It = Candidates.rbegin(); It != Candidates.rend(); ++It) {
+        TSchemeObject* Obj = *It;
+        TSchemeLayer* Layer = Obj->Layer();
+        if (Layer == Answered) continue;
+        if (ACheckEnabled && !(Layer->Enabled() && Layer->Visible())) continue;
+        Extended DX = 0, DY = 0;
+        int Detail = -1;
+        if (!Obj->Enabled() || !Obj->MayContainPoint(X, Y, AParam) ||
+            !Obj->PointInsideDetail(X, Y, DX, DY, Detail, AParam))
+            continue;
+        if (!ACheckEnabled || Obj->Visible()) return Obj;
+        Answered = Layer;
+    }
+    return nullptr;
+}
+
+void TSchemeData::PaintDirectInWindow(ISchemeVisual* AVisual) {
+    if (!AVisual || FUpdating) return;
+    TCanvas* Canvas = AVisual->GetCanvas();
+    if (!Canvas) return;
+    ForEachObjectMeeting(Canvas->ClipRect(), AVisual->Zoom(), false,
+                         [&](TSchemeObject* Obj) { ObjectPaintDirectInWindow(Obj, AVisual); });
+}
+
+void TSchemeData::RepaintDirectInWindow(ISchemeVisual* AVisual) {
+    if (!AVisual) return;
+    ForEachObjectMeeting(AVisual->VisibleRect(), AVisual->Zoom(), true, [&](TSchemeObject* Obj) {
+        Obj->Repaint(AVisual->Zoom(), AVisual, AVisual->OriginX(), AVisual->OriginY(),
+                     AVisual->Param());
+    });
+}
+
+void TSchemeData::PaintDirectInCanvas(TCanvas& ACanvas, Extended AOffsetX, Extended AOffsetY,
+                                      Extended AZoom, int AParam) {
+    const bool Shifted = AOffsetX != 0 || AOffsetY != 0;
+    const TPoint Previous = ACanvas.WindowOrg();
+    if (Shifted) ACanvas.SetWindowOrg(TPoint{-Round(AOffsetX * AZoom), -Round(AOffsetY * AZoom)});
+    try {
+        ForEachObjectMeeting(ACanvas.ClipRect(), AZoom, true, [&](TSchemeObject* Obj) {
+            PaintObject(Obj, nullptr, AZoom, ACanvas, AParam);
+        });
+    } catch (...) {
+        if (Shifted) ACanvas.SetWindowOrg(Previous);
+        throw;
+    }
+    if (Shifted) ACanvas.SetWindowOrg(Previous);
+}
+
+// Events processed between views may remove views, layers and objects: views are checked
+// before each is painted, and the selected objects are looked up afresh for each view.
+void TSchemeData::BlinkPass() {
+    const std::vector<ISchemeVisual*> Visuals = FVisualLinks;
+    for (ISchemeVisual* Visual : Visuals) {
+        if (!Visual || !IsRegistered(Visual) || Visual->IsScrolling()) continue;
+        for (TSchemeLayer* Layer : FLayers)
+            if (Layer->Visible()) Layer->SetSelectionPhase(FBlinkPhase);
+        Index();
+        std::vector<TSchemeObject*> Selected(FSelected.begin(), FSelected.end());
+        SortInDrawingOrder(Selected);
+        for (TSchemeObject* Obj : Selected)
+            if (Obj->Layer()->Visible() && !Obj->Moved()) ObjectPaintDirectInWindow(Obj, Visual);
+        ProcessMessages();
+    }
+}
+
+}  // namespace scheme

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "scheme/model/scheme_area.h"
+#include "scheme/platform/types.h"
+
+namespace scheme {
+
+class TSchemeObject;
+
+// The document's objects by the areas they cover, so that hit tests, painting and repaints look
+// only at the objects near a point or a rectangle. It answers candidates: every object whose
+// area could meet the place asked about, in no particular order, and possibly a few more; the
+// exact test stays with the caller. Areas are world boxes with a pixel margin, so one index
+// serves every zoom.
+class TSpatialIndex {
+public:
+    TSpatialIndex();
+    ~TSpatialIndex();
+    TSpatialIndex(const TSpatialIndex&) = delete;
+    TSpatialIndex& operator=(const TSpatialIndex&) = delete;
+
+    // Replaces the contents by the objects with their current areas (Area()).
+    void Build(const std::vector<TSchemeObject*>& Objects);
+    void Clear();
+    // Area is the area the object is indexed under: Insert takes the new one, Remove the one it
+    // was inserted with. Answers false when the object was not found under that area.
+    void Insert(TSchemeObject* Obj, const TSchemeArea& Area);
+    bool Remove(TSchemeObject* Obj, const TSchemeArea& Area);
+    size_t Size() const;
+
+    // Candidates whose area at Zoom may meet the rectangle of zoomed pixels.
+    void Query(const TRect& Zoomed, Extended Zoom, std::vector<TSchemeObject*>& Out) const;
+    // Candidates that may hold the world point at zoom 1, with Slack world units around it.
+    void QueryPoint(Extended X, Extended Y, int Slack, std::vector<TSchemeObject*>& Out) const;
+
+private:
+    struct TTree;
+    void QueryWorld(double Left, double Top, double Right, double Bottom,
+                    std::vector<TSchemeObject*>& Out) const;
+
+    std::unique_ptr<TTree> FTree;
+    // The largest pixel margin of any indexed area: queries grow by it.
+    int FMaxMargin = 0;
+};
+
+}  // namespace scheme
