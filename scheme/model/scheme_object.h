@@ -198,8 +198,6 @@ protected:
     // is repainted or reported: kinds wrap these in their own hidden update.
     void InsertPoint(int Index, const TPointExt& P);
     void RemovePoint(int Index);
-    // Room for Capacity points, so that growing up to that many never reallocates.
-    void ReservePoints(int Capacity) { FPoints.reserve(static_cast<size_t>(Capacity)); }
     // The base point setter, whatever a kind makes of SetPointsExt.
     void SetPointsExtBase(int Index, const TPointExt& P, bool Repaint);
     // Runs Work so that everything it changes goes to the document as one change notice, sent

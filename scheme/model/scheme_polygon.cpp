@@ -87,19 +87,15 @@ TSchemePolygon::TSchemePolygon(int Id, std::span<const TPointExt> Points, int Co
 TSchemePolygon::TSchemePolygon(QStringList& Strings) : TSchemePolygon(Strings, StaticClassName()) {}
 
 TSchemePolygon::TSchemePolygon(QStringList& Strings, const QString& KindName)
-    : TSchemeObject(CheckedRecord(Strings, KindName)) {
-    ReservePoints(kMaxPoints);
-}
+    : TSchemeObject(CheckedRecord(Strings, KindName)) {}
 
 void TSchemePolygon::TakePoints(std::span<const TPoint> Points) {
-    ReservePoints(kMaxPoints);
     SetPointCount(static_cast<int>(Points.size()));
     for (size_t I = 0; I < Points.size(); ++I)
         StorePoint(static_cast<int>(I), Point2PointExt(Points[I]));
 }
 
 void TSchemePolygon::TakePoints(std::span<const TPointExt> Points) {
-    ReservePoints(kMaxPoints);
     SetPointCount(static_cast<int>(Points.size()));
     for (size_t I = 0; I < Points.size(); ++I) StorePoint(static_cast<int>(I), Points[I]);
 }
