@@ -196,12 +196,71 @@ TEST_F(Tool, BadArgumentsPrintTheUsage) {
         {Render(QStringLiteral("0")), ZoomRange},
         {Render(QStringLiteral("1001")), ZoomRange},
         {Render(QStringLiteral("abc")), ZoomRange},
+        {{QStringLiteral("render"), Input, Png, QStringLiteral("--grid"), QStringLiteral("10,10")},
+         QStringLiteral("--grid needs --background")},
     };
     for (const auto& C : Cases) {
         const Result R = RunTool(C.Args);
         EXPECT_EQ(R.Code, 2) << C.Args.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(R.Err.contains(QStringLiteral("usage:")));
         EXPECT_TRUE(R.Err.contains(C.Says)) << R.Err.toStdString();
+    }
+}
+
+TEST_F(Tool, BadGridsAreBadArguments) {
+    for (const char* Grid : {"10", "0,10", "10,-1", "a,b", "10,10,10", "10,"}) {
+        const Result R = RunTool({QStringLiteral("render"), Input, QStringLiteral("x.png"),
+                                  QStringLiteral("--background"), Input, QStringLiteral("--grid"),
+                                  QString::fromLatin1(Grid)});
+        EXPECT_EQ(R.Code, 2) << Grid;
+        EXPECT_TRUE(R.Err.contains(QStringLiteral("--grid takes two numbers"))) << Grid;
+    }
+}
+
+// The picture is stretched from the world origin at the zoom, the grid lies over its area
+// only, the objects over both, and the image covers the picture and the drawing.
+TEST_F(Tool, RenderPaintsTheBackgroundPictureAndGridUnderTheObjects) {
+    const QColor Paper(51, 102, 204), Grid(220, 220, 220), White(Qt::white);
+    QImage Picture(200, 30,
+                   QImage::Format_RGB32);  // 400 x 60 at zoom 2; the drawing about 184 x 86
+    Picture.fill(Paper);
+    const QString PictureFile = Dir.filePath(QStringLiteral("paper.png"));
+    ASSERT_TRUE(Picture.save(PictureFile));
+    const QString Output = Dir.filePath(QStringLiteral("out.png"));
+    const Result R = RunTool({QStringLiteral("render"), Input, Output, QStringLiteral("--zoom"),
+                              QStringLiteral("2"), QStringLiteral("--background"), PictureFile,
+                              QStringLiteral("--grid"), QStringLiteral("25,25")});
+    ASSERT_EQ(R.Code, 0) << R.Err.toStdString();
+    const QImage Image(Output);
+    EXPECT_EQ(Image.width(), 400);
+    EXPECT_GT(Image.height(), 80);
+    const struct {
+        int X, Y;
+        QColor Is;
+    } Pixels[] = {
+        {390, 45, Paper}, {350, 45, Grid},  {390, 50, Grid},     // lines every 50 pixels
+        {350, 75, White}, {390, 75, White}, {100, 40, Qt::red},  // the shape over a line
+    };
+    for (const auto& P : Pixels)
+        EXPECT_EQ(QColor(Image.pixel(P.X, P.Y)), P.Is) << P.X << "," << P.Y;
+}
+
+TEST_F(Tool, RenderFailsOnAnUnreadablePicture) {
+    const QString Output = Dir.filePath(QStringLiteral("out.png"));
+    const struct {
+        QString Picture, Says;
+    } Cases[] = {
+        {Dir.filePath(QStringLiteral("missing.svg")), QStringLiteral("No such file")},
+        {Input, QStringLiteral("unknown format")},  // text, not a picture
+    };
+    for (const auto& C : Cases) {
+        const Result R = RunTool(
+            {QStringLiteral("render"), Input, Output, QStringLiteral("--background"), C.Picture});
+        EXPECT_EQ(R.Code, 1);
+        EXPECT_TRUE(R.Err.contains(C.Picture + QStringLiteral("\" as the background: ")))
+            << R.Err.toStdString();
+        EXPECT_TRUE(R.Err.contains(C.Says)) << R.Err.toStdString();
+        EXPECT_FALSE(QFile::exists(Output));
     }
 }
 

@@ -2,18 +2,23 @@
 //
 //   scheme-tool check FILE [--strict]
 //   scheme-tool save IN OUT [--lossy]
-//   scheme-tool render IN OUT.png|OUT.svg [--zoom Z]
+//   scheme-tool render IN OUT.png|OUT.svg [--zoom Z] [--background PICTURE [--grid DX,DY]]
 //
 // What a load left out or reinterpreted goes to standard error as warnings. Load, save and
-// render errors, refused lossy saves and warnings under --strict exit with status 1; bad
-// arguments print the usage with exit status 2.
+// render errors (an unreadable background picture among them), refused lossy saves and
+// warnings under --strict exit with status 1; bad arguments print the usage with exit status 2.
+// A background is painted by a view, a widget, so the tool runs a QApplication; it uses the
+// offscreen platform unless QT_QPA_PLATFORM names another, so no display is ever needed.
+#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QMap>
 #include <QStringList>
+#include <cmath>
 #include <cstdio>
 #include <optional>
+#include <tuple>
+#include <utility>
 
 #include <unistd.h>
 
@@ -35,9 +40,11 @@ void Print(FILE* Stream, const QString& Text) {
 }
 
 int Usage() {
-    Print(stderr, QStringLiteral("usage: scheme-tool check FILE [--strict]\n"
-                                 "       scheme-tool save IN OUT [--lossy]\n"
-                                 "       scheme-tool render IN OUT.png|OUT.svg [--zoom Z]\n"));
+    Print(stderr,
+          QStringLiteral("usage: scheme-tool check FILE [--strict]\n"
+                         "       scheme-tool save IN OUT [--lossy]\n"
+                         "       scheme-tool render IN OUT.png|OUT.svg [--zoom Z]\n"
+                         "                          [--background PICTURE [--grid DX,DY]]\n"));
     return kBadArguments;
 }
 
@@ -92,6 +99,17 @@ std::optional<Extended> ParseZoom(const QString& Text) {
     return Zoom;
 }
 
+// Two positive numbers separated by a comma.
+std::optional<std::pair<Extended, Extended>> ParseGrid(const QString& Text) {
+    const QStringList Parts = Text.split(QLatin1Char(','));
+    Extended D[2] = {0, 0};
+    if (Parts.size() != 2) return std::nullopt;
+    for (int I = 0; I < 2; ++I)
+        if (!TryStrToFloat(Parts[I], D[I]) || !(D[I] > 0) || !std::isfinite(D[I]))
+            return std::nullopt;
+    return std::pair(D[0], D[1]);
+}
+
 int Run(const QStringList& Args) {
     if (Args.isEmpty()) return Usage();
     const QString& Command = Args[0];
@@ -102,7 +120,10 @@ int Run(const QStringList& Args) {
     else if (Command == QLatin1String("save"))
         Problem = ParseArguments(Args, {QStringLiteral("--lossy")}, {}, A);
     else if (Command == QLatin1String("render"))
-        Problem = ParseArguments(Args, {}, {QStringLiteral("--zoom")}, A);
+        Problem = ParseArguments(
+            Args, {},
+            {QStringLiteral("--zoom"), QStringLiteral("--background"), QStringLiteral("--grid")},
+            A);
     else
         return Usage();
     if (!Problem.isEmpty()) return Usage(Problem);
@@ -141,8 +162,22 @@ int Run(const QStringList& Args) {
                                  .arg(Text));
             Zoom = *Parsed;
         }
+        std::optional<TBackground> Background;
+        if (A.Options.contains(QStringLiteral("--background")))
+            Background = TBackground{A.Options.value(QStringLiteral("--background"))};
+        if (A.Options.contains(QStringLiteral("--grid"))) {
+            const QString Text = A.Options.value(QStringLiteral("--grid"));
+            const auto Grid = ParseGrid(Text);
+            if (!Grid)
+                return Usage(QStringLiteral("--grid takes two numbers above 0 separated by a "
+                                            "comma, such as 10,10, not \"%1\"")
+                                 .arg(Text));
+            // The grid covers the picture's area: without a picture it would draw nothing.
+            if (!Background) return Usage(QStringLiteral("--grid needs --background"));
+            std::tie(Background->GridDeltaX, Background->GridDeltaY) = *Grid;
+        }
         Load(Data, A.Names[0]);
-        RenderDocument(Data, A.Names[1], Zoom);
+        RenderDocument(Data, A.Names[1], Zoom, Background);
         return 0;
     }
     return Usage();
@@ -163,7 +198,7 @@ void EnsureRuntimeDir() {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     EnsureRuntimeDir();
-    QGuiApplication App(argc, argv);
+    QApplication App(argc, argv);
     QStringList Args = App.arguments();
     Args.removeFirst();
     try {

@@ -7,6 +7,7 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <cmath>
+#include <memory>
 #include <optional>
 
 #include "scheme/document/scheme_data.h"
@@ -14,6 +15,7 @@
 #include "scheme/platform/canvas.h"
 #include "scheme/platform/exceptions.h"
 #include "scheme/platform/region.h"
+#include "scheme/view/scheme_visual.h"
 
 using namespace scheme;
 
@@ -35,10 +37,16 @@ bool Placeable(const TSchemeObject& Object, Extended Zoom) {
     return R.IsEmpty() || (Inside(R.Left) && Inside(R.Top) && Inside(R.Right) && Inside(R.Bottom));
 }
 
-// The pixel size that covers every object from the world origin, plus a small margin; none
-// when an object cannot be placed at this zoom (Unplaced, when given, names the first).
-std::optional<QSize> DrawingSize(const TSchemeData& Data, Extended Zoom,
+// The pixel size that covers every object from the world origin, plus a small margin, and a
+// picture of PictureSize world units stretched from the origin; none when an object cannot be
+// placed at this zoom (Unplaced, when given, names the first).
+std::optional<QSize> DrawingSize(const TSchemeData& Data, Extended Zoom, const QSize& PictureSize,
                                  const TSchemeObject** Unplaced = nullptr) {
+    // The view covers Trunc(Zoom * side) pixels with the picture; far too large a picture
+    // stops at the pixel limit, which no image fits.
+    const auto Stretched = [Zoom](int Side) {
+        return qint64(std::min<Extended>(std::floor(Zoom * Side), kPixelLimit));
+    };
     qint64 Right = 1, Bottom = 1;
     for (int L = 0; L < Data.LayerCount(); ++L) {
         const TSchemeLayer* Layer = Data.GetLayerIndex(L);
@@ -53,7 +61,8 @@ std::optional<QSize> DrawingSize(const TSchemeData& Data, Extended Zoom,
             Bottom = std::max<qint64>(Bottom, R.Bottom);
         }
     }
-    return QSize(int(Right + 4), int(Bottom + 4));
+    return QSize(int(std::max(Right + 4, Stretched(PictureSize.width()))),
+                 int(std::max(Bottom + 4, Stretched(PictureSize.height()))));
 }
 
 bool Fits(const QSize& Size) {
@@ -64,7 +73,7 @@ bool Fits(const QSize& Size) {
 // The largest zoom below Zoom, to three significant digits rounded down, at which the drawing
 // fits the limits; none when even the smallest zooms do not.
 std::optional<Extended> LargestFittingZoom(const TSchemeData& Data, Extended Zoom,
-                                           const QSize& Size) {
+                                           const QSize& PictureSize, const QSize& Size) {
     const long double Pixels = static_cast<long double>(Size.width()) * Size.height();
     Extended Candidate = Zoom * std::min(std::sqrt(kMaxImagePixels / Pixels),
                                          static_cast<long double>(kMaxImageSide) /
@@ -72,16 +81,16 @@ std::optional<Extended> LargestFittingZoom(const TSchemeData& Data, Extended Zoo
     for (int Step = 0; Step < 400 && Candidate > 1e-9L; ++Step) {
         const Extended Digit = std::pow(10.0L, std::floor(std::log10(Candidate)) - 2);
         const Extended Rounded = std::floor(Candidate / Digit) * Digit;
-        const std::optional<QSize> At = DrawingSize(Data, Rounded);
+        const std::optional<QSize> At = DrawingSize(Data, Rounded, PictureSize);
         if (At && Fits(*At)) return Rounded;
         Candidate = Rounded * 0.97L;
     }
     return std::nullopt;
 }
 
-QSize CheckedDrawingSize(const TSchemeData& Data, Extended Zoom) {
+QSize CheckedDrawingSize(const TSchemeData& Data, Extended Zoom, const QSize& PictureSize) {
     const TSchemeObject* Unplaced = nullptr;
-    const std::optional<QSize> Size = DrawingSize(Data, Zoom, &Unplaced);
+    const std::optional<QSize> Size = DrawingSize(Data, Zoom, PictureSize, &Unplaced);
     if (!Size)
         throw Exception(QStringLiteral("Cannot place %1 Id %2 of layer %3 at --zoom %4: it lies "
                                        "beyond the %5 pixels the renderer can reach")
@@ -99,16 +108,43 @@ QSize CheckedDrawingSize(const TSchemeData& Data, Extended Zoom) {
                           .arg(ZoomText(Zoom))
                           .arg(kMaxImagePixels)
                           .arg(kMaxImageSide);
-    if (const std::optional<Extended> Largest = LargestFittingZoom(Data, Zoom, *Size))
+    if (const std::optional<Extended> Largest = LargestFittingZoom(Data, Zoom, PictureSize, *Size))
         Message += QStringLiteral("; the largest --zoom that fits is %1").arg(ZoomText(*Largest));
     throw Exception(Message);
 }
 
-void Paint(TSchemeData& Data, QPaintDevice& Device, const QSize& Size, Extended Zoom) {
+// The grid's colour: light enough for the objects to stay readable over it.
+constexpr TColor kGridColor = 0xDCDCDC;
+
+// A view of Data, never shown, that paints the background under the objects.
+std::unique_ptr<TSchemeVisual> BackgroundView(TSchemeData& Data, const TBackground& Background) {
+    auto View = std::make_unique<TSchemeVisual>();
+    View->SetColor(clWhite);
+    try {
+        View->Picture().LoadFromFile(Background.PictureFile);
+    } catch (const Exception& E) {
+        throw Exception(QStringLiteral("Cannot use \"%1\" as the background: %2")
+                            .arg(Background.PictureFile, E.Message()));
+    }
+    if (Background.GridDeltaX > 0 && Background.GridDeltaY > 0) {
+        View->Grid().SetDeltaX(Background.GridDeltaX);
+        View->Grid().SetDeltaY(Background.GridDeltaY);
+        View->Grid().SetEnabled(true);
+        View->GridPen().SetColor(kGridColor);
+    }
+    View->SetSchemeData(&Data);
+    return View;
+}
+
+void Paint(TSchemeData& Data, TSchemeVisual* View, QPaintDevice& Device, const QSize& Size,
+           Extended Zoom) {
     QPainter Painter(&Device);
     Painter.fillRect(QRect(QPoint(0, 0), Size), Qt::white);
     TCanvas Canvas(&Painter);
-    Data.PaintDirectInCanvas(Canvas, 0, 0, Zoom, 0);
+    if (View)
+        View->PaintDirectInCanvas(Canvas, Zoom);
+    else
+        Data.PaintDirectInCanvas(Canvas, 0, 0, Zoom, 0);
 }
 
 [[noreturn]] void WriteFailed(const QString& FileName, const QString& Reason) {
@@ -133,12 +169,17 @@ void WriteFile(const QString& FileName, const QByteArray& Bytes) {
 
 }  // namespace
 
-void RenderDocument(TSchemeData& Data, const QString& FileName, Extended Zoom) {
+void RenderDocument(TSchemeData& Data, const QString& FileName, Extended Zoom,
+                    const std::optional<TBackground>& Background) {
     const QString Suffix = QFileInfo(FileName).suffix().toLower();
     if (Suffix != QLatin1String("svg") && Suffix != QLatin1String("png"))
         throw Exception(QStringLiteral("Cannot render to \"%1\": the name must end in .png or .svg")
                             .arg(FileName));
-    const QSize Size = CheckedDrawingSize(Data, Zoom);
+    const std::unique_ptr<TSchemeVisual> View =
+        Background ? BackgroundView(Data, *Background) : nullptr;
+    const QSize PictureSize =
+        View ? QSize(View->Picture().Width(), View->Picture().Height()) : QSize(0, 0);
+    const QSize Size = CheckedDrawingSize(Data, Zoom, PictureSize);
     QByteArray Bytes;
     QBuffer Buffer(&Bytes);
     Buffer.open(QIODevice::WriteOnly);
@@ -148,14 +189,14 @@ void RenderDocument(TSchemeData& Data, const QString& FileName, Extended Zoom) {
         Svg.setSize(Size);
         Svg.setViewBox(QRect(QPoint(0, 0), Size));
         Svg.setTitle(QFileInfo(FileName).completeBaseName());
-        Paint(Data, Svg, Size, Zoom);
+        Paint(Data, View.get(), Svg, Size, Zoom);
     } else {
         QImage Image(Size, QImage::Format_RGB32);
         if (Image.isNull())
             throw Exception(QStringLiteral("Out of memory for a %1 x %2 image")
                                 .arg(Size.width())
                                 .arg(Size.height()));
-        Paint(Data, Image, Size, Zoom);
+        Paint(Data, View.get(), Image, Size, Zoom);
         if (!Image.save(&Buffer, "PNG"))
             throw Exception(QStringLiteral("Cannot encode the %1 x %2 image as PNG")
                                 .arg(Size.width())
