@@ -177,7 +177,7 @@ TEST_F(HintTest, ARestingPointerOverAHookLeavesTheActiveHookAlone) {
     Ticks(6);
     EXPECT_TRUE(Showing());
     EXPECT_EQ(Box->ResizedPoint(), 0);
-    QTest::mousePress(View->viewport(), Qt::LeftButton, {}, Over);
+    QTest::mouseClick(View->viewport(), Qt::LeftButton, {}, Over);
     EXPECT_EQ(Box->ResizedPoint(), 1);
 }
 
@@ -205,7 +205,7 @@ TEST_F(MouseTest, APressReachesTheViewAndThenTheDocumentWhenAnObjectIsUnderIt) {
     Record();
     QTest::mousePress(View->viewport(), Qt::RightButton, {}, QPoint(60, 60));
     QTest::mouseRelease(View->viewport(), Qt::RightButton, {}, QPoint(60, 60));
-    QTest::mousePress(View->viewport(), Qt::RightButton, {}, QPoint(250, 150));
+    QTest::mouseClick(View->viewport(), Qt::RightButton, {}, QPoint(250, 150));
     EXPECT_EQ(Calls, (QStringList{QStringLiteral("view 60,60"), QStringLiteral("document 7"),
                                   QStringLiteral("view 250,150")}));
 }
@@ -217,7 +217,7 @@ TEST_F(MouseTest, AnErrorOfAHandlerGoesToTheApplicationHandler) {
     View->OnMouseDown = [](TObject*, TMouseButton, TShiftState, int, int) {
         RaiseError(QStringLiteral("press failed"));
     };
-    QTest::mousePress(View->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseClick(View->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
     SetExceptionHandler(Previous);
     EXPECT_EQ(Errors, QStringList{QStringLiteral("press failed")});
 }
