@@ -26,6 +26,10 @@ void FillSolid(TCanvas& Canvas, TColor Color, const TRect& R) {
     Canvas.FillRect(R);
 }
 
+// A drawing takes the size of the view's picture at the zoom.
+const QString kEmptyDrawing =
+    QStringLiteral("the drawing is empty (0 x 0 pixels): the view has no picture");
+
 [[noreturn]] void CannotWrite(const QString& FileName, const QString& Reason) {
     throw Exception(QStringLiteral("Cannot write file \"%1\": %2").arg(FileName, Reason));
 }
@@ -232,6 +236,7 @@ void TSchemeVisual::ExportToMetafile(TMetafile& AMetafile, Extended AZoom) {
 }
 
 void TSchemeVisual::ExportToMetafile(const QString& AFileName, Extended AZoom) {
+    if (ExportSize(AZoom).isEmpty()) CannotWrite(AFileName, kEmptyDrawing);
     TMetafile Metafile;
     ExportToMetafile(Metafile, AZoom);
     QByteArray Bytes;
@@ -264,9 +269,7 @@ void TSchemeVisual::ExportToBmp(const QString& AFileName, Extended AZoom) {
         CannotWrite(AFileName, QStringLiteral("no image format is known by the extension \"%1\"")
                                    .arg(QString::fromLatin1(Format)));
     const QImage Image = ExportImage(AZoom);
-    if (Image.isNull())
-        CannotWrite(AFileName, QStringLiteral("the drawing is empty (0 x 0 pixels): the view has "
-                                              "no picture"));
+    if (Image.isNull()) CannotWrite(AFileName, kEmptyDrawing);
     QByteArray Bytes;
     QBuffer Buffer(&Bytes);
     Buffer.open(QIODevice::WriteOnly);

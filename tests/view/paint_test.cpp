@@ -111,6 +111,16 @@ TEST_F(PaintTest, ExportsTakeThePictureSizeAtTheZoom) {
     View->ExportToBmp(Empty, 1);
     EXPECT_EQ(Empty.Width(), 0);
     EXPECT_EQ(Empty.Height(), 0);
+    // A file of nothing is refused, not written empty.
+    QTemporaryDir Dir;
+    for (const char* Name : {"empty.png", "empty.svg"}) {
+        const QString Path = Dir.filePath(QString::fromLatin1(Name));
+        EXPECT_THROW(Path.endsWith(QLatin1String(".svg")) ? View->ExportToMetafile(Path, 1)
+                                                          : View->ExportToBmp(Path, 1),
+                     Exception)
+            << Name;
+        EXPECT_FALSE(QFile::exists(Path)) << Name;
+    }
 
     SetPicture(100, 50);
     AddBox(1, 10, 10, 20, 20);
@@ -122,7 +132,6 @@ TEST_F(PaintTest, ExportsTakeThePictureSizeAtTheZoom) {
     EXPECT_EQ(Metafile.Width(), 200);
     EXPECT_EQ(Metafile.Height(), 100);
 
-    QTemporaryDir Dir;
     for (const char* Name : {"a.png", "a.bmp", "a.jpg", "a.svg"}) {
         const QString Path = Dir.filePath(QString::fromLatin1(Name));
         if (Path.endsWith(QLatin1String(".svg")))
