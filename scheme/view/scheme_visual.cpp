@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
+#include <optional>
 
 #include "scheme/model/scheme_layer.h"
 #include "scheme/platform/error_handler.h"
@@ -216,39 +217,35 @@ void TSchemeVisual::DoScroll(int ABar, TScrollCode ACode, int ThumbPos) {
     }
 }
 
+namespace {
+
+std::optional<TScrollCode> ScrollCodeOf(int Action) {
+    using S = QAbstractSlider;
+    static constexpr std::pair<int, TScrollCode> Codes[] = {
+        {S::SliderSingleStepSub, TScrollCode::scLineUp},
+        {S::SliderSingleStepAdd, TScrollCode::scLineDown},
+        {S::SliderPageStepSub, TScrollCode::scPageUp},
+        {S::SliderPageStepAdd, TScrollCode::scPageDown},
+        {S::SliderToMinimum, TScrollCode::scTop},
+        {S::SliderToMaximum, TScrollCode::scBottom},
+        {S::SliderMove, TScrollCode::scTrack},
+    };
+    for (const auto& [From, To] : Codes)
+        if (From == Action) return To;
+    return std::nullopt;
+}
+
+}  // namespace
+
 // The scroll bars' own requests. While a mouse button is held on a bar its requests form one
 // gesture, reported when the button is released; a request from the keyboard or the wheel is a
 // gesture of its own.
 void TSchemeVisual::BarAction(int ABar, int Action) {
     QScrollBar* Bar = ABar == 0 ? horizontalScrollBar() : verticalScrollBar();
-    TScrollCode Code = TScrollCode::scEndScroll;
-    switch (Action) {
-        case QAbstractSlider::SliderSingleStepSub:
-            Code = TScrollCode::scLineUp;
-            break;
-        case QAbstractSlider::SliderSingleStepAdd:
-            Code = TScrollCode::scLineDown;
-            break;
-        case QAbstractSlider::SliderPageStepSub:
-            Code = TScrollCode::scPageUp;
-            break;
-        case QAbstractSlider::SliderPageStepAdd:
-            Code = TScrollCode::scPageDown;
-            break;
-        case QAbstractSlider::SliderToMinimum:
-            Code = TScrollCode::scTop;
-            break;
-        case QAbstractSlider::SliderToMaximum:
-            Code = TScrollCode::scBottom;
-            break;
-        case QAbstractSlider::SliderMove:
-            Code = TScrollCode::scTrack;
-            break;
-        default:
-            return;
-    }
+    const std::optional<TScrollCode> Code = ScrollCodeOf(Action);
+    if (!Code) return;
     // The bar has already moved its slider by its own steps, which are the view's.
-    DoScroll(ABar, Code, Bar->sliderPosition());
+    DoScroll(ABar, *Code, Bar->sliderPosition());
     Bar->setSliderPosition(ABar == 0 ? FOriginX : FOriginY);
     if (!FBarHeld[ABar] && !Bar->isSliderDown()) DoScroll(ABar, TScrollCode::scEndScroll);
 }
