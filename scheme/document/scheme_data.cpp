@@ -502,7 +502,7 @@ void TSchemeData::IndexLink(int Index) {
     const TSchemeLink* Link = FLinks[size_t(Index)];
     for (TSchemeObject* Obj : {Link->Parent(), Link->Child()}) {
         if (!Obj) continue;
-        std::vector<int>& Slots = Obj->FLinkSlots;
+        std::vector<int>& Slots = Obj->Rare().LinkSlots;
         const auto At = std::lower_bound(Slots.begin(), Slots.end(), Index);
         if (At == Slots.end() || *At != Index) Slots.insert(At, Index);
     }
@@ -516,7 +516,7 @@ std::vector<int> TSchemeData::LinkSlotsFor(TObject* AObject) const {
         return All;
     }
     const auto* Obj = dynamic_cast<const TSchemeObject*>(AObject);
-    return Obj ? Obj->FLinkSlots : std::vector<int>{};
+    return Obj && Obj->FRare ? Obj->FRare->LinkSlots : std::vector<int>{};
 }
 
 int TSchemeData::LinkAdd(TSchemeObject* AParent, int AParentLinkType, TSchemeObject* AChild,
@@ -536,7 +536,7 @@ void TSchemeData::LinkClear() {
     for (size_t I = 0; I < FLinks.size(); ++I) {
         if (TSchemeLink* Link = FLinks[I]) {
             for (TSchemeObject* Obj : {Link->Parent(), Link->Child()})
-                if (Obj) Obj->FLinkSlots.clear();
+                if (Obj && Obj->FRare) Obj->FRare->LinkSlots.clear();
         }
         FreeLinkAt(I);
     }
@@ -576,9 +576,9 @@ TSchemeLink* TSchemeData::SetLink(int AIndex, TSchemeLink* ALink) {
 // Walks the object's own link slots from the last to the first.
 void TSchemeData::ObjectWasDeleted(TObject* AObject) {
     auto* Obj = dynamic_cast<TSchemeObject*>(AObject);
-    if (!Obj || Obj->FLinkSlots.empty()) return;
-    const std::vector<int> Slots = std::move(Obj->FLinkSlots);
-    Obj->FLinkSlots.clear();
+    if (!Obj || !Obj->FRare || Obj->FRare->LinkSlots.empty()) return;
+    const std::vector<int> Slots = std::move(Obj->FRare->LinkSlots);
+    Obj->FRare->LinkSlots.clear();
     for (auto Slot = Slots.rbegin(); Slot != Slots.rend(); ++Slot) {
         TSchemeLink* Link = size_t(*Slot) < FLinks.size() ? FLinks[size_t(*Slot)] : nullptr;
         if (Link && (Link->Parent() == AObject || Link->Child() == AObject))

@@ -250,7 +250,7 @@ private:
     void RepaintChange(const TSchemeNotice& Notice);
     bool Holds(const TSchemeObject* AObject) const;
     void CheckLinkEnds(const TSchemeLink* ALink) const;
-    // Records the link in slot Index with its two objects (TSchemeObject::FLinkSlots). Slots
+    // Records the link in slot Index with its two objects (kept with each object). Slots
     // whose link has gone or changed since are skipped when read.
     void IndexLink(int Index);
     // The link slots to try for a move of AObject, in list order.

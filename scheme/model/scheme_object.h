@@ -280,35 +280,46 @@ private:
 
     int FId = 0;
     int FState = 0;
+    // The flags together, so that they share one word.
     bool FSelected = false;
     bool FResized = false;
     bool FMoved = false;
     bool FVisible = true;
-    QString FHintString;
-    TSchemeLayer* FLayer = nullptr;
     bool FEnabled = true;
     bool FFullRepaintIfMoved = true;
+    bool FStateColorSupport = true;
+    QString FHintString;
+    TSchemeLayer* FLayer = nullptr;
     // Kept inside the object (not on the heap of their own): the accessors hand out pointers
     // to them, which is why they are mutable.
     mutable TBrush FBrush;
     mutable TPen FPen;
     mutable TBrush FSelectedBrush;
     mutable TPen FSelectedPen;
-    bool FStateColorSupport = true;
     mutable TStringList FProperties;
     std::vector<TPointExt> FPoints;
     int FCount = 0;
     int FResizedPoint = 0;
     QString FText;
-    // The caption's measured extent and the text it was measured for: repaints and hit tests
-    // ask for it far more often than the caption changes.
-    mutable QString FMeasuredText;
-    mutable QRect FMeasuredExtent;
     TPointExt FTextPoint;
     TSchemeArea FArea;
-    // The document's link slots that name this object, ascending; kept by the document, with
-    // the object so that finding an object's links costs the same in any document size.
-    std::vector<int> FLinkSlots;
+    // What few objects have, on the heap only for those: the measured caption and the
+    // document's link slots.
+    struct TRareParts {
+        // The caption's measured extent and the text it was measured for: repaints and hit
+        // tests ask for it far more often than the caption changes.
+        QString MeasuredText;
+        QRect MeasuredExtent;
+        // The document's link slots that name this object, ascending; kept by the document,
+        // with the object so that finding an object's links costs the same in any document
+        // size.
+        std::vector<int> LinkSlots;
+    };
+    mutable std::unique_ptr<TRareParts> FRare;
+    TRareParts& Rare() const {
+        if (!FRare) FRare = std::make_unique<TRareParts>();
+        return *FRare;
+    }
     int FDeferred = 0;
     bool FAnnouncePending = false;
     bool FMovingWhole = false;

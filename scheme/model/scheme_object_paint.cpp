@@ -62,11 +62,14 @@ void TSchemeObject::PaintText(Extended Zoom, TCanvas& Canvas, int /*AParam*/) co
 }
 
 const QRect& TSchemeObject::CaptionExtent() const {
-    if (FMeasuredText.isNull() || FMeasuredText != FText) {
-        FMeasuredExtent = MeasureScreenText(FText);
-        FMeasuredText = FText;
+    static const QRect kNothing;
+    if (FText.isEmpty()) return kNothing;
+    TRareParts& R = Rare();
+    if (R.MeasuredText.isNull() || R.MeasuredText != FText) {
+        R.MeasuredExtent = MeasureScreenText(FText);
+        R.MeasuredText = FText;
     }
-    return FMeasuredExtent;
+    return R.MeasuredExtent;
 }
 
 QRegion TSchemeObject::GetTextClippingRegion(Extended Zoom, int /*AParam*/) const {

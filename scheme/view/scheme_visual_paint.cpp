@@ -96,7 +96,10 @@ void TSchemeVisual::RepaintOnlySchemeData() {
 
 TCanvas* TSchemeVisual::GetCanvas() {
     if (FPaintCanvas) {
-        FPaintCanvas->SetWindowOrg(TPoint{FOriginX, FOriginY});
+        // Asked for once per object painted: setting the origin again would redo the
+        // painter's transform and clip each time.
+        const TPoint Origin{FOriginX, FOriginY};
+        if (!(FPaintCanvas->WindowOrg() == Origin)) FPaintCanvas->SetWindowOrg(Origin);
         return FPaintCanvas;
     }
     EnsureBuffer();
