@@ -80,16 +80,20 @@ void TSchemeData::IndexNotice(const TSchemeNotice& Notice) {
 
 // Objects in drawing order: by layer position, then by list position.
 void TSchemeData::SortInDrawingOrder(std::vector<TSchemeObject*>& Objects) const {
+    if (Objects.size() < 2) return;
+    // Few layers are found faster by a walk than through a map.
     std::unordered_map<const TSchemeLayer*, int> LayerPosition;
-    for (const TSchemeObject* Obj : Objects) LayerPosition.emplace(Obj->Layer(), 0);
-    for (size_t I = 0; I < FLayers.size(); ++I) {
-        const auto It = LayerPosition.find(FLayers[I]);
-        if (It != LayerPosition.end()) It->second = static_cast<int>(I);
-    }
+    const bool Walk = FLayers.size() <= 16;
+    if (!Walk)
+        for (size_t I = 0; I < FLayers.size(); ++I) LayerPosition.emplace(FLayers[I], int(I));
+    auto PositionOf = [&](const TSchemeLayer* Layer) {
+        if (!Walk) return LayerPosition[Layer];
+        return int(std::find(FLayers.begin(), FLayers.end(), Layer) - FLayers.begin());
+    };
     std::vector<std::pair<std::pair<int, int>, TSchemeObject*>> Keyed;
     Keyed.reserve(Objects.size());
     for (TSchemeObject* Obj : Objects)
-        Keyed.push_back({{LayerPosition[Obj->Layer()], Obj->Layer()->OrderOf(Obj)}, Obj});
+        Keyed.push_back({{PositionOf(Obj->Layer()), Obj->Layer()->OrderOf(Obj)}, Obj});
     std::sort(Keyed.begin(), Keyed.end(),
               [](const auto& A, const auto& B) { return A.first < B.first; });
     for (size_t I = 0; I < Keyed.size(); ++I) Objects[I] = Keyed[I].second;
