@@ -1,4 +1,6 @@
 // The object record: the base key=value lines every kind shares.
+#include <vector>
+
 #include "scheme/model/record.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_object.h"
@@ -25,6 +27,23 @@ QString EncodeText(const QString& Text) {
 QString DecodeText(const QString& Value) {
     QString Result = Value;
     return Result.replace(QLatin1Char('#'), QLatin1Char('\r'));
+}
+
+// The keys of point I: "X<I>" and "Y<I>". Records hold thousands of them, so the common ones are
+// made once.
+QString PointKey(char Axis, int I) {
+    constexpr int kCached = 256;
+    static const std::vector<QString> Keys = [] {
+        std::vector<QString> All;
+        All.reserve(2 * kCached);
+        for (int N = 0; N < kCached; ++N) {
+            All.push_back(QStringLiteral("X%1").arg(N));
+            All.push_back(QStringLiteral("Y%1").arg(N));
+        }
+        return All;
+    }();
+    if (I >= 0 && I < kCached) return Keys[size_t(2 * I + (Axis == 'Y'))];
+    return QLatin1Char(Axis) + QString::number(I);
 }
 
 void WritePen(QStringList& Strings, const QString& Name, const TPen& Pen) {
@@ -99,10 +118,8 @@ void TSchemeObject::WritePoints(QStringList& Strings) const {
     if (FCount == 0) return;
     record::WriteInt(Strings, u"Count", FCount);
     for (int I = 0; I < FCount; ++I) {
-        record::WriteFloat(Strings, QStringLiteral("X%1").arg(I),
-                           FPoints[static_cast<size_t>(I)].X);
-        record::WriteFloat(Strings, QStringLiteral("Y%1").arg(I),
-                           FPoints[static_cast<size_t>(I)].Y);
+        record::WriteFloat(Strings, PointKey('X', I), FPoints[static_cast<size_t>(I)].X);
+        record::WriteFloat(Strings, PointKey('Y', I), FPoints[static_cast<size_t>(I)].Y);
     }
 }
 
@@ -131,9 +148,8 @@ void TSchemeObject::ReadRecord(QStringList& Strings) {
     // first missing key instead of reserving memory for it.
     const int Count = record::Count(Strings, u"Count");
     std::vector<TPointExt> Points;
-    for (int I = 0; I < Count; ++I)
-        Points.push_back(PointExt(record::Float(Strings, QStringLiteral("X%1").arg(I)),
-                                  record::Float(Strings, QStringLiteral("Y%1").arg(I))));
+    for (int I = 0; I < Count; ++I) const Extended X = record::Float(Strings, PointKey('X', I));
+    Points.push_back(PointExt(X, record::Float(Strings, PointKey('Y', I))));
     FPoints = std::move(Points);
     FCount = Count;
     ReadTextPoint(Strings);
