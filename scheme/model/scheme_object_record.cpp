@@ -148,8 +148,10 @@ void TSchemeObject::ReadRecord(QStringList& Strings) {
     // first missing key instead of reserving memory for it.
     const int Count = record::Count(Strings, u"Count");
     std::vector<TPointExt> Points;
-    for (int I = 0; I < Count; ++I) const Extended X = record::Float(Strings, PointKey('X', I));
-    Points.push_back(PointExt(X, record::Float(Strings, PointKey('Y', I))));
+    for (int I = 0; I < Count; ++I) {
+        const Extended X = record::Float(Strings, PointKey('X', I));
+        Points.push_back(PointExt(X, record::Float(Strings, PointKey('Y', I))));
+    }
     FPoints = std::move(Points);
     FCount = Count;
     ReadTextPoint(Strings);
