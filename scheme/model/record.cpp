@@ -65,4 +65,13 @@ int Count(const QStringList& Strings, QStringView Key) {
     return Value;
 }
 
+QStringList& ExpectCount(QStringList& Strings, const QString& KindName, int Expected) {
+    TrimLines(Strings);
+    const int Value = OptInt(Strings, u"Count").value_or(0);
+    if (Value != Expected)
+        RaiseError(
+            QStringLiteral("%1 : Count must be %2, not %3").arg(KindName).arg(Expected).arg(Value));
+    return Strings;
+}
+
 }  // namespace scheme::record

@@ -37,6 +37,10 @@ SCHEME_EXPORT std::optional<bool> OptFlag(const QStringList& Strings, QStringVie
 
 // A count that indexes an array: negative values raise ESchemeErrorException naming Key.
 SCHEME_EXPORT int Count(const QStringList& Strings, QStringView Key);
+// Trims the record's lines and checks, before any point is read, that its Count is Expected:
+// otherwise raises "<KindName> : Count must be <Expected>, not <Count>". A record that claims
+// thousands of points thus fails at once, not after reading them. Answers Strings.
+SCHEME_EXPORT QStringList& ExpectCount(QStringList& Strings, const QString& KindName, int Expected);
 
 }  // namespace record
 }  // namespace scheme

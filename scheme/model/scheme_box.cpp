@@ -20,9 +20,8 @@ TSchemeBox::TSchemeBox(int Id, Extended X, Extended Y, Extended Width, Extended 
 
 TSchemeBox::TSchemeBox(QStringList& Strings) : TSchemeBox(Strings, StaticClassName()) {}
 
-TSchemeBox::TSchemeBox(QStringList& Strings, const QString& KindName) : TSchemeObject(Strings) {
-    if (Count() != 4)
-        RaiseError(QStringLiteral("%1 : Count must be 4, not %2").arg(KindName).arg(Count()));
+TSchemeBox::TSchemeBox(QStringList& Strings, const QString& KindName)
+    : TSchemeObject(record::ExpectCount(Strings, KindName, 4)) {
     // The corners go through the box's own setter in order, as if set one by one on an empty
     // box: the rectangle follows corners 0 and 2 and keeps its minimum size.
     const std::vector<TPointExt> Loaded = PointsArray();

@@ -1,5 +1,6 @@
 #include "scheme/model/scheme_line.h"
 
+#include "scheme/model/record.h"
 #include "scheme/platform/canvas.h"
 #include "scheme/platform/exceptions.h"
 #include "scheme/platform/region.h"
@@ -18,9 +19,8 @@ TSchemeLine::TSchemeLine(int Id, Extended X1, Extended Y1, Extended X2, Extended
 TSchemeLine::TSchemeLine(int Id, const TPoint& P1, const TPoint& P2, int PenWidth, int State)
     : TSchemeLine(Id, P1.X, P1.Y, P2.X, P2.Y, PenWidth, State) {}
 
-TSchemeLine::TSchemeLine(QStringList& Strings) : TSchemeObject(Strings) {
-    if (Count() != 2)
-        RaiseError(QStringLiteral("%1 : Count must be 2, not %2").arg(ClassName()).arg(Count()));
+TSchemeLine::TSchemeLine(QStringList& Strings)
+    : TSchemeObject(record::ExpectCount(Strings, StaticClassName(), 2)) {
     FArrow.Read(Strings);
 }
 

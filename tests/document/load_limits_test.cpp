@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QIODevice>
 #include <QTemporaryDir>
@@ -237,5 +238,38 @@ TEST(LoadLimits, PenWidthsOutsideTheirRangeAreRefusedWithTheValueAndTheLimit) {
             EXPECT_EQ(Message, C.Error + Limit + QStringLiteral("\rIn block has line 17"));
             EXPECT_EQ(Data.GetLayer(1)->Count(), 0);
         }
+    }
+}
+
+// A record that claims far more points than its kind holds is refused before its points are
+// read: 100,000 of them would otherwise take minutes of key lookups.
+TEST(LoadLimits, ARecordClaimingHugelyManyPointsIsRefusedAtOnce) {
+    struct Case {
+        const char* Kind;
+        const char* Message;
+    };
+    for (const Case& C :
+         {Case{"TSchemeShape", "TSchemeShape : Count must be 4, not 100000"},
+          Case{"TSchemeText", "TSchemeText : Count must be 4, not 100000"},
+          Case{"TSchemeLine", "TSchemeLine : Count must be 2, not 100000"},
+          Case{"TSchemePolygon", "TSchemePolygon : Count 100000 exceeds 100 points"}}) {
+        QStringList Lines = QStringLiteral("TSchemeData|End|TSchemeLayer|ID=1|End").split(u'|');
+        Lines << QString::fromLatin1(C.Kind) << QStringLiteral("ID=1") << QStringLiteral("State=0")
+              << QStringLiteral("Count=100000");
+        for (int I = 0; I < 100000; ++I)
+            Lines << QStringLiteral("X%1=1").arg(I) << QStringLiteral("Y%1=2").arg(I);
+        Lines << QStringLiteral("End");
+        TSchemeData Data;
+        Data.SetTimerInterval(0);
+        QElapsedTimer Clock;
+        Clock.start();
+        try {
+            Data.LoadFromStrings(Lines);
+            ADD_FAILURE() << C.Kind << " loaded";
+        } catch (const Exception& E) {
+            EXPECT_TRUE(E.Message().startsWith(QString::fromLatin1(C.Message))) << E.what();
+        }
+        EXPECT_LT(Clock.elapsed(), 2000) << C.Kind;
+        EXPECT_EQ(Data.LayerCount(), 1) << "what loaded before stays";
     }
 }
