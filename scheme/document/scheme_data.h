@@ -63,6 +63,9 @@ public:
     // Streams and files larger than this (1 GiB) are refused before they are read into
     // memory; a document of a hundred thousand objects takes a few tens of MiB.
     static constexpr qint64 kMaxDocumentSize = qint64(1) << 30;
+    // Texts of more lines than this (16 Mi) are refused before they are split into lines; a
+    // document of a hundred thousand objects has about two million.
+    static constexpr qsizetype kMaxDocumentLines = qsizetype(1) << 24;
 
     explicit TSchemeData(QObject* AOwner = nullptr);
     ~TSchemeData() override;

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
+#include <new>
 #include <unordered_set>
 #include <utility>
 
@@ -335,14 +337,31 @@ void TSchemeData::PlaceLink(std::unique_ptr<TSchemeLink> Link, const QStringList
     Link.release();
 }
 
+namespace {
+const QString kNoMemory = QStringLiteral("TSchemeData : Not enough memory to read the document");
+}  // namespace
+
 void TSchemeData::LoadFromStream(QIODevice& AStream) {
     const std::optional<QByteArray> Bytes = ReadAtMost(AStream, kMaxDocumentSize);
     if (!Bytes)
         throw ESchemeErrorException(
             QStringLiteral("TSchemeData : Document too large (more than %1 MiB are not read)")
                 .arg(kMaxDocumentSize >> 20));
+    // Every line is held while the text is read: a text of countless tiny lines (hundreds of
+    // millions of empty ones fit in the size limit) would need many times its size.
+    const qsizetype LineCount = std::max(Bytes->count('\n'), Bytes->count('\r')) + 1;
+    if (LineCount > kMaxDocumentLines)
+        throw ESchemeErrorException(
+            QStringLiteral("TSchemeData : Document has too many lines (%1, at most %2 are read)")
+                .arg(LineCount)
+                .arg(kMaxDocumentLines));
     int Latin1FromLine = -1;
-    QStringList Lines = BytesToLines(*Bytes, &Latin1FromLine);
+    QStringList Lines;
+    try {
+        Lines = BytesToLines(*Bytes, &Latin1FromLine);
+    } catch (const std::bad_alloc&) {
+        throw ESchemeErrorException(kNoMemory);
+    }
     // LoadFromStrings takes the note over as its first warning; it is dropped should an
     // override not reach it, so that no later load reports it.
     if (Latin1FromLine >= 0)
@@ -352,6 +371,9 @@ void TSchemeData::LoadFromStream(QIODevice& AStream) {
                                .arg(Latin1FromLine + 1);
     try {
         LoadFromStrings(Lines);
+    } catch (const std::bad_alloc&) {
+        FDecodingWarning.clear();
+        throw ESchemeErrorException(kNoMemory);
     } catch (...) {
         FDecodingWarning.clear();
         throw;

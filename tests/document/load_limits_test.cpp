@@ -273,3 +273,24 @@ TEST(LoadLimits, ARecordClaimingHugelyManyPointsIsRefusedAtOnce) {
         EXPECT_EQ(Data.LayerCount(), 1) << "what loaded before stays";
     }
 }
+
+// Countless empty lines fit in the size limit but would take many times their size as a list of
+// lines: such a text is refused before it is split, and the document keeps what it had.
+TEST(LoadLimits, ATextOfCountlessLinesIsRefusedBeforeItIsSplit) {
+    TSchemeData Data;
+    Data.SetTimerInterval(0);
+    Data.LayerAdd(7);
+    QByteArray Bytes = QByteArrayLiteral("TSchemeData\r\nEnd\r\n");
+    Bytes += QByteArray(2 * (TSchemeData::kMaxDocumentLines + 1), '\n');
+    QBuffer Stream(&Bytes);
+    Stream.open(QIODevice::ReadOnly);
+    try {
+        Data.LoadFromStream(Stream);
+        ADD_FAILURE() << "loaded";
+    } catch (const ESchemeErrorException& E) {
+        EXPECT_TRUE(
+            E.Message().startsWith(QStringLiteral("TSchemeData : Document has too many lines (")))
+            << E.what();
+    }
+    EXPECT_EQ(Data.LayerCount(), 1);
+}
