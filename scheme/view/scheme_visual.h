@@ -226,10 +226,13 @@ private:
     void EnsureBuffer();
     void EndDirectPainting();
     void ShowDirect(const QRect& ClientRect);
+    TCanvas* DirectCanvas(const QRect& Shown);
     void PaintPictureAndGrid(TCanvas& ACanvas, Extended AZoom);
     QSize ExportSize(Extended AZoom) const;
     // The whole drawing at AZoom; a null image when it has no pixels.
     QImage ExportImage(Extended AZoom);
+    // The whole drawing at AZoom as SVG text.
+    QByteArray ExportSvg(Extended AZoom);
     static TShiftState ShiftOf(const QMouseEvent* Event);
 
     QPointer<TSchemeData> FSchemeData;

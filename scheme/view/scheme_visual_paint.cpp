@@ -102,20 +102,22 @@ TCanvas* TSchemeVisual::GetCanvas() {
         if (!(FPaintCanvas->WindowOrg() == Origin)) FPaintCanvas->SetWindowOrg(Origin);
         return FPaintCanvas;
     }
-    EnsureBuffer();
-    if (!FDirectCanvas) FDirectCanvas = std::make_unique<TCanvas>(&FBuffer);
-    FDirectCanvas->SetWindowOrg(TPoint{FOriginX, FOriginY});
-    ShowDirect(viewport()->rect());
-    return FDirectCanvas.get();
+    return DirectCanvas(viewport()->rect());
 }
 
 TCanvas* TSchemeVisual::GetCanvasFor(const TRect& ZoomedArea) {
     if (FPaintCanvas) return GetCanvas();
+    return DirectCanvas(QRect(ZoomedArea.Left - FOriginX, ZoomedArea.Top - FOriginY,
+                              ZoomedArea.Width(), ZoomedArea.Height()));
+}
+
+// The canvas over the buffer outside a paint; what is painted on it within Shown (client
+// pixels) reaches the screen.
+TCanvas* TSchemeVisual::DirectCanvas(const QRect& Shown) {
     EnsureBuffer();
     if (!FDirectCanvas) FDirectCanvas = std::make_unique<TCanvas>(&FBuffer);
     FDirectCanvas->SetWindowOrg(TPoint{FOriginX, FOriginY});
-    ShowDirect(QRect(ZoomedArea.Left - FOriginX, ZoomedArea.Top - FOriginY, ZoomedArea.Width(),
-                     ZoomedArea.Height()));
+    ShowDirect(Shown);
     return FDirectCanvas.get();
 }
 
@@ -172,29 +174,29 @@ void TSchemeVisual::PaintGrid(TCanvas& ACanvas, Extended AZoom) {
     const int SX = Round(AZoom * FGrid.DeltaX());
     const int SY = Round(AZoom * FGrid.DeltaY());
     if (SX < 3 || SY < 3) return;
-    TPen Saved;
-    Saved.Assign(ACanvas.Pen());
-    const TBrushStyle SavedBrush = ACanvas.Brush().Style();
+    // The canvas's pen and brush style come back however drawing ends.
+    struct TRestore {
+        TCanvas& Canvas;
+        TPen Pen;
+        TBrushStyle Brush;
+        ~TRestore() {
+            Canvas.Pen().Assign(Pen);
+            Canvas.Brush().SetStyle(Brush);
+        }
+    } Restore{ACanvas, {}, ACanvas.Brush().Style()};
+    Restore.Pen.Assign(ACanvas.Pen());
     ACanvas.Brush().SetStyle(TBrushStyle::bsClear);
     ACanvas.Pen().Assign(FGridPen);
     const TRect Clip = ACanvas.ClipRect();
     auto FirstLine = [](int Edge, int Step) { return Edge <= 0 ? 0 : (Edge - 1) / Step * Step; };
-    try {
-        for (int X = FirstLine(Clip.Left, SX); X <= W && X <= Clip.Right; X += SX) {
-            ACanvas.MoveTo(X, 0);
-            ACanvas.LineTo(X, H);
-        }
-        for (int Y = FirstLine(Clip.Top, SY); Y <= H && Y <= Clip.Bottom; Y += SY) {
-            ACanvas.MoveTo(0, Y);
-            ACanvas.LineTo(W, Y);
-        }
-    } catch (...) {
-        ACanvas.Pen().Assign(Saved);
-        ACanvas.Brush().SetStyle(SavedBrush);
-        throw;
+    for (int X = FirstLine(Clip.Left, SX); X <= W && X <= Clip.Right; X += SX) {
+        ACanvas.MoveTo(X, 0);
+        ACanvas.LineTo(X, H);
     }
-    ACanvas.Pen().Assign(Saved);
-    ACanvas.Brush().SetStyle(SavedBrush);
+    for (int Y = FirstLine(Clip.Top, SY); Y <= H && Y <= Clip.Bottom; Y += SY) {
+        ACanvas.MoveTo(0, Y);
+        ACanvas.LineTo(W, Y);
+    }
 }
 
 void TSchemeVisual::PaintSchemeData() {
@@ -219,7 +221,7 @@ QSize TSchemeVisual::ExportSize(Extended AZoom) const {
     return QSize(Trunc(AZoom * FPicture.Width()), Trunc(AZoom * FPicture.Height()));
 }
 
-void TSchemeVisual::ExportToMetafile(TMetafile& AMetafile, Extended AZoom) {
+QByteArray TSchemeVisual::ExportSvg(Extended AZoom) {
     const QSize Size = ExportSize(AZoom);
     QByteArray Svg;
     QBuffer Buffer(&Svg);
@@ -234,19 +236,20 @@ void TSchemeVisual::ExportToMetafile(TMetafile& AMetafile, Extended AZoom) {
     }
     Buffer.close();
     InPixels(Svg, Size);
+    return Svg;
+}
+
+void TSchemeVisual::ExportToMetafile(TMetafile& AMetafile, Extended AZoom) {
+    QByteArray Svg = ExportSvg(AZoom);
+    QBuffer Buffer(&Svg);
     Buffer.open(QIODevice::ReadOnly);
     AMetafile.LoadFromStream(Buffer);
 }
 
+// A metafile saves the bytes it was read from: the file gets the SVG text itself.
 void TSchemeVisual::ExportToMetafile(const QString& AFileName, Extended AZoom) {
     if (ExportSize(AZoom).isEmpty()) CannotWrite(AFileName, kEmptyDrawing);
-    TMetafile Metafile;
-    ExportToMetafile(Metafile, AZoom);
-    QByteArray Bytes;
-    QBuffer Buffer(&Bytes);
-    Buffer.open(QIODevice::WriteOnly);
-    Metafile.SaveToStream(Buffer);
-    WriteFile(AFileName, Bytes);
+    WriteFile(AFileName, ExportSvg(AZoom));
 }
 
 QImage TSchemeVisual::ExportImage(Extended AZoom) {
