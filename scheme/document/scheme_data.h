@@ -268,6 +268,8 @@ private:
     void Track(TSchemeObject* Obj);
     bool Untrack(TSchemeObject* Obj, const TSchemeArea& Area);
     void SortInDrawingOrder(std::vector<TSchemeObject*>& Objects) const;
+    TSchemeObject* TopmostHit(const std::vector<TSchemeObject*>& Candidates, Extended X, Extended Y,
+                              bool ACheckEnabled, int AParam);
     template <class F>
     void ForEachObjectMeeting(const TRect& Zoomed, Extended Zoom, bool AllLayers, F&& Action);
     // Frees the link in slot Index (if any), emptying the slot.
@@ -292,6 +294,7 @@ private:
     QString FDecodingWarning;
     TPropagation* FPropagation = nullptr;
     std::unique_ptr<TSpatialIndex> FIndex;
+    std::vector<TSchemeObject*> FHitCandidates;
     std::unordered_set<TSchemeObject*> FSelected;
     bool FInBlinkPass = false;
     bool FBlinkPassPending = false;

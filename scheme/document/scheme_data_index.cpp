@@ -1,7 +1,9 @@
 // The document's books on where its objects are and which are selected, kept from the change
 // channel, and the hit test, painting, repainting and blinking that read them.
 #include <algorithm>
+#include <boost/container/small_vector.hpp>
 #include <unordered_map>
+#include <utility>
 
 #include "scheme/document/scheme_data.h"
 #include "scheme/document/scheme_visual_link.h"
@@ -90,7 +92,7 @@ void TSchemeData::SortInDrawingOrder(std::vector<TSchemeObject*>& Objects) const
         if (!Walk) return LayerPosition[Layer];
         return int(std::find(FLayers.begin(), FLayers.end(), Layer) - FLayers.begin());
     };
-    std::vector<std::pair<std::pair<int, int>, TSchemeObject*>> Keyed;
+    boost::container::small_vector<std::pair<std::pair<int, int>, TSchemeObject*>, 16> Keyed;
     Keyed.reserve(Objects.size());
     for (TSchemeObject* Obj : Objects)
         Keyed.push_back({{PositionOf(Obj->Layer()), Obj->Layer()->OrderOf(Obj)}, Obj});
@@ -122,10 +124,22 @@ void TSchemeData::ForEachObjectMeeting(const TRect& Zoomed, Extended Zoom, bool 
 
 TSchemeObject* TSchemeData::ObjectForPointWithCheckEnabled(Extended X, Extended Y,
                                                            bool ACheckEnabled, int AParam) {
-    std::vector<TSchemeObject*> Candidates;
+    // The list is kept between calls, so that a hit test allocates nothing; a nested call (from
+    // a change notice, say) finds it taken and makes its own.
+    std::vector<TSchemeObject*> Candidates = std::exchange(FHitCandidates, {});
+    Candidates.clear();
     // Objects are tested at whole units; hooks reach a unit past the pixel grid.
     Index().QueryPoint(Trunc(X), Trunc(Y), 3, Candidates);
     SortInDrawingOrder(Candidates);
+    TSchemeObject* Found = TopmostHit(Candidates, X, Y, ACheckEnabled, AParam);
+    FHitCandidates = std::move(Candidates);
+    return Found;
+}
+
+// The candidates hold every object whose area holds the point, and an object's area holds all
+// its detail test can say yes to: the bounding-box prefilter of a layer walk is not needed.
+TSchemeObject* TSchemeData::TopmostHit(const std::vector<TSchemeObject*>& Candidates, Extended X,
+                                       Extended Y, bool ACheckEnabled, int AParam) {
     // Per layer from the top, the layer's topmost enabled object under the point answers for
     // it; an invisible one hands the question to the layer below.
     const TSchemeLayer* Answered = nullptr;
@@ -136,9 +150,7 @@ TSchemeObject* TSchemeData::ObjectForPointWithCheckEnabled(Extended X, Extended 
         if (ACheckEnabled && !(Layer->Enabled() && Layer->Visible())) continue;
         Extended DX = 0, DY = 0;
         int Detail = -1;
-        if (!Obj->Enabled() || !Obj->MayContainPoint(X, Y, AParam) ||
-            !Obj->PointInsideDetail(X, Y, DX, DY, Detail, AParam))
-            continue;
+        if (!Obj->Enabled() || !Obj->PointInsideDetail(X, Y, DX, DY, Detail, AParam)) continue;
         if (!ACheckEnabled || Obj->Visible()) return Obj;
         Answered = Layer;
     }

@@ -127,6 +127,13 @@ QRegion TSchemeBox::GetClippingRegion(Extended Zoom, int AParam) const {
     return WithHooksAndText(CreateRectRgnIndirect(GetPenZoomRect(Zoom, AParam)), Zoom, AParam);
 }
 
+bool TSchemeBox::PointInside(Extended X, Extended Y, int AParam) const {
+    const TRect R = GetPenZoomRect(1.0, AParam);
+    const int PX = Trunc(X), PY = Trunc(Y);
+    return PtInRectRgn(R.Left, R.Top, R.Right, R.Bottom, PX, PY) ||
+           PointInHooksOrText(PX, PY, AParam);
+}
+
 TSchemeArea TSchemeBox::GetArea() const {
     return OutlineArea(0);
 }

@@ -39,6 +39,9 @@ public:
     // The body, the corners and the four side hooks.
     bool HasDetail(int Detail) const override;
     QRegion GetClippingRegion(Extended Zoom, int AParam) const override;
+    // Kinds answer PointInside from their geometry, exactly as their zoom-1 region would, without
+    // building it; a kind that changes its region changes its PointInside with it.
+    bool PointInside(Extended X, Extended Y, int AParam) const override;
     TSchemeArea GetArea() const override;
     TRect GetBoundsRect(Extended Zoom, int AParam) const override;
     bool PointInsideDetail(Extended X, Extended Y, Extended& DX, Extended& DY, int& Detail,
@@ -90,6 +93,7 @@ public:
 
     void Paint(Extended Zoom, TCanvas& Canvas, int AParam) override;
     QRegion GetClippingRegion(Extended Zoom, int AParam) const override;
+    bool PointInside(Extended X, Extended Y, int AParam) const override;
 
     // Where a shape of the given kind lies in a rectangle: the rectangle itself, or the square
     // centred in it for the square kinds; Corner is the corner ellipse of the rounded kinds.
@@ -97,6 +101,7 @@ public:
         int X, Y, W, H, Corner;
     };
     static TGeometry Geometry(TShapeType Shape, const TRect& R);
+    TGeometry RegionGeometry(Extended Zoom, int AParam) const;
 
 private:
     TShapeType FShape = TShapeType::stRectangle;

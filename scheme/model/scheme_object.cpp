@@ -278,15 +278,25 @@ void TSchemeObject::PaintHookRect(Extended Zoom, TCanvas& Canvas, int AParam) co
     }
 }
 
+std::vector<TRect> TSchemeObject::HookClipRects(Extended Zoom, int AParam) const {
+    if (!FResized) return {};
+    const int Grow = FPen.Width() > 4 ? FPen.Width() : 0;
+    std::vector<TRect> Rects = GetHookRect(Zoom, AParam);
+    for (TRect& R : Rects) InflateRect(R, Grow, Grow);
+    return Rects;
+}
+
 QRegion TSchemeObject::GetHookClippingRegion(Extended Zoom, int AParam) const {
     QRegion Region;
-    if (!FResized) return Region;
-    const int Grow = FPen.Width() > 4 ? FPen.Width() : 0;
-    for (TRect R : GetHookRect(Zoom, AParam)) {
-        InflateRect(R, Grow, Grow);
-        Region += CreateRectRgnIndirect(R);
-    }
+    for (const TRect& R : HookClipRects(Zoom, AParam)) Region += CreateRectRgnIndirect(R);
     return Region;
+}
+
+bool TSchemeObject::PointInHooksOrText(int X, int Y, int AParam) const {
+    for (const TRect& R : HookClipRects(1.0, AParam))
+        if (PtInRectRgn(R.Left, R.Top, R.Right, R.Bottom, X, Y)) return true;
+    const std::optional<TRect> Text = TextClipRect(1.0);
+    return Text && PtInRectRgn(Text->Left, Text->Top, Text->Right, Text->Bottom, X, Y);
 }
 
 TRect TSchemeObject::GetClippingOutsideRect(Extended Zoom, int /*AParam*/) const {

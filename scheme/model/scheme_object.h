@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "scheme/model/persistent.h"
@@ -153,12 +154,16 @@ public:
     // The hook squares of the first min(Count, kMaxHooks) points.
     virtual std::vector<TRect> GetHookRect(Extended Zoom, int AParam) const;
     QRegion GetHookClippingRegion(Extended Zoom, int AParam) const;
+    // The rectangles GetHookClippingRegion joins: none unless the hooks are shown.
+    std::vector<TRect> HookClipRects(Extended Zoom, int AParam) const;
     // The bounding box of the points, grown by 2 world units, in pixels.
     virtual TRect GetClippingOutsideRect(Extended Zoom, int AParam) const;
     // The centre of the bounding box at zoom 1.
     virtual void GetOriginPoint(TPoint& P, int AParam) const;
     virtual void PaintText(Extended Zoom, TCanvas& Canvas, int AParam) const;
     QRegion GetTextClippingRegion(Extended Zoom, int AParam) const;
+    // The rectangle of GetTextClippingRegion, or nothing when no caption is shown.
+    std::optional<TRect> TextClipRect(Extended Zoom) const;
     virtual void Paint(Extended Zoom, TCanvas& Canvas, int AParam) = 0;
 
     // Hit tests in world units, at a resolution of one unit (hooks: a tenth of a unit).
@@ -248,6 +253,9 @@ protected:
     // whose drawing stays within Reach of its points.
     TSchemeArea OutlineArea(Extended Reach) const;
     TRect OutlineBounds(Extended Zoom, int AParam, Extended Reach) const;
+    // Whether the point (whole units) lies in the hook or caption part of the zoom-1 region,
+    // tested without building it.
+    bool PointInHooksOrText(int X, int Y, int AParam) const;
     // Adds the hook and caption regions to a kind's own area.
     QRegion WithHooksAndText(QRegion Region, Extended Zoom, int AParam) const;
     // The drag of kinds made of free points: detail -1 translates every point so that point 0

@@ -72,12 +72,17 @@ const QRect& TSchemeObject::CaptionExtent() const {
     return R.MeasuredExtent;
 }
 
-QRegion TSchemeObject::GetTextClippingRegion(Extended Zoom, int /*AParam*/) const {
-    if (!CaptionShown(*this, Zoom)) return QRegion();
+std::optional<TRect> TSchemeObject::TextClipRect(Extended Zoom) const {
+    if (!CaptionShown(*this, Zoom)) return std::nullopt;
     const QRect& M = CaptionExtent();
     const Extended L = M.left(), T = M.top(), R = M.right() + 1, B = M.bottom() + 1;
-    return CreateRectRgn(Trunc((FTextPoint.X + L) * Zoom), Trunc((FTextPoint.Y + T) * Zoom),
-                         Trunc((FTextPoint.X + R) * Zoom), Trunc((FTextPoint.Y + B) * Zoom));
+    return TRect{Trunc((FTextPoint.X + L) * Zoom), Trunc((FTextPoint.Y + T) * Zoom),
+                 Trunc((FTextPoint.X + R) * Zoom), Trunc((FTextPoint.Y + B) * Zoom)};
+}
+
+QRegion TSchemeObject::GetTextClippingRegion(Extended Zoom, int /*AParam*/) const {
+    const std::optional<TRect> R = TextClipRect(Zoom);
+    return R ? CreateRectRgnIndirect(*R) : QRegion();
 }
 
 }  // namespace scheme

@@ -198,6 +198,18 @@ QRegion TSchemePolygon::GetClippingRegion(Extended Zoom, int AParam) const {
     return WithHooksAndText(Region, Zoom, AParam);
 }
 
+// The body's region and its eight shifted copies, hooks and caption, asked without being built.
+bool TSchemePolygon::PointInside(Extended X, Extended Y, int AParam) const {
+    if (Count() < 3) return false;
+    const TDevicePoints Device = DevicePoints(1.0);
+    const TPolygonRgn Body(Device.Span(), TPolyFillMode::Winding);
+    const int PX = Trunc(X), PY = Trunc(Y);
+    if (Body.Contains(PX, PY)) return true;
+    for (const TPoint& D : kNeighbours)
+        if (Body.Contains(PX - D.X, PY - D.Y)) return true;
+    return PointInHooksOrText(PX, PY, AParam);
+}
+
 // ---- dragging ------------------------------------------------------------------------------
 
 void TSchemePolygon::ChangePositionDetail(Extended X, Extended Y, int Detail, int /*AParam*/) {

@@ -63,6 +63,7 @@ public:
     // The polygon widened by 2 pixels in every direction, whatever the zoom, with the hooks and
     // the caption; no region with fewer than three vertices.
     QRegion GetClippingRegion(Extended Zoom, int AParam) const override;
+    bool PointInside(Extended X, Extended Y, int AParam) const override;
     TSchemeArea GetArea() const override;
     TRect GetBoundsRect(Extended Zoom, int AParam) const override;
     // -1 translates the polygon so that vertex 0 lands on (X, Y); a vertex index moves that

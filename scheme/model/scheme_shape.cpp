@@ -76,17 +76,24 @@ void TSchemeShape::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
     PaintOverlay(Zoom, Canvas, AParam);
 }
 
-QRegion TSchemeShape::GetClippingRegion(Extended Zoom, int AParam) const {
+// The shape's own region is cut from this geometry; curved kinds get a margin, so that the
+// curved region surely covers the curved outline.
+TSchemeShape::TGeometry TSchemeShape::RegionGeometry(Extended Zoom, int AParam) const {
     const TShapeType Kind = PaintedKind(FShape);
     TGeometry G = Geometry(Kind, GetPenZoomRect(Zoom, AParam));
-    QRegion Region;
     if (IsRounded(Kind) || IsEllipse(Kind)) {
-        // A margin, so that the curved region surely covers the curved outline.
         G.X -= 1;
         G.Y -= 1;
         G.W += 3;
         G.H += 3;
     }
+    return G;
+}
+
+QRegion TSchemeShape::GetClippingRegion(Extended Zoom, int AParam) const {
+    const TShapeType Kind = PaintedKind(FShape);
+    const TGeometry G = RegionGeometry(Zoom, AParam);
+    QRegion Region;
     if (IsRounded(Kind))
         Region = CreateRoundRectRgn(G.X, G.Y, G.X + G.W, G.Y + G.H, G.Corner, G.Corner);
     else if (IsEllipse(Kind))
@@ -94,6 +101,20 @@ QRegion TSchemeShape::GetClippingRegion(Extended Zoom, int AParam) const {
     else
         Region = CreateRectRgn(G.X, G.Y, G.X + G.W, G.Y + G.H);
     return WithHooksAndText(Region, Zoom, AParam);
+}
+
+bool TSchemeShape::PointInside(Extended X, Extended Y, int AParam) const {
+    const TShapeType Kind = PaintedKind(FShape);
+    const TGeometry G = RegionGeometry(1.0, AParam);
+    const int PX = Trunc(X), PY = Trunc(Y);
+    bool Inside = false;
+    if (IsRounded(Kind))
+        Inside = PtInRoundRectRgn(G.X, G.Y, G.X + G.W, G.Y + G.H, G.Corner, G.Corner, PX, PY);
+    else if (IsEllipse(Kind))
+        Inside = PtInEllipticRgn(G.X, G.Y, G.X + G.W, G.Y + G.H, PX, PY);
+    else
+        Inside = PtInRectRgn(G.X, G.Y, G.X + G.W, G.Y + G.H, PX, PY);
+    return Inside || PointInHooksOrText(PX, PY, AParam);
 }
 
 }  // namespace scheme

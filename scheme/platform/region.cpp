@@ -2,6 +2,7 @@
 
 #include <QPolygon>
 #include <algorithm>
+#include <boost/container/small_vector.hpp>
 #include <cmath>
 #include <cstdint>
 #include <utility>
@@ -28,6 +29,10 @@ constexpr std::int64_t kPolygonRowBudget = std::int64_t{1} << 19;
 constexpr int kMaxGridStep = 1 << 26;
 // Regions are not moved beyond this magnitude, so their coordinates cannot overflow.
 constexpr int kRegionLimit = 2 * kPixelLimit;
+
+std::int64_t FloorDiv(std::int64_t Value, std::int64_t Step) {
+    return Value >= 0 ? Value / Step : -((-Value + Step - 1) / Step);
+}
 
 int ClampCoord(int Value) {
     return std::clamp(Value, -kPixelLimit, kPixelLimit);
@@ -67,13 +72,22 @@ private:
     std::int64_t FLastBottom = INT64_MIN;
 };
 
+int CurvedBandStep(const detail::TRoundShape& Shape) {
+    return std::max(1, (Shape.CurvedRows() + kMaxCurvedBands - 1) / kMaxCurvedBands);
+}
+
+// The inset of the band of curved rows that starts M rows from the nearer edge: a band is as
+// wide as its widest row, the one nearest the middle.
+int BandInset(const detail::TRoundShape& Shape, int Step, int M) {
+    return Shape.InsetFromEdge(std::min(M + Step, Shape.CurvedRows()) - 1);
+}
+
 QRegion RoundShapeRegion(const detail::TRoundShape& Shape) {
     const TRect& B = Shape.Bounds();
     const int Curved = Shape.CurvedRows();
-    const int Step = std::max(1, (Curved + kMaxCurvedBands - 1) / kMaxCurvedBands);
-    // The widest row of a band of curved rows is the one nearest the middle.
+    const int Step = CurvedBandStep(Shape);
     auto Widest = [&](int Begin) {
-        const int Inset = Shape.InsetFromEdge(std::min(Begin + Step, Curved) - 1);
+        const int Inset = BandInset(Shape, Step, Begin);
         return std::vector<TRun>{{B.Left + Inset, B.Right - Inset}};
     };
     TBandList Bands;
@@ -87,11 +101,29 @@ QRegion RoundShapeRegion(const detail::TRoundShape& Shape) {
     return Bands.Region();
 }
 
+// The row of RoundShapeRegion(Shape) that holds (X, Y), looked up without building it.
+bool PtInRoundShape(const detail::TRoundShape& Shape, int X, int Y) {
+    const TRect& B = Shape.Bounds();
+    if (Y < B.Top || Y >= B.Bottom) return false;
+    const int FromEdge = std::min(Y - B.Top, B.Bottom - 1 - Y);
+    int Inset = 0;
+    if (FromEdge < Shape.CurvedRows()) {
+        const int Step = CurvedBandStep(Shape);
+        Inset = BandInset(Shape, Step, FromEdge / Step * Step);
+    }
+    return X >= B.Left + Inset && X < B.Right - Inset;
+}
+
 // The smallest power of two that brings Extent within Cells.
 int GridStep(std::int64_t Extent, std::int64_t Cells) {
     int Step = 1;
     while (Extent / Step > Cells) Step *= 2;
     return Step;
+}
+
+// The column where the edge from P to Q crosses the line Y (a horizontal edge: P's column).
+double EdgeX(QPoint P, QPoint Q, double Y) {
+    return P.y() == Q.y() ? P.x() : P.x() + (Y - P.y()) * (Q.x() - P.x()) / (Q.y() - P.y());
 }
 
 void MergeRuns(std::vector<TRun>& Runs) {
@@ -105,6 +137,35 @@ void MergeRuns(std::vector<TRun>& Runs) {
             Runs[Out++] = Run;
     }
     Runs.resize(Out);
+}
+
+// The columns an edge covers in grid row Y together with the rows within Reach of it.
+TRun EdgeBand(QPoint P, QPoint Q, int Y, int Reach) {
+    const int Y0 = std::min(P.y(), Q.y()), Y1 = std::max(P.y(), Q.y());
+    const double A = P.y() == Q.y() ? P.x() : EdgeX(P, Q, std::max(Y - Reach, Y0));
+    const double B = P.y() == Q.y() ? Q.x() : EdgeX(P, Q, std::min(Y + Reach, Y1));
+    return {static_cast<int>(std::floor(std::min(A, B))) - Reach,
+            static_cast<int>(std::ceil(std::max(A, B))) + Reach + 1};
+}
+
+// The runs of a row between the crossings of its centre line whose winding the fill rule puts
+// inside; Crossings are sorted here.
+template <class TCrossings, class TRuns>
+void AddFillRuns(TCrossings& Crossings, Qt::FillRule Rule, TRuns& Runs) {
+    std::sort(Crossings.begin(), Crossings.end(),
+              [](const auto& A, const auto& B) { return A.first < B.first; });
+    int Winding = 0;
+    for (std::size_t I = 0; I + 1 < Crossings.size(); ++I) {
+        Winding += Rule == Qt::WindingFill ? Crossings[I].second : 1;
+        if (Rule == Qt::WindingFill ? Winding == 0 : Winding % 2 == 0) continue;
+        Runs.push_back({static_cast<int>(std::ceil(Crossings[I].first - 0.5)),
+                        static_cast<int>(std::ceil(Crossings[I + 1].first - 0.5))});
+    }
+}
+
+// A crossing of the row's centre line: its column and the edge's direction.
+std::pair<double, int> Crossing(QPoint P, QPoint Q, int Y) {
+    return {EdgeX(P, Q, Y + 0.5), P.y() < Q.y() ? 1 : -1};
 }
 
 // The polygon's rows on a grid where its vertices lie in rows 0 .. Height: the cells whose
@@ -121,31 +182,13 @@ QRegion GridPolygonRegion(const QPolygon& Polygon, int Height, int Reach, Qt::Fi
     for (qsizetype I = 0; I < Polygon.size(); ++I) {
         const QPoint P = Polygon[I], Q = Polygon[(I + 1) % Polygon.size()];
         const int Y0 = std::min(P.y(), Q.y()), Y1 = std::max(P.y(), Q.y());
-        auto XAt = [&](double Y) {
-            return P.y() == Q.y() ? P.x() : P.x() + (Y - P.y()) * (Q.x() - P.x()) / (Q.y() - P.y());
-        };
-        for (int Y = Y0 - Reach; Y <= Y1 + Reach; ++Y) {
-            // The edge's columns over the rows Y - Reach .. Y + Reach.
-            const double A = P.y() == Q.y() ? P.x() : XAt(std::max(Y - Reach, Y0));
-            const double B = P.y() == Q.y() ? Q.x() : XAt(std::min(Y + Reach, Y1));
-            Runs[Row(Y)].push_back({static_cast<int>(std::floor(std::min(A, B))) - Reach,
-                                    static_cast<int>(std::ceil(std::max(A, B))) + Reach + 1});
-        }
-        for (int Y = Y0; Y < Y1; ++Y)
-            Crossings[Row(Y)].push_back({XAt(Y + 0.5), P.y() < Q.y() ? 1 : -1});
+        for (int Y = Y0 - Reach; Y <= Y1 + Reach; ++Y)
+            Runs[Row(Y)].push_back(EdgeBand(P, Q, Y, Reach));
+        for (int Y = Y0; Y < Y1; ++Y) Crossings[Row(Y)].push_back(Crossing(P, Q, Y));
     }
     TBandList Bands;
     for (std::size_t R = 0; R < RowCount; ++R) {
-        auto& Cross = Crossings[R];
-        std::sort(Cross.begin(), Cross.end(),
-                  [](const auto& A, const auto& B) { return A.first < B.first; });
-        int Winding = 0;
-        for (std::size_t I = 0; I + 1 < Cross.size(); ++I) {
-            Winding += Rule == Qt::WindingFill ? Cross[I].second : 1;
-            if (Rule == Qt::WindingFill ? Winding == 0 : Winding % 2 == 0) continue;
-            Runs[R].push_back({static_cast<int>(std::ceil(Cross[I].first - 0.5)),
-                               static_cast<int>(std::ceil(Cross[I + 1].first - 0.5))});
-        }
+        AddFillRuns(Crossings[R], Rule, Runs[R]);
         MergeRuns(Runs[R]);
         const int Y = static_cast<int>(R) - Reach;
         Bands.Add(Y, Y + 1, Runs[R]);
@@ -193,8 +236,9 @@ QRegion CreateRoundRectRgn(int Left, int Top, int Right, int Bottom, int CornerW
         detail::TRoundShape(R, ClampCoord(CornerWidth), ClampCoord(CornerHeight)));
 }
 
-QRegion CreatePolygonRgn(std::span<const TPoint> Points, TPolyFillMode Mode) {
-    if (Points.size() < 3) return QRegion();
+TPolygonRgn::TPolygonRgn(std::span<const TPoint> Points, TPolyFillMode Mode)
+    : FRule(Mode == TPolyFillMode::Winding ? Qt::WindingFill : Qt::OddEvenFill) {
+    if (Points.size() < 3) return;
     int MinX = kPixelLimit, MinY = kPixelLimit, MaxX = -kPixelLimit, MaxY = -kPixelLimit;
     std::int64_t EdgeRows = 0;
     for (std::size_t I = 0; I < Points.size(); ++I) {
@@ -205,19 +249,66 @@ QRegion CreatePolygonRgn(std::span<const TPoint> Points, TPolyFillMode Mode) {
         MaxY = std::max(MaxY, ClampCoord(P.Y));
         EdgeRows += std::abs(std::int64_t{ClampCoord(Q.Y)} - ClampCoord(P.Y));
     }
-    const int StepX = GridStep(std::int64_t{MaxX} - MinX, kMaxPolygonCells);
-    int StepY = GridStep(std::int64_t{MaxY} - MinY, kMaxPolygonCells);
-    while (EdgeRows / StepY > kPolygonRowBudget && StepY < kMaxGridStep) StepY *= 2;
-    QPolygon Grid;
-    Grid.reserve(static_cast<qsizetype>(Points.size()));
+    FStepX = GridStep(std::int64_t{MaxX} - MinX, kMaxPolygonCells);
+    FStepY = GridStep(std::int64_t{MaxY} - MinY, kMaxPolygonCells);
+    while (EdgeRows / FStepY > kPolygonRowBudget && FStepY < kMaxGridStep) FStepY *= 2;
+    FGrid.reserve(static_cast<qsizetype>(Points.size()));
     for (const TPoint& P : Points)
-        Grid.append(QPoint((ClampCoord(P.X) - MinX) / StepX, (ClampCoord(P.Y) - MinY) / StepY));
-    const bool Exact = StepX == 1 && StepY == 1;
+        FGrid.append(QPoint((ClampCoord(P.X) - MinX) / FStepX, (ClampCoord(P.Y) - MinY) / FStepY));
+    FMinX = MinX;
+    FMinY = MinY;
+    FHeight = (MaxY - MinY) / FStepY;
     // On a coarse grid the rounded vertices may be a cell off, hence the wider band.
-    const int Reach = Exact ? 1 : 3;
-    const Qt::FillRule Rule = Mode == TPolyFillMode::Winding ? Qt::WindingFill : Qt::OddEvenFill;
-    const QRegion Local = GridPolygonRegion(Grid, (MaxY - MinY) / StepY, Reach, Rule);
-    return (Exact ? Local : ScaleUp(Local, StepX, StepY)).translated(MinX, MinY);
+    FReach = Exact() ? 1 : 3;
+}
+
+QRegion TPolygonRgn::Region() const {
+    if (FGrid.isEmpty()) return QRegion();
+    const QRegion Local = GridPolygonRegion(FGrid, FHeight, FReach, FRule);
+    return (Exact() ? Local : ScaleUp(Local, FStepX, FStepY)).translated(FMinX, FMinY);
+}
+
+// The one row of GridPolygonRegion that holds the point's cell, worked out from the edges.
+bool TPolygonRgn::Contains(int X, int Y) const {
+    if (FGrid.isEmpty()) return false;
+    auto Cell = [](int Value, int Min, int Step) {
+        return static_cast<int>(FloorDiv(std::int64_t{Value} - Min, Step));
+    };
+    const int CX = Cell(X, FMinX, FStepX), CY = Cell(Y, FMinY, FStepY);
+    if (CY < -FReach || CY > FHeight + FReach) return false;
+    boost::container::small_vector<TRun, 16> Runs;
+    boost::container::small_vector<std::pair<double, int>, 16> Crossings;
+    for (qsizetype I = 0; I < FGrid.size(); ++I) {
+        const QPoint P = FGrid[I], Q = FGrid[(I + 1) % FGrid.size()];
+        const int Y0 = std::min(P.y(), Q.y()), Y1 = std::max(P.y(), Q.y());
+        if (CY >= Y0 - FReach && CY <= Y1 + FReach) Runs.push_back(EdgeBand(P, Q, CY, FReach));
+        if (CY >= Y0 && CY < Y1) Crossings.push_back(Crossing(P, Q, CY));
+    }
+    AddFillRuns(Crossings, FRule, Runs);
+    return std::any_of(Runs.begin(), Runs.end(),
+                       [CX](const TRun& R) { return CX >= R.first && CX < R.second; });
+}
+
+QRegion CreatePolygonRgn(std::span<const TPoint> Points, TPolyFillMode Mode) {
+    return TPolygonRgn(Points, Mode).Region();
+}
+
+bool PtInRectRgn(int Left, int Top, int Right, int Bottom, int X, int Y) {
+    const TRect R{ClampCoord(Left), ClampCoord(Top), ClampCoord(Right), ClampCoord(Bottom)};
+    return !R.IsEmpty() && X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom;
+}
+
+bool PtInEllipticRgn(int Left, int Top, int Right, int Bottom, int X, int Y) {
+    const TRect R{ClampCoord(Left), ClampCoord(Top), ClampCoord(Right), ClampCoord(Bottom)};
+    return !R.IsEmpty() && PtInRoundShape(detail::TRoundShape(R, R.Width(), R.Height()), X, Y);
+}
+
+bool PtInRoundRectRgn(int Left, int Top, int Right, int Bottom, int CornerWidth, int CornerHeight,
+                      int X, int Y) {
+    const TRect R{ClampCoord(Left), ClampCoord(Top), ClampCoord(Right), ClampCoord(Bottom)};
+    return !R.IsEmpty() &&
+           PtInRoundShape(detail::TRoundShape(R, ClampCoord(CornerWidth), ClampCoord(CornerHeight)),
+                          X, Y);
 }
 
 bool PtInRegion(const QRegion& Region, int X, int Y) {

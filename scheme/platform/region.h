@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPolygon>
 #include <QRegion>
 #include <span>
 
@@ -24,6 +25,29 @@ SCHEME_EXPORT QRegion CreateRoundRectRgn(int Left, int Top, int Right, int Botto
                                          int CornerHeight);
 // The inside of the polygon under the given fill rule; fewer than three points give no region.
 SCHEME_EXPORT QRegion CreatePolygonRgn(std::span<const TPoint> Points, TPolyFillMode Mode);
+
+// A polygon's region laid out on its grid once, then built or asked about single points:
+// Contains(X, Y) answers PtInRegion(Region(), X, Y) without building the region.
+class SCHEME_EXPORT TPolygonRgn {
+public:
+    TPolygonRgn(std::span<const TPoint> Points, TPolyFillMode Mode);
+    QRegion Region() const;
+    bool Contains(int X, int Y) const;
+
+private:
+    bool Exact() const { return FStepX == 1 && FStepY == 1; }
+
+    QPolygon FGrid;
+    Qt::FillRule FRule;
+    int FMinX = 0, FMinY = 0, FStepX = 1, FStepY = 1, FHeight = 0, FReach = 1;
+};
+
+// Point tests answering exactly PtInRegion(CreateRectRgn(...), X, Y) and so on, without the
+// region.
+SCHEME_EXPORT bool PtInRectRgn(int Left, int Top, int Right, int Bottom, int X, int Y);
+SCHEME_EXPORT bool PtInEllipticRgn(int Left, int Top, int Right, int Bottom, int X, int Y);
+SCHEME_EXPORT bool PtInRoundRectRgn(int Left, int Top, int Right, int Bottom, int CornerWidth,
+                                    int CornerHeight, int X, int Y);
 
 SCHEME_EXPORT bool PtInRegion(const QRegion& Region, int X, int Y);
 // The region moved by (DX, DY).

@@ -216,6 +216,13 @@ TEST_P(ObjectContract, BoundsHoldTheAreaAndEveryHit) {
                 for (Extended DY : {-1.95L, 1.85L})
                     Probes.push_back(
                         PointExt(Obj->GetPointsExt(I).X + DX, Obj->GetPointsExt(I).Y + DY));
+        // Kinds answer PointInside without building their region, and must agree with it.
+        const QRegion Region = Obj->GetClippingRegion(1.0, 0);
+        const QRect Near = Region.boundingRect().adjusted(-2, -2, 2, 2);
+        for (int Y = Near.top(); Y <= Near.bottom(); Y += std::max(3, Near.height() / 30))
+            for (int X = Near.left(); X <= Near.right(); ++X)
+                ASSERT_EQ(Obj->PointInside(X + 0.5L, Y + 0.5L, 0), PtInRegion(Region, X, Y))
+                    << "variant " << V << " at " << X << "," << Y;
         for (const TPointExt& P : Probes) {
             Extended DX = 0, DY = 0;
             int Detail = 0;

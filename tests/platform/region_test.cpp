@@ -6,6 +6,7 @@
 #include <QImage>
 #include <climits>
 #include <functional>
+#include <random>
 #include <vector>
 
 #include "scheme/platform/canvas.h"
@@ -135,6 +136,51 @@ TEST(RegionRobustness, HugeFiguresAreQuickAndStillCoverTheirPainting) {
     EXPECT_FALSE(CreatePolygonRgn(Zigzag, TPolyFillMode::Winding).isEmpty());
     EXPECT_LT(Timer.elapsed(),
               30000);  // guards against hangs, not speed (sanitizer builds are slow)
+}
+
+// The point tests answer exactly what the built regions hold: random small figures probed
+// everywhere near them, and huge ones (banded curves, coarse polygon grids) probed at random.
+TEST(RegionPointTests, AgreeWithTheBuiltRegions) {
+    std::mt19937 Random(7);
+    auto Coord = [&](int Range) {
+        return std::uniform_int_distribution<int>(-Range, Range)(Random);
+    };
+    auto Probe = [&](const QRegion& Region, const std::function<bool(int, int)>& Test, int Range,
+                     int Count) {
+        const QRect B = Region.boundingRect().adjusted(-3, -3, 3, 3);
+        for (int I = 0; I < Count; ++I) {
+            const int X = Range ? Coord(Range)
+                                : std::uniform_int_distribution<int>(B.left(), B.right())(Random);
+            const int Y = Range ? Coord(Range)
+                                : std::uniform_int_distribution<int>(B.top(), B.bottom())(Random);
+            ASSERT_EQ(Test(X, Y), PtInRegion(Region, X, Y)) << X << "," << Y;
+        }
+    };
+    for (int Range : {40, kPixelLimit}) {
+        const int Probes = Range == 40 ? 400 : 4000;
+        for (int Round = 0; Round < 60; ++Round) {
+            const int L = Coord(Range), T = Coord(Range), R = Coord(Range), B = Coord(Range);
+            const int CW = Coord(Range), CH = Coord(Range);
+            Probe(
+                CreateRectRgn(L, T, R, B),
+                [&](int X, int Y) { return PtInRectRgn(L, T, R, B, X, Y); }, 0, Probes);
+            Probe(
+                CreateEllipticRgn(L, T, R, B),
+                [&](int X, int Y) { return PtInEllipticRgn(L, T, R, B, X, Y); }, 0, Probes);
+            Probe(
+                CreateRoundRectRgn(L, T, R, B, CW, CH),
+                [&](int X, int Y) { return PtInRoundRectRgn(L, T, R, B, CW, CH, X, Y); }, 0,
+                Probes);
+            std::vector<TPoint> Points(size_t(3 + Round % 6));
+            for (TPoint& P : Points) P = {Coord(Range), Coord(Range)};
+            for (TPolyFillMode Mode : {TPolyFillMode::Alternate, TPolyFillMode::Winding}) {
+                const TPolygonRgn Polygon(Points, Mode);
+                Probe(
+                    Polygon.Region(), [&](int X, int Y) { return Polygon.Contains(X, Y); }, 0,
+                    Probes);
+            }
+        }
+    }
 }
 
 TEST(RegionOffset, MovesAndNeverOverflows) {
