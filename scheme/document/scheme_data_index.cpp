@@ -110,16 +110,32 @@ void TSchemeData::ForEachObjectMeeting(const TRect& Zoomed, Extended Zoom, bool 
     std::vector<TSchemeObject*> Candidates;
     TSpatialIndex& Found = Index();
     Found.Query(Zoomed, Zoom, Candidates);
+    // Objects far apart in memory are asked for ahead of their turn: painting many small
+    // objects waits on memory more than it draws.
+    auto Ahead = [](auto&& At, size_t I, size_t Count) {
+        constexpr size_t kObjectsAhead = 8, kPointsAhead = 4;
+        if (I + kObjectsAhead < Count)
+            if (const TSchemeObject* Obj = At(I + kObjectsAhead)) Obj->Prefetch();
+        if (I + kPointsAhead < Count)
+            if (const TSchemeObject* Obj = At(I + kPointsAhead)) Obj->PrefetchPoints();
+    };
     if (Candidates.size() * 4 > Found.Size()) {
         for (TSchemeLayer* Layer : std::vector<TSchemeLayer*>(FLayers)) {
             if (!AllLayers && !Layer->Visible()) continue;
-            for (int I = 0; I < Layer->Count(); ++I) Action(Layer->GetItemIndex(I));
+            auto At = [Layer](size_t I) { return Layer->GetItemIndex(int(I)); };
+            for (int I = 0; I < Layer->Count(); ++I) {
+                Ahead(At, size_t(I), size_t(Layer->Count()));
+                Action(At(size_t(I)));
+            }
         }
         return;
     }
     SortInDrawingOrder(Candidates);
-    for (TSchemeObject* Obj : Candidates)
-        if (AllLayers || Obj->Layer()->Visible()) Action(Obj);
+    auto At = [&Candidates](size_t I) { return Candidates[I]; };
+    for (size_t I = 0; I < Candidates.size(); ++I) {
+        Ahead(At, I, Candidates.size());
+        if (AllLayers || Candidates[I]->Layer()->Visible()) Action(Candidates[I]);
+    }
 }
 
 TSchemeObject* TSchemeData::ObjectForPointWithCheckEnabled(Extended X, Extended Y,

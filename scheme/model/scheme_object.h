@@ -51,6 +51,9 @@ public:
 // An object reaches its document only through its layer; outside a layer it repaints nothing,
 // reports nothing and paints with its own pen and brush.
 class SCHEME_EXPORT TSchemeObject : public TSchemePersistent {
+    // The part of an object painting reads: the base object and the first fields of a kind.
+    static constexpr size_t kPrefetchBytes = 384;
+
 public:
     // Hooks exist for at most this many points.
     static constexpr int kMaxHooks = 100;
@@ -196,6 +199,15 @@ public:
 protected:
     // Direct access to the point store for kinds that keep invariants of their own.
     const std::vector<TPointExt>& PointsArray() const { return FPoints; }
+    // Hints that the object, and then its points, will soon be read (painting many objects).
+    void Prefetch() const {
+        const char* Bytes = reinterpret_cast<const char*>(this);
+        for (size_t Offset = 0; Offset < kPrefetchBytes; Offset += 64)
+            __builtin_prefetch(Bytes + Offset);
+    }
+    void PrefetchPoints() const {
+        if (!FPoints.empty()) __builtin_prefetch(FPoints.data());
+    }
     void SetPointCount(int Count);
     void StorePoint(int Index, const TPointExt& P) { FPoints[static_cast<size_t>(Index)] = P; }
     // Inserts P as point Index (0 .. Count), moving the later points up by one; removes point

@@ -78,9 +78,16 @@ int TSchemeText::ZoomedFontSize(Extended Zoom, TCanvas& Canvas) const {
     if (!FFontAutoSize) return Round(S * Zoom);
     // The text's height in the canvas font at size S, laid out as on the screen.
     const QSize Screen = ScreenSize();
-    TRect M{0, 0, Screen.width(), Screen.height()};
-    Canvas.DrawText(Text(), M, kMeasureFlags);
-    const int Measured = M.Bottom - M.Top;
+    const TFont& Font = Canvas.Font();
+    const size_t Key =
+        qHashMulti(0, Text(), Font.Name(), S, int(Font.Style()), Screen.width(), Screen.height());
+    if (FMeasuredHeight < 0 || FMeasuredFor != Key) {
+        TRect M{0, 0, Screen.width(), Screen.height()};
+        Canvas.DrawText(Text(), M, kMeasureFlags);
+        FMeasuredHeight = M.Bottom - M.Top;
+        FMeasuredFor = Key;
+    }
+    const int Measured = FMeasuredHeight;
     // A text that measures no height cannot be fitted; it keeps the zoomed size.
     if (Measured <= 0) return Round(S * Zoom);
     return Round(S * Zoom * GetHeight() / Measured);

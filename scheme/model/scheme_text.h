@@ -38,6 +38,10 @@ private:
     void DrawContent(TRect R, Extended Zoom, TCanvas& Canvas) const;
 
     bool FFontAutoSize = true;
+    // The last measurement of the text's height and what it was measured with (a hash of the
+    // text, the font and the screen), so that painting measures again only after a change.
+    mutable size_t FMeasuredFor = 0;
+    mutable int FMeasuredHeight = -1;
 };
 
 }  // namespace scheme

@@ -37,8 +37,12 @@ TRect ClampRect(int Left, int Top, int Right, int Bottom) {
 int EllipseInset(int Width, int Height, int Distance) {
     const long double Ratio = static_cast<long double>(Distance) / Height;
     const long double HalfChord = Width * std::sqrt(std::max<long double>(0, 1 - Ratio * Ratio));
-    const long double Inset = std::ceil((Width - 1 - HalfChord) / 2);
-    return static_cast<int>(std::clamp<long double>(Inset, 0, (Width - 1) / 2));
+    // The ceiling taken as a truncation and a step up, which needs no library call; the answer
+    // is std::ceil's.
+    const long double Exact = (Width - 1 - HalfChord) / 2;
+    int Inset = Trunc(Exact);
+    if (static_cast<long double>(Inset) < Exact) ++Inset;
+    return std::clamp(Inset, 0, (Width - 1) / 2);
 }
 
 }  // namespace
@@ -164,7 +168,8 @@ bool TCanvas::ReachVisible(const TRect& Bounds, int Reach) const {
 
 void TCanvas::ApplyBackground() {
     FPainter->setBackgroundMode(FBkMode == TBkMode::Opaque ? Qt::OpaqueMode : Qt::TransparentMode);
-    FPainter->setBackground(QBrush(ColorToQColor(FBkColor)));
+    FPainter->setBackground(
+        FQtBackground.Get(FBkColor, [&] { return QBrush(ColorToQColor(FBkColor)); }));
 }
 
 int TCanvas::PenWidth() const {
@@ -185,7 +190,11 @@ TCanvas::TPenKind TCanvas::PenKind() const {
     }
 }
 
-QPen TCanvas::MakePen(TPenKind Kind) const {
+const QPen& TCanvas::MakePen(TPenKind Kind) const {
+    return FQtPen.Get({FPen.Color(), FPen.Style(), PenWidth(), Kind}, [&] { return NewPen(Kind); });
+}
+
+QPen TCanvas::NewPen(TPenKind Kind) const {
     const QColor Color = ColorToQColor(FPen.Color());
     switch (Kind) {
         case TPenKind::None:
@@ -217,10 +226,16 @@ QPen TCanvas::MakePen(TPenKind Kind) const {
     return Pen;
 }
 
-QBrush TCanvas::MakeBrush() const {
-    const Qt::BrushStyle Style = ToQtBrushStyle(FBrush.Style());
-    if (Style == Qt::NoBrush) return QBrush(Qt::NoBrush);
-    return QBrush(ColorToQColor(FBrush.Color()), Style);
+const QBrush& TCanvas::MakeBrush() const {
+    return FQtBrush.Get({FBrush.Color(), FBrush.Style()}, [&] {
+        const Qt::BrushStyle Style = ToQtBrushStyle(FBrush.Style());
+        if (Style == Qt::NoBrush) return QBrush(Qt::NoBrush);
+        return QBrush(ColorToQColor(FBrush.Color()), Style);
+    });
+}
+
+const QBrush& TCanvas::PenBrush() const {
+    return FQtPenBrush.Get(FPen.Color(), [&] { return QBrush(ColorToQColor(FPen.Color())); });
 }
 
 void TCanvas::Rectangle(int Left, int Top, int Right, int Bottom) {
@@ -249,8 +264,8 @@ void TCanvas::DrawRoundShape(const TRect& Bounds, int CornerWidth, int CornerHei
     const int Width = PenWidth();
     if (!ReachVisible(Bounds, Kind == TPenKind::Wide ? Width : 1)) return;
     ApplyBackground();
-    const QBrush Fill = MakeBrush();
-    const QBrush PenFill(ColorToQColor(FPen.Color()));
+    const QBrush& Fill = MakeBrush();
+    const QBrush& PenFill = PenBrush();
     if (Kind == TPenKind::None) {
         // Without a pen the filled figure is one pixel narrower and shorter.
         const TRect Smaller{Bounds.Left, Bounds.Top, Bounds.Right - 1, Bounds.Bottom - 1};
@@ -318,7 +333,16 @@ void TCanvas::PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Ins
     const TRect& B = Shape.Bounds();
     const TRect Visible = IntersectRect(B, ClipRect());
     if (Visible.IsEmpty()) return;
-    std::vector<QRect> InsideRects, EdgeRects;
+    std::vector<QRect>& InsideRects = FInsideRects;
+    std::vector<QRect>& EdgeRects = FEdgeRects;
+    InsideRects.clear();
+    EdgeRects.clear();
+    // Two opaque colours are painted in layers, the inside over whole rows of the outline's
+    // colour: two rectangles a row instead of three, which is what such painting costs.
+    auto Opaque = [](const QBrush& Brush) {
+        return Brush.style() == Qt::SolidPattern && Brush.color().alpha() == 255;
+    };
+    const bool Layered = Opaque(Inside) && Opaque(Edge);
     // Rows that are drawn alike are gathered into one band of rectangles.
     auto Emit = [&](int Top, int Bottom, const TShapeRow& Row) {
         const int Left = B.Left + Row.Outer, Right = B.Right - Row.Outer;
@@ -327,8 +351,12 @@ void TCanvas::PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Ins
             return;
         }
         const int InLeft = B.Left + Row.Inner, InRight = B.Right - Row.Inner;
-        AddSpan(EdgeRects, Left, InLeft, Top, Bottom, Visible);
         AddSpan(InsideRects, InLeft, InRight, Top, Bottom, Visible);
+        if (Layered) {
+            AddSpan(EdgeRects, Left, Right, Top, Bottom, Visible);
+            return;
+        }
+        AddSpan(EdgeRects, Left, InLeft, Top, Bottom, Visible);
         AddSpan(EdgeRects, InRight, Right, Top, Bottom, Visible);
     };
     auto InsetAt = [&](int Y) { return Y < B.Top || Y >= B.Bottom ? -1 : Shape.Inset(Y); };
@@ -353,8 +381,8 @@ void TCanvas::PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Ins
         FPainter->setBrush(Brush);
         FPainter->drawRects(Rects.data(), static_cast<int>(Rects.size()));
     };
-    Paint(Inside, InsideRects);
     Paint(Edge, EdgeRects);
+    Paint(Inside, InsideRects);
 }
 
 void TCanvas::StrokeShape(const detail::TRoundShape& Shape, TPenKind Kind) {
@@ -391,18 +419,19 @@ void TCanvas::StrokeShape(const detail::TRoundShape& Shape, TPenKind Kind) {
 
 namespace {
 
-QPolygon ToQPolygon(std::span<const TPoint> Points) {
-    QPolygon Polygon;
+// Fills Polygon (its capacity kept) with the points, each clamped.
+void ToQPolygon(std::span<const TPoint> Points, QPolygon& Polygon) {
+    Polygon.clear();
     Polygon.reserve(static_cast<qsizetype>(Points.size()));
     for (const TPoint& P : Points) Polygon.append(ToQPoint(ClampPoint(P)));
-    return Polygon;
 }
 
 }  // namespace
 
 void TCanvas::Polygon(std::span<const TPoint> Points) {
     if (!Active() || Points.size() < 2) return;
-    const QPolygon Shape = ToQPolygon(Points);
+    QPolygon& Shape = FPolygon;
+    ToQPolygon(Points, Shape);
     const TPenKind Kind = PenKind();
     if (!ReachVisible(FromQRect(Shape.boundingRect()), PenWidth() + 1)) return;
     ApplyBackground();
@@ -415,7 +444,8 @@ void TCanvas::Polyline(std::span<const TPoint> Points) {
     const TPenKind Kind = PenKind();
     if (!Active() || Kind == TPenKind::None) return;
     // Repeated points would make Qt paint a dot for a line of no length.
-    QPolygon Line = ToQPolygon(Points);
+    QPolygon& Line = FPolygon;
+    ToQPolygon(Points, Line);
     Line.erase(std::unique(Line.begin(), Line.end()), Line.end());
     if (Line.size() < 2) return;
     if (!ReachVisible(FromQRect(Line.boundingRect()), PenWidth() + 1)) return;
@@ -440,7 +470,7 @@ void TCanvas::LineTo(int X, int Y) {
 void TCanvas::FillRect(const TRect& R) {
     if (!Active()) return;
     const TRect Visible = IntersectRect(ClampRect(R.Left, R.Top, R.Right, R.Bottom), ClipRect());
-    const QBrush Brush = MakeBrush();
+    const QBrush& Brush = MakeBrush();
     if (Visible.IsEmpty() || Brush.style() == Qt::NoBrush) return;
     ApplyBackground();
     FPainter->setPen(Qt::NoPen);

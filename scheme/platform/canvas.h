@@ -1,11 +1,18 @@
 #pragma once
 
+#include <QBrush>
+#include <QPen>
+#include <QPolygon>
 #include <QRegion>
 #include <QString>
 #include <QTransform>
+#include <array>
 #include <memory>
 #include <optional>
 #include <span>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "scheme/platform/export.h"
 #include "scheme/platform/graphics.h"
@@ -157,8 +164,12 @@ private:
     void ApplyBackground();
     TPenKind PenKind() const;
     int PenWidth() const;
-    QPen MakePen(TPenKind Kind) const;
-    QBrush MakeBrush() const;
+    // The Qt pen and brushes for the current settings, made when the settings change and kept
+    // from then on: objects of one look share them, and painting allocates nothing for them.
+    const QPen& MakePen(TPenKind Kind) const;
+    const QBrush& MakeBrush() const;
+    const QBrush& PenBrush() const;
+    QPen NewPen(TPenKind Kind) const;
     // True when some pixel within Reach of Bounds can be painted.
     bool ReachVisible(const TRect& Bounds, int Reach) const;
     void DrawRoundShape(const TRect& Bounds, int CornerWidth, int CornerHeight);
@@ -180,6 +191,33 @@ private:
     TBkMode FBkMode = TBkMode::Opaque;
     TColor FBkColor = clWhite;
     std::optional<TRect> FClipRect;
+
+    // Values made from keys, a few kept: objects take turns among a handful of state colours,
+    // and each look is made once rather than once an object.
+    template <class TKey, class TValue>
+    struct TMadeFrom {
+        static constexpr size_t kKept = 8;
+        std::array<std::optional<TKey>, kKept> Keys;
+        std::array<TValue, kKept> Values;
+        size_t Next = 0;
+        template <class F>
+        const TValue& Get(const TKey& From, F&& Make) {
+            for (size_t I = 0; I < kKept; ++I)
+                if (Keys[I] && *Keys[I] == From) return Values[I];
+            const size_t Slot = Next;
+            Next = (Next + 1) % kKept;
+            Values[Slot] = Make();
+            Keys[Slot] = From;
+            return Values[Slot];
+        }
+    };
+    mutable TMadeFrom<std::tuple<TColor, TPenStyle, int, TPenKind>, QPen> FQtPen;
+    mutable TMadeFrom<std::pair<TColor, TBrushStyle>, QBrush> FQtBrush;
+    mutable TMadeFrom<TColor, QBrush> FQtPenBrush;
+    mutable TMadeFrom<TColor, QBrush> FQtBackground;
+    // Scratch lists of the shape and polygon painters, kept to save their allocations.
+    std::vector<QRect> FInsideRects, FEdgeRects;
+    QPolygon FPolygon;
 };
 
 }  // namespace scheme

@@ -12,10 +12,6 @@ TObject::~TObject() = default;
 
 namespace {
 
-Extended Saturate(Extended Value) {
-    return std::clamp<Extended>(Value, -kPixelLimit, kPixelLimit);
-}
-
 // A + B, saturated at the int range.
 int AddSaturated(int A, long long B) {
     return static_cast<int>(std::clamp<long long>(A + B, INT_MIN, INT_MAX));
@@ -33,17 +29,6 @@ TPointExt Point2PointExt(const TPoint& P) {
 
 TPoint PointExt2Point(const TPointExt& P) {
     return TPoint{Round(P.X), Round(P.Y)};
-}
-
-int Trunc(Extended Value) {
-    if (std::isnan(Value)) return 0;
-    return static_cast<int>(std::trunc(Saturate(Value)));
-}
-
-int Round(Extended Value) {
-    if (std::isnan(Value)) return 0;
-    // nearbyint rounds in the current mode, which is round-to-nearest-even.
-    return static_cast<int>(std::nearbyint(Saturate(Value)));
 }
 
 int MinInt(int A, int B) {

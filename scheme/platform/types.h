@@ -4,6 +4,7 @@
 #include <QRect>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include "scheme/platform/export.h"
 
@@ -64,8 +65,24 @@ SCHEME_EXPORT TPoint PointExt2Point(const TPointExt& P);
 
 // Truncation toward zero and rounding to nearest (halves to even), both saturating at
 // ±kPixelLimit; a NaN gives 0.
-SCHEME_EXPORT int Trunc(Extended Value);
-SCHEME_EXPORT int Round(Extended Value);
+// Both are inline, and convert through double rather than with an x87 truncation, whose
+// control-word switches cost more than the rest: painting and hit tests convert several
+// coordinates per object. The double's own rounding is undone, so the answers are exact.
+inline int Trunc(Extended Value) {
+    if (Value >= -kPixelLimit && Value <= kPixelLimit) {
+        int T = static_cast<int>(static_cast<double>(Value));
+        if (Value >= 0 ? Extended(T) > Value : Extended(T) < Value) T += Value >= 0 ? -1 : 1;
+        return T;
+    }
+    return Value > 0 ? kPixelLimit : Value < 0 ? -kPixelLimit : 0;
+}
+inline int Round(Extended Value) {
+    // rint rounds in the current mode, which is round-to-nearest-even; its whole result is
+    // exact in a double.
+    if (Value >= -kPixelLimit && Value <= kPixelLimit)
+        return static_cast<int>(static_cast<double>(std::rint(Value)));
+    return Value > 0 ? kPixelLimit : Value < 0 ? -kPixelLimit : 0;
+}
 
 SCHEME_EXPORT int MinInt(int A, int B);
 SCHEME_EXPORT int MaxInt(int A, int B);
