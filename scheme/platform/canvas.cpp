@@ -35,6 +35,15 @@ TRect ClampRect(int Left, int Top, int Right, int Bottom) {
 // when its centre is inside the ideal ellipse; the middle pixel or two always stay, so that
 // even a very flat ellipse touches its top and bottom rows.
 int EllipseInset(int Width, int Height, int Distance) {
+    // In double first for figures up to 65536 pixels, whose double error stays below 1e-9:
+    // unless the answer lies within 1e-6 of a whole number, where the two precisions could
+    // round apart, it is the long double answer, at a fraction of the cost.
+    if (Width <= 65536 && Height <= 65536) {
+        const double Near = static_cast<double>(Distance) / Height;
+        const double Quick = (Width - 1 - Width * std::sqrt(std::max(0.0, 1 - Near * Near))) / 2;
+        if (std::abs(Quick - std::round(Quick)) > 1e-6)
+            return std::clamp(static_cast<int>(std::ceil(Quick)), 0, (Width - 1) / 2);
+    }
     const long double Ratio = static_cast<long double>(Distance) / Height;
     const long double HalfChord = Width * std::sqrt(std::max<long double>(0, 1 - Ratio * Ratio));
     // The ceiling taken as a truncation and a step up, which needs no library call; the answer
@@ -126,6 +135,7 @@ void TCanvas::ClearClipRect() {
 // The painter clips to the caller's clip (if any) cut by the canvas's clip rectangle; both are
 // combined in device pixels and handed back in logical coordinates.
 void TCanvas::ApplyClip() {
+    FClipMemo.reset();
     const QTransform ToDevice = FPainter->combinedTransform();
     std::optional<QRegion> Device = FBaseClip;
     if (FClipRect) {
@@ -144,6 +154,16 @@ void TCanvas::ApplyClip() {
 
 TRect TCanvas::ClipRect() const {
     if (!Active() || FPainter->device() == nullptr) return TRect{};
+    const TClipMemo* Memo = FClipMemo ? &*FClipMemo : nullptr;
+    if (Memo && Memo->Device == FPainter->device() && Memo->World == FPainter->worldTransform() &&
+        Memo->ViewTransform == FPainter->viewTransformEnabled())
+        return Memo->Rect;
+    FClipMemo = TClipMemo{FPainter->device(), FPainter->worldTransform(),
+                          FPainter->viewTransformEnabled(), WorkOutClipRect()};
+    return FClipMemo->Rect;
+}
+
+TRect TCanvas::WorkOutClipRect() const {
     QRect Device(0, 0, FPainter->device()->width(), FPainter->device()->height());
     if (FBaseClip) Device &= FBaseClip->boundingRect();
     bool Invertible = false;
@@ -188,6 +208,11 @@ TCanvas::TPenKind TCanvas::PenKind() const {
         default:
             return PenWidth() > 1 ? TPenKind::Wide : TPenKind::Thin;
     }
+}
+
+const QFont& TCanvas::QtFont() const {
+    return FQtFont.Get({FFont.Name(), FFont.Size(), FFont.Style()},
+                       [&] { return FFont.ToQFont(); });
 }
 
 const QPen& TCanvas::MakePen(TPenKind Kind) const {
@@ -359,8 +384,21 @@ void TCanvas::PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Ins
         AddSpan(EdgeRects, Left, InLeft, Top, Bottom, Visible);
         AddSpan(EdgeRects, InRight, Right, Top, Bottom, Visible);
     };
-    auto InsetAt = [&](int Y) { return Y < B.Top || Y >= B.Bottom ? -1 : Shape.Inset(Y); };
-    int Above = InsetAt(Visible.Top - 1), Current = Shape.Inset(Visible.Top);
+    // The lower half mirrors the upper one: each inset is worked out once.
+    // (Huge figures, of which only some rows show, are not worth the list.)
+    const bool Remember = Shape.CurvedRows() <= 65536;
+    std::vector<int>& Insets = FInsets;
+    Insets.assign(Remember ? static_cast<size_t>(Shape.CurvedRows()) : 0, -1);
+    auto InsetAt = [&](int Y) {
+        if (Y < B.Top || Y >= B.Bottom) return -1;
+        const int M = std::min(Y - B.Top, B.Bottom - 1 - Y);
+        if (M >= Shape.CurvedRows()) return 0;
+        if (!Remember) return Shape.InsetFromEdge(M);
+        int& Known = Insets[static_cast<size_t>(M)];
+        if (Known < 0) Known = Shape.InsetFromEdge(M);
+        return Known;
+    };
+    int Above = InsetAt(Visible.Top - 1), Current = InsetAt(Visible.Top);
     int BandTop = Visible.Top;
     TShapeRow Band;
     for (int Y = Visible.Top; Y < Visible.Bottom; ++Y) {
@@ -490,7 +528,7 @@ void TCanvas::InvertRect(const TRect& R) {
 
 void TCanvas::TextOut(int X, int Y, const QString& Text) {
     if (!Active() || Text.isEmpty()) return;
-    const QFont Font = FFont.ToQFont();
+    const QFont& Font = QtFont();
     const QFontMetrics Metrics(Font);
     X = ClampCoord(X);
     Y = ClampCoord(Y);
@@ -507,11 +545,11 @@ void TCanvas::TextOut(int X, int Y, const QString& Text) {
 }
 
 int TCanvas::TextWidth(const QString& Text) const {
-    return QFontMetrics(FFont.ToQFont()).horizontalAdvance(Text);
+    return QFontMetrics(QtFont()).horizontalAdvance(Text);
 }
 
 int TCanvas::TextHeight(const QString&) const {
-    return QFontMetrics(FFont.ToQFont()).height();
+    return QFontMetrics(QtFont()).height();
 }
 
 }  // namespace scheme

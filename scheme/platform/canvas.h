@@ -215,8 +215,21 @@ private:
     mutable TMadeFrom<std::pair<TColor, TBrushStyle>, QBrush> FQtBrush;
     mutable TMadeFrom<TColor, QBrush> FQtPenBrush;
     mutable TMadeFrom<TColor, QBrush> FQtBackground;
+    mutable TMadeFrom<std::tuple<QString, int, TFontStyles>, QFont> FQtFont;
+    // ClipRect as last worked out, and the painter state it was worked out for; the canvas's
+    // own clip changes drop it.
+    struct TClipMemo {
+        const QPaintDevice* Device = nullptr;
+        QTransform World;
+        bool ViewTransform = false;
+        TRect Rect;
+    };
+    mutable std::optional<TClipMemo> FClipMemo;
+    const QFont& QtFont() const;
+    TRect WorkOutClipRect() const;
     // Scratch lists of the shape and polygon painters, kept to save their allocations.
     std::vector<QRect> FInsideRects, FEdgeRects;
+    std::vector<int> FInsets;
     QPolygon FPolygon;
 };
 

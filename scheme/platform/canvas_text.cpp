@@ -39,7 +39,7 @@ QString WithLineFeeds(const QString& Text) {
 
 int TCanvas::DrawText(const QString& Text, TRect& R, unsigned Flags) {
     const QString Lines = WithLineFeeds(Text);
-    const QFont Font = FFont.ToQFont();
+    const QFont& Font = QtFont();
     const int QtFlags = QtTextFlags(Flags);
     // Without word breaks the layout box only limits where the text starts.
     const int LayoutWidth = (Flags & DT_WORDBREAK) ? std::max(R.Width(), 1) : kPixelLimit;
