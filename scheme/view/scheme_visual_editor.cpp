@@ -1,30 +1,20 @@
 #include "scheme/view/scheme_visual_editor.h"
 
+#include <utility>
+
 namespace scheme {
 
 Qt::CursorShape CursorShapeOf(TCursor Cursor) {
-    switch (Cursor) {
-        case crCross:
-            return Qt::CrossCursor;
-        case crIBeam:
-            return Qt::IBeamCursor;
-        case crSizeNS:
-            return Qt::SizeVerCursor;
-        case crSizeWE:
-            return Qt::SizeHorCursor;
-        case crHourGlass:
-            return Qt::WaitCursor;
-        case crDrag:
-            return Qt::DragMoveCursor;
-        case crNoDrop:
-            return Qt::ForbiddenCursor;
-        case crHandPoint:
-            return Qt::PointingHandCursor;
-        case crSizeAll:
-            return Qt::SizeAllCursor;
-        default:
-            return Qt::ArrowCursor;
-    }
+    static constexpr std::pair<TCursor, Qt::CursorShape> Shapes[] = {
+        {crCross, Qt::CrossCursor},      {crIBeam, Qt::IBeamCursor},
+        {crSizeNS, Qt::SizeVerCursor},   {crSizeWE, Qt::SizeHorCursor},
+        {crHourGlass, Qt::WaitCursor},   {crDrag, Qt::DragMoveCursor},
+        {crNoDrop, Qt::ForbiddenCursor}, {crHandPoint, Qt::PointingHandCursor},
+        {crSizeAll, Qt::SizeAllCursor},
+    };
+    for (const auto& [From, To] : Shapes)
+        if (From == Cursor) return To;
+    return Qt::ArrowCursor;
 }
 
 bool TSchemeVisualEditor::Accepts(const TSchemeData* AValue) const {
