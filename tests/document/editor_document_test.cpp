@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "fake_visual.h"
 #include "scheme/document/scheme_data_editor.h"
 #include "scheme/model/ext/scheme_polyline.h"
 #include "scheme/model/scheme_layer.h"
@@ -41,6 +40,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, AlignPointToGridTest,
 
 TEST(EditorDocumentTest, AFreshDocumentDoesNotSnapAndNoSettingsLeaveTheSettingsAlone) {
     TSchemeDataEditor Data;
+    EXPECT_FALSE(Data.ObjectDragging());
     Extended X = 1.3L, Y = -7.9L;
     Data.AlignPointToGrid(X, Y);
     EXPECT_EQ(X, 1.3L);
@@ -87,41 +87,6 @@ TEST(EditorDocumentTest, ResizedPointsAreAddedAndDeletedOnPolygonsAndPolylinesOn
         Data.ObjectDeleteResizedPointDirect(Obj);
         EXPECT_EQ(Obj->Count(), 4);
     }
-}
-
-// A view that grabs and drags, as an editing view does.
-class FakeEditingVisual : public FakeVisual,
-                          public ISchemeGrabbingVisual,
-                          public ISchemeDraggingVisual {
-public:
-    TSchemeObject* HeldObject() const override { return Held; }
-    void LetGoOfHeldObject() override {
-        Held->SetMoved(false);
-        Held = nullptr;
-    }
-    bool Dragging() const override { return IsDragging; }
-    TSchemeObject* Held = nullptr;
-    bool IsDragging = false;
-};
-
-TEST(EditorDocumentTest, ObjectDraggingAsksEditingViewsAndHeldObjectsAreLetGoWhenTheyLeave) {
-    TSchemeDataEditor Data;
-    FakeVisual Plain;
-    FakeEditingVisual Editing;
-    EXPECT_FALSE(Data.ObjectDragging());
-    Data.AddSchemeVisualLink(&Plain);
-    Data.AddSchemeVisualLink(&Editing);
-    EXPECT_FALSE(Data.ObjectDragging());
-    Editing.IsDragging = true;
-    EXPECT_TRUE(Data.ObjectDragging());
-    Data.LayerAdd(1);
-    TSchemeShape* Kept = Data.ObjectAddShapeExt(1, 1, 0, 0, 10, 10, 0, TShapeType::stRectangle);
-    TSchemeShape* Held = Data.ObjectAddShapeExt(1, 2, 0, 0, 10, 10, 0, TShapeType::stRectangle);
-    Editing.Held = Held;
-    delete Kept;
-    EXPECT_EQ(Editing.Held, Held);
-    Data.LayerDelete(1);
-    EXPECT_EQ(Editing.Held, nullptr);
 }
 
 }  // namespace
