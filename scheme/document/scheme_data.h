@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include <span>
+#include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -274,11 +276,27 @@ private:
     void ForEachObjectMeeting(const TRect& Zoomed, Extended Zoom, bool AllLayers, F&& Action);
     // Frees the link in slot Index (if any), emptying the slot.
     void FreeLinkAt(size_t Index);
-    void ReadBlocks(QStringList& AStrings, int& I);
-    QString ReadLine(QStringList& AStrings, int I);
-    void CollectBlock(QStringList& AStrings, int& I, QStringList* Block);
-    void PlaceItem(std::unique_ptr<TSchemePersistent> Item, const QStringList& Block);
-    void PlaceLink(std::unique_ptr<TSchemeLink> Link, const QStringList& Block);
+    // The loader's views of a text (a list of lines, a file's bytes), the lines of the block
+    // being read, and the classes its headers named.
+    class TStringLines;
+    class TByteLines;
+    class TBlock;
+    class TClassCache;
+    // Reads a text: LoadFromStrings with its events, and the files and streams read without
+    // them. AStrings is the list the events are given. Defined for the two views only.
+    template <class TLines>
+    void LoadText(TLines& Lines, QStringList& AStrings);
+    template <class TLines>
+    void ReadBlocks(TLines& Lines, int& I);
+    template <class TLines>
+    std::string_view ReadLine(TLines& Lines, int I);
+    template <class TLines>
+    void CollectBlock(TLines& Lines, int& I, TBlock* Block);
+    bool PlaceItem(std::unique_ptr<TSchemePersistent> Item, const record::TRecord& Block);
+    void PlaceLink(std::unique_ptr<TSchemeLink> Link, const record::TRecord& Block);
+    // Writes the document's text: for SaveToStrings, and for files and streams as bytes.
+    void WriteText(record::TRecordWriter& Writer);
+    std::string SavedBytes();
 
     std::vector<ISchemeVisual*> FVisualLinks;
     bool FUpdating = false;

@@ -5,6 +5,10 @@
 #include <QSaveFile>
 #include <algorithm>
 #include <new>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <typeinfo>
 #include <unordered_set>
 #include <utility>
 
@@ -21,68 +25,83 @@ namespace scheme {
 
 namespace {
 
-const QString kDocumentMarker = QStringLiteral("TSchemeData");
-const QString kEnd = QStringLiteral("End");
+constexpr std::string_view kDocumentMarker = "TSchemeData";
+constexpr std::string_view kEnd = "End";
 
-bool IsEnd(const QString& Line) {
-    return Line.compare(kEnd, Qt::CaseInsensitive) == 0;
+bool IsAscii(std::string_view S) {
+    for (char C : S)
+        if (static_cast<unsigned char>(C) >= 0x80) return false;
+    return true;
 }
 
-bool IsDocumentMarker(const QString& Line) {
-    return Line.compare(kDocumentMarker, Qt::CaseInsensitive) == 0;
+QString Decode(std::string_view Text, bool Latin1) {
+    return Latin1 ? QString::fromLatin1(Text.data(), qsizetype(Text.size()))
+                  : QString::fromUtf8(Text.data(), qsizetype(Text.size()));
 }
 
-// A top-level line that heads a block of a class this program does not know: a bare name.
-bool LooksLikeClassName(const QString& Line) {
-    return !Line.isEmpty() && !Line.contains(QLatin1Char('=')) && !IsEnd(Line);
+// Text equals Ascii with letter case ignored, as QString compares them. Some characters beyond
+// ASCII fold into ASCII letters (the long s into s, the Kelvin sign into k), each written in two
+// or three bytes: a text of other characters is compared as Qt does, when its size allows.
+bool SameText(std::string_view Text, std::string_view Ascii, bool Latin1) {
+    if (Text.size() < Ascii.size() || Text.size() > 3 * Ascii.size()) return false;
+    auto Folded = [&] {
+        return !Latin1 && QString::fromUtf8(Text.data(), qsizetype(Text.size()))
+                                  .compare(QLatin1StringView(Ascii.data(), qsizetype(Ascii.size())),
+                                           Qt::CaseInsensitive) == 0;
+    };
+    if (Text.size() != Ascii.size()) return !IsAscii(Text) && Folded();
+    for (size_t I = 0; I < Text.size(); ++I) {
+        const auto C = static_cast<unsigned char>(Text[I]);
+        if (C >= 0x80) return Folded();
+        if ((C | 0x20) != (static_cast<unsigned char>(Ascii[I]) | 0x20)) return false;
+        // Only letters match another character with the case bit flipped.
+        if (C != static_cast<unsigned char>(Ascii[I]) && !((C | 0x20) >= 'a' && (C | 0x20) <= 'z'))
+            return false;
+    }
+    return true;
 }
 
-// The length of a line as the loader measures it: without the leading and trailing blanks
-// TrimBlanks removes. The writer indents the lines of a block, so a line that was read must
-// not grow past the limit by being written again: indentation never counts.
+// The name of a key=value line: the text before its first "="; nothing without "=".
+std::optional<std::string_view> NameOf(std::string_view Line) {
+    size_t Equals = 0;
+    while (Equals < Line.size() && Line[Equals] != '=') ++Equals;
+    if (Equals == Line.size()) return std::nullopt;
+    return Line.substr(0, Equals);
+}
+
+std::string_view Trimmed(std::string_view Line) {
+    size_t First = 0, Last = Line.size();
+    while (First < Last && static_cast<unsigned char>(Line[First]) <= 32) ++First;
+    while (Last > First && static_cast<unsigned char>(Line[Last - 1]) <= 32) --Last;
+    return Line.substr(First, Last - First);
+}
+
+// The length of a line as the loader measures it: characters (UTF-16 units), without the leading
+// and trailing blanks TrimBlanks removes. The writer indents the lines of a block, so a line
+// that was read must not grow past the limit by being written again: indentation never counts.
 qsizetype ReadLength(const QString& Raw) {
     return TrimmedView(Raw).size();
 }
 
-// A raw line that heads a block this program reads: the document marker or a registered class.
-// A line too long to be read heads nothing; reading it raises the usual error.
-bool HeadsReadBlock(const QString& Raw) {
-    if (ReadLength(Raw) > TSchemeData::kMaxLineLength) return false;
-    const QString Line = TrimBlanks(Raw);
-    return IsDocumentMarker(Line) || RegistredSchemeClass(Line);
-}
-
-// Writes the item's block when its class is registered; answers whether it did.
-bool AppendItem(QStringList& AStrings, const TSchemePersistent& Item) {
-    if (!RegistredSchemeClass(Item.ClassName())) return false;
-    AStrings.append(Item.ClassName());
-    Item.SaveToStrings(AStrings);
-    AStrings.append(kEnd);
-    return true;
-}
-
-// Refuses a text the loader would refuse for a line too long, before anything is written: a
-// save must never leave a file that does not load. The loader measures lines without their
-// indentation (ReadLength), so every document it read saves again; only text set since can be
-// refused here. Lines are named counted from 1, as if Lines followed FirstLine - 1 others.
-void CheckLineLengths(const QStringList& Lines, qsizetype FirstLine = 1) {
-    for (qsizetype I = 0; I < Lines.size(); ++I) {
-        if (Lines[I].size() <= TSchemeData::kMaxLineLength) continue;
-        const qsizetype Length = ReadLength(Lines[I]);
-        if (Length > TSchemeData::kMaxLineLength)
-            throw ESchemeErrorException(
-                QStringLiteral("TSchemeData : Line %1 of the text is too long to be read again "
-                               "(%2 characters, at most %3 are read); nothing was saved")
-                    .arg(I + FirstLine)
-                    .arg(Length)
-                    .arg(TSchemeData::kMaxLineLength));
+qsizetype ReadLength(std::string_view Trimmed, bool Latin1) {
+    if (Latin1 || Trimmed.size() <= size_t(TSchemeData::kMaxLineLength))
+        return qsizetype(Trimmed.size());  // never more characters than bytes
+    qsizetype Units = 0;
+    for (char C : Trimmed) {
+        const auto B = static_cast<unsigned char>(C);
+        if (B < 0x80 || B >= 0xC0) ++Units;  // a character starts here
+        if (B >= 0xF0) ++Units;              // beyond the basic plane: two units
     }
+    return Units;
 }
 
-// Whether PlaceItem places the item: an object, a layer or a link.
-bool HasPlaceInDocument(const TSchemePersistent* Item) {
-    return dynamic_cast<const TSchemeObject*>(Item) || dynamic_cast<const TSchemeLayer*>(Item) ||
-           dynamic_cast<const TSchemeLink*>(Item);
+bool IsEnd(std::string_view Line, bool Latin1) {
+    return SameText(Line, kEnd, Latin1);
+}
+
+// A top-level line that heads a block of a class this program does not know: a bare name.
+bool LooksLikeClassName(std::string_view Line, bool Latin1) {
+    return !Line.empty() && Line.find('=') == std::string_view::npos && !IsEnd(Line, Latin1);
 }
 
 QString LinesWord(qsizetype Count) {
@@ -95,9 +114,218 @@ QByteArray EncodeLines(const QStringList& Lines) {
     return Bytes;
 }
 
+[[noreturn]] void RaiseTooLongToSave(qsizetype Line, qsizetype Length) {
+    throw ESchemeErrorException(
+        QStringLiteral("TSchemeData : Line %1 of the text is too long to be read again "
+                       "(%2 characters, at most %3 are read); nothing was saved")
+            .arg(Line)
+            .arg(Length)
+            .arg(TSchemeData::kMaxLineLength));
+}
+
+// Refuses a text the loader would refuse for a line too long, before anything is written: a
+// save must never leave a file that does not load. The loader measures lines without their
+// indentation (ReadLength), so every document it read saves again; only text set since can be
+// refused here. Lines are named counted from 1, as if Lines followed FirstLine - 1 others.
+void CheckLineLengths(const QStringList& Lines, qsizetype FirstLine = 1) {
+    for (qsizetype I = 0; I < Lines.size(); ++I) {
+        if (Lines[I].size() <= TSchemeData::kMaxLineLength) continue;
+        if (const qsizetype Length = ReadLength(Lines[I]); Length > TSchemeData::kMaxLineLength)
+            RaiseTooLongToSave(I + FirstLine, Length);
+    }
+}
+
 }  // namespace
 
+// ---- the loader's views of a text ----------------------------------------------------------
+//
+// Both answer, for a line I at most one past the line read last: whether it exists (Has), the
+// line trimmed (Line: valid until the next call, or as long as the view when Stable), its
+// length as the loader measures it (Length), and for the lines from I on, how many there are
+// and whether all are blank (Rest). Strings is the list the loading events are given.
+
+// The lines of a caller's list, read as UTF-8 one at a time. Handlers of the loading events
+// get the list and may change it: every line is taken from it when it is read.
+class TSchemeData::TStringLines {
+public:
+    static constexpr bool Stable = false;
+    explicit TStringLines(QStringList& Strings) : FStrings(Strings) {}
+    QStringList& Strings() { return FStrings; }
+    bool Latin1() const { return false; }
+    bool Has(int I) const { return I >= 0 && I < FStrings.size(); }
+    std::string_view Line(int I) {
+        FLine = TrimmedView(FStrings[I]).toUtf8();
+        return std::string_view(FLine.constData(), size_t(FLine.size()));
+    }
+    qsizetype Length(int I) const { return ReadLength(FStrings[I]); }
+    qsizetype Rest(int I, bool& Blank) const {
+        Blank = true;
+        for (qsizetype K = I; K < FStrings.size() && Blank; ++K)
+            Blank = ReadLength(FStrings[K]) == 0;
+        return FStrings.size() - I;
+    }
+
+private:
+    QStringList& FStrings;
+    QByteArray FLine;
+};
+
+// The lines of a file's text, found as they are read.
+class TSchemeData::TByteLines {
+public:
+    static constexpr bool Stable = true;
+    TByteLines(std::string_view Text, bool Latin1) : FText(Text), FLatin1(Latin1) {}
+    QStringList& Strings() { return FNoStrings; }
+    bool Latin1() const { return FLatin1; }
+    bool Has(int I) {
+        while (FIndex < I && FNext < FText.size()) {
+            FCurrent = Trimmed(NextLine(FText, FNext));
+            ++FIndex;
+        }
+        return I >= 0 && I <= FIndex;
+    }
+    std::string_view Line(int I) {
+        Has(I);
+        return FCurrent;
+    }
+    qsizetype Length(int I) { return ReadLength(Line(I), FLatin1); }
+    qsizetype Rest(int I, bool& Blank) {
+        Blank = true;
+        qsizetype Count = 0;
+        for (int K = I; Has(K); ++K, ++Count)
+            if (!FCurrent.empty()) Blank = false;
+        return Count;
+    }
+
+private:
+    QStringList FNoStrings;
+    std::string_view FText;
+    bool FLatin1;
+    size_t FNext = 0;
+    int FIndex = -1;
+    std::string_view FCurrent;
+};
+
+// The lines of the block being read, parsed into one record when it is complete. Lines of a
+// source that keeps them are viewed where they are; others are copied.
+class TSchemeData::TBlock {
+public:
+    void Start(bool Stable, bool Latin1) {
+        FStable = Stable;
+        FRecord.Clear(Latin1);
+        FCopy.clear();
+        FSpans.clear();
+    }
+    // Adds a trimmed line; answers its name, or nothing without "=".
+    std::optional<std::string_view> Add(std::string_view Line) {
+        if (FStable) return FRecord.Add(Line);
+        FSpans.emplace_back(FCopy.size(), Line.size());
+        FCopy.append(Line);
+        return NameOf(Line);
+    }
+    const record::TRecord& Record() {
+        for (const auto& [Offset, Size] : FSpans)
+            FRecord.Add(std::string_view(FCopy).substr(Offset, Size));
+        FSpans.clear();
+        return FRecord;
+    }
+
+private:
+    record::TRecord FRecord;
+    std::string FCopy;
+    std::vector<std::pair<size_t, size_t>> FSpans;
+    bool FStable = true;
+};
+
+// The registered classes the headers of one load named, by the header's exact text: a
+// document names a handful of classes a hundred thousand times. Only classes found are kept;
+// a registered class stays registered.
+class TSchemeData::TClassCache {
+public:
+    TSchemePersistentClass Find(std::string_view Line, bool Latin1) {
+        for (const auto& [Name, Class] : FFound)
+            if (Name == Line) return Class;
+        const QString Text = Decode(Line, Latin1);
+        if (!RegistredSchemeClass(Text)) return nullptr;
+        TSchemePersistentClass Class = FindSchemeClass(Text);
+        FFound.emplace_back(std::string(Line), Class);
+        return Class;
+    }
+
+private:
+    std::vector<std::pair<std::string, TSchemePersistentClass>> FFound;
+};
+
 // ---- writing -------------------------------------------------------------------------------
+
+namespace {
+
+// Whether the classes of the items written are registered, and their names as written, by
+// class: asking the registry for each of a hundred thousand objects would cost more than
+// writing them.
+class TWrittenClasses {
+public:
+    // The item's class name when its class is registered, else nothing.
+    const QString* Registered(const TSchemePersistent& Item) {
+        // Compared by address only: a class seen under a second address is asked about again.
+        const std::type_info& Type = typeid(Item);
+        for (const TEntry& E : FEntries)
+            if (E.Type == &Type) return E.Registered ? &E.Name : nullptr;
+        const QString Name = Item.ClassName();
+        FEntries.push_back(TEntry{&Type, RegistredSchemeClass(Name), Name});
+        return FEntries.back().Registered ? &FEntries.back().Name : nullptr;
+    }
+
+private:
+    struct TEntry {
+        const std::type_info* Type;
+        bool Registered;
+        QString Name;
+    };
+    std::vector<TEntry> FEntries;
+};
+
+// Writes the item's block when its class is registered; answers whether it did.
+bool WriteItem(record::TRecordWriter& Writer, TWrittenClasses& Classes,
+               const TSchemePersistent& Item) {
+    const QString* Name = Classes.Registered(Item);
+    if (!Name) return false;
+    Writer.WriteLine(QStringView(*Name));
+    Item.WriteTo(Writer);
+    Writer.WriteLine(kEnd);
+    return true;
+}
+
+}  // namespace
+
+void TSchemeData::WriteText(record::TRecordWriter& Writer) {
+    Writer.WriteLine(kDocumentMarker);
+    QStringList Self;
+    SaveToStringsSelf(Self);
+    Writer.WriteLines(Self);
+    Writer.WriteLine(kEnd);
+    // A link is written only when every object it names was written before it: a link to
+    // an object that is not in the text (of an unregistered kind or layer, or of no layer
+    // of this document) would make the text fail to load. An empty side names nothing. The
+    // objects written are remembered only when there are links to check.
+    const bool AnyLink = std::any_of(FLinks.begin(), FLinks.end(),
+                                     [](const TSchemeLink* Link) { return Link != nullptr; });
+    TWrittenClasses Classes;
+    std::unordered_set<const TSchemeObject*> Written;
+    for (const TSchemeLayer* Layer : FLayers) {
+        if (!WriteItem(Writer, Classes, *Layer)) continue;
+        for (int I = 0; I < Layer->Count(); ++I) {
+            const TSchemeObject* Obj = Layer->GetItemIndex(I);
+            if (WriteItem(Writer, Classes, *Obj) && AnyLink) Written.insert(Obj);
+        }
+    }
+    auto SideWritten = [&Written](const TSchemeObject* Obj) {
+        return !Obj || Written.contains(Obj);
+    };
+    for (const TSchemeLink* Link : FLinks)
+        if (Link && SideWritten(Link->Parent()) && SideWritten(Link->Child()))
+            WriteItem(Writer, Classes, *Link);
+}
 
 void TSchemeData::SaveToStrings(QStringList& AStrings) {
     if (OnBeforeSave) {
@@ -108,27 +336,8 @@ void TSchemeData::SaveToStrings(QStringList& AStrings) {
         // The document's text is built apart and added to AStrings only when every line of it
         // can be read again.
         QStringList Text;
-        Text.append(kDocumentMarker);
-        SaveToStringsSelf(Text);
-        Text.append(kEnd);
-        // A link is written only when every object it names was written before it: a link to
-        // an object that is not in the text (of an unregistered kind or layer, or of no layer
-        // of this document) would make the text fail to load. An empty side names nothing.
-        std::unordered_set<const TSchemeObject*> Written;
-        for (const TSchemeLayer* Layer : FLayers) {
-            if (!RegistredSchemeClass(Layer->ClassName())) continue;
-            AppendItem(Text, *Layer);
-            for (int I = 0; I < Layer->Count(); ++I) {
-                const TSchemeObject* Obj = Layer->GetItemIndex(I);
-                if (AppendItem(Text, *Obj)) Written.insert(Obj);
-            }
-        }
-        auto SideWritten = [&Written](const TSchemeObject* Obj) {
-            return !Obj || Written.contains(Obj);
-        };
-        for (const TSchemeLink* Link : FLinks)
-            if (Link && SideWritten(Link->Parent()) && SideWritten(Link->Child()))
-                AppendItem(Text, *Link);
+        record::TRecordWriter Writer(Text);
+        WriteText(Writer);
         CheckLineLengths(Text, AStrings.size() + 1);  // named as the lines of AStrings
         AStrings.append(Text);
     } catch (...) {
@@ -143,12 +352,32 @@ void TSchemeData::SaveToStringsSelf(QStringList& AStrings) {
         record::WriteInt(AStrings, u"TimerInterval", FTimerInterval);
 }
 
+// The bytes of a file or stream. The save events are given the list of lines the text is
+// made of; without them the text is written into the bytes at once.
+std::string TSchemeData::SavedBytes() {
+    if (OnBeforeSave || OnAfterSave) {
+        QStringList Lines;
+        SaveToStrings(Lines);
+        CheckLineLengths(Lines);  // the lines OnBeforeSave or a descendant added too
+        const QByteArray Bytes = EncodeLines(Lines);
+        return std::string(Bytes.constData(), size_t(Bytes.size()));
+    }
+    // Room for the usual size of a record, so that the text is rarely moved while it grows;
+    // what is not written is never touched.
+    qsizetype Objects = 0;
+    for (const TSchemeLayer* Layer : FLayers) Objects += Layer->Count();
+    std::string Bytes;
+    Bytes.reserve(size_t(4096 + 256 * (Objects + qsizetype(FLinks.size()))));
+    record::TRecordWriter Writer(Bytes, kMaxLineLength);
+    WriteText(Writer);
+    if (Writer.TooLongLine() > 0) RaiseTooLongToSave(Writer.TooLongLine(), Writer.TooLongLength());
+    return Bytes;
+}
+
 void TSchemeData::SaveToStream(QIODevice& AStream) {
-    QStringList Lines;
-    SaveToStrings(Lines);
-    CheckLineLengths(Lines);  // the lines OnBeforeSave or a descendant added too
-    const QByteArray Bytes = EncodeLines(Lines);
-    bool Written = AStream.write(Bytes) == Bytes.size();
+    const std::string Bytes = SavedBytes();
+    const qint64 Size = qint64(Bytes.size());
+    bool Written = AStream.write(Bytes.data(), Size) == Size;
     // A file buffers what it is given: a full disk shows only when the buffer is flushed.
     if (auto* File = qobject_cast<QFileDevice*>(&AStream); Written && File) Written = File->flush();
     if (!Written)
@@ -156,10 +385,8 @@ void TSchemeData::SaveToStream(QIODevice& AStream) {
 }
 
 void TSchemeData::SaveToFile(const QString& AFileName) {
-    QStringList Lines;
-    SaveToStrings(Lines);
-    CheckLineLengths(Lines);  // the lines OnBeforeSave or a descendant added too
-    const QByteArray Bytes = EncodeLines(Lines);
+    const std::string Bytes = SavedBytes();
+    const qint64 Size = qint64(Bytes.size());
     // A device or a pipe is written in place: replacing it by a new file would destroy it.
     const QFileInfo Target(AFileName);
     if (Target.exists() && !Target.isFile() && !Target.isDir()) {
@@ -167,7 +394,7 @@ void TSchemeData::SaveToFile(const QString& AFileName) {
         if (!File.open(QIODevice::WriteOnly))
             throw Exception(
                 QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, File.errorString()));
-        if (File.write(Bytes) != Bytes.size() || !File.flush())
+        if (File.write(Bytes.data(), Size) != Size || !File.flush())
             throw Exception(
                 QStringLiteral("Cannot write file \"%1\". %2").arg(AFileName, File.errorString()));
         return;
@@ -178,7 +405,7 @@ void TSchemeData::SaveToFile(const QString& AFileName) {
     if (!File.open(QIODevice::WriteOnly))
         throw Exception(
             QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, File.errorString()));
-    if (File.write(Bytes) != Bytes.size() || !File.flush() || !File.commit())
+    if (File.write(Bytes.data(), Size) != Size || !File.flush() || !File.commit())
         throw Exception(
             QStringLiteral("Cannot write file \"%1\". %2").arg(AFileName, File.errorString()));
 }
@@ -190,6 +417,12 @@ void TSchemeData::LoadFromStringsSelf(QStringList& AStrings) {
 }
 
 void TSchemeData::LoadFromStrings(QStringList& AStrings) {
+    TStringLines Lines(AStrings);
+    LoadText(Lines, AStrings);
+}
+
+template <class TLines>
+void TSchemeData::LoadText(TLines& Lines, QStringList& AStrings) {
     FSkippedClassNames.clear();
     FLoadWarnings.clear();
     if (!FDecodingWarning.isEmpty()) FLoadWarnings.append(std::exchange(FDecodingWarning, {}));
@@ -199,7 +432,7 @@ void TSchemeData::LoadFromStrings(QStringList& AStrings) {
     }
     int I = 0;
     try {
-        ReadBlocks(AStrings, I);
+        ReadBlocks(Lines, I);
     } catch (Exception& E) {
         E.SetMessage(E.Message() + QStringLiteral("\rIn block has line %1").arg(I));
         if (OnAfterLoading) OnAfterLoading(this, AStrings);
@@ -211,66 +444,72 @@ void TSchemeData::LoadFromStrings(QStringList& AStrings) {
     if (OnAfterLoading) OnAfterLoading(this, AStrings);
 }
 
-void TSchemeData::ReadBlocks(QStringList& AStrings, int& I) {
-    QStringList Block;
+template <class TLines>
+void TSchemeData::ReadBlocks(TLines& Lines, int& I) {
+    const bool Latin1 = Lines.Latin1();
+    TBlock Block;
+    TClassCache Classes;
     for (;;) {
-        const QString Line = ReadLine(AStrings, I);
-        if (IsDocumentMarker(Line)) {
-            CollectBlock(AStrings, I, &Block);
-            LoadFromStringsSelf(Block);
-        } else if (RegistredSchemeClass(Line)) {
+        const std::string_view Line = ReadLine(Lines, I);
+        const bool End = IsEnd(Line, Latin1);
+        if (SameText(Line, kDocumentMarker, Latin1)) {
+            CollectBlock(Lines, I, &Block);
+            QStringList Self = Block.Record().Strings();
+            LoadFromStringsSelf(Self);
+        } else if (TSchemePersistentClass Class = Classes.Find(Line, Latin1)) {
+            const QString Name = Decode(Line, Latin1);
             const int Start = I;
-            CollectBlock(AStrings, I, &Block);
-            std::unique_ptr<TSchemePersistent> Item = FindSchemeClass(Line)->Create(Block);
-            if (!HasPlaceInDocument(Item.get()))
+            CollectBlock(Lines, I, &Block);
+            const record::TRecord& Record = Block.Record();
+            if (!PlaceItem(Class->Create(Record), Record))
                 FLoadWarnings.append(QStringLiteral("dropped a block of class %1 at line %2, "
                                                     "which has no place in a document")
-                                         .arg(Line)
+                                         .arg(Name)
                                          .arg(Start + 1));
-            PlaceItem(std::move(Item), Block);
-        } else if (LooksLikeClassName(Line)) {
+        } else if (LooksLikeClassName(Line, Latin1)) {
             // A block of a class that is not registered here (or a stray word): skipped, the
             // load goes on.
-            FSkippedClassNames.append(Line);
+            const QString Name = Decode(Line, Latin1);
+            FSkippedClassNames.append(Name);
             FLoadWarnings.append(QStringLiteral("skipped a block of unknown class %1 at line %2")
-                                     .arg(Line)
+                                     .arg(Name)
                                      .arg(I + 1));
-            CollectBlock(AStrings, I, nullptr);
-        } else if (!Line.isEmpty() && !IsEnd(Line)) {
+            CollectBlock(Lines, I, nullptr);
+        } else if (!Line.empty() && !End) {
             // Any other top-level line (a stray key=value line) is skipped by itself.
             FLoadWarnings.append(
                 QStringLiteral("skipped the line outside any block at line %1").arg(I + 1));
         }
         ++I;
-        if (IsEnd(Line)) {
+        if (End) {
             // The format reads nothing after the top-level End; text there is named.
-            const qsizetype Rest = AStrings.size() - I;
-            for (qsizetype K = I; K < AStrings.size(); ++K) {
-                if (ReadLength(AStrings[K]) == 0) continue;
+            bool Blank = true;
+            const qsizetype Rest = Lines.Rest(I, Blank);
+            if (!Blank)
                 FLoadWarnings.append(
                     QStringLiteral("%1 after the end of the document at line %2 %3 not read")
                         .arg(LinesWord(Rest))
                         .arg(I)
                         .arg(Rest == 1 ? QStringLiteral("was") : QStringLiteral("were")));
-                break;
-            }
             return;
         }
-        if (I >= AStrings.size()) return;
+        if (!Lines.Has(I)) return;
     }
 }
 
-QString TSchemeData::ReadLine(QStringList& AStrings, int I) {
-    if (OnLoadingProgress) OnLoadingProgress(this, AStrings, I);
-    ProcessMessages();
-    if (I < 0 || I >= AStrings.size())
-        throw EListError(QStringLiteral("List index out of bounds (%1)").arg(I));
-    if (const qsizetype Length = ReadLength(AStrings[I]); Length > kMaxLineLength)
+// Reports line I, lets the application catch up now and then (a load of millions of lines
+// asks the clock every 64 of them), and answers the line trimmed.
+template <class TLines>
+std::string_view TSchemeData::ReadLine(TLines& Lines, int I) {
+    if (OnLoadingProgress) OnLoadingProgress(this, Lines.Strings(), I);
+    if (I % 64 == 0) ProcessMessages();
+    if (!Lines.Has(I)) throw EListError(QStringLiteral("List index out of bounds (%1)").arg(I));
+    if (const qsizetype Length = Lines.Length(I); Length > kMaxLineLength)
         throw ESchemeErrorException(
             QStringLiteral("TSchemeData : Line too long (%1 characters, at most %2 are read)")
                 .arg(Length)
                 .arg(kMaxLineLength));
-    return TrimBlanks(AStrings[I]);
+    return Lines.Line(I);
 }
 
 // Reads the lines of a block up to its closing line, which I is left on. Lines between
@@ -281,49 +520,59 @@ QString TSchemeData::ReadLine(QStringList& AStrings, int I) {
 // a stray or damaged line. Its lines cannot be told from the next block's header otherwise, so
 // the skip also ends (I left on its last line) before a line that heads a block this program
 // reads, and at the end of the text: a stray word never swallows the valid blocks after it.
-void TSchemeData::CollectBlock(QStringList& AStrings, int& I, QStringList* Block) {
+template <class TLines>
+void TSchemeData::CollectBlock(TLines& Lines, int& I, TBlock* Block) {
+    const bool Latin1 = Lines.Latin1();
     const int Start = I;
-    if (Block) Block->clear();
+    if (Block) Block->Start(TLines::Stable, Latin1);
+    TClassCache Classes;
+    // A raw line that heads a block this program reads: the document marker or a registered
+    // class. A line too long to be read heads nothing; reading it raises the usual error.
+    auto HeadsReadBlock = [&](int K) {
+        if (Lines.Length(K) > kMaxLineLength) return false;
+        const std::string_view Line = Lines.Line(K);
+        return SameText(Line, kDocumentMarker, Latin1) || Classes.Find(Line, Latin1) != nullptr;
+    };
     bool InProperties = false;
     for (;;) {
-        if (!Block &&
-            (I + 1 >= AStrings.size() || (!InProperties && HeadsReadBlock(AStrings[I + 1]))))
-            return;
+        if (!Block && (!Lines.Has(I + 1) || (!InProperties && HeadsReadBlock(I + 1)))) return;
         ++I;
-        if (I >= AStrings.size())
+        if (!Lines.Has(I))
             throw ESchemeErrorException(
                 QStringLiteral("TSchemeData : The block that starts at line %1 has no closing line")
                     .arg(Start));
-        const QString Line = ReadLine(AStrings, I);
-        const QString Name = LineName(Line);
-        if (!InProperties && IsEnd(Line)) return;
-        if (Name.compare(QLatin1String("Properties"), Qt::CaseInsensitive) == 0)
-            InProperties = true;
-        if (Name.compare(QLatin1String("PropertiesEnd"), Qt::CaseInsensitive) == 0)
-            InProperties = false;
-        if (Block) Block->append(Line);
+        const std::string_view Line = ReadLine(Lines, I);
+        if (!InProperties && IsEnd(Line, Latin1)) return;
+        const std::optional<std::string_view> Name = Block ? Block->Add(Line) : NameOf(Line);
+        if (Name && SameText(*Name, "Properties", Latin1)) InProperties = true;
+        if (Name && SameText(*Name, "PropertiesEnd", Latin1)) InProperties = false;
     }
 }
 
-void TSchemeData::PlaceItem(std::unique_ptr<TSchemePersistent> Item, const QStringList& Block) {
+// Places an object, a layer or a link; anything else registered has no place in a document:
+// it is dropped, and the answer is false.
+bool TSchemeData::PlaceItem(std::unique_ptr<TSchemePersistent> Item, const record::TRecord& Block) {
     if (auto* Obj = dynamic_cast<TSchemeObject*>(Item.get())) {
-        ObjectAddDirect(StrToInt(ValueOf(Block, u"LayerID")), Obj);
+        ObjectAddDirect(Block.Int("LayerID"), Obj);
         Item.release();
     } else if (auto* Layer = dynamic_cast<TSchemeLayer*>(Item.get())) {
         LayerAddDirect(Layer);
         Item.release();
     } else if (dynamic_cast<TSchemeLink*>(Item.get())) {
         PlaceLink(std::unique_ptr<TSchemeLink>(static_cast<TSchemeLink*>(Item.release())), Block);
+    } else {
+        return false;
     }
-    // Anything else registered has no place in a document and is dropped.
+    return true;
 }
 
-void TSchemeData::PlaceLink(std::unique_ptr<TSchemeLink> Link, const QStringList& Block) {
+void TSchemeData::PlaceLink(std::unique_ptr<TSchemeLink> Link, const record::TRecord& Block) {
     // A side names both the object and its layer, or neither (it stays empty). Half a side
     // is damage: taking it for an empty side would silently lose the link's end.
-    auto Side = [&](QStringView IdKey, QStringView LayerKey, const char* Name) -> TSchemeObject* {
-        const auto Id = record::OptInt(Block, IdKey);
-        const auto LayerId = record::OptInt(Block, LayerKey);
+    auto Side = [&](const record::TKey& IdKey, const record::TKey& LayerKey,
+                    const char* Name) -> TSchemeObject* {
+        const auto Id = Block.OptInt(IdKey);
+        const auto LayerId = Block.OptInt(LayerKey);
         if (Id.has_value() != LayerId.has_value())
             throw ESchemeErrorException(
                 QStringLiteral("TSchemeData : The link's %1 names no %2")
@@ -331,46 +580,64 @@ void TSchemeData::PlaceLink(std::unique_ptr<TSchemeLink> Link, const QStringList
                     .arg(Id ? QStringLiteral("layer") : QStringLiteral("object")));
         return Id ? GetLayer(*LayerId)->GetItem(*Id) : nullptr;
     };
-    Link->SetParent(Side(u"ParentId", u"ParentLayerId", "parent"));
-    Link->SetChild(Side(u"ChildId", u"ChildLayerId", "child"));
+    Link->SetParent(Side("ParentId", "ParentLayerId", "parent"));
+    Link->SetChild(Side("ChildId", "ChildLayerId", "child"));
     LinkAddDirect(Link.get());
     Link.release();
 }
 
 namespace {
 const QString kNoMemory = QStringLiteral("TSchemeData : Not enough memory to read the document");
+
+// The number of lines of a text, counting line ends the way the longest reading of CR and LF
+// would: an upper bound, found without splitting the text.
+qsizetype LineBound(const QByteArray& Bytes) {
+    qsizetype Feeds = 0, Returns = 0;
+    for (const char C : Bytes) {
+        Feeds += C == '\n';
+        Returns += C == '\r';
+    }
+    return std::max(Feeds, Returns) + 1;
+}
 }  // namespace
 
+// The text is read straight from its bytes, line by line as the loader asks, so that memory
+// grows with what the text describes, not with its lines. Handlers of the loading events are
+// given the list of lines they expect: for them the text is split into one first.
 void TSchemeData::LoadFromStream(QIODevice& AStream) {
     const std::optional<QByteArray> Bytes = ReadAtMost(AStream, kMaxDocumentSize);
     if (!Bytes)
         throw ESchemeErrorException(
             QStringLiteral("TSchemeData : Document too large (more than %1 MiB are not read)")
                 .arg(kMaxDocumentSize >> 20));
-    // Every line is held while the text is read: a text of countless tiny lines (hundreds of
-    // millions of empty ones fit in the size limit) would need many times its size.
-    const qsizetype LineCount = std::max(Bytes->count('\n'), Bytes->count('\r')) + 1;
-    if (LineCount > kMaxDocumentLines)
+    // Texts of countless tiny lines (hundreds of millions of empty ones fit in the size limit)
+    // are refused before they are read.
+    if (const qsizetype LineCount = LineBound(*Bytes); LineCount > kMaxDocumentLines)
         throw ESchemeErrorException(
             QStringLiteral("TSchemeData : Document has too many lines (%1, at most %2 are read)")
                 .arg(LineCount)
                 .arg(kMaxDocumentLines));
     int Latin1FromLine = -1;
-    QStringList Lines;
+    // LoadText takes the note over as its first warning; it is dropped should an override of
+    // LoadFromStrings not reach it, so that no later load reports it.
+    auto Note = [&] {
+        if (Latin1FromLine >= 0)
+            FDecodingWarning = QStringLiteral(
+                                   "the text is not valid UTF-8 (first invalid byte on line %1); "
+                                   "it was read as Latin-1")
+                                   .arg(Latin1FromLine + 1);
+    };
     try {
-        Lines = BytesToLines(*Bytes, &Latin1FromLine);
-    } catch (const std::bad_alloc&) {
-        throw ESchemeErrorException(kNoMemory);
-    }
-    // LoadFromStrings takes the note over as its first warning; it is dropped should an
-    // override not reach it, so that no later load reports it.
-    if (Latin1FromLine >= 0)
-        FDecodingWarning = QStringLiteral(
-                               "the text is not valid UTF-8 (first invalid byte on line %1); it "
-                               "was read as Latin-1")
-                               .arg(Latin1FromLine + 1);
-    try {
-        LoadFromStrings(Lines);
+        if (OnBeforeLoading || OnLoadingProgress || OnAfterLoading) {
+            QStringList Lines = BytesToLines(*Bytes, &Latin1FromLine);
+            Note();
+            LoadFromStrings(Lines);
+        } else {
+            const STextBytes Text = TextOfBytes(*Bytes, &Latin1FromLine);
+            Note();
+            TByteLines Lines(Text.Text, Text.Latin1);
+            LoadText(Lines, Lines.Strings());
+        }
     } catch (const std::bad_alloc&) {
         FDecodingWarning.clear();
         throw ESchemeErrorException(kNoMemory);

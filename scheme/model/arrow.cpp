@@ -9,16 +9,16 @@
 
 namespace scheme {
 
-void TArrowSettings::Write(QStringList& Strings) const {
-    if (VisibleArrow) record::WriteInt(Strings, u"VisibleArrow", 1);
-    if (BackArrow) record::WriteInt(Strings, u"BackArrow", 1);
-    if (LengthArrow != kDefaultLength) record::WriteInt(Strings, u"LengthArrow", LengthArrow);
+void TArrowSettings::Write(record::TRecordWriter& Writer) const {
+    if (VisibleArrow) Writer.WriteInt("VisibleArrow", 1);
+    if (BackArrow) Writer.WriteInt("BackArrow", 1);
+    if (LengthArrow != kDefaultLength) Writer.WriteInt("LengthArrow", LengthArrow);
 }
 
-void TArrowSettings::Read(const QStringList& Strings) {
-    VisibleArrow = record::OptFlag(Strings, u"VisibleArrow").value_or(false);
-    BackArrow = record::OptFlag(Strings, u"BackArrow").value_or(false);
-    LengthArrow = record::OptInt(Strings, u"LengthArrow").value_or(kDefaultLength);
+void TArrowSettings::Read(const record::TRecord& Record) {
+    VisibleArrow = Record.OptFlag("VisibleArrow").value_or(false);
+    BackArrow = Record.OptFlag("BackArrow").value_or(false);
+    LengthArrow = Record.OptInt("LengthArrow").value_or(kDefaultLength);
 }
 
 TArrowHead TArrowSettings::Head(const TPoint& First, const TPoint& Second, const TPoint& BeforeLast,

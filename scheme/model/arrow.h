@@ -10,6 +10,10 @@ namespace scheme {
 
 class TCanvas;
 struct TArrowHead;
+namespace record {
+class TRecord;
+class TRecordWriter;
+}  // namespace record
 
 // The arrow settings that lines and polylines share, with their record keys.
 struct SCHEME_EXPORT TArrowSettings {
@@ -20,9 +24,9 @@ struct SCHEME_EXPORT TArrowSettings {
     bool BackArrow = false;  // the head sits at the first point instead of the last
 
     // Appends the keys that differ from the defaults.
-    void Write(QStringList& Strings) const;
+    void Write(record::TRecordWriter& Writer) const;
     // Reads the keys of a trimmed record; missing keys give the defaults.
-    void Read(const QStringList& Strings);
+    void Read(const record::TRecord& Record);
 
     // The head on a chain of device points whose first segment runs First-Second and whose last
     // runs BeforeLast-Last: at Last, or at First with BackArrow, LengthArrow x Zoom long.

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <vector>
 
+#include "scheme/model/record.h"
 #include "scheme/platform/exceptions.h"
 
 namespace scheme {
@@ -32,11 +33,33 @@ TRegistry& Registry() {
 
 }  // namespace
 
-void RegisterScheme(const QString& Name, TSchemeClass::TFactory Factory) {
+void RegisterScheme(const QString& Name, TSchemeClass::TFactory Factory,
+                    TSchemeClass::TRecordFactory RecordFactory) {
     TRegistry& R = Registry();
     std::lock_guard Guard(R.Lock);
     if (R.FindLocked(Name)) return;
-    R.Classes.push_back(std::make_unique<TSchemeClass>(TSchemeClass{Name, Factory}));
+    R.Classes.push_back(std::make_unique<TSchemeClass>(TSchemeClass{Name, Factory, RecordFactory}));
+}
+
+std::unique_ptr<TSchemePersistent> TSchemeClass::Create(const record::TRecord& Record) const {
+    if (RecordFactory) return RecordFactory(Record);
+    QStringList Lines = Record.Strings();
+    return Factory(Lines);
+}
+
+void TSchemePersistent::WriteTo(record::TRecordWriter& Writer) const {
+    const std::type_info* Own = RecordClass();
+    const std::type_info& Type = typeid(*this);
+    if (Own && (Own == &Type || *Own == Type))
+        WriteRecord(Writer);
+    else
+        TSchemePersistent::WriteRecord(Writer);
+}
+
+void TSchemePersistent::WriteRecord(record::TRecordWriter& Writer) const {
+    QStringList Lines;
+    SaveToStrings(Lines);
+    Writer.WriteLines(Lines);
 }
 
 bool RegistredSchemeClass(const QString& Name) {

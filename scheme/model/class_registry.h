@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <type_traits>
 
 #include "scheme/model/persistent.h"
 #include "scheme/platform/export.h"
@@ -12,14 +13,20 @@ namespace scheme {
 // A registered persistent class: its name and its record constructor.
 struct SCHEME_EXPORT TSchemeClass {
     using TFactory = std::unique_ptr<TSchemePersistent> (*)(QStringList& Strings);
+    using TRecordFactory = std::unique_ptr<TSchemePersistent> (*)(const record::TRecord& Record);
 
     QString Name;
     TFactory Factory = nullptr;
+    // The constructor from a parsed record, for classes that have one.
+    TRecordFactory RecordFactory = nullptr;
 
     // Builds a new instance from one record's lines.
     std::unique_ptr<TSchemePersistent> Create(QStringList& Strings) const {
         return Factory(Strings);
     }
+    // Builds a new instance from a parsed record: with the record constructor when the class
+    // has one, else with the one from lines, given the record's lines.
+    std::unique_ptr<TSchemePersistent> Create(const record::TRecord& Record) const;
 };
 
 // A class reference: stays valid for the life of the process.
@@ -27,14 +34,27 @@ using TSchemePersistentClass = const TSchemeClass*;
 
 // Adds (Name, Factory) to the process-wide registry unless a class of that name (letter case
 // ignored) is already there. Safe from any thread.
-SCHEME_EXPORT void RegisterScheme(const QString& Name, TSchemeClass::TFactory Factory);
+SCHEME_EXPORT void RegisterScheme(const QString& Name, TSchemeClass::TFactory Factory,
+                                  TSchemeClass::TRecordFactory RecordFactory = nullptr);
 
 template <class T>
 void RegisterScheme() {
-    RegisterScheme(T::StaticClassName(),
-                   [](QStringList& Strings) -> std::unique_ptr<TSchemePersistent> {
-                       return std::make_unique<T>(Strings);
-                   });
+    TSchemeClass::TRecordFactory RecordFactory = nullptr;
+    // Only a class's own record constructor reads its whole record: one a class inherits knows
+    // nothing of the lines the class's own constructor from lines reads.
+    if constexpr (requires { typename T::TRecordKind; }) {
+        if constexpr (std::is_same_v<typename T::TRecordKind, T>)
+            RecordFactory =
+                [](const record::TRecord& Record) -> std::unique_ptr<TSchemePersistent> {
+                return std::make_unique<T>(Record);
+            };
+    }
+    RegisterScheme(
+        T::StaticClassName(),
+        [](QStringList& Strings) -> std::unique_ptr<TSchemePersistent> {
+            return std::make_unique<T>(Strings);
+        },
+        RecordFactory);
 }
 
 // True when Name (letter case ignored) is registered.

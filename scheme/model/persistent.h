@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <typeinfo>
 
 #include "scheme/model/scheme_area.h"
 #include "scheme/platform/export.h"
@@ -9,6 +10,11 @@
 #include "scheme/platform/types.h"
 
 namespace scheme {
+
+namespace record {
+class TRecord;
+class TRecordWriter;
+}  // namespace record
 
 // Base of every item stored in a document's text: objects, layers and links. A concrete class
 // has a record constructor taking the record's lines (QStringList&) and writes the same lines
@@ -23,6 +29,18 @@ public:
     // Appends the item's record lines.
     virtual void SaveToStrings(QStringList& Strings) const = 0;
     virtual QString ClassName() const = 0;
+
+    // Appends the item's record to Writer: through WriteRecord when the item's own class is the
+    // one that declared it the writer of its whole record (SCHEME_RECORD_CLASS), otherwise
+    // through SaveToStrings, so that a class which extends only SaveToStrings is written with
+    // its own lines.
+    void WriteTo(record::TRecordWriter& Writer) const;
+
+protected:
+    // Writes the record. By default the lines of SaveToStrings.
+    virtual void WriteRecord(record::TRecordWriter& Writer) const;
+    // The class whose WriteRecord writes the whole record; none by default.
+    virtual const std::type_info* RecordClass() const { return nullptr; }
 };
 
 // Declares the class name under which a persistent class is registered and stored.
@@ -34,6 +52,21 @@ public:                                  \
     QString ClassName() const override { \
         return StaticClassName();        \
     }
+
+// SCHEME_CLASS_NAME for the library's own classes, whose record is written by WriteRecord and
+// read by a constructor from a parsed record as well as by the one from lines. A class derived
+// from one of them inherits neither: it is read and written through its lines until it
+// declares both of its own.
+#define SCHEME_RECORD_CLASS(Name)                        \
+    SCHEME_CLASS_NAME(Name)                              \
+    using TRecordKind = Name;                            \
+                                                         \
+protected:                                               \
+    const std::type_info* RecordClass() const override { \
+        return &typeid(Name);                            \
+    }                                                    \
+                                                         \
+public:
 
 class TSchemeLayer;
 class TSchemeObject;

@@ -1,5 +1,8 @@
 #include "scheme/model/record.h"
 
+#include <algorithm>
+#include <charconv>
+
 #include "scheme/platform/convert.h"
 #include "scheme/platform/exceptions.h"
 #include "scheme/platform/string_list.h"
@@ -65,6 +68,11 @@ int Count(const QStringList& Strings, QStringView Key) {
     return Value;
 }
 
+QStringList& TrimmedRecord(QStringList& Strings) {
+    TrimLines(Strings);
+    return Strings;
+}
+
 QStringList& ExpectCount(QStringList& Strings, const QString& KindName, int Expected) {
     TrimLines(Strings);
     const int Value = OptInt(Strings, u"Count").value_or(0);
@@ -72,6 +80,389 @@ QStringList& ExpectCount(QStringList& Strings, const QString& KindName, int Expe
         RaiseError(
             QStringLiteral("%1 : Count must be %2, not %3").arg(KindName).arg(Expected).arg(Value));
     return Strings;
+}
+
+}  // namespace scheme::record
+
+// ---- parsed records ------------------------------------------------------------------------
+
+namespace scheme::record {
+
+namespace {
+
+constexpr std::uint32_t kHashSeed = TKey::kSeed;
+
+char Lower(char C) {
+    return TKey::Lower(C);
+}
+
+std::uint32_t HashStep(std::uint32_t Hash, char C) {
+    return TKey::HashStep(Hash, C);
+}
+
+bool IsAscii(std::string_view S) {
+    for (char C : S)
+        if (std::uint8_t(C) >= 0x80) return false;
+    return true;
+}
+
+int PointNumber(std::string_view Name, char& Axis) {
+    return TKey::PointNumber(Name, Axis);
+}
+
+// A name of other than ASCII characters as Qt compares it without regard to case: each code
+// point folded. Answers false when the folded name is not ASCII, since no key then equals it.
+bool FoldName(std::string_view Name, bool Latin1, std::string& Folded) {
+    if (Latin1) return false;  // no Latin-1 letter beyond ASCII folds into ASCII
+    const QString Text = QString::fromUtf8(Name.data(), qsizetype(Name.size()));
+    Folded.clear();
+    for (const char32_t C : Text.toUcs4()) {
+        const char32_t F = QChar::toCaseFolded(C);
+        if (F >= 0x80) return false;
+        Folded.push_back(char(F));
+    }
+    return true;
+}
+
+[[noreturn]] void RaiseInvalidInt(const QString& Text) {
+    throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(Text));
+}
+
+}  // namespace
+
+TRecord::TRecord(const QStringList& Lines) {
+    std::vector<std::pair<size_t, size_t>> Spans;
+    Spans.reserve(size_t(Lines.size()));
+    for (const QString& Line : Lines) {
+        const QByteArray Bytes = Line.toUtf8();
+        Spans.emplace_back(FOwned.size(), size_t(Bytes.size()));
+        FOwned.append(Bytes.constData(), size_t(Bytes.size()));
+    }
+    FLines.reserve(Spans.size());
+    for (const auto& [Start, Length] : Spans) Add(std::string_view(FOwned).substr(Start, Length));
+}
+
+void TRecord::Clear(bool Latin1) {
+    FLines.clear();
+    FLatin1 = Latin1;
+    FIndexed = false;
+}
+
+std::optional<std::string_view> TRecord::Add(std::string_view Line) {
+    size_t First = 0, Last = Line.size();
+    while (First < Last && std::uint8_t(Line[First]) <= 32) ++First;
+    while (Last > First && std::uint8_t(Line[Last - 1]) <= 32) --Last;
+    const std::string_view Text = Line.substr(First, Last - First);
+    size_t Equals = 0;
+    while (Equals < Text.size() && Text[Equals] != '=') ++Equals;
+    FIndexed = false;
+    if (Equals == Text.size()) {
+        FLines.push_back(TLine{Text, -1});
+        return std::nullopt;
+    }
+    FLines.push_back(TLine{Text, int(Equals)});
+    return Text.substr(0, Equals);
+}
+
+void TRecord::Append(const TRecord& Source, qsizetype From, qsizetype To) {
+    FLatin1 = Source.FLatin1;
+    for (qsizetype I = From; I < To; ++I) FLines.push_back(Source.FLines[size_t(I)]);
+    FIndexed = false;
+}
+
+QString TRecord::Decode(std::string_view Text) const {
+    return FLatin1 ? QString::fromLatin1(Text.data(), qsizetype(Text.size()))
+                   : QString::fromUtf8(Text.data(), qsizetype(Text.size()));
+}
+
+QStringList TRecord::Strings(qsizetype From, qsizetype To) const {
+    QStringList Result;
+    Result.reserve(std::max<qsizetype>(To - From, 0));
+    for (qsizetype I = From; I < To; ++I) Result.append(Decode(Line(I)));
+    return Result;
+}
+
+namespace {
+
+bool SameName(std::string_view A, std::string_view B) {
+    if (A.size() != B.size()) return false;
+    for (size_t I = 0; I < A.size(); ++I)
+        if (Lower(A[I]) != Lower(B[I])) return false;
+    return true;
+}
+
+}  // namespace
+
+void TRecord::BuildIndex() const {
+    FIndexed = true;
+    const size_t Lines = FLines.size();
+    size_t Size = 16;
+    while (Size < 2 * Lines) Size *= 2;
+    FSlots.assign(Size, -1);
+    FNameBits = 0;
+    FFolded.clear();
+    FNames.resize(Lines);
+    FPoints.assign(2 * Lines, -1);
+    const size_t Mask = Size - 1;
+    for (size_t L = 0; L < Lines; ++L) {
+        const TLine& Line = FLines[L];
+        if (Line.NameLength < 0) continue;
+        std::string_view Name = Line.Text.substr(0, size_t(Line.NameLength));
+        char Axis = 0;
+        const int Number = PointNumber(Name, Axis);
+        // Points up to the record's size are kept by number; one beyond (which a reader of
+        // points in order never reaches) is found by name.
+        if (Number >= 0 && size_t(Number) < Lines) {
+            int& Point = FPoints[2 * size_t(Number) + (Axis == 'y')];
+            if (Point < 0) Point = int(L);
+            continue;
+        }
+        if (!IsAscii(Name)) {
+            FFolded.emplace_back();
+            if (!FoldName(Name, FLatin1, FFolded.back())) continue;
+            Name = FFolded.back();
+        }
+        FNames[L] = Name;
+        std::uint32_t Hash = kHashSeed;
+        for (char C : Name) Hash = HashStep(Hash, C);
+        FNameBits |= std::uint64_t(1) << (Hash & 63);
+        for (size_t S = Hash & Mask;; S = (S + 1) & Mask) {
+            const int Taken = FSlots[S];
+            if (Taken < 0) {
+                FSlots[S] = int(L);
+                break;
+            }
+            // A name seen before: the first line keeps it.
+            if (SameName(FNames[size_t(Taken)], Name)) break;
+        }
+    }
+}
+
+int TRecord::IndexOfPoint(char Axis, int I) const {
+    if (!FIndexed) BuildIndex();
+    if (I >= 0 && I < Size()) return FPoints[2 * size_t(I) + (Axis == 'Y' || Axis == 'y')];
+    char Key[16];
+    Key[0] = Axis;
+    const int Length = int(std::to_chars(Key + 1, Key + sizeof Key, I).ptr - Key);
+    return IndexOfName(TKey(std::string_view(Key, size_t(Length))));
+}
+
+int TRecord::IndexOfName(const TKey& Key) const {
+    if (!FIndexed) BuildIndex();
+    if (Key.Point() >= 0 && Key.Point() < Size())
+        return FPoints[2 * size_t(Key.Point()) + (Key.Axis() == 'y')];
+    if (!(FNameBits >> (Key.Hash() & 63) & 1)) return -1;
+    const size_t Mask = FSlots.size() - 1;
+    for (size_t S = Key.Hash() & Mask;; S = (S + 1) & Mask) {
+        const int Taken = FSlots[S];
+        if (Taken < 0) return -1;
+        if (SameName(FNames[size_t(Taken)], Key.Name())) return Taken;
+    }
+}
+
+std::optional<std::string_view> TRecord::Find(const TKey& Key) const {
+    const int L = IndexOfName(Key);
+    if (L < 0) return std::nullopt;
+    const TLine& Line = FLines[size_t(L)];
+    const std::string_view Value = Line.Text.substr(size_t(Line.NameLength) + 1);
+    if (Value.empty()) return std::nullopt;
+    return Value;
+}
+
+QString TRecord::Value(const TKey& Key) const {
+    const auto V = Find(Key);
+    return V ? Decode(*V) : QString();
+}
+
+std::optional<QString> TRecord::FindText(const TKey& Key) const {
+    const auto V = Find(Key);
+    if (!V) return std::nullopt;
+    return Decode(*V);
+}
+
+int TRecord::Int(const TKey& Key) const {
+    const std::string_view Text = Find(Key).value_or(std::string_view());
+    int Value = 0;
+    if (!TryTextToInt(Text, Value)) RaiseInvalidInt(Decode(Text));
+    return Value;
+}
+
+Extended TRecord::ToFloat(std::optional<std::string_view> V) const {
+    const std::string_view Text = V.value_or(std::string_view());
+    Extended Value = 0;
+    if (TryTextToFloat(Text, Value)) return Value;
+    // Blanks beyond ASCII around a number are trimmed by the text form.
+    return StrToFloat(Decode(Text));
+}
+
+Extended TRecord::Float(const TKey& Key) const {
+    return ToFloat(Find(Key));
+}
+
+std::optional<int> TRecord::OptInt(const TKey& Key) const {
+    if (!Find(Key)) return std::nullopt;
+    return Int(Key);
+}
+
+std::optional<Extended> TRecord::OptFloat(const TKey& Key) const {
+    const auto V = Find(Key);
+    if (!V) return std::nullopt;
+    return ToFloat(V);
+}
+
+std::optional<TColor> TRecord::OptColor(const TKey& Key) const {
+    const auto V = Find(Key);
+    if (!V) return std::nullopt;
+    return StringToColor(Decode(*V));
+}
+
+std::optional<bool> TRecord::OptFlag(const TKey& Key) const {
+    if (auto Value = OptInt(Key)) return *Value == 1;
+    return std::nullopt;
+}
+
+int TRecord::Count(const TKey& Key) const {
+    const int Value = OptInt(Key).value_or(0);
+    if (Value < 0)
+        RaiseError(QStringLiteral("Invalid %1: %2 is negative")
+                       .arg(QLatin1StringView(Key.Name().data(), qsizetype(Key.Name().size())))
+                       .arg(Value));
+    return Value;
+}
+
+const TRecord& TRecord::ExpectCount(const QString& KindName, int Expected) const {
+    const int Value = OptInt("Count").value_or(0);
+    if (Value != Expected)
+        RaiseError(
+            QStringLiteral("%1 : Count must be %2, not %3").arg(KindName).arg(Expected).arg(Value));
+    return *this;
+}
+
+Extended TRecord::Point(char Axis, int I) const {
+    const int L = IndexOfPoint(Axis, I);
+    std::string_view Value;
+    if (L >= 0) Value = FLines[size_t(L)].Text.substr(size_t(FLines[size_t(L)].NameLength) + 1);
+    Extended Result = 0;
+    if (!Value.empty() && TryTextToFloat(Value, Result)) return Result;
+    return ToFloat(Value.empty() ? std::nullopt : std::optional(Value));
+}
+
+// ---- writing -------------------------------------------------------------------------------
+
+TRecordWriter::TRecordWriter(QStringList& Lines) : FLines(&Lines) {}
+
+TRecordWriter::TRecordWriter(std::string& Bytes, qsizetype LineLimit)
+    : FBytes(&Bytes), FLineLimit(LineLimit) {}
+
+void TRecordWriter::BeginKey(std::string_view Key) {
+    FLineStart = FBytes->size();
+    FBytes->append("  ", 2).append(Key).push_back('=');
+}
+
+void TRecordWriter::EndLine() {
+    ++FLineCount;
+    const size_t Length = FBytes->size() - FLineStart;
+    // UTF-8 takes at least one byte per character: only a line longer in bytes can be too long.
+    if (Length > size_t(FLineLimit) && FTooLongLine == 0) {
+        const QString Line = QString::fromUtf8(FBytes->data() + FLineStart, qsizetype(Length));
+        if (const qsizetype Read = TrimmedView(Line).size(); Read > FLineLimit) {
+            FTooLongLine = FLineCount;
+            FTooLongLength = Read;
+        }
+    }
+    FBytes->append("\r\n", 2);
+}
+
+void TRecordWriter::Write(std::string_view Key, QStringView Value) {
+    const QLatin1StringView Name(Key.data(), qsizetype(Key.size()));
+    if (FLines) {
+        QString Line;
+        Line.reserve(kPrefix.size() + Name.size() + 1 + Value.size());
+        Line.append(kPrefix).append(Name).append(QLatin1Char('=')).append(Value);
+        FLines->append(Line);
+        ++FLineCount;
+        return;
+    }
+    BeginKey(Key);
+    const QByteArray Bytes = Value.toUtf8();
+    FBytes->append(Bytes.constData(), size_t(Bytes.size()));
+    EndLine();
+}
+
+void TRecordWriter::AppendNumber(std::string_view Key, const char* Digits, int Length) {
+    if (FLines) {
+        Write(Key, QString::fromLatin1(Digits, Length));
+        return;
+    }
+    // The whole line at once: far shorter than any limit.
+    char Line[128];
+    if (Key.size() + size_t(Length) + 5 > sizeof Line) {
+        BeginKey(Key);
+        FBytes->append(Digits, size_t(Length));
+        EndLine();
+        return;
+    }
+    char* P = Line;
+    *P++ = ' ';
+    *P++ = ' ';
+    P = std::copy(Key.begin(), Key.end(), P);
+    *P++ = '=';
+    P = std::copy(Digits, Digits + Length, P);
+    *P++ = '\r';
+    *P++ = '\n';
+    FBytes->append(Line, size_t(P - Line));
+    ++FLineCount;
+}
+
+void TRecordWriter::WriteInt(std::string_view Key, int Value) {
+    char Digits[16];
+    const auto End = std::to_chars(Digits, Digits + sizeof Digits, Value).ptr;
+    AppendNumber(Key, Digits, int(End - Digits));
+}
+
+void TRecordWriter::WriteFloat(std::string_view Key, Extended Value) {
+    char Digits[kFloatTextSize];
+    AppendNumber(Key, Digits, FormatFloatG(Value, Digits));
+}
+
+void TRecordWriter::WriteColor(std::string_view Key, TColor Value) {
+    Write(Key, ColorToString(Value));
+}
+
+void TRecordWriter::WritePoint(int I, const TPointExt& P) {
+    char Key[16];
+    Key[0] = 'X';
+    const int Length = int(std::to_chars(Key + 1, Key + sizeof Key, I).ptr - Key);
+    WriteFloat(std::string_view(Key, size_t(Length)), P.X);
+    Key[0] = 'Y';
+    WriteFloat(std::string_view(Key, size_t(Length)), P.Y);
+}
+
+void TRecordWriter::WriteLine(QStringView Line) {
+    if (FLines) {
+        FLines->append(Line.toString());
+        ++FLineCount;
+        return;
+    }
+    FLineStart = FBytes->size();
+    const QByteArray Bytes = Line.toUtf8();
+    FBytes->append(Bytes.constData(), size_t(Bytes.size()));
+    EndLine();
+}
+
+void TRecordWriter::WriteLine(std::string_view Ascii) {
+    if (FLines) {
+        FLines->append(QString::fromLatin1(Ascii.data(), qsizetype(Ascii.size())));
+        ++FLineCount;
+        return;
+    }
+    FLineStart = FBytes->size();
+    FBytes->append(Ascii);
+    EndLine();
+}
+
+void TRecordWriter::WriteLines(const QStringList& Lines) {
+    for (const QString& Line : Lines) WriteLine(QStringView(Line));
 }
 
 }  // namespace scheme::record

@@ -1,11 +1,48 @@
 #include "scheme/model/scheme_box.h"
 
+#include <array>
+#include <optional>
+
 #include "scheme/model/record.h"
 #include "scheme/platform/canvas.h"
 #include "scheme/platform/exceptions.h"
 #include "scheme/platform/region.h"
 
 namespace scheme {
+
+namespace {
+
+struct TBoxRect {
+    Extended X, Y, Width, Height;
+};
+
+// The rectangle that setting corner Index of a box whose corners 0 and 2 are P0 and P2 to P
+// makes: that corner moves, the opposite one stays. Nothing for other indexes.
+std::optional<TBoxRect> RectForCorner(int Index, const TPointExt& P, const TPointExt& P0,
+                                      const TPointExt& P2) {
+    switch (Index) {
+        case 0:
+            return TBoxRect{P.X, P.Y, P2.X - P.X, P2.Y - P.Y};
+        case 1:
+            return TBoxRect{P0.X, P.Y, P.X - P0.X, P2.Y - P.Y};
+        case 2:
+            return TBoxRect{P0.X, P0.Y, P.X - P0.X, P.Y - P0.Y};
+        case 3:
+            return TBoxRect{P.X, P0.Y, P2.X - P.X, P.Y - P0.Y};
+        default:
+            return std::nullopt;
+    }
+}
+
+// The corners 0 .. 3 of a rectangle, which keeps the box's minimum size.
+std::array<TPointExt, 4> CornersOf(TBoxRect R) {
+    if (!(R.Width >= TSchemeBox::kMinSize)) R.Width = TSchemeBox::kMinSize;
+    if (!(R.Height >= TSchemeBox::kMinSize)) R.Height = TSchemeBox::kMinSize;
+    return {PointExt(R.X, R.Y), PointExt(R.X + R.Width, R.Y),
+            PointExt(R.X + R.Width, R.Y + R.Height), PointExt(R.X, R.Y + R.Height)};
+}
+
+}  // namespace
 
 TSchemeBox::TSchemeBox(int Id, const TRect& Rect, int State)
     : TSchemeBox(Id, Rect.Left, Rect.Top, Extended(Rect.Right) - Rect.Left,
@@ -18,29 +55,34 @@ TSchemeBox::TSchemeBox(int Id, Extended X, Extended Y, Extended Width, Extended 
     SetTextPoint(GetPointsExt(0));
 }
 
-TSchemeBox::TSchemeBox(QStringList& Strings) : TSchemeBox(Strings, StaticClassName()) {}
+TSchemeBox::TSchemeBox(QStringList& Strings)
+    : TSchemeBox(record::TRecord(record::TrimmedRecord(Strings))) {}
 
-TSchemeBox::TSchemeBox(QStringList& Strings, const QString& KindName)
-    : TSchemeObject(record::ExpectCount(Strings, KindName, 4)) {
-    // The corners go through the box's own setter in order, as if set one by one on an empty
-    // box: the rectangle follows corners 0 and 2 and keeps its minimum size.
-    const std::vector<TPointExt> Loaded = PointsArray();
-    for (int I = 0; I < 4; ++I) StorePoint(I, TPointExt{});
-    for (int I = 0; I < 4; ++I) SetPointsExt(I, Loaded[static_cast<size_t>(I)], false);
-    ReadTextPoint(Strings);
+TSchemeBox::TSchemeBox(const record::TRecord& Record) : TSchemeBox(Record, StaticClassName()) {}
+
+TSchemeBox::TSchemeBox(const record::TRecord& Record, const QString& KindName)
+    : TSchemeObject(Record.ExpectCount(KindName, 4)) {
+    // The corners are taken as if set one by one through the box's own setter on an empty box
+    // (the object is in no layer yet, so that setter would only store them): the rectangle
+    // follows corners 0 and 2 and keeps its minimum size.
+    std::array<TPointExt, 4> Corners{};
+    for (int I = 0; I < 4; ++I)
+        if (auto R = RectForCorner(I, PointsArray()[size_t(I)], Corners[0], Corners[2]))
+            Corners = CornersOf(*R);
+    for (int I = 0; I < 4; ++I) StorePoint(I, Corners[size_t(I)]);
+    ReadTextPoint(Record);
 }
 
 // ---- the rectangle -------------------------------------------------------------------------
 
 void TSchemeBox::SetRect(Extended X, Extended Y, Extended Width, Extended Height, int /*AParam*/,
                          bool Repaint) {
-    if (!(Width >= kMinSize)) Width = kMinSize;
-    if (!(Height >= kMinSize)) Height = kMinSize;
-    StorePoint(1, PointExt(X + Width, Y));
-    StorePoint(3, PointExt(X, Y + Height));
+    const std::array<TPointExt, 4> Corners = CornersOf(TBoxRect{X, Y, Width, Height});
+    StorePoint(1, Corners[1]);
+    StorePoint(3, Corners[3]);
     Batch([&] {
-        SetPointsExtBase(0, PointExt(X, Y), Repaint);
-        SetPointsExtBase(2, PointExt(X + Width, Y + Height), Repaint);
+        SetPointsExtBase(0, Corners[0], Repaint);
+        SetPointsExtBase(2, Corners[2], Repaint);
     });
 }
 
@@ -86,24 +128,8 @@ TRect TSchemeBox::GetZoomRect(Extended Zoom, int /*AParam*/) const {
 }
 
 void TSchemeBox::SetPointsExt(int Index, const TPointExt& P, bool Repaint) {
-    const TPointExt P0 = GetPointsExt(0);
-    const TPointExt P2 = GetPointsExt(2);
-    switch (Index) {
-        case 0:
-            SetRect(P.X, P.Y, P2.X - P.X, P2.Y - P.Y, 0, Repaint);
-            break;
-        case 1:
-            SetRect(P0.X, P.Y, P.X - P0.X, P2.Y - P.Y, 0, Repaint);
-            break;
-        case 2:
-            SetRect(P0.X, P0.Y, P.X - P0.X, P.Y - P0.Y, 0, Repaint);
-            break;
-        case 3:
-            SetRect(P.X, P0.Y, P2.X - P.X, P.Y - P0.Y, 0, Repaint);
-            break;
-        default:
-            break;
-    }
+    if (auto R = RectForCorner(Index, P, GetPointsExt(0), GetPointsExt(2)))
+        SetRect(R->X, R->Y, R->Width, R->Height, 0, Repaint);
 }
 
 void TSchemeBox::MoveToExt(const TPointExt& P) {

@@ -9,7 +9,7 @@ namespace scheme {
 // at least 4 after every operation that sets the rectangle. Side hooks have the detail codes
 // -2 top, -3 right, -4 bottom, -5 left.
 class SCHEME_EXPORT TSchemeBox : public TSchemeObject {
-    SCHEME_CLASS_NAME(TSchemeBox)
+    SCHEME_RECORD_CLASS(TSchemeBox)
 
 public:
     static constexpr Extended kMinSize = 4.0;
@@ -18,6 +18,7 @@ public:
     TSchemeBox(int Id, Extended X, Extended Y, Extended Width, Extended Height, int State);
     // Reads the base record, which must hold exactly four points.
     explicit TSchemeBox(QStringList& Strings);
+    explicit TSchemeBox(const record::TRecord& Record);
 
     void SetRect(Extended X, Extended Y, Extended Width, Extended Height, int AParam, bool Repaint);
     virtual void GetRect(Extended& X, Extended& Y, Extended& Width, Extended& Height,
@@ -52,7 +53,7 @@ public:
 protected:
     // Reads the base record for a derived kind; a wrong point count is reported under
     // KindName, the class the record was meant for.
-    TSchemeBox(QStringList& Strings, const QString& KindName);
+    TSchemeBox(const record::TRecord& Record, const QString& KindName);
     // The zoom rectangle grown by the pen, as the clipping region measures it.
     TRect GetPenZoomRect(Extended Zoom, int AParam) const;
     // Paints the caption and the hooks over the kind's own drawing.
@@ -78,15 +79,16 @@ enum class TShapeType : int {
 // A box drawn as one of the standard shapes. A kind outside the six draws as a rectangle and is
 // kept as read, so that saving gives the record back.
 class SCHEME_EXPORT TSchemeShape : public TSchemeBox {
-    SCHEME_CLASS_NAME(TSchemeShape)
+    SCHEME_RECORD_CLASS(TSchemeShape)
 
 public:
     TSchemeShape(int Id, const TRect& Rect, int State, TShapeType Shape);
     TSchemeShape(int Id, Extended X, Extended Y, Extended Width, Extended Height, int State,
                  TShapeType Shape);
     explicit TSchemeShape(QStringList& Strings);
+    explicit TSchemeShape(const record::TRecord& Record);
 
-    void SaveToStrings(QStringList& Strings) const override;
+    void WriteRecord(record::TRecordWriter& Writer) const override;
 
     TShapeType Shape() const { return FShape; }
     void SetShape(TShapeType Value);

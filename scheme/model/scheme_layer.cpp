@@ -1,6 +1,7 @@
 #include "scheme/model/scheme_layer.h"
 
 #include <algorithm>
+#include <string>
 
 #include "scheme/model/record.h"
 #include "scheme/model/scheme_object.h"
@@ -20,16 +21,19 @@ namespace {
 
 TSchemeLayer::TSchemeLayer(int Id) : FID(Id) {}
 
-TSchemeLayer::TSchemeLayer(QStringList& Strings) {
-    TrimLines(Strings);
-    FID = record::Int(Strings, u"ID");
-    if (auto V = record::OptFlag(Strings, u"Visible")) FVisible = *V;
-    if (auto V = record::OptFlag(Strings, u"Enabled")) FEnabled = *V;
-    if (auto V = record::OptFloat(Strings, u"MinZoomForText")) FMinZoomForText = *V;
-    if (auto V = record::OptColor(Strings, u"SelectedColor")) FSelectedColor = *V;
-    const int StateCount = record::Count(Strings, u"StateCount");
+TSchemeLayer::TSchemeLayer(QStringList& Strings)
+    : TSchemeLayer(record::TRecord(record::TrimmedRecord(Strings))) {}
+
+TSchemeLayer::TSchemeLayer(const record::TRecord& Record) {
+    FID = Record.Int("ID");
+    if (auto V = Record.OptFlag("Visible")) FVisible = *V;
+    if (auto V = Record.OptFlag("Enabled")) FEnabled = *V;
+    if (auto V = Record.OptFloat("MinZoomForText")) FMinZoomForText = *V;
+    if (auto V = Record.OptColor("SelectedColor")) FSelectedColor = *V;
+    const int StateCount = Record.Count("StateCount");
     for (int I = 0; I < StateCount; ++I)
-        FStateColors.push_back(StringToColor(ValueOf(Strings, QStringLiteral("Color%1").arg(I))));
+        FStateColors.push_back(
+            StringToColor(Record.Value(record::TKey("Color" + std::to_string(I)))));
 }
 
 // A layer destroyed while a document holds it leaves that document first, with all its
@@ -41,15 +45,19 @@ TSchemeLayer::~TSchemeLayer() {
 }
 
 void TSchemeLayer::SaveToStrings(QStringList& Strings) const {
-    record::WriteInt(Strings, u"ID", FID);
-    if (!FVisible) record::WriteInt(Strings, u"Visible", 0);
-    if (!FEnabled) record::WriteInt(Strings, u"Enabled", 0);
-    if (FMinZoomForText != 1.0) record::WriteFloat(Strings, u"MinZoomForText", FMinZoomForText);
-    if (FSelectedColor != clBlue) record::WriteColor(Strings, u"SelectedColor", FSelectedColor);
-    record::WriteInt(Strings, u"StateCount", StateColorCount());
+    record::TRecordWriter Writer(Strings);
+    WriteRecord(Writer);
+}
+
+void TSchemeLayer::WriteRecord(record::TRecordWriter& Writer) const {
+    Writer.WriteInt("ID", FID);
+    if (!FVisible) Writer.WriteInt("Visible", 0);
+    if (!FEnabled) Writer.WriteInt("Enabled", 0);
+    if (FMinZoomForText != 1.0) Writer.WriteFloat("MinZoomForText", FMinZoomForText);
+    if (FSelectedColor != clBlue) Writer.WriteColor("SelectedColor", FSelectedColor);
+    Writer.WriteInt("StateCount", StateColorCount());
     for (int I = 0; I < StateColorCount(); ++I)
-        record::Write(Strings, QStringLiteral("Color%1").arg(I),
-                      ColorToString(FStateColors[static_cast<size_t>(I)]));
+        Writer.WriteColor("Color" + std::to_string(I), FStateColors[static_cast<size_t>(I)]);
 }
 
 // ---- the object list -----------------------------------------------------------------------

@@ -23,16 +23,18 @@ class TSchemeObject;
 // Objects are addressed by Id or by list position. Unknown Ids raise ESchemeErrorException
 // "TSchemeLayer : Index not found!"; positions outside the list raise EListError.
 class SCHEME_EXPORT TSchemeLayer : public TSchemePersistent {
-    SCHEME_CLASS_NAME(TSchemeLayer)
+    SCHEME_RECORD_CLASS(TSchemeLayer)
 
 public:
     explicit TSchemeLayer(int Id);
     // Builds the layer from its record; trims the caller's lines in place.
     explicit TSchemeLayer(QStringList& Strings);
+    explicit TSchemeLayer(const record::TRecord& Record);
     // Frees every object.
     ~TSchemeLayer() override;
 
     void SaveToStrings(QStringList& Strings) const override;
+    void WriteRecord(record::TRecordWriter& Writer) const override;
 
     TNotifyEvent OnChange;
 

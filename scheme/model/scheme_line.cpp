@@ -20,13 +20,16 @@ TSchemeLine::TSchemeLine(int Id, const TPoint& P1, const TPoint& P2, int PenWidt
     : TSchemeLine(Id, P1.X, P1.Y, P2.X, P2.Y, PenWidth, State) {}
 
 TSchemeLine::TSchemeLine(QStringList& Strings)
-    : TSchemeObject(record::ExpectCount(Strings, StaticClassName(), 2)) {
-    FArrow.Read(Strings);
+    : TSchemeLine(record::TRecord(record::TrimmedRecord(Strings))) {}
+
+TSchemeLine::TSchemeLine(const record::TRecord& Record)
+    : TSchemeObject(Record.ExpectCount(StaticClassName(), 2)) {
+    FArrow.Read(Record);
 }
 
-void TSchemeLine::SaveToStrings(QStringList& Strings) const {
-    TSchemeObject::SaveToStrings(Strings);
-    FArrow.Write(Strings);
+void TSchemeLine::WriteRecord(record::TRecordWriter& Writer) const {
+    TSchemeObject::WriteRecord(Writer);
+    FArrow.Write(Writer);
 }
 
 void TSchemeLine::SetVisibleArrow(bool Value) {

@@ -10,7 +10,7 @@ namespace scheme {
 // point 1 or, reversed, at point 0. Both ends are hooks (detail codes 0 and 1); -1 is the body.
 // The arrow's length is in world units and scales with the zoom.
 class SCHEME_EXPORT TSchemeLine : public TSchemeObject {
-    SCHEME_CLASS_NAME(TSchemeLine)
+    SCHEME_RECORD_CLASS(TSchemeLine)
 
 public:
     TSchemeLine(int Id, Extended X1, Extended Y1, Extended X2, Extended Y2, int PenWidth,
@@ -18,8 +18,9 @@ public:
     TSchemeLine(int Id, const TPoint& P1, const TPoint& P2, int PenWidth, int State);
     // Reads the base record, which must hold exactly two points, then the arrow keys.
     explicit TSchemeLine(QStringList& Strings);
+    explicit TSchemeLine(const record::TRecord& Record);
 
-    void SaveToStrings(QStringList& Strings) const override;
+    void WriteRecord(record::TRecordWriter& Writer) const override;
 
     bool VisibleArrow() const { return FArrow.VisibleArrow; }
     void SetVisibleArrow(bool Value);

@@ -1,6 +1,7 @@
 #include "scheme/model/scheme_link.h"
 
 #include <algorithm>
+#include <string>
 
 #include "scheme/model/record.h"
 #include "scheme/model/scheme_layer.h"
@@ -12,12 +13,12 @@ namespace scheme {
 
 namespace {
 
-void WriteSide(QStringList& Strings, const QString& Side, const TSchemeObject* Obj, int LinkType) {
+void WriteSide(record::TRecordWriter& Writer, const std::string& Side, const TSchemeObject* Obj,
+               int LinkType) {
     if (!Obj) return;
-    record::WriteInt(Strings, QString(Side + QLatin1String("LinkType")), LinkType);
-    record::WriteInt(Strings, QString(Side + QLatin1String("Id")), Obj->Id());
-    if (Obj->Layer())
-        record::WriteInt(Strings, QString(Side + QLatin1String("LayerId")), Obj->Layer()->ID());
+    Writer.WriteInt(Side + "LinkType", LinkType);
+    Writer.WriteInt(Side + "Id", Obj->Id());
+    if (Obj->Layer()) Writer.WriteInt(Side + "LayerId", Obj->Layer()->ID());
 }
 
 }  // namespace
@@ -29,11 +30,13 @@ TSchemeLink::TSchemeLink(TSchemeObject* Parent, int ParentLinkType, TSchemeObjec
       FChild(Child),
       FChildLinkType(ChildLinkType) {}
 
-TSchemeLink::TSchemeLink(QStringList& Strings) {
-    TrimLines(Strings);
-    if (auto V = record::OptFlag(Strings, u"Enabled")) FEnabled = *V;
-    if (auto V = record::OptInt(Strings, u"ParentLinkType")) FParentLinkType = *V;
-    if (auto V = record::OptInt(Strings, u"ChildLinkType")) FChildLinkType = *V;
+TSchemeLink::TSchemeLink(QStringList& Strings)
+    : TSchemeLink(record::TRecord(record::TrimmedRecord(Strings))) {}
+
+TSchemeLink::TSchemeLink(const record::TRecord& Record) {
+    if (auto V = Record.OptFlag("Enabled")) FEnabled = *V;
+    if (auto V = Record.OptInt("ParentLinkType")) FParentLinkType = *V;
+    if (auto V = Record.OptInt("ChildLinkType")) FChildLinkType = *V;
 }
 
 TSchemeLink::~TSchemeLink() {
@@ -41,9 +44,14 @@ TSchemeLink::~TSchemeLink() {
 }
 
 void TSchemeLink::SaveToStrings(QStringList& Strings) const {
-    if (!FEnabled) record::WriteInt(Strings, u"Enabled", 0);
-    WriteSide(Strings, QStringLiteral("Parent"), FParent, FParentLinkType);
-    WriteSide(Strings, QStringLiteral("Child"), FChild, FChildLinkType);
+    record::TRecordWriter Writer(Strings);
+    WriteRecord(Writer);
+}
+
+void TSchemeLink::WriteRecord(record::TRecordWriter& Writer) const {
+    if (!FEnabled) Writer.WriteInt("Enabled", 0);
+    WriteSide(Writer, "Parent", FParent, FParentLinkType);
+    WriteSide(Writer, "Child", FChild, FChildLinkType);
 }
 
 void TSchemeLink::SetParent(TSchemeObject* Value) {

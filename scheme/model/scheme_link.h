@@ -18,7 +18,7 @@ using TSchemeLinkList = std::vector<TSchemeLink*>;
 // the document moves the child's point with it. A link type of 0 or more is a point index, 100
 // the object's last point, -1 the object as a whole; other negative values name no point.
 class SCHEME_EXPORT TSchemeLink : public TSchemePersistent {
-    SCHEME_CLASS_NAME(TSchemeLink)
+    SCHEME_RECORD_CLASS(TSchemeLink)
 
 public:
     static constexpr int kLastPoint = 100;
@@ -27,10 +27,12 @@ public:
     TSchemeLink(TSchemeObject* Parent, int ParentLinkType, TSchemeObject* Child, int ChildLinkType);
     // Reads the enabled flag and the link types; the document resolves the objects.
     explicit TSchemeLink(QStringList& Strings);
+    explicit TSchemeLink(const record::TRecord& Record);
     // Empties the entry of the link list that holds the link.
     ~TSchemeLink() override;
 
     void SaveToStrings(QStringList& Strings) const override;
+    void WriteRecord(record::TRecordWriter& Writer) const override;
 
     // The two objects can be set only while the link is in no list: the document keeps track
     // of the links of each of its objects.

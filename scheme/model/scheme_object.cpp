@@ -21,11 +21,12 @@ TSchemeObject::TSchemeObject(int Id, int State) {
     InitDefaults(Id, State);
 }
 
-TSchemeObject::TSchemeObject(QStringList& Strings) {
-    TrimLines(Strings);
-    InitDefaults(record::Int(Strings, QStringLiteral("ID")),
-                 record::Int(Strings, QStringLiteral("State")));
-    ReadRecord(Strings);
+TSchemeObject::TSchemeObject(QStringList& Strings)
+    : TSchemeObject(record::TRecord(record::TrimmedRecord(Strings))) {}
+
+TSchemeObject::TSchemeObject(const record::TRecord& Record) {
+    InitDefaults(Record.Int("ID"), Record.Int("State"));
+    ReadRecord(Record);
 }
 
 // No error may leave a destructor: what OnDestroy raises goes to the application's error

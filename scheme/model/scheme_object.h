@@ -61,6 +61,7 @@ public:
     TSchemeObject(int Id, int State);
     // Builds the object from its record; trims the caller's lines in place.
     explicit TSchemeObject(QStringList& Strings);
+    explicit TSchemeObject(const record::TRecord& Record);
     // Erases the object from the views, tells the document and leaves the layer.
     ~TSchemeObject() override;
 
@@ -274,7 +275,8 @@ protected:
     // lands on (X, Y), a point index moves that point there, other codes change nothing.
     void DragPoints(Extended X, Extended Y, int Detail);
     // Re-reads the caption anchor of a record after a kind has settled its points.
-    void ReadTextPoint(const QStringList& Strings);
+    void ReadTextPoint(const record::TRecord& Record);
+    void WriteRecord(record::TRecordWriter& Writer) const override;
     // The pen the object's area is measured with.
     const TPen& ActivePen() const { return FSelected ? FSelectedPen : FPen; }
     // The pen width a stroked kind's area is measured with: while selected, the wider of both
@@ -289,11 +291,11 @@ private:
     void LeaveLayer();
     void EndBatch();
     void InitDefaults(int Id, int State);
-    void ReadRecord(QStringList& Strings);
-    void WriteBaseFlags(QStringList& Strings) const;
-    void WriteDrawingTools(QStringList& Strings) const;
-    void WritePoints(QStringList& Strings) const;
-    void WriteProperties(QStringList& Strings) const;
+    void ReadRecord(const record::TRecord& Record);
+    void WriteBaseFlags(record::TRecordWriter& Writer) const;
+    void WriteDrawingTools(record::TRecordWriter& Writer) const;
+    void WritePoints(record::TRecordWriter& Writer) const;
+    void WriteProperties(record::TRecordWriter& Writer) const;
     const QRect& CaptionExtent() const;
     // The caption's box in world units, whatever the zoom (empty without a caption).
     TSchemeArea CaptionArea() const;

@@ -1,4 +1,6 @@
 // The object record: the base key=value lines every kind shares.
+#include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "scheme/model/record.h"
@@ -29,150 +31,139 @@ QString DecodeText(const QString& Value) {
     return Result.replace(QLatin1Char('#'), QLatin1Char('\r'));
 }
 
-// The keys of point I: "X<I>" and "Y<I>". Records hold thousands of them, so the common ones are
-// made once.
-QString PointKey(char Axis, int I) {
-    constexpr int kCached = 256;
-    static const std::vector<QString> Keys = [] {
-        std::vector<QString> All;
-        All.reserve(2 * kCached);
-        for (int N = 0; N < kCached; ++N) {
-            All.push_back(QStringLiteral("X%1").arg(N));
-            All.push_back(QStringLiteral("Y%1").arg(N));
-        }
-        return All;
-    }();
-    if (I >= 0 && I < kCached) return Keys[size_t(2 * I + (Axis == 'Y'))];
-    return QLatin1Char(Axis) + QString::number(I);
-}
+// The keys of a pen's or a brush's settings: "<Name>.Color" and so on.
+struct TToolKeys {
+    record::TKey Color, Style, Width;
+};
+constexpr TToolKeys kBrushKeys{"Brush.Color", "Brush.Style", ""};
+constexpr TToolKeys kSelectedBrushKeys{"SelectedBrush.Color", "SelectedBrush.Style", ""};
+constexpr TToolKeys kPenKeys{"Pen.Color", "Pen.Style", "Pen.Width"};
+constexpr TToolKeys kSelectedPenKeys{"SelectedPen.Color", "SelectedPen.Style", "SelectedPen.Width"};
 
-void WritePen(QStringList& Strings, const QString& Name, const TPen& Pen) {
-    if (Pen.Color() != clBlack)
-        record::WriteColor(Strings, Name + QLatin1String(".Color"), Pen.Color());
+void WritePen(record::TRecordWriter& Writer, const TToolKeys& Keys, const TPen& Pen) {
+    if (Pen.Color() != clBlack) Writer.WriteColor(Keys.Color.Name(), Pen.Color());
     if (Pen.Style() != TPenStyle::psSolid)
-        record::WriteInt(Strings, Name + QLatin1String(".Style"), static_cast<int>(Pen.Style()));
-    if (Pen.Width() != 1) record::WriteInt(Strings, Name + QLatin1String(".Width"), Pen.Width());
+        Writer.WriteInt(Keys.Style.Name(), static_cast<int>(Pen.Style()));
+    if (Pen.Width() != 1) Writer.WriteInt(Keys.Width.Name(), Pen.Width());
 }
 
-void WriteBrush(QStringList& Strings, const QString& Name, const TBrush& Brush) {
-    if (Brush.Color() != clWhite)
-        record::WriteColor(Strings, Name + QLatin1String(".Color"), Brush.Color());
+void WriteBrush(record::TRecordWriter& Writer, const TToolKeys& Keys, const TBrush& Brush) {
+    if (Brush.Color() != clWhite) Writer.WriteColor(Keys.Color.Name(), Brush.Color());
     if (Brush.Style() != TBrushStyle::bsSolid)
-        record::WriteInt(Strings, Name + QLatin1String(".Style"), static_cast<int>(Brush.Style()));
+        Writer.WriteInt(Keys.Style.Name(), static_cast<int>(Brush.Style()));
 }
 
-void ReadPen(const QStringList& Strings, const QString& Name, TPen& Pen) {
-    if (auto V = record::OptColor(Strings, Name + QLatin1String(".Color"))) Pen.SetColor(*V);
-    if (auto V = record::OptInt(Strings, Name + QLatin1String(".Style")))
-        Pen.SetStyle(static_cast<TPenStyle>(*V));
-    const QString WidthKey = Name + QLatin1String(".Width");
-    if (auto V = record::OptInt(Strings, WidthKey)) {
+void ReadPen(const record::TRecord& Record, const TToolKeys& Keys, TPen& Pen) {
+    if (auto V = Record.OptColor(Keys.Color)) Pen.SetColor(*V);
+    if (auto V = Record.OptInt(Keys.Style)) Pen.SetStyle(static_cast<TPenStyle>(*V));
+    if (auto V = Record.OptInt(Keys.Width)) {
         // Stored widths are what a pen holds: never negative, never above its limit.
         if (*V < 0 || *V > TPen::kMaxWidth)
             RaiseError(QStringLiteral("Invalid %1: %2 is not within 0 .. %3")
-                           .arg(WidthKey)
+                           .arg(QLatin1StringView(Keys.Width.Name().data(),
+                                                  qsizetype(Keys.Width.Name().size())))
                            .arg(*V)
                            .arg(TPen::kMaxWidth));
         Pen.SetWidth(*V);
     }
 }
 
-void ReadBrush(const QStringList& Strings, const QString& Name, TBrush& Brush) {
-    if (auto V = record::OptColor(Strings, Name + QLatin1String(".Color"))) Brush.SetColor(*V);
-    if (auto V = record::OptInt(Strings, Name + QLatin1String(".Style")))
-        Brush.SetStyle(static_cast<TBrushStyle>(*V));
+void ReadBrush(const record::TRecord& Record, const TToolKeys& Keys, TBrush& Brush) {
+    if (auto V = Record.OptColor(Keys.Color)) Brush.SetColor(*V);
+    if (auto V = Record.OptInt(Keys.Style)) Brush.SetStyle(static_cast<TBrushStyle>(*V));
 }
 
 }  // namespace
 
 void TSchemeObject::SaveToStrings(QStringList& Strings) const {
-    record::WriteInt(Strings, u"ID", FId);
-    record::WriteInt(Strings, u"State", FState);
-    if (FLayer) record::WriteInt(Strings, u"LayerID", FLayer->ID());
-    WriteBaseFlags(Strings);
-    if (!TrimBlanks(FText).isEmpty()) record::Write(Strings, u"Text", EncodeText(FText));
+    record::TRecordWriter Writer(Strings);
+    WriteRecord(Writer);
+}
+
+void TSchemeObject::WriteRecord(record::TRecordWriter& Writer) const {
+    Writer.WriteInt("ID", FId);
+    Writer.WriteInt("State", FState);
+    if (FLayer) Writer.WriteInt("LayerID", FLayer->ID());
+    WriteBaseFlags(Writer);
+    if (!TrimmedView(FText).isEmpty()) Writer.Write("Text", EncodeText(FText));
     if (FCount > 0 && (FTextPoint.X != FPoints[0].X || FTextPoint.Y != FPoints[0].Y)) {
-        record::WriteFloat(Strings, u"TextPoint.X", FTextPoint.X);
-        record::WriteFloat(Strings, u"TextPoint.Y", FTextPoint.Y);
+        Writer.WriteFloat("TextPoint.X", FTextPoint.X);
+        Writer.WriteFloat("TextPoint.Y", FTextPoint.Y);
     }
-    WriteDrawingTools(Strings);
-    WritePoints(Strings);
-    WriteProperties(Strings);
+    WriteDrawingTools(Writer);
+    WritePoints(Writer);
+    WriteProperties(Writer);
 }
 
-void TSchemeObject::WriteBaseFlags(QStringList& Strings) const {
-    if (!FVisible) record::WriteInt(Strings, u"Visible", 0);
-    if (!FEnabled) record::WriteInt(Strings, u"Enabled", 0);
-    if (!FFullRepaintIfMoved) record::WriteInt(Strings, u"FullRepaintIfMoved", 0);
-    if (!FStateColorSupport) record::WriteInt(Strings, u"StateColorSupport", 0);
+void TSchemeObject::WriteBaseFlags(record::TRecordWriter& Writer) const {
+    if (!FVisible) Writer.WriteInt("Visible", 0);
+    if (!FEnabled) Writer.WriteInt("Enabled", 0);
+    if (!FFullRepaintIfMoved) Writer.WriteInt("FullRepaintIfMoved", 0);
+    if (!FStateColorSupport) Writer.WriteInt("StateColorSupport", 0);
 }
 
-void TSchemeObject::WriteDrawingTools(QStringList& Strings) const {
-    WriteBrush(Strings, QStringLiteral("Brush"), FBrush);
-    WriteBrush(Strings, QStringLiteral("SelectedBrush"), FSelectedBrush);
-    WritePen(Strings, QStringLiteral("Pen"), FPen);
-    WritePen(Strings, QStringLiteral("SelectedPen"), FSelectedPen);
+void TSchemeObject::WriteDrawingTools(record::TRecordWriter& Writer) const {
+    WriteBrush(Writer, kBrushKeys, FBrush);
+    WriteBrush(Writer, kSelectedBrushKeys, FSelectedBrush);
+    WritePen(Writer, kPenKeys, FPen);
+    WritePen(Writer, kSelectedPenKeys, FSelectedPen);
 }
 
-void TSchemeObject::WritePoints(QStringList& Strings) const {
+void TSchemeObject::WritePoints(record::TRecordWriter& Writer) const {
     if (FCount == 0) return;
-    record::WriteInt(Strings, u"Count", FCount);
-    for (int I = 0; I < FCount; ++I) {
-        record::WriteFloat(Strings, PointKey('X', I), FPoints[static_cast<size_t>(I)].X);
-        record::WriteFloat(Strings, PointKey('Y', I), FPoints[static_cast<size_t>(I)].Y);
-    }
+    Writer.WriteInt("Count", FCount);
+    for (int I = 0; I < FCount; ++I) Writer.WritePoint(I, FPoints[static_cast<size_t>(I)]);
 }
 
-void TSchemeObject::WriteProperties(QStringList& Strings) const {
+void TSchemeObject::WriteProperties(record::TRecordWriter& Writer) const {
     if (FProperties.Count() == 0) return;
-    Strings.append(record::kPrefix + kPropertiesKey + QLatin1String("=>"));
+    Writer.WriteLine(record::kPrefix + kPropertiesKey + QLatin1String("=>"));
     for (const QString& Line : FProperties.Lines())
-        Strings.append(record::kPrefix + record::kPrefix + Line);
-    Strings.append(record::kPrefix + kPropertiesEndKey + QLatin1String("=>"));
+        Writer.WriteLine(record::kPrefix + record::kPrefix + Line);
+    Writer.WriteLine(record::kPrefix + kPropertiesEndKey + QLatin1String("=>"));
 }
 
-// Applies a trimmed record to an object that has just been initialised with its Id and State.
-// Setters are bypassed: the object is not in a layer yet and nobody listens.
-void TSchemeObject::ReadRecord(QStringList& Strings) {
-    if (auto V = record::OptFlag(Strings, u"Visible")) FVisible = *V;
-    if (auto V = record::OptFlag(Strings, u"Enabled")) FEnabled = *V;
-    if (auto V = record::OptFlag(Strings, u"FullRepaintIfMoved")) FFullRepaintIfMoved = *V;
-    if (auto V = record::OptFlag(Strings, u"StateColorSupport")) FStateColorSupport = *V;
-    if (auto V = record::Find(Strings, u"Text")) FText = DecodeText(*V);
-    ReadBrush(Strings, QStringLiteral("Brush"), FBrush);
-    ReadBrush(Strings, QStringLiteral("SelectedBrush"), FSelectedBrush);
-    ReadPen(Strings, QStringLiteral("Pen"), FPen);
-    ReadPen(Strings, QStringLiteral("SelectedPen"), FSelectedPen);
+// Applies a record to an object that has just been initialised with its Id and State. Setters
+// are bypassed: the object is not in a layer yet and nobody listens.
+void TSchemeObject::ReadRecord(const record::TRecord& Record) {
+    if (auto V = Record.OptFlag("Visible")) FVisible = *V;
+    if (auto V = Record.OptFlag("Enabled")) FEnabled = *V;
+    if (auto V = Record.OptFlag("FullRepaintIfMoved")) FFullRepaintIfMoved = *V;
+    if (auto V = Record.OptFlag("StateColorSupport")) FStateColorSupport = *V;
+    if (auto V = Record.FindText("Text")) FText = DecodeText(*V);
+    ReadBrush(Record, kBrushKeys, FBrush);
+    ReadBrush(Record, kSelectedBrushKeys, FSelectedBrush);
+    ReadPen(Record, kPenKeys, FPen);
+    ReadPen(Record, kSelectedPenKeys, FSelectedPen);
 
     // Points are collected first, so that a count far beyond the record's lines fails at its
     // first missing key instead of reserving memory for it.
-    const int Count = record::Count(Strings, u"Count");
+    const int Count = Record.Count("Count");
     std::vector<TPointExt> Points;
+    Points.reserve(size_t(std::min<qsizetype>(Count, Record.Size())));
     for (int I = 0; I < Count; ++I) {
-        const Extended X = record::Float(Strings, PointKey('X', I));
-        Points.push_back(PointExt(X, record::Float(Strings, PointKey('Y', I))));
+        const Extended X = Record.Point('X', I);
+        Points.push_back(PointExt(X, Record.Point('Y', I)));
     }
     FPoints = std::move(Points);
     FCount = Count;
-    ReadTextPoint(Strings);
+    ReadTextPoint(Record);
 
-    const int First = IndexOfName(Strings, kPropertiesKey);
+    const int First = Record.IndexOfName("Properties");
     if (First < 0) return;
-    const int Last = IndexOfName(Strings, kPropertiesEndKey);
+    const int Last = Record.IndexOfName("PropertiesEnd");
     if (Last <= First) return;
-    QStringList Lines;
-    for (int I = First + 1; I < Last; ++I) Lines.append(Strings[I]);
-    FProperties.Assign(Lines);
+    FProperties.Assign(Record.Strings(First + 1, Last));
 }
 
-void TSchemeObject::ReadTextPoint(const QStringList& Strings) {
+void TSchemeObject::ReadTextPoint(const record::TRecord& Record) {
     if (FCount == 0) {
         FTextPoint = TPointExt{};
         return;
     }
     FTextPoint = FPoints[0];
-    if (auto V = record::OptFloat(Strings, u"TextPoint.X")) FTextPoint.X = *V;
-    if (auto V = record::OptFloat(Strings, u"TextPoint.Y")) FTextPoint.Y = *V;
+    if (auto V = Record.OptFloat("TextPoint.X")) FTextPoint.X = *V;
+    if (auto V = Record.OptFloat("TextPoint.Y")) FTextPoint.Y = *V;
 }
 
 }  // namespace scheme

@@ -13,46 +13,50 @@ namespace scheme {
 
 namespace {
 
-const QString kGraphicKey = QStringLiteral("Graphic");
-const QString kSelectedGraphicKey = QStringLiteral("SelectedGraphic");
-
 // The record without its properties block: the application's lines there must not be taken
 // for the picture's own keys. The block is found by the base record's rule.
-QStringList WithoutProperties(const QStringList& Strings) {
-    const int First = IndexOfName(Strings, u"Properties");
-    const int Last = First < 0 ? -1 : IndexOfName(Strings, u"PropertiesEnd");
-    if (Last <= First) return Strings;
-    return Strings.mid(0, First) + Strings.mid(Last + 1);
+void WithoutProperties(const record::TRecord& Record, record::TRecord& Result) {
+    const int First = Record.IndexOfName("Properties");
+    const int Last = First < 0 ? -1 : Record.IndexOfName("PropertiesEnd");
+    if (Last <= First) {
+        Result.Append(Record, 0, Record.Size());
+        return;
+    }
+    Result.Append(Record, 0, First);
+    Result.Append(Record, Last + 1, Record.Size());
 }
 
 // Hex lines hold no "=": a key line such as SelectedGraphic= ends a block, as does END.
-bool EndsBlock(const QString& Line) {
-    return Line.contains(QLatin1Char('=')) ||
-           Line.compare(QLatin1String("END"), Qt::CaseInsensitive) == 0;
+bool EndsBlock(std::string_view Line) {
+    if (Line.find('=') != std::string_view::npos) return true;
+    return Line.size() == 3 && (Line[0] | 0x20) == 'e' && (Line[1] | 0x20) == 'n' &&
+           (Line[2] | 0x20) == 'd';
 }
 
 // Loads the block that follows the line named Key; the class name is read in upper case.
 // Without such a line, or with an empty class name, the picture stays empty.
-void LoadBlock(TPicture& Picture, const QStringList& Lines, QStringView Key) {
-    const int Start = IndexOfName(Lines, Key);
+void LoadBlock(TPicture& Picture, const record::TRecord& Record, const record::TKey& Key) {
+    const int Start = Record.IndexOfName(Key);
     if (Start < 0) return;
-    const QString& Line = Lines[Start];
-    const QString ClassName = TrimBlanks(Line.mid(Line.indexOf(QLatin1Char('=')) + 1)).toUpper();
+    const std::string_view Line = Record.Line(Start);
+    const QString ClassName = TrimBlanks(Record.Decode(Line.substr(Line.find('=') + 1))).toUpper();
     if (ClassName.isEmpty()) return;
-    QStringList Block;
-    for (int I = Start + 1; I < Lines.size() && !EndsBlock(Lines[I]); ++I) Block.append(Lines[I]);
-    PictureFromStrings(Picture, ClassName, Block);
+    qsizetype End = Start + 1;
+    while (End < Record.Size() && !EndsBlock(Record.Line(End))) ++End;
+    PictureFromStrings(Picture, ClassName, Record.Strings(Start + 1, End));
 }
 
-void WriteBlock(QStringList& Strings, QStringView Key, const TPicture& Picture) {
+void WriteBlock(record::TRecordWriter& Writer, std::string_view Key, const TPicture& Picture) {
     const TGraphic* Graphic = Picture.Graphic();
     if (!Graphic) return;
-    record::Write(Strings, Key, Graphic->ClassName());
+    Writer.Write(Key, Graphic->ClassName());
     QByteArray Data;
     QBuffer Stream(&Data);
     Stream.open(QIODevice::WriteOnly);
     Graphic->SaveToStream(Stream);
-    BinaryToStrings(Data, Strings);
+    QStringList Lines;
+    BinaryToStrings(Data, Lines);
+    Writer.WriteLines(Lines);
 }
 
 // A picture with something to draw.
@@ -70,25 +74,31 @@ TSchemePicture::TSchemePicture(int Id, Extended X, Extended Y, Extended Width, E
                                int State)
     : TSchemeBox(Id, X, Y, Width, Height, State) {}
 
-TSchemePicture::TSchemePicture(QStringList& Strings) : TSchemeBox(Strings, StaticClassName()) {
-    ReadPictures(WithoutProperties(Strings));
+TSchemePicture::TSchemePicture(QStringList& Strings)
+    : TSchemePicture(record::TRecord(record::TrimmedRecord(Strings))) {}
+
+TSchemePicture::TSchemePicture(const record::TRecord& Record)
+    : TSchemeBox(Record, StaticClassName()) {
+    ReadPictures(Record);
 }
 
 TSchemePicture::~TSchemePicture() = default;
 
-void TSchemePicture::ReadPictures(const QStringList& Strings) {
-    FTransparent = record::OptFlag(Strings, u"Transparent").value_or(true);
-    FVisibleBackIfSelected = record::OptFlag(Strings, u"VisibleBackIfSelected").value_or(true);
-    LoadBlock(*FPicture, Strings, kGraphicKey);
-    LoadBlock(*FSelectedPicture, Strings, kSelectedGraphicKey);
+void TSchemePicture::ReadPictures(const record::TRecord& Record) {
+    record::TRecord Own;
+    WithoutProperties(Record, Own);
+    FTransparent = Own.OptFlag("Transparent").value_or(true);
+    FVisibleBackIfSelected = Own.OptFlag("VisibleBackIfSelected").value_or(true);
+    LoadBlock(*FPicture, Own, "Graphic");
+    LoadBlock(*FSelectedPicture, Own, "SelectedGraphic");
 }
 
-void TSchemePicture::SaveToStrings(QStringList& Strings) const {
-    TSchemeBox::SaveToStrings(Strings);
-    if (!FTransparent) record::WriteInt(Strings, u"Transparent", 0);
-    if (!FVisibleBackIfSelected) record::WriteInt(Strings, u"VisibleBackIfSelected", 0);
-    WriteBlock(Strings, kGraphicKey, *FPicture);
-    WriteBlock(Strings, kSelectedGraphicKey, *FSelectedPicture);
+void TSchemePicture::WriteRecord(record::TRecordWriter& Writer) const {
+    TSchemeBox::WriteRecord(Writer);
+    if (!FTransparent) Writer.WriteInt("Transparent", 0);
+    if (!FVisibleBackIfSelected) Writer.WriteInt("VisibleBackIfSelected", 0);
+    WriteBlock(Writer, "Graphic", *FPicture);
+    WriteBlock(Writer, "SelectedGraphic", *FSelectedPicture);
 }
 
 // ---- settings --------------------------------------------------------------------------------

@@ -12,7 +12,7 @@ namespace scheme {
 // phase blinks. Both pictures travel inside the record as hex blocks, so a document stays
 // self-contained. Without a picture to show the object paints as a plain box.
 class SCHEME_EXPORT TSchemePicture : public TSchemeBox {
-    SCHEME_CLASS_NAME(TSchemePicture)
+    SCHEME_RECORD_CLASS(TSchemePicture)
 
 public:
     TSchemePicture(int Id, const TRect& Rect, int State);
@@ -21,9 +21,10 @@ public:
     // at a line reading END, or at the record's end; the properties block is never taken for
     // the picture's keys.
     explicit TSchemePicture(QStringList& Strings);
+    explicit TSchemePicture(const record::TRecord& Record);
     ~TSchemePicture() override;
 
-    void SaveToStrings(QStringList& Strings) const override;
+    void WriteRecord(record::TRecordWriter& Writer) const override;
     void Paint(Extended Zoom, TCanvas& Canvas, int AParam) override;
 
     // The owned pictures. A caller that changes one in place calls Changed afterwards.
@@ -41,7 +42,7 @@ public:
 
 private:
     void SetOwnedPicture(TPicture& Target, const TPicture& Value);
-    void ReadPictures(const QStringList& Strings);
+    void ReadPictures(const record::TRecord& Record);
     // The graphic painting shows now, or nullptr when the box is shown instead.
     TGraphic* ShownGraphic() const;
 

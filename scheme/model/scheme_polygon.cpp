@@ -29,15 +29,14 @@ int Taken(int Count, size_t Available) {
 // Checks a record's Count before the base reads the vertices, so that an oversized record
 // fails with its own message instead of at some missing key, or after reading them all. The
 // message names KindName, the class the record was meant for.
-QStringList& CheckedRecord(QStringList& Strings, const QString& KindName) {
-    TrimLines(Strings);
-    const int Count = record::Count(Strings, u"Count");
+const record::TRecord& CheckedRecord(const record::TRecord& Record, const QString& KindName) {
+    const int Count = Record.Count("Count");
     if (Count > TSchemePolygon::kMaxPoints)
         RaiseError(QStringLiteral("%1 : Count %2 exceeds %3 points")
                        .arg(KindName)
                        .arg(Count)
                        .arg(TSchemePolygon::kMaxPoints));
-    return Strings;
+    return Record;
 }
 
 // The clip region is the polygon united with copies of itself shifted to each neighbour.
@@ -84,10 +83,14 @@ TSchemePolygon::TSchemePolygon(int Id, std::span<const TPointExt> Points, int Co
     SetCaption(BrushStyle, Text, TextPoint);
 }
 
-TSchemePolygon::TSchemePolygon(QStringList& Strings) : TSchemePolygon(Strings, StaticClassName()) {}
+TSchemePolygon::TSchemePolygon(QStringList& Strings)
+    : TSchemePolygon(record::TRecord(record::TrimmedRecord(Strings))) {}
 
-TSchemePolygon::TSchemePolygon(QStringList& Strings, const QString& KindName)
-    : TSchemeObject(CheckedRecord(Strings, KindName)) {}
+TSchemePolygon::TSchemePolygon(const record::TRecord& Record)
+    : TSchemePolygon(Record, StaticClassName()) {}
+
+TSchemePolygon::TSchemePolygon(const record::TRecord& Record, const QString& KindName)
+    : TSchemeObject(CheckedRecord(Record, KindName)) {}
 
 void TSchemePolygon::TakePoints(std::span<const TPoint> Points) {
     SetPointCount(static_cast<int>(Points.size()));

@@ -15,7 +15,7 @@ namespace scheme {
 // Vertex operations check their arguments before anything is hidden or changed and raise
 // ESchemeErrorException "Can't add point!" / "Can't delete point!" when refused.
 class SCHEME_EXPORT TSchemePolygon : public TSchemeObject {
-    SCHEME_CLASS_NAME(TSchemePolygon)
+    SCHEME_RECORD_CLASS(TSchemePolygon)
 
 public:
     // The vertex store's capacity: Count never exceeds it.
@@ -39,6 +39,7 @@ public:
                    TBrushStyle BrushStyle, const QString& Text, const TPointExt& TextPoint);
     // Reads the base record; a Count above kMaxPoints is refused before any vertex is read.
     explicit TSchemePolygon(QStringList& Strings);
+    explicit TSchemePolygon(const record::TRecord& Record);
 
     // Removes vertex Index; refused when only kMinPoints are left or Index is not a vertex.
     // The active hook stays on a vertex.
@@ -77,7 +78,7 @@ public:
 protected:
     // Reads the base record for a derived kind; an oversized Count is reported under KindName,
     // the class the record was meant for.
-    TSchemePolygon(QStringList& Strings, const QString& KindName);
+    TSchemePolygon(const record::TRecord& Record, const QString& KindName);
     // The device points of the vertices at Zoom, in a buffer sized for the capacity.
     struct TDevicePoints {
         TPoint Points[kMaxPoints];

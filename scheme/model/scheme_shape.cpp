@@ -35,13 +35,16 @@ TSchemeShape::TSchemeShape(int Id, Extended X, Extended Y, Extended Width, Exten
                            int State, TShapeType Shape)
     : TSchemeBox(Id, X, Y, Width, Height, State), FShape(Shape) {}
 
-TSchemeShape::TSchemeShape(QStringList& Strings) : TSchemeBox(Strings, StaticClassName()) {
-    if (auto V = record::OptInt(Strings, u"Shape")) FShape = static_cast<TShapeType>(*V);
+TSchemeShape::TSchemeShape(QStringList& Strings)
+    : TSchemeShape(record::TRecord(record::TrimmedRecord(Strings))) {}
+
+TSchemeShape::TSchemeShape(const record::TRecord& Record) : TSchemeBox(Record, StaticClassName()) {
+    if (auto V = Record.OptInt("Shape")) FShape = static_cast<TShapeType>(*V);
 }
 
-void TSchemeShape::SaveToStrings(QStringList& Strings) const {
-    TSchemeBox::SaveToStrings(Strings);
-    record::WriteInt(Strings, u"Shape", static_cast<int>(FShape));
+void TSchemeShape::WriteRecord(record::TRecordWriter& Writer) const {
+    TSchemeBox::WriteRecord(Writer);
+    Writer.WriteInt("Shape", static_cast<int>(FShape));
 }
 
 void TSchemeShape::SetShape(TShapeType Value) {

@@ -39,13 +39,16 @@ TSchemeText::TSchemeText(int Id, const TPointExt& P, int State, const QString& T
     SetText(Text);
 }
 
-TSchemeText::TSchemeText(QStringList& Strings) : TSchemeBox(Strings, StaticClassName()) {
-    FFontAutoSize = record::OptFlag(Strings, u"FontAutoSize").value_or(true);
+TSchemeText::TSchemeText(QStringList& Strings)
+    : TSchemeText(record::TRecord(record::TrimmedRecord(Strings))) {}
+
+TSchemeText::TSchemeText(const record::TRecord& Record) : TSchemeBox(Record, StaticClassName()) {
+    FFontAutoSize = Record.OptFlag("FontAutoSize").value_or(true);
 }
 
-void TSchemeText::SaveToStrings(QStringList& Strings) const {
-    TSchemeBox::SaveToStrings(Strings);
-    if (!FFontAutoSize) record::WriteInt(Strings, u"FontAutoSize", 0);
+void TSchemeText::WriteRecord(record::TRecordWriter& Writer) const {
+    TSchemeBox::WriteRecord(Writer);
+    if (!FFontAutoSize) Writer.WriteInt("FontAutoSize", 0);
 }
 
 void TSchemeText::SetFontAutoSize(bool Value) {

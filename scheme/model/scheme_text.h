@@ -9,7 +9,7 @@ namespace scheme {
 // the zoom, with no frame and no fill. With FontAutoSize (the default) the font size makes the
 // text as high as the box at every zoom. Geometry, hit test and dragging are the box's.
 class SCHEME_EXPORT TSchemeText : public TSchemeBox {
-    SCHEME_CLASS_NAME(TSchemeText)
+    SCHEME_RECORD_CLASS(TSchemeText)
 
 public:
     TSchemeText(int Id, const TRect& Rect, int State, const QString& Text);
@@ -21,8 +21,9 @@ public:
     TSchemeText(int Id, const TPointExt& P, int State, const QString& Text);
     // Reads the base record, which must hold exactly four points, and FontAutoSize.
     explicit TSchemeText(QStringList& Strings);
+    explicit TSchemeText(const record::TRecord& Record);
 
-    void SaveToStrings(QStringList& Strings) const override;
+    void WriteRecord(record::TRecordWriter& Writer) const override;
 
     bool FontAutoSize() const { return FFontAutoSize; }
     void SetFontAutoSize(bool Value);

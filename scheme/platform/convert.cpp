@@ -1,9 +1,13 @@
 #include "scheme/platform/convert.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -13,11 +17,10 @@ namespace scheme {
 
 namespace {
 
-int DigitValue(QChar C) {
-    const char16_t U = C.unicode();
-    if (U >= '0' && U <= '9') return U - '0';
-    if (U >= 'a' && U <= 'f') return U - 'a' + 10;
-    if (U >= 'A' && U <= 'F') return U - 'A' + 10;
+int DigitValue(char C) {
+    if (C >= '0' && C <= '9') return C - '0';
+    if (C >= 'a' && C <= 'f') return C - 'a' + 10;
+    if (C >= 'A' && C <= 'F') return C - 'A' + 10;
     return -1;
 }
 
@@ -34,23 +37,100 @@ bool ReadOutOfRange(const char* Begin, const char* End, long double& Result) {
     return Stop == Text.c_str() + Text.size() && std::isfinite(Result);
 }
 
+// The powers of ten a long double holds exactly (5^27 still fits its 64-bit mantissa).
+constexpr int kExactPowers = 28;
+constexpr std::array<long double, kExactPowers> kPowersOfTen = [] {
+    std::array<long double, kExactPowers> Powers{};
+    long double P = 1;
+    for (long double& Power : Powers) {
+        Power = P;
+        P *= 10;
+    }
+    return Powers;
+}();
+
+// Reads the common short forms ("120", "-12.5", "1.5E-5") without the C library: a mantissa of
+// at most 19 digits and a power of ten that a long double holds exactly give the correctly
+// rounded value with one multiplication or division, the same value from_chars answers.
+// Answers false for any other form, which from_chars then decides.
+bool ReadShortNumber(const char* P, const char* End, long double& Result) {
+    std::uint64_t Mantissa = 0;
+    int Digits = 0;
+    int Scale = 0;
+    bool SeenDigit = false;
+    bool SeenPoint = false;
+    for (; P < End; ++P) {
+        const char C = *P;
+        if (C >= '0' && C <= '9') {
+            SeenDigit = true;
+            if (Mantissa == 0 && C == '0') {
+                if (SeenPoint) --Scale;
+                continue;
+            }
+            if (++Digits > 19) return false;
+            Mantissa = Mantissa * 10 + std::uint64_t(C - '0');
+            if (SeenPoint) --Scale;
+        } else if (C == '.' && !SeenPoint) {
+            SeenPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (!SeenDigit) return false;
+    if (P < End) {
+        if (*P != 'e' && *P != 'E') return false;
+        ++P;
+        bool NegativeExponent = false;
+        if (P < End && (*P == '+' || *P == '-')) NegativeExponent = *P++ == '-';
+        if (P == End || End - P > 4) return false;
+        int Exponent = 0;
+        for (; P < End; ++P) {
+            if (*P < '0' || *P > '9') return false;
+            Exponent = Exponent * 10 + (*P - '0');
+        }
+        Scale += NegativeExponent ? -Exponent : Exponent;
+    }
+    if (Mantissa == 0) {
+        Result = 0;
+        return true;
+    }
+    if (Scale <= -kExactPowers || Scale >= kExactPowers) return false;
+    const long double Value = static_cast<long double>(Mantissa);
+    Result = Scale < 0 ? Value / kPowersOfTen[size_t(-Scale)] : Value * kPowersOfTen[size_t(Scale)];
+    return true;
+}
+
+bool IsFloatBlank(char C) {
+    return C == ' ' || (C >= '\t' && C <= '\r');
+}
+
+// Copies a QString that holds only ASCII into Buffer; false when it holds anything else.
+bool ToAscii(QStringView S, std::string& Buffer) {
+    Buffer.resize(size_t(S.size()));
+    for (qsizetype I = 0; I < S.size(); ++I) {
+        const char16_t U = S[I].unicode();
+        if (U >= 0x80) return false;
+        Buffer[size_t(I)] = static_cast<char>(U);
+    }
+    return true;
+}
+
 }  // namespace
 
-bool TryStrToInt(const QString& S, int& Value) {
-    qsizetype I = 0;
-    const qsizetype N = S.size();
-    while (I < N && S[I] == QLatin1Char(' ')) ++I;
+bool TryTextToInt(std::string_view S, int& Value) {
+    size_t I = 0;
+    const size_t N = S.size();
+    while (I < N && S[I] == ' ') ++I;
     bool Negative = false;
-    if (I < N && (S[I] == QLatin1Char('-') || S[I] == QLatin1Char('+'))) {
-        Negative = S[I] == QLatin1Char('-');
+    if (I < N && (S[I] == '-' || S[I] == '+')) {
+        Negative = S[I] == '-';
         ++I;
     }
     int Base = 10;
-    if (I < N && S[I] == QLatin1Char('$')) {
+    if (I < N && S[I] == '$') {
         Base = 16;
         ++I;
-    } else if (I + 1 < N && S[I] == QLatin1Char('0') &&
-               (S[I + 1] == QLatin1Char('x') || S[I + 1] == QLatin1Char('X'))) {
+    } else if (I + 1 < N && S[I] == '0' && (S[I + 1] == 'x' || S[I + 1] == 'X')) {
         Base = 16;
         I += 2;
     }
@@ -69,6 +149,12 @@ bool TryStrToInt(const QString& S, int& Value) {
     return true;
 }
 
+bool TryStrToInt(const QString& S, int& Value) {
+    // Every character an integer text may hold is ASCII.
+    thread_local std::string Ascii;
+    return ToAscii(S, Ascii) && TryTextToInt(Ascii, Value);
+}
+
 int StrToInt(const QString& S) {
     int Value = 0;
     if (!TryStrToInt(S, Value))
@@ -76,26 +162,46 @@ int StrToInt(const QString& S) {
     return Value;
 }
 
-bool TryStrToFloat(const QString& S, Extended& Value) {
-    const QString T = S.trimmed();
-    std::string Text;
-    Text.reserve(T.size());
+bool TryTextToFloat(std::string_view S, Extended& Value) {
+    // Whole numbers, most coordinates, read at once.
+    if (const size_t Signs = !S.empty() && (S[0] == '-' || S[0] == '+');
+        S.size() > Signs && S.size() - Signs <= 18) {
+        std::uint64_t Whole = 0;
+        size_t I = Signs;
+        while (I < S.size() && S[I] >= '0' && S[I] <= '9')
+            Whole = Whole * 10 + unsigned(S[I++] - '0');
+        if (I == S.size()) {
+            Value =
+                S[0] == '-' ? -static_cast<long double>(Whole) : static_cast<long double>(Whole);
+            return true;
+        }
+    }
+    size_t First = 0, Last = S.size();
+    while (First < Last && IsFloatBlank(S[First])) ++First;
+    while (Last > First && IsFloatBlank(S[Last - 1])) --Last;
+    char Small[64];
+    std::string Large;
+    char* Text = Small;
+    if (Last - First > sizeof Small) {
+        Large.resize(Last - First);
+        Text = Large.data();
+    }
     bool SeenDigit = false;
-    for (QChar C : T) {
-        const char16_t U = C.unicode();
-        if (U == ',') {
-            Text.push_back('.');
-        } else if ((U >= '0' && U <= '9') || U == '.' || U == '+' || U == '-' || U == 'e' ||
-                   U == 'E') {
-            SeenDigit = SeenDigit || (U >= '0' && U <= '9');
-            Text.push_back(static_cast<char>(U));
+    for (size_t I = First; I < Last; ++I) {
+        const char C = S[I];
+        if (C == ',') {
+            Text[I - First] = '.';
+        } else if ((C >= '0' && C <= '9') || C == '.' || C == '+' || C == '-' || C == 'e' ||
+                   C == 'E') {
+            SeenDigit = SeenDigit || (C >= '0' && C <= '9');
+            Text[I - First] = C;
         } else {
             return false;  // also rejects "nan", "inf" and hexadecimal floats
         }
     }
     if (!SeenDigit) return false;
-    const char* Begin = Text.data();
-    const char* End = Begin + Text.size();
+    const char* Begin = Text;
+    const char* End = Text + (Last - First);
     bool Negative = false;
     if (*Begin == '+' || *Begin == '-') {
         Negative = *Begin == '-';
@@ -103,15 +209,22 @@ bool TryStrToFloat(const QString& S, Extended& Value) {
     }
     if (Begin == End || *Begin == '+' || *Begin == '-') return false;
     long double Result = 0;
-    const auto [Ptr, Ec] = std::from_chars(Begin, End, Result, std::chars_format::general);
-    if (Ptr != End) return false;
-    if (Ec == std::errc::result_out_of_range) {
-        if (!ReadOutOfRange(Begin, End, Result)) return false;
-    } else if (Ec != std::errc() || !std::isfinite(Result)) {
-        return false;
+    if (!ReadShortNumber(Begin, End, Result)) {
+        const auto [Ptr, Ec] = std::from_chars(Begin, End, Result, std::chars_format::general);
+        if (Ptr != End) return false;
+        if (Ec == std::errc::result_out_of_range) {
+            if (!ReadOutOfRange(Begin, End, Result)) return false;
+        } else if (Ec != std::errc() || !std::isfinite(Result)) {
+            return false;
+        }
     }
     Value = Negative ? -Result : Result;
     return true;
+}
+
+bool TryStrToFloat(const QString& S, Extended& Value) {
+    thread_local std::string Ascii;
+    return ToAscii(QStringView(S).trimmed(), Ascii) && TryTextToFloat(Ascii, Value);
 }
 
 Extended StrToFloat(const QString& S) {
@@ -121,29 +234,40 @@ Extended StrToFloat(const QString& S) {
     return Value;
 }
 
-QString FloatToStrG(Extended Value) {
-    if (std::isnan(Value)) return QStringLiteral("NAN");
-    if (std::isinf(Value)) return Value > 0 ? QStringLiteral("INF") : QStringLiteral("-INF");
-    if (Value == 0) return QStringLiteral("0");  // also for negative zero
+int FormatFloatG(Extended Value, char* Buffer) {
+    auto Copy = [Buffer](std::string_view Text) {
+        std::memcpy(Buffer, Text.data(), Text.size());
+        return int(Text.size());
+    };
+    if (std::isnan(Value)) return Copy("NAN");
+    if (std::isinf(Value)) return Copy(Value > 0 ? "INF" : "-INF");
+    if (Value == 0) return Copy("0");  // also for negative zero
     // Whole numbers of up to 15 digits, most coordinates, are written as they are: the same
     // text as the general form, without the costly long double formatting.
-    if (std::fabs(Value) < 1e15L && Value == std::trunc(Value))
-        return QString::number(static_cast<qint64>(Value));
-    char Buffer[64];
-    const auto [Ptr, Ec] =
-        std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::general, 15);
-    if (Ec != std::errc()) return QStringLiteral("0");
-    std::string Text(Buffer, Ptr);
-    // "1.5e+20" becomes "1.5E20", "1e-05" becomes "1E-5".
-    const auto E = Text.find('e');
-    if (E != std::string::npos) {
-        std::string Exponent = Text.substr(E + 1);
-        const bool NegativeExponent = !Exponent.empty() && Exponent[0] == '-';
-        if (!Exponent.empty() && (Exponent[0] == '-' || Exponent[0] == '+')) Exponent.erase(0, 1);
-        while (Exponent.size() > 1 && Exponent[0] == '0') Exponent.erase(0, 1);
-        Text = Text.substr(0, E) + 'E' + (NegativeExponent ? "-" : "") + Exponent;
+    if (std::fabs(Value) < 1e15L) {
+        if (const auto Whole = static_cast<qint64>(Value); static_cast<Extended>(Whole) == Value)
+            return int(std::to_chars(Buffer, Buffer + kFloatTextSize, Whole).ptr - Buffer);
     }
-    return QString::fromLatin1(Text.data(), static_cast<qsizetype>(Text.size()));
+    const auto [Ptr, Ec] =
+        std::to_chars(Buffer, Buffer + kFloatTextSize, Value, std::chars_format::general, 15);
+    if (Ec != std::errc()) return Copy("0");
+    // "1.5e+20" becomes "1.5E20", "1e-05" becomes "1E-5".
+    char* E = std::find(Buffer, Ptr, 'e');
+    if (E == Ptr) return int(Ptr - Buffer);
+    const char* Digits = E + 1;
+    const bool NegativeExponent = Digits < Ptr && *Digits == '-';
+    if (Digits < Ptr && (*Digits == '-' || *Digits == '+')) ++Digits;
+    while (Ptr - Digits > 1 && *Digits == '0') ++Digits;
+    char* Out = E;
+    *Out++ = 'E';
+    if (NegativeExponent) *Out++ = '-';
+    Out = std::copy(Digits, static_cast<const char*>(Ptr), Out);
+    return int(Out - Buffer);
+}
+
+QString FloatToStrG(Extended Value) {
+    char Buffer[kFloatTextSize];
+    return QString::fromLatin1(Buffer, FormatFloatG(Value, Buffer));
 }
 
 }  // namespace scheme

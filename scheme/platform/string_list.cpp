@@ -1,6 +1,8 @@
 #include "scheme/platform/string_list.h"
 
 #include <QStringDecoder>
+#include <cstdint>
+#include <cstring>
 
 #include "scheme/platform/exceptions.h"
 
@@ -108,10 +110,18 @@ namespace {
 // The offset of the first byte of the first ill-formed UTF-8 sequence (overlong forms,
 // surrogates and code points above U+10FFFF included, as the decoder refuses them); -1 when
 // the bytes are well-formed.
-qsizetype FirstInvalidUtf8(const QByteArray& Bytes) {
-    const auto* B = reinterpret_cast<const unsigned char*>(Bytes.constData());
-    const qsizetype N = Bytes.size();
+qsizetype FirstInvalidUtf8(std::string_view Bytes) {
+    const auto* B = reinterpret_cast<const unsigned char*>(Bytes.data());
+    const qsizetype N = qsizetype(Bytes.size());
     for (qsizetype I = 0; I < N;) {
+        // Runs of ASCII, most of a document, eight bytes at a time.
+        while (I + 8 <= N) {
+            std::uint64_t Word;
+            std::memcpy(&Word, B + I, sizeof Word);
+            if (Word & 0x8080808080808080ULL) break;
+            I += 8;
+        }
+        if (I >= N) break;
         const unsigned char Lead = B[I];
         if (Lead < 0x80) {
             ++I;
@@ -141,50 +151,63 @@ qsizetype FirstInvalidUtf8(const QByteArray& Bytes) {
 }
 
 // The index of the line that holds offset End of Text, lines ending at CR, LF or CR LF.
-int LineOfOffset(const QByteArray& Text, qsizetype End) {
+int LineOfOffset(std::string_view Text, qsizetype End) {
     int Line = 0;
     for (qsizetype I = 0; I < End; ++I) {
-        if (Text[I] == '\n' || (Text[I] == '\r' && (I + 1 >= Text.size() || Text[I + 1] != '\n')))
+        if (Text[size_t(I)] == '\n' || (Text[size_t(I)] == '\r' && (size_t(I) + 1 >= Text.size() ||
+                                                                    Text[size_t(I) + 1] != '\n')))
             ++Line;
     }
     return Line;
 }
 
-QString DecodeText(const QByteArray& Bytes, int* Latin1FromLine) {
+}  // namespace
+
+STextBytes TextOfBytes(const QByteArray& Bytes, int* Latin1FromLine) {
     if (Latin1FromLine) *Latin1FromLine = -1;
-    const auto Utf16 = [&Bytes](QStringConverter::Encoding Encoding) {
+    STextBytes Result;
+    const auto Utf16 = [&](QStringConverter::Encoding Encoding) {
         QStringDecoder Decoder(Encoding, QStringConverter::Flag::Stateless);
-        return QString(Decoder(Bytes));
+        Result.Owned = QString(Decoder(Bytes)).toUtf8();
+        Result.Text = std::string_view(Result.Owned.constData(), size_t(Result.Owned.size()));
+        return Result;
     };
     if (Bytes.startsWith("\xFF\xFE")) return Utf16(QStringConverter::Utf16LE);
     if (Bytes.startsWith("\xFE\xFF")) return Utf16(QStringConverter::Utf16BE);
-    // Stateless: a sequence cut short at the end is an error rather than silently dropped.
-    QStringDecoder Utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
-    QString Text = Utf8(Bytes);
-    if (!Utf8.hasError()) return Text;
-    // The byte-order mark says UTF-8 was meant even though the rest is not: it is left out.
-    const qsizetype Skip = Bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    if (Latin1FromLine) {
-        const qsizetype Invalid = FirstInvalidUtf8(Bytes);
-        *Latin1FromLine = LineOfOffset(Bytes, Invalid < 0 ? Bytes.size() : Invalid);
-    }
-    return QString::fromLatin1(QByteArrayView(Bytes).sliced(Skip));
+    const std::string_view All(Bytes.constData(), size_t(Bytes.size()));
+    // A byte-order mark is no part of the text, also when the rest is not UTF-8 (it says
+    // UTF-8 was meant).
+    const size_t Skip = Bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    Result.Text = All.substr(Skip);
+    // A sequence cut short at the end is an error rather than silently dropped.
+    const qsizetype Invalid = FirstInvalidUtf8(All);
+    if (Invalid < 0) return Result;
+    Result.Latin1 = true;
+    if (Latin1FromLine) *Latin1FromLine = LineOfOffset(All, Invalid);
+    return Result;
 }
 
-}  // namespace
+std::string_view NextLine(std::string_view Text, size_t& Pos) {
+    const size_t Start = Pos;
+    size_t I = Start;
+    const size_t N = Text.size();
+    // Bytes above CR are never a line end: one comparison for most of them.
+    while (I < N &&
+           (static_cast<unsigned char>(Text[I]) > '\r' || (Text[I] != '\r' && Text[I] != '\n')))
+        ++I;
+    Pos = I + 1;
+    if (I + 1 < N && Text[I] == '\r' && Text[I + 1] == '\n') ++Pos;
+    return Text.substr(Start, I - Start);
+}
 
 QStringList BytesToLines(const QByteArray& Bytes, int* Latin1FromLine) {
-    const QString Text = DecodeText(Bytes, Latin1FromLine);
+    const STextBytes Text = TextOfBytes(Bytes, Latin1FromLine);
     QStringList Lines;
-    qsizetype Start = 0;
-    for (qsizetype I = 0; I < Text.size(); ++I) {
-        const QChar C = Text[I];
-        if (C != QLatin1Char('\r') && C != QLatin1Char('\n')) continue;
-        Lines.append(Text.mid(Start, I - Start));
-        if (C == QLatin1Char('\r') && I + 1 < Text.size() && Text[I + 1] == QLatin1Char('\n')) ++I;
-        Start = I + 1;
+    for (size_t Pos = 0; Pos < Text.Text.size();) {
+        const std::string_view Line = NextLine(Text.Text, Pos);
+        Lines.append(Text.Latin1 ? QString::fromLatin1(Line.data(), qsizetype(Line.size()))
+                                 : QString::fromUtf8(Line.data(), qsizetype(Line.size())));
     }
-    if (Start < Text.size()) Lines.append(Text.mid(Start));
     return Lines;
 }
 

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <string_view>
 
 #include "scheme/platform/export.h"
 #include "scheme/platform/object.h"
@@ -58,5 +59,18 @@ SCHEME_EXPORT QString ValueOf(const QStringList& Lines, QStringView Key);
 // of the line that holds the first byte that is not valid UTF-8 (a sequence cut short by the
 // end of the bytes counts as invalid).
 SCHEME_EXPORT QStringList BytesToLines(const QByteArray& Bytes, int* Latin1FromLine = nullptr);
+
+// The text of a file's bytes as BytesToLines reads it, left in 8 bits: UTF-8 (converted from
+// UTF-16 when the bytes start with its byte-order mark), or Latin-1 when Latin1 is set; never
+// with a leading byte-order mark. Text views Bytes or Owned.
+struct STextBytes {
+    QByteArray Owned;
+    std::string_view Text;
+    bool Latin1 = false;
+};
+SCHEME_EXPORT STextBytes TextOfBytes(const QByteArray& Bytes, int* Latin1FromLine = nullptr);
+// The line of Text that starts at Pos, without its end (CR, LF or CR LF); Pos moves past the
+// end. At the end of Text there is no further line: a final line break adds none.
+SCHEME_EXPORT std::string_view NextLine(std::string_view Text, size_t& Pos);
 
 }  // namespace scheme

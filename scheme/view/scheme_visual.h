@@ -197,6 +197,10 @@ protected:
     virtual void MouseMove(TShiftState Shift, int X, int Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
 
+    // Paints at once what was invalidated or painted directly since the last paint, so that
+    // the screen is up to date before the next mouse event (no event processing needed).
+    void UpdateNow();
+
     void NewZoom();
     void NewMaxScrollBarParams();
     void ScrollBarChanged();
@@ -262,6 +266,8 @@ private:
     // paint in progress and the canvas of direct painting.
     QImage FBuffer;
     QRegion FStale;
+    // What was invalidated or painted directly and is not yet on the screen (client pixels).
+    QRegion FUnshown;
     TCanvas* FPaintCanvas = nullptr;
     std::unique_ptr<TCanvas> FDirectCanvas;
 

@@ -78,6 +78,7 @@ void TSchemeVisual::InvalidateRgn(const QRegion& Region) {
     const QRegion Client = Region & viewport()->rect();
     if (Client.isEmpty()) return;
     FStale += Client;
+    FUnshown += Client;
     viewport()->update(Client);
 }
 
@@ -125,7 +126,14 @@ TCanvas* TSchemeVisual::DirectCanvas(const QRect& Shown) {
 // nothing of it unless it is stale.
 void TSchemeVisual::ShowDirect(const QRect& ClientRect) {
     const QRect R = ClientRect & viewport()->rect();
-    if (!R.isEmpty()) viewport()->update(R);
+    if (R.isEmpty()) return;
+    FUnshown += R;
+    viewport()->update(R);
+}
+
+void TSchemeVisual::UpdateNow() {
+    if (FUnshown.isEmpty() || !viewport()->isVisible()) return;
+    viewport()->repaint(std::exchange(FUnshown, QRegion()));
 }
 
 void TSchemeVisual::RenderStale() {
@@ -148,6 +156,7 @@ void TSchemeVisual::RenderStale() {
 
 void TSchemeVisual::paintEvent(QPaintEvent* Event) {
     RunGuarded([&] { RenderStale(); });
+    FUnshown -= Event->region();
     if (FBuffer.isNull()) return;
     QPainter Screen(viewport());
     Screen.setClipRegion(Event->region());

@@ -22,8 +22,9 @@ void TSchemeInternalPicture::TListRef::Assign(TImageList* Value) {
     Text = _get_name_for_component(Value);
 }
 
-void TSchemeInternalPicture::TListRef::Read(const QStringList& Strings, QStringView Key) {
-    const std::optional<QString> Value = record::Find(Strings, Key);
+void TSchemeInternalPicture::TListRef::Read(const record::TRecord& Record,
+                                            const record::TKey& Key) {
+    const std::optional<QString> Value = Record.FindText(Key);
     if (!Value) return;
     Text = *Value;
     List = qobject_cast<TImageList*>(_get_component_for_name(*Value));
@@ -49,26 +50,27 @@ TSchemeInternalPicture::TSchemeInternalPicture(int Id, Extended X, Extended Y, E
     : TSchemeBox(Id, X, Y, Width, Height, State) {}
 
 TSchemeInternalPicture::TSchemeInternalPicture(QStringList& Strings)
-    : TSchemeBox(Strings, StaticClassName()) {
-    FImageIndex = record::OptInt(Strings, u"ImageIndex").value_or(0);
-    FSelectedImageIndex = record::OptInt(Strings, u"SelectedImageIndex").value_or(0);
-    FTransparent = record::OptFlag(Strings, u"Transparent").value_or(true);
-    FVisibleBackIfSelected = record::OptFlag(Strings, u"VisibleBackIfSelected").value_or(true);
-    FImageList.Read(Strings, u"ImageList");
-    FSelectedImageList.Read(Strings, u"SelectedImageList");
+    : TSchemeInternalPicture(record::TRecord(record::TrimmedRecord(Strings))) {}
+
+TSchemeInternalPicture::TSchemeInternalPicture(const record::TRecord& Record)
+    : TSchemeBox(Record, StaticClassName()) {
+    FImageIndex = Record.OptInt("ImageIndex").value_or(0);
+    FSelectedImageIndex = Record.OptInt("SelectedImageIndex").value_or(0);
+    FTransparent = Record.OptFlag("Transparent").value_or(true);
+    FVisibleBackIfSelected = Record.OptFlag("VisibleBackIfSelected").value_or(true);
+    FImageList.Read(Record, "ImageList");
+    FSelectedImageList.Read(Record, "SelectedImageList");
 }
 
-void TSchemeInternalPicture::SaveToStrings(QStringList& Strings) const {
-    TSchemeBox::SaveToStrings(Strings);
-    if (!FTransparent) record::WriteInt(Strings, u"Transparent", 0);
-    if (!FVisibleBackIfSelected) record::WriteInt(Strings, u"VisibleBackIfSelected", 0);
-    if (FImageIndex != 0) record::WriteInt(Strings, u"ImageIndex", FImageIndex);
-    if (const QString Ref = FImageList.Reference(); !Ref.isEmpty())
-        record::Write(Strings, u"ImageList", Ref);
-    if (FSelectedImageIndex != 0)
-        record::WriteInt(Strings, u"SelectedImageIndex", FSelectedImageIndex);
+void TSchemeInternalPicture::WriteRecord(record::TRecordWriter& Writer) const {
+    TSchemeBox::WriteRecord(Writer);
+    if (!FTransparent) Writer.WriteInt("Transparent", 0);
+    if (!FVisibleBackIfSelected) Writer.WriteInt("VisibleBackIfSelected", 0);
+    if (FImageIndex != 0) Writer.WriteInt("ImageIndex", FImageIndex);
+    if (const QString Ref = FImageList.Reference(); !Ref.isEmpty()) Writer.Write("ImageList", Ref);
+    if (FSelectedImageIndex != 0) Writer.WriteInt("SelectedImageIndex", FSelectedImageIndex);
     if (const QString Ref = FSelectedImageList.Reference(); !Ref.isEmpty())
-        record::Write(Strings, u"SelectedImageList", Ref);
+        Writer.Write("SelectedImageList", Ref);
 }
 
 TSchemeObject* TSchemeInternalPicture::Clone() {

@@ -2,7 +2,9 @@
 
 #include <QImage>
 #include <QPointer>
+#include <string_view>
 
+#include "scheme/model/record.h"
 #include "scheme/model/scheme_box.h"
 #include "scheme/platform/image_list.h"
 
@@ -15,7 +17,7 @@ namespace scheme {
 // without a live image list behind it (unresolved on loading, or its list destroyed) is kept
 // as text and written back, so that loading and saving never lose it.
 class SCHEME_EXPORT TSchemeInternalPicture : public TSchemeBox {
-    SCHEME_CLASS_NAME(TSchemeInternalPicture)
+    SCHEME_RECORD_CLASS(TSchemeInternalPicture)
 
 public:
     TSchemeInternalPicture(int Id, const TRect& Rect, int State, int ImageIndex,
@@ -28,8 +30,9 @@ public:
     // Reads the base record, which must hold exactly four points, then the indices, flags and
     // list references.
     explicit TSchemeInternalPicture(QStringList& Strings);
+    explicit TSchemeInternalPicture(const record::TRecord& Record);
 
-    void SaveToStrings(QStringList& Strings) const override;
+    void WriteRecord(record::TRecordWriter& Writer) const override;
     // The copy shows the same lists, also those its record could not name.
     TSchemeObject* Clone() override;
     void Paint(Extended Zoom, TCanvas& Canvas, int AParam) override;
@@ -62,7 +65,7 @@ private:
         QString Reference() const;
         bool Differs(TImageList* Value) const;
         void Assign(TImageList* Value);
-        void Read(const QStringList& Strings, QStringView Key);
+        void Read(const record::TRecord& Record, const record::TKey& Key);
     };
 
     // The image to show; false when no list applies and the object looks like a plain box.

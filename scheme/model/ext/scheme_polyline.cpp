@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "scheme/model/record.h"
 #include "scheme/platform/canvas.h"
 #include "scheme/platform/exceptions.h"
 #include "scheme/platform/region.h"
@@ -41,8 +42,11 @@ TSchemePolyline::TSchemePolyline(int Id, std::span<const TPointExt> Points, int 
 }
 
 TSchemePolyline::TSchemePolyline(QStringList& Strings)
-    : TSchemePolygon(Strings, StaticClassName()) {
-    FArrow.Read(Strings);
+    : TSchemePolyline(record::TRecord(record::TrimmedRecord(Strings))) {}
+
+TSchemePolyline::TSchemePolyline(const record::TRecord& Record)
+    : TSchemePolygon(Record, StaticClassName()) {
+    FArrow.Read(Record);
 }
 
 void TSchemePolyline::InitPolyline(int PenWidth) {
@@ -50,9 +54,9 @@ void TSchemePolyline::InitPolyline(int PenWidth) {
     SetFullRepaintIfMoved(false);
 }
 
-void TSchemePolyline::SaveToStrings(QStringList& Strings) const {
-    TSchemePolygon::SaveToStrings(Strings);
-    FArrow.Write(Strings);
+void TSchemePolyline::WriteRecord(record::TRecordWriter& Writer) const {
+    TSchemePolygon::WriteRecord(Writer);
+    FArrow.Write(Writer);
 }
 
 void TSchemePolyline::SetVisibleArrow(bool Value) {

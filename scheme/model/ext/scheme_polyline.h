@@ -15,7 +15,7 @@ namespace scheme {
 // A polyline starts with FullRepaintIfMoved False: while dragged, an editing view paints it
 // directly, and a vertex drag invalidates only the boxes of the segments at that vertex.
 class SCHEME_EXPORT TSchemePolyline : public TSchemePolygon {
-    SCHEME_CLASS_NAME(TSchemePolyline)
+    SCHEME_RECORD_CLASS(TSchemePolyline)
 
 public:
     // Deletion stops at this many vertices.
@@ -34,8 +34,9 @@ public:
                     const QString& Text, const TPointExt& TextPoint);
     // Reads the polygon's record, then the arrow keys.
     explicit TSchemePolyline(QStringList& Strings);
+    explicit TSchemePolyline(const record::TRecord& Record);
 
-    void SaveToStrings(QStringList& Strings) const override;
+    void WriteRecord(record::TRecordWriter& Writer) const override;
 
     bool VisibleArrow() const { return FArrow.VisibleArrow; }
     void SetVisibleArrow(bool Value);

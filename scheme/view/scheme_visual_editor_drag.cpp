@@ -1,0 +1,216 @@
+// The grab, the drag step and the release shared by the editing view and the drag-and-drop
+// view, and the application cursor of a grab.
+#include <QGuiApplication>
+
+#include "scheme/platform/error_handler.h"
+#include "scheme/platform/region.h"
+#include "scheme/view/scheme_visual_editor.h"
+
+namespace scheme {
+
+// ---- the cursor of a grab ------------------------------------------------------------------
+
+void TSchemeVisualEditing::TGrabCursor::Show(TCursor Cursor) {
+    const Qt::CursorShape Shape = CursorShapeOf(Cursor);
+    if (!FActive) {
+        QGuiApplication::setOverrideCursor(QCursor(Shape));
+        FActive = true;
+    } else if (QGuiApplication::overrideCursor()->shape() != Shape) {
+        QGuiApplication::changeOverrideCursor(QCursor(Shape));
+    }
+}
+
+void TSchemeVisualEditing::TGrabCursor::Restore() {
+    if (!FActive) return;
+    FActive = false;
+    QGuiApplication::restoreOverrideCursor();
+}
+
+// ---- settings and the document -------------------------------------------------------------
+
+TSchemeVisualEditing::TSchemeVisualEditing(QWidget* AParent) : TSchemeVisual(AParent) {}
+
+// The other views show the object where the grab left it; this one is going.
+TSchemeVisualEditing::~TSchemeVisualEditing() {
+    TSchemeData* Data = SchemeData();
+    RunGuarded([&] { TSchemeVisual::SetSchemeData(nullptr); });
+    if (FMovingObject) RunGuarded([&] { EndGrab(true, Data); });
+}
+
+void TSchemeVisualEditing::SetDragCursor(TCursor Value) {
+    if (Value == FDragCursor) return;
+    FDragCursor = Value;
+    ApplyCursor();
+}
+
+void TSchemeVisualEditing::SetSchemeData(TSchemeData* AValue) {
+    if (AValue == SchemeData() || (AValue && !Accepts(AValue))) return;
+    if (FMovingObject) CancelObjectMoving(true);
+    TSchemeVisual::SetSchemeData(AValue);
+}
+
+TSchemeDataEditor* TSchemeVisualEditing::Editor() const {
+    return static_cast<TSchemeDataEditor*>(SchemeData());
+}
+
+void TSchemeVisualEditing::LetGoOfHeldObject() {
+    CancelObjectMoving(false);
+}
+
+void TSchemeVisualEditing::HintTick() {
+    if (!FDragging) TSchemeVisual::HintTick();
+}
+
+// ---- the cursor ----------------------------------------------------------------------------
+
+TCursor TSchemeVisualEditing::HeldCursor() const {
+    switch (FMovingDetail) {
+        case -1:
+            return FDragCursor;
+        case -2:
+        case -4:
+            return crSizeNS;
+        case -3:
+        case -5:
+            return crSizeWE;
+        default:
+            return crCross;
+    }
+}
+
+void TSchemeVisualEditing::ApplyCursor() {
+    if (FMovingObject) FCursor.Show(HeldCursor());
+}
+
+// ---- the grab ------------------------------------------------------------------------------
+
+bool TSchemeVisualEditing::HasContextMenu() const {
+    return contextMenuPolicy() == Qt::CustomContextMenu ||
+           (contextMenuPolicy() == Qt::ActionsContextMenu && !actions().isEmpty());
+}
+
+bool TSchemeVisualEditing::MayGrab(TMouseButton Button) const {
+    return SchemeData() && FEditEnabled && !FMovingObject &&
+           !(Button == TMouseButton::mbRight && HasContextMenu());
+}
+
+bool TSchemeVisualEditing::StartGrab(TShiftState /*Shift*/, Extended /*X*/, Extended /*Y*/) {
+    return true;
+}
+
+void TSchemeVisualEditing::Grab(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    Extended WX = X, WY = Y;
+    TransformZoomAndOriginXYExt(WX, WY);
+    TSchemeObject* Obj = SchemeData()->ObjectForPointWithCheckEnabled(WX, WY, true, Param());
+    if (!Obj) return;
+    FMovingObject = Obj;
+    try {
+        // The object found is held even when the detail test says otherwise; the detail is
+        // what the test left.
+        Obj->PointInsideDetail(WX, WY, FMovingOffsetX, FMovingOffsetY, FMovingDetail, Param());
+        if (Zoom() < FMinZoomForResize) FMovingDetail = -1;
+        if (!StartGrab(Shift, WX, WY)) {
+            FMovingObject = nullptr;
+            return;
+        }
+        Obj->SetMoved(true);
+        // Shows the hook just made active.
+        if (FMovingDetail >= 0) SchemeData()->ObjectRepaintDirect(Obj);
+        FGrabButton = Button;
+        FDragging = false;
+        ApplyCursor();
+    } catch (...) {
+        CancelObjectMoving(true);
+        throw;
+    }
+}
+
+void TSchemeVisualEditing::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (MayGrab(Button)) Grab(Button, Shift, X, Y);
+    TSchemeVisual::MouseDown(Button, Shift, X, Y);
+}
+
+void TSchemeVisualEditing::MouseMove(TShiftState Shift, int X, int Y) {
+    if (FMovingObject) MoveHeld(Shift, X, Y);
+    TSchemeVisual::MouseMove(Shift, X, Y);
+}
+
+void TSchemeVisualEditing::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    if (FMovingObject && FGrabButton == Button) ReleaseHeld(Shift, X, Y);
+    TSchemeVisual::MouseUp(Button, Shift, X, Y);
+}
+
+// ---- a drag step ---------------------------------------------------------------------------
+
+TPointExt TSchemeVisualEditing::PointerToWorld(int X, int Y) const {
+    Extended WX = std::clamp(X, 0, std::max(viewport()->width() - 1, 0));
+    Extended WY = std::clamp(Y, 0, std::max(viewport()->height() - 1, 0));
+    TransformZoomAndOriginXYExt(WX, WY);
+    return PointExt(WX, WY);
+}
+
+TPointExt TSchemeVisualEditing::TargetOf(const TPointExt& Pointer) const {
+    TPointExt Target = Pointer;
+    if (FMovingDetail == -1) {
+        Target.X -= FMovingOffsetX;
+        Target.Y -= FMovingOffsetY;
+    }
+    Editor()->AlignPointToGrid(Target.X, Target.Y);
+    return Target;
+}
+
+void TSchemeVisualEditing::DragTo(const TPointExt& Target) {
+    TSchemeObject* Obj = FMovingObject;
+    TSchemeData* Data = SchemeData();
+    // The offset handed to the followers is measured from the top-left corner for the body
+    // and the top and left sides, from the bottom-right corner for the right and bottom sides,
+    // and from the point itself for a hook.
+    const int Reference = (FMovingDetail == -3 || FMovingDetail == -4) ? 2
+                          : FMovingDetail < 0                          ? 0
+                                                                       : FMovingDetail;
+    const TPointExt From = Obj->GetPointsExt(Reference);
+    const QRegion Left =
+        Obj->ChangePositionDetailAndGetDiffRgn(Target.X, Target.Y, FMovingDetail, Zoom(), Param());
+    // The document's books follow the step; the other views catch up at the release.
+    Data->ObjectChangedDirect(Obj, true);
+    InvalidateRgn(OffsetRgn(Left, -OriginX(), -OriginY()));
+    if (Obj->FullRepaintIfMoved())
+        Data->ObjectRepaintDirectInWindow(Obj, this);
+    else
+        Data->ObjectPaintDirectInWindow(Obj, this);
+    try {
+        Data->LinkApply(Obj, Target.X - From.X, Target.Y - From.Y, FMovingDetail, this);
+    } catch (...) {
+        UpdateNow();
+        throw;
+    }
+    UpdateNow();
+}
+
+// ---- the end of a grab ---------------------------------------------------------------------
+
+void TSchemeVisualEditing::CancelObjectMoving(bool APublish) {
+    EndGrab(APublish, SchemeData());
+}
+
+void TSchemeVisualEditing::EndGrab(bool APublish, TSchemeData* Data) {
+    TSchemeObject* Obj = FMovingObject;
+    if (!Obj) return;
+    // However publishing ends, nothing stays held and the cursor is given back.
+    struct TRelease {
+        TSchemeVisualEditing& View;
+        ~TRelease() {
+            View.FMovingObject = nullptr;
+            View.FDragging = false;
+            View.FGrabButton.reset();
+            View.FCursor.Restore();
+        }
+    } Release{*this};
+    Obj->SetMoved(false);
+    if (Data && FDragging && APublish) {
+        Obj->Changed();
+        Data->RepaintAllVisualControls(false);
+    }
+}
+
+}  // namespace scheme
