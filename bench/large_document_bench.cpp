@@ -788,36 +788,45 @@ void RepaintViewArgs(benchmark::internal::Benchmark* B) {
 
 // The object moved: the one nearest the middle of the zoom-1 view; it goes kMoveStep units
 // right and back in turn.
+// The objects moved in turn: the 64 nearest the middle of the zoom-1 view, so that the figure
+// is that of a typical object and its neighbours at every size of the document, not of
+// whichever object happens to lie in the middle.
+constexpr size_t kMovedObjects = 64;
+
 struct TMoveSetup {
     TViewSetup V;
-    size_t Index = 0;
+    std::vector<size_t> Indices;
+    // The object of a step, and its offset: each is moved away and back in two steps.
+    size_t Index(benchmark::IterationCount Step) const {
+        return Indices[size_t(Step / 2) % Indices.size()];
+    }
 };
 
 TMoveSetup MoveSetupFor(TWorld& W) {
     TMoveSetup M;
     M.V = ViewFor(W.N, 1);
-    M.Index = NearestTo(W.Objects, M.V.Centre, 1).front();
+    M.Indices = NearestTo(W.Objects, M.V.Centre, kMovedObjects);
     return M;
 }
 
+// Away on even steps, back on odd ones.
 int MoveOffset(benchmark::IterationCount Step) {
-    return (Step & 1) ? 0 : kMoveStep;
+    return (Step & 1) ? -kMoveStep : kMoveStep;
 }
 
 void BM_MoveLibrary(benchmark::State& State) {
     TWorld& W = World(int(State.range(0)));
     const TMoveSetup M = MoveSetupFor(W);
-    TSchemeObject* Obj = LibraryObject(W, M.Index);
-    const TPointExt Home = Obj->GetPointsExt(0);
     QImage Image = ViewImage();
     benchmark::IterationCount Step = 0;
     for (auto _ : State) {
+        TSchemeObject* Obj = LibraryObject(W, M.Index(Step));
         const TSchemeArea Before = Obj->GetArea();
-        Obj->MoveToExt(PointExt(Home.X + MoveOffset(Step++), Home.Y));
+        Obj->MoveToExt(
+            PointExt(Obj->GetPointsExt(0).X + MoveOffset(Step++), Obj->GetPointsExt(0).Y));
         const QRect Client = ToClient(Before.United(Obj->GetArea()).AtZoom(M.V.Zoom), M.V);
         PaintLibrary(*W.Data, Image, M.V, Client);
     }
-    Obj->MoveToExt(Home);
 }
 
 // The same move with a view registered: the document invalidates the view, which repaints the
@@ -831,32 +840,29 @@ void BM_MoveLibraryView(benchmark::State& State) {
         State.SkipWithError(Error.toStdString().c_str());
         return;
     }
-    TSchemeObject* Obj = LibraryObject(W, M.Index);
-    const TPointExt Home = Obj->GetPointsExt(0);
     benchmark::IterationCount Step = 0;
     for (auto _ : State) {
+        TSchemeObject* Obj = LibraryObject(W, M.Index(Step));
         const TSchemeArea Before = Obj->GetArea();
-        Obj->MoveToExt(PointExt(Home.X + MoveOffset(Step++), Home.Y));
+        Obj->MoveToExt(
+            PointExt(Obj->GetPointsExt(0).X + MoveOffset(Step++), Obj->GetPointsExt(0).Y));
         View->viewport()->repaint(ToClient(Before.United(Obj->GetArea()).AtZoom(M.V.Zoom), M.V));
     }
-    Obj->MoveToExt(Home);
     View.reset();
 }
 
 void BM_MoveGraphicsView(benchmark::State& State) {
     TWorld& W = World(int(State.range(0)));
     const TMoveSetup M = MoveSetupFor(W);
-    QAbstractGraphicsShapeItem* Item = W.Graphics.Items[M.Index];
-    const QPointF Home = Item->pos();
     QImage Image = ViewImage();
     benchmark::IterationCount Step = 0;
     for (auto _ : State) {
+        QAbstractGraphicsShapeItem* Item = W.Graphics.Items[M.Index(Step)];
         const QRectF Before = Item->sceneBoundingRect();
-        Item->setPos(Home + QPointF(MoveOffset(Step++), 0));
+        Item->setPos(Item->pos() + QPointF(MoveOffset(Step++), 0));
         PaintScene(*W.Graphics.Scene, Image, M.V,
                    ToClient(Before.united(Item->sceneBoundingRect()), M.V));
     }
-    Item->setPos(Home);
 }
 
 void MovePlain(TPlainObject& O, int DX) {
@@ -867,17 +873,15 @@ void MovePlain(TPlainObject& O, int DX) {
 void BM_MoveFloor(benchmark::State& State) {
     TWorld& W = World(int(State.range(0)));
     const TMoveSetup M = MoveSetupFor(W);
-    TPlainObject& O = W.Objects[M.Index];
-    const int HomeX = O.Box.x();
     QImage Image = ViewImage();
     benchmark::IterationCount Step = 0;
     for (auto _ : State) {
+        TPlainObject& O = W.Objects[M.Index(Step)];
         const QRect Before = O.Box;
-        MovePlain(O, HomeX + MoveOffset(Step++) - O.Box.x());
+        MovePlain(O, MoveOffset(Step++));
         benchmark::DoNotOptimize(
             PaintPlain(W.Objects, Image, M.V, ToClient(QRectF(Before.united(O.Box)), M.V)));
     }
-    MovePlain(O, HomeX - O.Box.x());
 }
 
 // ---- 4. blink pass over 10 selected objects -------------------------------------------------
