@@ -216,16 +216,20 @@ public:
         FCopy.clear();
         FSpans.clear();
     }
-    // Adds a trimmed line; answers its name, or nothing without "=".
-    std::optional<std::string_view> Add(std::string_view Line) {
-        if (FStable) return FRecord.Add(Line);
-        FSpans.emplace_back(FCopy.size(), Line.size());
+    // Adds a trimmed line whose name is Name (nothing without "=").
+    void Add(std::string_view Line, std::optional<std::string_view> Name) {
+        const int NameLength = Name ? int(Name->size()) : -1;
+        if (FStable) {
+            FRecord.AddTrimmed(Line, NameLength);
+            return;
+        }
+        FSpans.push_back(TSpan{FCopy.size(), Line.size(), NameLength});
         FCopy.append(Line);
-        return NameOf(Line);
     }
     const record::TRecord& Record() {
-        for (const auto& [Offset, Size] : FSpans)
-            FRecord.Add(std::string_view(FCopy).substr(Offset, Size));
+        for (const TSpan& Span : FSpans)
+            FRecord.AddTrimmed(std::string_view(FCopy).substr(Span.Offset, Span.Size),
+                               Span.NameLength);
         FSpans.clear();
         return FRecord;
     }
@@ -233,7 +237,11 @@ public:
 private:
     record::TRecord FRecord;
     std::string FCopy;
-    std::vector<std::pair<size_t, size_t>> FSpans;
+    struct TSpan {
+        size_t Offset, Size;
+        int NameLength;
+    };
+    std::vector<TSpan> FSpans;
     bool FStable = true;
 };
 
@@ -542,8 +550,10 @@ void TSchemeData::CollectBlock(TLines& Lines, int& I, TBlock* Block) {
                 QStringLiteral("TSchemeData : The block that starts at line %1 has no closing line")
                     .arg(Start));
         const std::string_view Line = ReadLine(Lines, I);
-        if (!InProperties && IsEnd(Line, Latin1)) return;
-        const std::optional<std::string_view> Name = Block ? Block->Add(Line) : NameOf(Line);
+        // A line with "=" is never End.
+        const std::optional<std::string_view> Name = NameOf(Line);
+        if (!InProperties && !Name && IsEnd(Line, Latin1)) return;
+        if (Block) Block->Add(Line, Name);
         if (Name && SameText(*Name, "Properties", Latin1)) InProperties = true;
         if (Name && SameText(*Name, "PropertiesEnd", Latin1)) InProperties = false;
     }

@@ -247,7 +247,7 @@ int TRecord::IndexOfPoint(char Axis, int I) const {
     return IndexOfName(TKey(std::string_view(Key, size_t(Length))));
 }
 
-int TRecord::IndexOfName(const TKey& Key) const {
+int TRecord::IndexOfNamed(const TKey& Key) const {
     if (!FIndexed) BuildIndex();
     if (Key.Point() >= 0 && Key.Point() < Size())
         return FPoints[2 * size_t(Key.Point()) + (Key.Axis() == 'y')];
@@ -258,15 +258,6 @@ int TRecord::IndexOfName(const TKey& Key) const {
         if (Taken < 0) return -1;
         if (SameName(FNames[size_t(Taken)], Key.Name())) return Taken;
     }
-}
-
-std::optional<std::string_view> TRecord::Find(const TKey& Key) const {
-    const int L = IndexOfName(Key);
-    if (L < 0) return std::nullopt;
-    const TLine& Line = FLines[size_t(L)];
-    const std::string_view Value = Line.Text.substr(size_t(Line.NameLength) + 1);
-    if (Value.empty()) return std::nullopt;
-    return Value;
 }
 
 QString TRecord::Value(const TKey& Key) const {

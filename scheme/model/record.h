@@ -120,6 +120,11 @@ public:
     // Adds a line, trimmed of its leading and trailing blanks and control characters; answers
     // its name (the text before its first "="), or nothing without "=".
     std::optional<std::string_view> Add(std::string_view Line);
+    // Adds a line that is trimmed already and whose first "=" is at NameLength (-1: none).
+    void AddTrimmed(std::string_view Line, int NameLength) {
+        FLines.push_back(TLine{Line, NameLength});
+        FIndexed = false;
+    }
     // Adds lines From .. To - 1 of Source, which must outlive this record, in its encoding.
     void Append(const TRecord& Source, qsizetype From, qsizetype To);
 
@@ -131,8 +136,19 @@ public:
     QStringList Strings() const { return Strings(0, Size()); }
 
     // The first line named Key; -1 if none. Keys are ASCII.
-    int IndexOfName(const TKey& Key) const;
-    std::optional<std::string_view> Find(const TKey& Key) const;
+    int IndexOfName(const TKey& Key) const {
+        // Most keys a kind asks for are absent: answered here, without a call.
+        if (FIndexed && Key.Point() < 0 && !(FNameBits >> (Key.Hash() & 63) & 1)) return -1;
+        return IndexOfNamed(Key);
+    }
+    std::optional<std::string_view> Find(const TKey& Key) const {
+        const int L = IndexOfName(Key);
+        if (L < 0) return std::nullopt;
+        const std::string_view Value =
+            FLines[size_t(L)].Text.substr(size_t(FLines[size_t(L)].NameLength) + 1);
+        if (Value.empty()) return std::nullopt;
+        return Value;
+    }
     // The value as ValueOf answers it: empty when absent.
     QString Value(const TKey& Key) const;
     std::optional<QString> FindText(const TKey& Key) const;
@@ -155,6 +171,7 @@ private:
         int NameLength = -1;
     };
     void BuildIndex() const;
+    int IndexOfNamed(const TKey& Key) const;
     int IndexOfPoint(char Axis, int I) const;
     Extended ToFloat(std::optional<std::string_view> Value) const;
 

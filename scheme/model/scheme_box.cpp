@@ -38,8 +38,8 @@ std::optional<TBoxRect> RectForCorner(int Index, const TPointExt& P, const TPoin
 std::array<TPointExt, 4> CornersOf(TBoxRect R) {
     if (!(R.Width >= TSchemeBox::kMinSize)) R.Width = TSchemeBox::kMinSize;
     if (!(R.Height >= TSchemeBox::kMinSize)) R.Height = TSchemeBox::kMinSize;
-    return {PointExt(R.X, R.Y), PointExt(R.X + R.Width, R.Y),
-            PointExt(R.X + R.Width, R.Y + R.Height), PointExt(R.X, R.Y + R.Height)};
+    return {TPointExt{R.X, R.Y}, TPointExt{R.X + R.Width, R.Y},
+            TPointExt{R.X + R.Width, R.Y + R.Height}, TPointExt{R.X, R.Y + R.Height}};
 }
 
 }  // namespace

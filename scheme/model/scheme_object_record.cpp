@@ -143,7 +143,7 @@ void TSchemeObject::ReadRecord(const record::TRecord& Record) {
     Points.reserve(size_t(std::min<qsizetype>(Count, Record.Size())));
     for (int I = 0; I < Count; ++I) {
         const Extended X = Record.Point('X', I);
-        Points.push_back(PointExt(X, Record.Point('Y', I)));
+        Points.push_back(TPointExt{X, Record.Point('Y', I)});
     }
     FPoints = std::move(Points);
     FCount = Count;

@@ -244,8 +244,11 @@ int FormatFloatG(Extended Value, char* Buffer) {
     if (Value == 0) return Copy("0");  // also for negative zero
     // Whole numbers of up to 15 digits, most coordinates, are written as they are: the same
     // text as the general form, without the costly long double formatting.
-    if (std::fabs(Value) < 1e15L) {
-        if (const auto Whole = static_cast<qint64>(Value); static_cast<Extended>(Whole) == Value)
+    // They are tested through double, whose conversions to and from integers are cheap: such a
+    // number is a double exactly.
+    if (const double Near = static_cast<double>(Value);
+        static_cast<Extended>(Near) == Value && std::fabs(Near) < 1e15) {
+        if (const auto Whole = static_cast<qint64>(Near); static_cast<double>(Whole) == Near)
             return int(std::to_chars(Buffer, Buffer + kFloatTextSize, Whole).ptr - Buffer);
     }
     const auto [Ptr, Ec] =
