@@ -97,6 +97,10 @@ public:
     virtual void SetGrid(const TSchemeGridType& AValue);
     TPen& GridPen() { return FGridPen; }
     virtual void SetGridPen(const TPen& AValue);
+    // Kept for forms that set it. The view always composes in its back buffer and Qt's
+    // backing store double-buffers every widget, so the setting changes nothing on screen.
+    bool DoubleBuffered() const { return FDoubleBuffered; }
+    void SetDoubleBuffered(bool AValue) { FDoubleBuffered = AValue; }
     int Param() const override { return FParam; }
     virtual void SetParam(int AValue);
 
@@ -244,6 +248,7 @@ private:
     Extended FZoom = 1.0;
     TPicture FPicture;
     TSchemeGridType FGrid;
+    bool FDoubleBuffered = true;
     TPen FGridPen;
     int FParam = 0;
 

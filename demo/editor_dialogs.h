@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tarsel {
+
+// The editor's conversations with its user: the file dialogs and the message box. The main
+// window asks through this interface, so a test can answer in place of a person.
+class IEditorDialogs {
+public:
+    virtual ~IEditorDialogs() = default;
+    // Each answers the chosen file, or an empty text when the user cancelled. Folder is where
+    // the dialog opens.
+    virtual QString OpenDocument(QWidget* Parent, const QString& Folder) = 0;
+    virtual QString SaveDocument(QWidget* Parent, const QString& Folder) = 0;
+    virtual QString OpenPicture(QWidget* Parent, const QString& Folder) = 0;
+    // A message with an OK button.
+    virtual void Message(QWidget* Parent, const QString& Text) = 0;
+};
+
+// The dialogs a person sees: Qt's file dialogs and message box.
+class TEditorDialogs : public IEditorDialogs {
+public:
+    QString OpenDocument(QWidget* Parent, const QString& Folder) override;
+    QString SaveDocument(QWidget* Parent, const QString& Folder) override;
+    QString OpenPicture(QWidget* Parent, const QString& Folder) override;
+    void Message(QWidget* Parent, const QString& Text) override;
+};
+
+}  // namespace tarsel

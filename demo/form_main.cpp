@@ -1,0 +1,291 @@
+#include "form_main.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QStatusBar>
+#include <QSvgRenderer>
+
+#include "scheme/controls/fill_style_combo_box.h"
+#include "scheme/controls/numeric_edit.h"
+#include "scheme/document/scheme_data_editor.h"
+#include "scheme/model/scheme_layer.h"
+#include "scheme/platform/error_handler.h"
+#include "scheme/platform/image_list.h"
+#include "scheme/view/scheme_visual_editor.h"
+#include "ui_form_main.h"
+
+using namespace scheme;
+
+namespace tarsel {
+
+namespace {
+
+const QString kSampleName = QStringLiteral("DEMO_EXAMPLES.TXT");
+const QString kBackgroundName = QStringLiteral("background.svg");
+const QString kImageListName = QStringLiteral("image_list.svg");
+constexpr int kImageSize = 32;
+
+// How the three views differ; everything else they share.
+struct TViewLook {
+    Extended Zoom;
+    bool GridShown;
+    int HintWidth;
+    int HintHeight;
+    TColor HintColor;
+};
+
+constexpr TViewLook kViewLooks[3] = {
+    {0.5, false, 100, 50, clLime},
+    {2.0, true, 0, 50, clSilver},
+    {4.0, true, 0, 0, 0x0080FFFF},
+};
+
+// A strip of square tiles, one image each, rendered from an SVG file.
+QList<QImage> ImageStrip(const QString& FileName, int Size) {
+    QList<QImage> Images;
+    QSvgRenderer Renderer(FileName);
+    if (!Renderer.isValid()) return Images;
+    const QSize Whole = Renderer.defaultSize();
+    const int Count = Whole.height() > 0 ? Whole.width() / Whole.height() : 0;
+    QImage Strip(Size * Count, Size, QImage::Format_ARGB32_Premultiplied);
+    Strip.fill(Qt::transparent);
+    {
+        QPainter P(&Strip);
+        Renderer.render(&P);
+    }
+    for (int I = 0; I < Count; ++I) Images.append(Strip.copy(I * Size, 0, Size, Size));
+    return Images;
+}
+
+}  // namespace
+
+TFormMain::TFormMain(const QString& DocumentPath, QWidget* Parent)
+    : QMainWindow(Parent), ui(std::make_unique<Ui::FormMain>()) {
+    FDocument = new TSchemeDataEditor(this);
+    FDocument->setObjectName(QStringLiteral("SchemeDataEditor1"));
+    ui->setupUi(this);
+    FViews = {ui->SchemeVisualEditor3, ui->SchemeVisualEditor1, ui->SchemeVisualEditor2};
+    SetUpImageList();
+    SetUpDocumentEvents();
+    SetUpViews();
+    SetUpStatusBar();
+    SetUpActions();
+    SetUpPanels();
+    RunGuarded([&] { FormCreate(DocumentPath); });
+}
+
+TFormMain::~TFormMain() {
+    // The views go before the document they show; the selection is not the window's to free.
+    SelectObject(nullptr);
+}
+
+void TFormMain::SetDialogs(IEditorDialogs* Dialogs) { FDialogs = Dialogs ? Dialogs : &FOwnDialogs; }
+
+QString TFormMain::ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+
+QString TFormMain::StatusText(int Panel) const { return FStatusPanels[Panel]->text(); }
+
+void TFormMain::SetStatusText(int Panel, const QString& Text) { FStatusPanels[Panel]->setText(Text); }
+
+// ---- building the window ----
+
+void TFormMain::SetUpImageList() {
+    FImageList = new TImageList(kImageSize, kImageSize, this);
+    FImageList->setObjectName(QStringLiteral("ImageListImages"));
+    const QString File = QDir(ProgramFolder()).filePath(kImageListName);
+    for (const QImage& Image : ImageStrip(File, kImageSize)) FImageList->Add(Image);
+}
+
+void TFormMain::SetUpDocumentEvents() {
+    FDocument->SetDefaultDrawing(true);
+    FDocument->SetTimerInterval(0);
+    TSchemeGridType Align;
+    Align.SetDeltaX(5);
+    Align.SetDeltaY(5);
+    FDocument->SetGrid(&Align);
+    FDocument->OnMouseDown = [this](TObject*, TObject*, TMouseButton, TShiftState,
+                                    TSchemeObject* AObject) { SelectObject(AObject); };
+    const auto Busy = [this](TObject*, QStringList&) {
+        if (!FHourglass) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        FHourglass = true;
+    };
+    const auto Done = [this](TObject*, QStringList&) {
+        if (FHourglass) QGuiApplication::restoreOverrideCursor();
+        FHourglass = false;
+        ShowSelectedInfo();
+    };
+    FDocument->OnBeforeLoading = Busy;
+    FDocument->OnBeforeSave = Busy;
+    FDocument->OnAfterLoading = Done;
+    FDocument->OnAfterSave = Done;
+    FDocument->OnLoadingProgress = [this](TObject*, QStringList& AStrings, int ACurrentIndex) {
+        const int Percent = AStrings.isEmpty() ? 100 : Round(ACurrentIndex * 100.0 / AStrings.size());
+        SetStatusText(2, QStringLiteral("Loaded: %1%").arg(Percent));
+    };
+}
+
+void TFormMain::SetUpViews() {
+    TPicture Background;
+    const QString BackgroundFile = QDir(ProgramFolder()).filePath(kBackgroundName);
+    if (QFileInfo::exists(BackgroundFile)) RunGuarded([&] { Background.LoadFromFile(BackgroundFile); });
+    for (int I = 0; I < 3; ++I) {
+        TSchemeVisualEditor* View = FViews[I];
+        const TViewLook& Look = kViewLooks[I];
+        View->SetSchemeData(FDocument);
+        View->SetColor(clWindow);
+        View->SetShowHint(true);
+        View->SetParam(0);
+        View->SetDragCursor(crDrag);
+        View->SetMinZoomForResize(1);
+        View->SetEditEnabled(true);
+        View->SetZoom(Look.Zoom);
+        TSchemeGridType Grid;
+        Grid.SetDeltaX(100);
+        Grid.SetDeltaY(100);
+        Grid.SetEnabled(Look.GridShown);
+        View->SetGrid(Grid);
+        View->GridPen().SetColor(clLime);
+        View->GridPen().SetStyle(TPenStyle::psDot);
+        View->SetHintPause(5);
+        View->SetHintHidePause(10);
+        View->SetHintWidth(Look.HintWidth);
+        View->SetHintHeight(Look.HintHeight);
+        View->SetHintColor(Look.HintColor);
+        View->SetPicture(Background);
+        View->OnMouseDown = [this](TObject* Sender, TMouseButton, TShiftState, int X, int Y) {
+            ViewMouseDown(Sender, X, Y);
+        };
+        View->OnMouseMove = [this](TObject* Sender, TShiftState, int X, int Y) {
+            ViewMouseMove(Sender, X, Y);
+        };
+        View->OnMouseUp = [](TObject*, TMouseButton, TShiftState, int, int) {};
+        View->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(View, &QWidget::customContextMenuRequested, this, [this, View](const QPoint& Pos) {
+            ShowPopupMenu(View, View->viewport()->mapToGlobal(Pos));
+        });
+    }
+    ui->Splitter1->setSizes({qMax(1, width() - 284), 284});
+    ui->Splitter2->setSizes({183, qMax(1, ui->Panel1->height() - 183)});
+}
+
+void TFormMain::SetUpStatusBar() {
+    // The first two panels are wide enough for their longest texts, at least as wide as the
+    // window's design gives them; the third takes the rest.
+    const int Widths[2] = {100, 130};
+    const QString Longest[2] = {QStringLiteral("-99999.99   -99999.99"),
+                                QStringLiteral("Zoom A:10.0  B:10.0  C:10.0")};
+    for (int I = 0; I < 3; ++I) {
+        auto* Panel = new QLabel(this);
+        Panel->setObjectName(QStringLiteral("StatusPanel%1").arg(I));
+        if (I < 2) {
+            Panel->setAlignment(Qt::AlignCenter);
+            Panel->setFixedWidth(
+                qMax(Widths[I], Panel->fontMetrics().horizontalAdvance(Longest[I]) + 16));
+        }
+        statusBar()->addWidget(Panel, I == 2 ? 1 : 0);
+        FStatusPanels[I] = Panel;
+    }
+}
+
+// ---- start-up ----
+
+void TFormMain::FormCreate(const QString& DocumentPath) {
+    setMinimumSize(size());
+    ShowZooms();
+    ui->ComboBox1->setCurrentIndex(0);
+    EnableObjectActions();
+    setWindowState(windowState() | Qt::WindowMaximized);
+    const QString File =
+        DocumentPath.isEmpty() ? QDir(ProgramFolder()).filePath(kSampleName) : DocumentPath;
+    LoadDocument(File, false);
+}
+
+void TFormMain::LoadDocument(const QString& FileName, bool ClearFirst) {
+    FDocument->BeginUpdate();
+    try {
+        SelectObject(nullptr);
+        if (ClearFirst) FDocument->LayerClear();
+        FDocument->LoadFromFile(FileName);
+        ui->CheckBox5->setChecked(FDocument->TimerInterval() > 0);
+    } catch (...) {
+        FDocument->EndUpdate();
+        FDocument->RepaintAllVisualControls(false);
+        throw;
+    }
+    FDocument->EndUpdate();
+    FDocument->RepaintAllVisualControls(false);
+}
+
+// ---- selection and status ----
+
+void TFormMain::SelectObject(TSchemeObject* AObject) {
+    if (AObject == FSelectedObject) return;
+    if (FSelectedObject) FSelectedObject->SetSelected(false);
+    FSelectedObject = AObject;
+    if (FSelectedObject) FSelectedObject->SetSelected(true);
+    ShowSelectedInfo();
+    EnableObjectActions();
+}
+
+void TFormMain::ShowSelectedInfo() {
+    if (!FSelectedObject) {
+        SetStatusText(2, {});
+        return;
+    }
+    const TSchemeLayer* Layer = FSelectedObject->Layer();
+    SetStatusText(2, QStringLiteral("For selected object: Layer Id: %1   Object Id: %2    "
+                                    "State:%3    Type: %4")
+                         .arg(Layer ? Layer->Id() : 0)
+                         .arg(FSelectedObject->Id())
+                         .arg(FSelectedObject->State())
+                         .arg(FSelectedObject->ClassName()));
+}
+
+void TFormMain::ShowZooms() {
+    SetStatusText(1, QStringLiteral("Zoom A:%1  B:%2  C:%3")
+                         .arg(FViews[0]->Zoom(), 0, 'f', 1)
+                         .arg(FViews[1]->Zoom(), 0, 'f', 1)
+                         .arg(FViews[2]->Zoom(), 0, 'f', 1));
+}
+
+// ---- view events ----
+
+int TFormMain::ViewIndex(const TSchemeVisualEditor* View) const {
+    for (int I = 0; I < 3; ++I)
+        if (FViews[I] == View) return I;
+    return 0;
+}
+
+void TFormMain::ViewMouseDown(TObject* Sender, int X, int Y) {
+    SelectObject(nullptr);
+    FActiveView = dynamic_cast<TSchemeVisualEditor*>(Sender);
+    FPopupPoint = QPoint(X, Y);
+}
+
+void TFormMain::ViewMouseMove(TObject* Sender, int X, int Y) {
+    FPopupPoint = QPoint(0, 0);
+    auto* View = dynamic_cast<TSchemeVisualEditor*>(Sender);
+    if (!View) return;
+    Extended WX = X;
+    Extended WY = Y;
+    View->TransformZoomAndOriginXYExt(WX, WY);
+    SetStatusText(0, QStringLiteral("%1   %2").arg(WX, 0, 'f', 2).arg(WY, 0, 'f', 2));
+}
+
+void TFormMain::ShowPopupMenu(TSchemeVisualEditor* View, const QPoint& GlobalPos) {
+    // A menu opened before any press (by the keyboard's menu key) acts on the view it was
+    // opened on.
+    if (!FActiveView) FActiveView = View;
+    FPopupMenu->popup(GlobalPos);
+}
+
+void TFormMain::PopupMenu1Popup() {
+    if (FActiveView) FPopupPoint = FActiveView->viewport()->mapFromGlobal(QCursor::pos());
+}
+
+}  // namespace tarsel

@@ -1,0 +1,147 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPoint>
+#include <QPointer>
+#include <array>
+#include <memory>
+
+#include "editor_dialogs.h"
+#include "editor_settings.h"
+#include "scheme/platform/input.h"
+
+class QAction;
+class QComboBox;
+class QSpinBox;
+class QLabel;
+class QMenu;
+
+namespace Ui {
+class FormMain;
+}
+
+namespace scheme {
+class TImageList;
+class TObject;
+class TSchemeDataEditor;
+class TSchemeObject;
+class TSchemeVisualEditor;
+}  // namespace scheme
+
+namespace tarsel {
+
+// The editor's one window: one editing document shown in three editing views at different
+// zooms (A above B on the left, C on the right), a popup menu of actions on every view, the
+// property panels below them and a status bar with the pointer's world position, the zooms
+// and the selected object.
+//
+// Every handler that can fail runs guarded: its error goes to the application's error handler
+// and the window stays as the failure left it.
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Builds the window from its form, then starts up: loads DocumentPath, or the sample
+    // diagram beside the program when it is empty.
+    explicit TFormMain(const QString& DocumentPath = {}, QWidget* Parent = nullptr);
+    ~TFormMain() override;
+
+    // Replaces the file dialogs and the message box (tests answer them); the window keeps a
+    // pointer, the caller keeps the object alive.
+    void SetDialogs(IEditorDialogs* Dialogs);
+
+    scheme::TSchemeDataEditor* Document() const { return FDocument; }
+    // View 0 is A, 1 is B, 2 is C.
+    scheme::TSchemeVisualEditor* View(int Index) const { return FViews[Index]; }
+    scheme::TSchemeVisualEditor* ActiveView() const { return FActiveView; }
+    scheme::TSchemeObject* SelectedObject() const { return FSelectedObject; }
+    QPoint PopupPoint() const { return FPopupPoint; }
+    const TEditorSettings& Settings() const { return FSettings; }
+    QString StatusText(int Panel) const;
+    QMenu* PopupMenu() const { return FPopupMenu; }
+
+    // Opens the popup menu as the view's context-menu request does, at GlobalPos.
+    void ShowPopupMenu(scheme::TSchemeVisualEditor* View, const QPoint& GlobalPos);
+
+    // The sample diagram's folder: the program's own.
+    static QString ProgramFolder();
+
+private:
+    // ---- building the window ----
+    void SetUpViews();
+    void SetUpStatusBar();
+    void SetUpImageList();
+    void SetUpDocumentEvents();
+    void SetUpActions();
+    void SetUpPanels();
+    void FormCreate(const QString& DocumentPath);
+
+    // ---- selection and status ----
+    void SelectObject(scheme::TSchemeObject* AObject);
+    void ShowSelectedInfo();
+    void EnableObjectActions();
+    void ShowZooms();
+    void SetStatusText(int Panel, const QString& Text);
+
+    // ---- loading ----
+    void LoadDocument(const QString& FileName, bool ClearFirst);
+    void CreateLayerForAdding(int LayerId);
+
+    // ---- view and document events ----
+    void ViewMouseDown(scheme::TObject* Sender, int X, int Y);
+    void ViewMouseMove(scheme::TObject* Sender, int X, int Y);
+    void PopupMenu1Popup();
+    int ViewIndex(const scheme::TSchemeVisualEditor* View) const;
+
+    // ---- actions ----
+    void ActionLoadExecute();
+    void ActionSaveExecute();
+    // The view the actions work on: the active view, or view A before any press.
+    scheme::TSchemeVisualEditor* ActionView() const;
+    void ActionObjectAddExecute(QAction* Sender);
+    void AddObjectAt(QAction* Sender, scheme::Extended X, scheme::Extended Y);
+    void ActionObjectStateExecute();
+    void ActionObjectTypeExecute();
+    void ActionObjectModifiedExecute();
+    void ActionObjectAddPointExecute(QAction* Sender);
+    void ActionCenterExecute();
+    void ActionZoomInExecute(QAction* Sender);
+    void ActionPictuteAExecute();
+    void ActionObjectPictureExecute(QAction* Sender);
+    // Asks for a picture file; an empty text when the user cancelled.
+    QString ChoosePicture();
+
+    // ---- property panels ----
+    void AddingDefaultsChanged();
+    void ConnectAddingDefaults();
+    void ConnectViewSettings();
+    void ConnectLinkPanel();
+    void RebuildLinkTypes(QSpinBox* ObjectSpin, QSpinBox* LayerSpin, QComboBox* Combo);
+    void FindObject(QSpinBox* ObjectSpin, QSpinBox* LayerSpin);
+    // The object a pair of spin edits names; the document's and the layer's lookup errors
+    // propagate.
+    scheme::TSchemeObject* ObjectOf(QSpinBox* ObjectSpin, QSpinBox* LayerSpin) const;
+    void AddLink();
+    // Runs F guarded whenever Sender emits Signal.
+    template <class Sender, class Signal, class F>
+    void OnSignal(Sender* S, Signal Sig, F&& Handler);
+
+    std::unique_ptr<Ui::FormMain> ui;
+    TEditorDialogs FOwnDialogs;
+    IEditorDialogs* FDialogs = &FOwnDialogs;
+    scheme::TSchemeDataEditor* FDocument = nullptr;
+    scheme::TImageList* FImageList = nullptr;
+    std::array<scheme::TSchemeVisualEditor*, 3> FViews{};
+    std::array<QLabel*, 3> FStatusPanels{};
+    QMenu* FPopupMenu = nullptr;
+
+    TEditorSettings FSettings;
+    QPoint FPopupPoint;
+    scheme::TSchemeObject* FSelectedObject = nullptr;
+    scheme::TSchemeVisualEditor* FActiveView = nullptr;
+    QString FDocumentFolder;
+    QString FLastPictureDir;
+    bool FHourglass = false;
+};
+
+}  // namespace tarsel

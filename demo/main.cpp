@@ -1,0 +1,97 @@
+// tarsel, the diagram editor.
+//
+//   tarsel [DOCUMENT] [--screenshot FILE [--tab N] [--menu]]
+//
+// Opens DOCUMENT, or the sample diagram beside the program. With --screenshot it writes a
+// picture of the window after start-up to FILE, prints where, and quits; --tab N shows tab
+// sheet N (0 to 2) first and --menu opens the popup menu over view B (the picture is then taken
+// of the whole screen, since the menu is a window of its own). Without a display it runs on
+// Qt's offscreen platform and takes the screenshot (./tarsel.png unless FILE is given).
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QIcon>
+#include <QMenu>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+#include <cstdio>
+
+#include "error_box.h"
+#include "form_main.h"
+#include "scheme/view/scheme_visual_editor.h"
+
+namespace {
+
+bool HasDisplay() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+// Grabs the window, or the whole screen while the popup menu is open, once the window has been
+// laid out and painted.
+int TakeScreenshot(tarsel::TFormMain& Form, const QString& File, int Tab, bool Menu) {
+    Form.setWindowState(Qt::WindowNoState);
+    Form.resize(1280, 800);
+    if (auto* Pages = Form.findChild<QTabWidget*>(QStringLiteral("PageControl1")); Pages && Tab >= 0)
+        Pages->setCurrentIndex(Tab);
+    Form.show();
+    QApplication::processEvents();
+    if (Menu) {
+        scheme::TSchemeVisualEditor* View = Form.View(1);
+        const QPoint At = View->viewport()->mapToGlobal(View->viewport()->rect().center());
+        QCursor::setPos(At);
+        Form.ShowPopupMenu(View, At);
+    }
+    QApplication::processEvents();
+    const QPixmap Shot = Menu ? Form.screen()->grabWindow(0) : Form.grab();
+    if (!Shot.save(File)) {
+        std::fprintf(stderr, "tarsel: cannot write %s\n", qPrintable(File));
+        return 1;
+    }
+    std::printf("Wrote %s\n", qPrintable(QFileInfo(File).absoluteFilePath()));
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const bool Offscreen = !HasDisplay();
+    if (Offscreen) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication App(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tarsel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tarsel"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarsel.svg")));
+
+    QCommandLineParser Parser;
+    Parser.setApplicationDescription(QStringLiteral("Diagram editor"));
+    Parser.addHelpOption();
+    Parser.addPositionalArgument(QStringLiteral("document"),
+                                 QStringLiteral("The diagram to open (default: the sample)."));
+    const QCommandLineOption ShotOption(QStringLiteral("screenshot"),
+                                        QStringLiteral("Write a screenshot and quit."),
+                                        QStringLiteral("file"));
+    const QCommandLineOption TabOption(QStringLiteral("tab"),
+                                       QStringLiteral("Tab sheet to show in the screenshot."),
+                                       QStringLiteral("index"), QStringLiteral("-1"));
+    const QCommandLineOption MenuOption(QStringLiteral("menu"),
+                                        QStringLiteral("Open the popup menu for the screenshot."));
+    Parser.addOptions({ShotOption, TabOption, MenuOption});
+    Parser.process(App);
+    const QStringList Documents = Parser.positionalArguments();
+    if (Documents.size() > 1) Parser.showHelp(2);
+
+    // A screenshot run reports errors on standard error (the library's default) instead.
+    const bool Screenshot = Parser.isSet(ShotOption) || Offscreen;
+    if (!Screenshot) tarsel::InstallErrorBox();
+    tarsel::TFormMain Form(Documents.value(0));
+    if (Screenshot) {
+        const QString File = Parser.isSet(ShotOption) ? Parser.value(ShotOption)
+                                                      : QStringLiteral("tarsel.png");
+        return TakeScreenshot(Form, File, Parser.value(TabOption).toInt(), Parser.isSet(MenuOption));
+    }
+    Form.show();
+    return App.exec();
+}
