@@ -16,7 +16,10 @@ void InstallErrorBox() {
         const QString Text = Own ? Own->Message() : QString::fromLocal8Bit(E.what());
         QMetaObject::invokeMethod(
             qApp,
-            [Text] { QMessageBox::critical(QApplication::activeWindow(), qApp->applicationDisplayName(), Text); },
+            [Text] {
+                QMessageBox::critical(QApplication::activeWindow(), qApp->applicationDisplayName(),
+                                      Text);
+            },
             Qt::QueuedConnection);
     });
 }

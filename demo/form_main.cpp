@@ -84,20 +84,30 @@ TFormMain::~TFormMain() {
     SelectObject(nullptr);
 }
 
-void TFormMain::SetDialogs(IEditorDialogs* Dialogs) { FDialogs = Dialogs ? Dialogs : &FOwnDialogs; }
+void TFormMain::SetDialogs(IEditorDialogs* Dialogs) {
+    FDialogs = Dialogs ? Dialogs : &FOwnDialogs;
+}
 
-QString TFormMain::ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+QString TFormMain::ProgramFolder() {
+    return QCoreApplication::applicationDirPath();
+}
 
-QString TFormMain::StatusText(int Panel) const { return FStatusPanels[Panel]->text(); }
+QString TFormMain::StatusText(int Panel) const {
+    return FStatusPanels[Panel]->text();
+}
 
-void TFormMain::SetStatusText(int Panel, const QString& Text) { FStatusPanels[Panel]->setText(Text); }
+void TFormMain::SetStatusText(int Panel, const QString& Text) {
+    FStatusPanels[Panel]->setText(Text);
+}
 
 // ---- building the window ----
 
 void TFormMain::SetUpImageList() {
     FImageList = new TImageList(kImageSize, kImageSize, this);
     FImageList->setObjectName(QStringLiteral("ImageListImages"));
-    const QString File = QDir(ProgramFolder()).filePath(kImageListName);
+    // The images beside the program, or the copy built into it.
+    QString File = QDir(ProgramFolder()).filePath(kImageListName);
+    if (!QFileInfo::exists(File)) File = QStringLiteral(":/") + kImageListName;
     for (const QImage& Image : ImageStrip(File, kImageSize)) FImageList->Add(Image);
 }
 
@@ -124,7 +134,8 @@ void TFormMain::SetUpDocumentEvents() {
     FDocument->OnAfterLoading = Done;
     FDocument->OnAfterSave = Done;
     FDocument->OnLoadingProgress = [this](TObject*, QStringList& AStrings, int ACurrentIndex) {
-        const int Percent = AStrings.isEmpty() ? 100 : Round(ACurrentIndex * 100.0 / AStrings.size());
+        const int Percent =
+            AStrings.isEmpty() ? 100 : Round(ACurrentIndex * 100.0 / AStrings.size());
         SetStatusText(2, QStringLiteral("Loaded: %1%").arg(Percent));
     };
 }
@@ -132,7 +143,8 @@ void TFormMain::SetUpDocumentEvents() {
 void TFormMain::SetUpViews() {
     TPicture Background;
     const QString BackgroundFile = QDir(ProgramFolder()).filePath(kBackgroundName);
-    if (QFileInfo::exists(BackgroundFile)) RunGuarded([&] { Background.LoadFromFile(BackgroundFile); });
+    if (QFileInfo::exists(BackgroundFile))
+        RunGuarded([&] { Background.LoadFromFile(BackgroundFile); });
     for (int I = 0; I < 3; ++I) {
         TSchemeVisualEditor* View = FViews[I];
         const TViewLook& Look = kViewLooks[I];
@@ -170,6 +182,7 @@ void TFormMain::SetUpViews() {
         });
     }
     ui->Splitter1->setSizes({qMax(1, width() - 284), 284});
+    ui->Splitter2->setChildrenCollapsible(false);
     ui->Splitter2->setSizes({183, qMax(1, ui->Panel1->height() - 183)});
 }
 
@@ -240,7 +253,7 @@ void TFormMain::ShowSelectedInfo() {
     const TSchemeLayer* Layer = FSelectedObject->Layer();
     SetStatusText(2, QStringLiteral("For selected object: Layer Id: %1   Object Id: %2    "
                                     "State:%3    Type: %4")
-                         .arg(Layer ? Layer->Id() : 0)
+                         .arg(Layer ? Layer->ID() : 0)
                          .arg(FSelectedObject->Id())
                          .arg(FSelectedObject->State())
                          .arg(FSelectedObject->ClassName()));

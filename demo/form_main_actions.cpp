@@ -21,24 +21,38 @@ namespace {
 TShapeType NextShape(TShapeType Shape) {
     const int Next = static_cast<int>(Shape) + 1;
     return Next > static_cast<int>(TShapeType::stCircle) ? TShapeType::stRectangle
-                                                          : static_cast<TShapeType>(Next);
+                                                         : static_cast<TShapeType>(Next);
 }
 
-QString FolderOf(const QString& FileName) { return QFileInfo(FileName).absolutePath(); }
+QString FolderOf(const QString& FileName) {
+    return QFileInfo(FileName).absolutePath();
+}
 
 }  // namespace
 
 void TFormMain::SetUpActions() {
     FPopupMenu = new QMenu(this);
     FPopupMenu->setObjectName(QStringLiteral("PopupMenu1"));
-    QAction* const Items[] = {
-        ui->ActionObjectAdd,      ui->ActionObjectAddZone,     ui->ActionObjectState,
-        ui->ActionObjectType,     ui->ActionObjectDelete,      nullptr,
-        ui->ActionObjectModified, ui->ActionObjectAddPoint,    ui->ActionObjectDeletePoint,
-        nullptr,                  ui->ActionObjectPicture,     ui->ActionObjectSelectedPicture,
-        nullptr,                  ui->ActionZoomIn,            ui->ActionZoomOut,
-        ui->ActionZoomActual,     nullptr,                     ui->ActionCenter,
-        ui->ActionLoad,           ui->ActionSave};
+    QAction* const Items[] = {ui->ActionObjectAdd,
+                              ui->ActionObjectAddZone,
+                              ui->ActionObjectState,
+                              ui->ActionObjectType,
+                              ui->ActionObjectDelete,
+                              nullptr,
+                              ui->ActionObjectModified,
+                              ui->ActionObjectAddPoint,
+                              ui->ActionObjectDeletePoint,
+                              nullptr,
+                              ui->ActionObjectPicture,
+                              ui->ActionObjectSelectedPicture,
+                              nullptr,
+                              ui->ActionZoomIn,
+                              ui->ActionZoomOut,
+                              ui->ActionZoomActual,
+                              nullptr,
+                              ui->ActionCenter,
+                              ui->ActionLoad,
+                              ui->ActionSave};
     for (QAction* Item : Items) {
         if (!Item) {
             FPopupMenu->addSeparator();
@@ -117,7 +131,7 @@ void TFormMain::ActionObjectAddExecute(QAction* Sender) {
     if (Sender == ui->ActionObjectDelete) {
         if (TSchemeObject* Doomed = FSelectedObject) {
             FSelectedObject = nullptr;
-            FDocument->ObjectDelete(Doomed->Layer()->Id(), Doomed->Id());
+            FDocument->ObjectDelete(Doomed->Layer()->ID(), Doomed->Id());
             SetStatusText(2, {});
         }
     } else {

@@ -47,12 +47,12 @@ void TFormMain::SetUpPanels() {
                                bool&) {
         HintString = QLocale().toString(QTime::currentTime(), QLocale::LongFormat);
     };
-    FViews[2]->OnShowHint = [](TObject*, TSchemeObject* AObject, const TPoint&,
-                               QString& HintString, bool&) {
+    FViews[2]->OnShowHint = [](TObject*, TSchemeObject* AObject, const TPoint&, QString& HintString,
+                               bool&) {
         HintString = QStringLiteral("%1\rObject Id=%2\rLayer Id=%3")
                          .arg(AObject->ClassName())
                          .arg(AObject->Id())
-                         .arg(AObject->Layer() ? AObject->Layer()->Id() : 0);
+                         .arg(AObject->Layer() ? AObject->Layer()->ID() : 0);
     };
 }
 
@@ -60,8 +60,9 @@ void TFormMain::SetUpPanels() {
 
 void TFormMain::ConnectAddingDefaults() {
     const auto Copy = [this] { AddingDefaultsChanged(); };
-    for (QLineEdit* Edit : std::initializer_list<QLineEdit*>{
-             ui->FloatEdit8, ui->FloatEdit10, ui->IntEdit1, ui->IntEdit4, ui->IntEdit5, ui->IntEdit2})
+    for (QLineEdit* Edit :
+         std::initializer_list<QLineEdit*>{ui->FloatEdit8, ui->FloatEdit10, ui->IntEdit1,
+                                           ui->IntEdit4, ui->IntEdit5, ui->IntEdit2})
         OnSignal(Edit, &QLineEdit::textChanged, Copy);
     OnSignal(ui->ComboBox1, &QComboBox::currentIndexChanged, Copy);
     OnSignal(ui->FillStyleComboBox1, &QComboBox::activated, Copy);

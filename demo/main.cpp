@@ -35,7 +35,8 @@ bool HasDisplay() {
 int TakeScreenshot(tarsel::TFormMain& Form, const QString& File, int Tab, bool Menu) {
     Form.setWindowState(Qt::WindowNoState);
     Form.resize(1280, 800);
-    if (auto* Pages = Form.findChild<QTabWidget*>(QStringLiteral("PageControl1")); Pages && Tab >= 0)
+    if (auto* Pages = Form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+        Pages && Tab >= 0)
         Pages->setCurrentIndex(Tab);
     Form.show();
     QApplication::processEvents();
@@ -88,9 +89,10 @@ int main(int argc, char** argv) {
     if (!Screenshot) tarsel::InstallErrorBox();
     tarsel::TFormMain Form(Documents.value(0));
     if (Screenshot) {
-        const QString File = Parser.isSet(ShotOption) ? Parser.value(ShotOption)
-                                                      : QStringLiteral("tarsel.png");
-        return TakeScreenshot(Form, File, Parser.value(TabOption).toInt(), Parser.isSet(MenuOption));
+        const QString File =
+            Parser.isSet(ShotOption) ? Parser.value(ShotOption) : QStringLiteral("tarsel.png");
+        return TakeScreenshot(Form, File, Parser.value(TabOption).toInt(),
+                              Parser.isSet(MenuOption));
     }
     Form.show();
     return App.exec();

@@ -1,0 +1,459 @@
+// The editor's main window, driven offscreen as a user drives it: presses in the views, the
+// popup menu's actions and the panels' controls.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "form_main.h"
+#include "scheme/controls/message_beep.h"
+#include "scheme/document/scheme_data_editor.h"
+#include "scheme/model/scheme_layer.h"
+#include "scheme/model/scheme_link.h"
+#include "scheme/model/scheme_polygon.h"
+#include "scheme/platform/error_handler.h"
+#include "scheme/platform/exceptions.h"
+#include "scheme/platform/image_list.h"
+#include "scheme/view/scheme_visual_editor.h"
+
+using namespace scheme;
+using tarsel::TFormMain;
+
+namespace {
+
+// Answers the window's dialogs with prepared files and keeps its messages.
+struct TFakeDialogs : tarsel::IEditorDialogs {
+    QString Document;
+    QString Picture;
+    QStringList Messages;
+    QString OpenDocument(QWidget*, const QString&) override { return Document; }
+    QString SaveDocument(QWidget*, const QString&) override { return Document; }
+    QString OpenPicture(QWidget*, const QString&) override { return Picture; }
+    void Message(QWidget*, const QString& Text) override { Messages << Text; }
+};
+
+class FormMainTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        PreviousHandler = SetExceptionHandler([this](const std::exception& E) {
+            if (!dynamic_cast<const EAbort*>(&E)) Errors << QString::fromUtf8(E.what());
+        });
+        PreviousBeep = SetMessageBeepHandler([this](unsigned Type) { Beeps << Type; });
+        Form = std::make_unique<TFormMain>();
+        Form->SetDialogs(&Dialogs);
+        Form->setWindowState(Qt::WindowNoState);
+        Form->resize(1400, 900);
+        Form->show();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        Form.reset();
+        SetMessageBeepHandler(PreviousBeep);
+        SetExceptionHandler(PreviousHandler);
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
+
+    template <class T = QWidget>
+    T* Child(const char* Name) const {
+        T* W = Form->findChild<T*>(QString::fromLatin1(Name));
+        EXPECT_NE(W, nullptr) << Name;
+        return W;
+    }
+    QAction* Action(const char* Name) const { return Child<QAction>(Name); }
+    void Trigger(const char* Name) const { Action(Name)->trigger(); }
+    TSchemeVisualEditor* View(int I) const { return Form->View(I); }
+    TSchemeDataEditor* Doc() const { return Form->Document(); }
+    TSchemeObject* Object(int Layer, int Id) const { return Doc()->GetLayer(Layer)->GetItem(Id); }
+
+    // The client pixel of a view that shows world point (X, Y).
+    static QPoint ClientOf(TSchemeVisual* V, Extended X, Extended Y) {
+        return QPoint(Trunc(X * V->Zoom()) - V->OriginX(), Trunc(Y * V->Zoom()) - V->OriginY());
+    }
+    // Centres a view on an object's middle and answers the client pixel there.
+    static QPoint Show(TSchemeVisual* V, TSchemeObject* O) {
+        const TPointExt A = O->GetPointsExt(0);
+        const TPointExt B = O->GetPointsExt(2);
+        const Extended X = (A.X + B.X) / 2;
+        const Extended Y = (A.Y + B.Y) / 2;
+        V->SetCenterToPoint(TPoint{Trunc(X), Trunc(Y)});
+        return ClientOf(V, X, Y);
+    }
+    // A client pixel of the view with no object under it.
+    QPoint EmptyPoint(TSchemeVisual* V) const {
+        for (int Y = 5; Y < V->viewport()->height(); Y += 7)
+            for (int X = 5; X < V->viewport()->width(); X += 7) {
+                Extended WX = X, WY = Y;
+                V->TransformZoomAndOriginXYExt(WX, WY);
+                if (!Doc()->ObjectForPoint(WX, WY, V->Param())) return QPoint(X, Y);
+            }
+        ADD_FAILURE() << "no empty point";
+        return {};
+    }
+    static void Click(TSchemeVisual* V, QPoint At, Qt::MouseButton Button = Qt::LeftButton) {
+        QTest::mousePress(V->viewport(), Button, {}, At);
+        QTest::mouseRelease(V->viewport(), Button, {}, At);
+    }
+    // Opens the popup menu over a view at a client pixel as a right click does, and closes it
+    // again; the menu's point stays until the next move.
+    void OpenMenu(TSchemeVisualEditor* V, QPoint At) {
+        const QPoint Global = V->viewport()->mapToGlobal(At);
+        QCursor::setPos(Global);
+        Form->ShowPopupMenu(V, Global);
+        Form->PopupMenu()->hide();
+    }
+    void PressThenMenu(int ViewIndex, QPoint At) {
+        Click(View(ViewIndex), At, Qt::RightButton);
+        OpenMenu(View(ViewIndex), At);
+    }
+    void SetText(const char* Edit, const QString& Text) { Child<QLineEdit>(Edit)->setText(Text); }
+
+    TFakeDialogs Dialogs;
+    QStringList Errors;
+    QList<unsigned> Beeps;
+    std::unique_ptr<TFormMain> Form;
+
+private:
+    TExceptionHandler PreviousHandler;
+    std::function<void(unsigned)> PreviousBeep;
+};
+
+QStringList EnabledActions(const TFormMain& Form) {
+    QStringList Names;
+    for (QAction* A : Form.findChildren<QAction*>())
+        if (A->objectName().startsWith(QLatin1String("Action")) && A->isEnabled())
+            Names << A->objectName();
+    Names.sort();
+    return Names;
+}
+
+const QStringList kSelectionFreeActions = {
+    "ActionCenter", "ActionLoad",       "ActionObjectAdd", "ActionObjectAddZone", "ActionPictuteA",
+    "ActionSave",   "ActionZoomActual", "ActionZoomIn",    "ActionZoomOut"};
+
+}  // namespace
+
+TEST_F(FormMainTest, StartsWithTheSampleTheZoomsAndOnlyTheSelectionFreeActions) {
+    EXPECT_TRUE(Form->windowTitle().endsWith(QLatin1String("(use popup menu)")));
+    EXPECT_GE(Form->minimumWidth(), 585);
+    EXPECT_GE(Form->minimumHeight(), 379);
+    EXPECT_EQ(Form->StatusText(1), "Zoom A:0.5  B:2.0  C:4.0");
+    EXPECT_EQ(Form->StatusText(2), "");
+    EXPECT_EQ(EnabledActions(*Form), kSelectionFreeActions);
+    EXPECT_EQ(Doc()->GetLayer(3)->GetItem(1)->ClassName(), "TSchemeShape");
+    EXPECT_EQ(Child<QCheckBox>("CheckBox5")->isChecked(), Doc()->TimerInterval() > 0);
+    EXPECT_EQ(Form->findChild<TImageList*>("ImageListImages")->Count(), 6);
+    for (int I = 0; I < 3; ++I) EXPECT_NE(View(I)->Picture().Graphic(), nullptr);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
+TEST_F(FormMainTest, APressSelectsTheObjectUnderItAndAPressOnEmptySpaceClearsTheSelection) {
+    TSchemeObject* Shape = Object(3, 1);
+    Click(View(1), Show(View(1), Shape));
+    EXPECT_EQ(Form->SelectedObject(), Shape);
+    EXPECT_TRUE(Shape->Selected());
+    EXPECT_EQ(Form->ActiveView(), View(1));
+    EXPECT_EQ(Form->StatusText(2),
+              QStringLiteral("For selected object: Layer Id: 3   Object Id: 1    State:%1    "
+                             "Type: TSchemeShape")
+                  .arg(Shape->State()));
+    EXPECT_TRUE(Action("ActionObjectType")->isEnabled());
+    EXPECT_TRUE(Action("ActionObjectDelete")->isEnabled());
+
+    Click(View(0), EmptyPoint(View(0)));
+    EXPECT_EQ(Form->SelectedObject(), nullptr);
+    EXPECT_FALSE(Shape->Selected());
+    EXPECT_EQ(Form->StatusText(2), "");
+    EXPECT_EQ(EnabledActions(*Form), kSelectionFreeActions);
+}
+
+TEST_F(FormMainTest, AddObjectGivesTheNextIdsAndCreatesAMissingLayer) {
+    const int N = Doc()->GetLayer(1)->GetObjectMaxId();
+    Child<QSpinBox>("SpinEditLaerIdAdd")->setValue(1);
+    PressThenMenu(1, EmptyPoint(View(1)));
+    Trigger("ActionObjectAdd");
+    Trigger("ActionObjectAdd");
+    EXPECT_EQ(Doc()->GetLayer(1)->GetObjectMaxId(), N + 2);
+    TSchemeObject* Added = Object(1, N + 1);
+    EXPECT_EQ(Added->HintString(),
+              QStringLiteral("TSchemeShape Layer Id:1 Object Id:%1").arg(N + 1));
+    EXPECT_FALSE(Added->Selected());
+
+    Child<QSpinBox>("SpinEditLaerIdAdd")->setValue(7);
+    Trigger("ActionObjectAddZone");
+    TSchemeLayer* Layer = Doc()->GetLayer(7);
+    for (int S = 0; S < 10; ++S) EXPECT_EQ(Layer->GetStateColor(S), tarsel::kNewLayerColors[S]);
+    EXPECT_EQ(Layer->MinZoomForText(), 10.0);
+    EXPECT_FALSE(Layer->EnabledZoomForText());
+    auto* Zone = dynamic_cast<TSchemePolygon*>(Layer->GetItem(1));
+    ASSERT_NE(Zone, nullptr);
+    EXPECT_EQ(Zone->Count(), 3);
+    EXPECT_EQ(Zone->Text(), "1");
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
+TEST_F(FormMainTest, AddingSnapsToTheDocumentsGridUntilAnEditChangesIt) {
+    TSchemeVisualEditor* C = View(2);
+    C->SetZoom(5);
+    C->SetCenterToPoint(TPoint{0, 0});  // origin (0, 0): client pixel = world x 5
+    ASSERT_EQ(C->OriginX(), 0);
+    Child<QSpinBox>("SpinEditLaerIdAdd")->setValue(9);
+    Child<QCheckBox>("CheckBox6")->setChecked(true);
+    const QPoint At = ClientOf(C, 12.4, 13.0);
+    PressThenMenu(2, At);
+    Trigger("ActionObjectAdd");
+    EXPECT_EQ(Object(9, 1)->GetPointsExt(0), (TPointExt{10, 15}));
+
+    SetText("FloatEdit1", "3");
+    OpenMenu(C, At);
+    Trigger("ActionObjectAdd");
+    EXPECT_EQ(Object(9, 2)->GetPointsExt(0), (TPointExt{12, 15}));
+}
+
+TEST_F(FormMainTest, ZoomActionsRefuseOutOfRangeZoomsAndRecentreOnlyOnAMenuPoint) {
+    TSchemeVisualEditor* A = View(0);
+    PressThenMenu(0, QPoint(40, 40));
+    const int OX = A->OriginX(), OY = A->OriginY();
+    Trigger("ActionZoomOut");
+    EXPECT_EQ(Errors, QStringList{"Zoom ?"});
+    EXPECT_EQ(A->Zoom(), 0.5);
+    EXPECT_EQ(A->OriginX(), OX);
+    EXPECT_EQ(A->OriginY(), OY);
+    EXPECT_EQ(Form->StatusText(1), "Zoom A:0.5  B:2.0  C:4.0");
+
+    // At x = 0 there is no menu point: the zoom keeps the view where it was.
+    TSchemeVisualEditor* B = View(1);
+    B->SetCenterToPoint(TPoint{0, 0});
+    PressThenMenu(1, QPoint(0, 150));
+    Trigger("ActionZoomIn");
+    EXPECT_EQ(B->Zoom(), 2.5);
+    EXPECT_EQ(Form->StatusText(1), "Zoom A:0.5  B:2.5  C:4.0");
+    EXPECT_NE(B->GetCenterPoint().Y, 60);
+    // With a menu point, the world point under it becomes the centre.
+    OpenMenu(B, QPoint(100, 150));
+    Trigger("ActionZoomActual");
+    EXPECT_EQ(B->Zoom(), 1.0);
+    EXPECT_NEAR(B->GetCenterPoint().Y, 60, 1);
+}
+
+TEST_F(FormMainTest, TheMenuOpenedBeforeAnyPressActsOnItsOwnView) {
+    ASSERT_EQ(Form->ActiveView(), nullptr);
+    OpenMenu(View(2), QPoint(30, 30));
+    Trigger("ActionZoomActual");
+    EXPECT_EQ(Form->ActiveView(), View(2));
+    EXPECT_EQ(View(2)->Zoom(), 1.0);
+    EXPECT_EQ(View(0)->Zoom(), 0.5);
+    EXPECT_TRUE(Errors.isEmpty());
+}
+
+TEST_F(FormMainTest, StateAndTypeCycle) {
+    auto* Shape = dynamic_cast<TSchemeShape*>(Object(3, 1));
+    Click(View(1), Show(View(1), Shape));
+    Doc()->SetObjectStateDirect(Shape, 9);
+    Trigger("ActionObjectState");
+    EXPECT_EQ(Shape->State(), 0);
+    EXPECT_TRUE(Form->StatusText(2).contains("State:0"));
+
+    Shape->SetShape(TShapeType::stRectangle);
+    std::vector<TShapeType> Seen;
+    for (int I = 0; I < 6; ++I) {
+        Trigger("ActionObjectType");
+        Seen.push_back(Shape->Shape());
+    }
+    EXPECT_EQ(Seen, (std::vector<TShapeType>{TShapeType::stSquare, TShapeType::stRoundRect,
+                                             TShapeType::stRoundSquare, TShapeType::stEllipse,
+                                             TShapeType::stCircle, TShapeType::stRectangle}));
+}
+
+// A polygon's active hook never falls below 0 (setting -1 wraps to its last vertex), so
+// selecting a polygon enables the vertex actions; other kinds leave them disabled.
+TEST_F(FormMainTest, VertexActionsFollowTheSelectedPolygonsActiveHook) {
+    auto* Zone = dynamic_cast<TSchemePolygon*>(Object(1, 1));
+    Child<QSpinBox>("SpinEdit2")->setValue(1);
+    Child<QSpinBox>("SpinEdit1")->setValue(1);
+    Zone->SetResizedPoint(-1);
+    ASSERT_EQ(Zone->ResizedPoint(), Zone->Count() - 1);
+    Child<QPushButton>("BitBtn3")->click();
+    ASSERT_EQ(Form->SelectedObject(), Zone);
+    EXPECT_TRUE(Action("ActionObjectAddPoint")->isEnabled());
+    EXPECT_TRUE(Action("ActionObjectDeletePoint")->isEnabled());
+    EXPECT_FALSE(Action("ActionObjectType")->isEnabled());
+    const int Points = Zone->Count();
+    Trigger("ActionObjectAddPoint");
+    EXPECT_EQ(Zone->Count(), Points + 1);
+    Trigger("ActionObjectDeletePoint");
+    EXPECT_EQ(Zone->Count(), Points);
+
+    Click(View(1), Show(View(1), Object(3, 1)));
+    EXPECT_FALSE(Action("ActionObjectAddPoint")->isEnabled());
+    EXPECT_FALSE(Action("ActionObjectDeletePoint")->isEnabled());
+}
+
+TEST_F(FormMainTest, DeleteRemovesTheObjectAndItsLinks) {
+    TSchemeLink* Link = nullptr;
+    for (int I = 0; I < Doc()->LinkCount() && !Link; ++I) Link = Doc()->GetLink(I);
+    ASSERT_NE(Link, nullptr);
+    TSchemeObject* Doomed = Link->Parent();
+    const int Layer = Doomed->Layer()->ID(), Id = Doomed->Id();
+    Child<QSpinBox>("SpinEdit2")->setValue(Layer);
+    Child<QSpinBox>("SpinEdit1")->setValue(Id);
+    Child<QPushButton>("BitBtn3")->click();
+    ASSERT_EQ(Form->SelectedObject(), Doomed);
+    Trigger("ActionObjectDelete");
+    EXPECT_EQ(Form->SelectedObject(), nullptr);
+    EXPECT_EQ(Form->StatusText(2), "");
+    EXPECT_ANY_THROW(Object(Layer, Id));
+    for (int I = 0; I < Doc()->LinkCount(); ++I)
+        if (TSchemeLink* L = Doc()->GetLink(I)) {
+            EXPECT_TRUE(L->Parent() != Doomed && L->Child() != Doomed);
+        }
+    EXPECT_FALSE(Action("ActionObjectDelete")->isEnabled());
+}
+
+TEST_F(FormMainTest, CenterOthersWindowsCentresTheOtherTwoViewsInOrder) {
+    const int Others[3][2] = {{1, 2}, {2, 0}, {1, 0}};
+    const TPoint Target{450, 235};
+    for (int Active = 0; Active < 3; ++Active) {
+        for (int I = 0; I < 3; ++I) View(I)->SetCenterToPoint(TPoint{0, 0});
+        View(Active)->SetCenterToPoint(Target);
+        PressThenMenu(Active, ClientOf(View(Active), Target.X, Target.Y));
+        std::vector<int> Order;
+        for (int I = 0; I < 3; ++I)
+            View(I)->OnClipRectChange = [&Order, I](TObject*, const TRect&, const TRect&,
+                                                    TClipRectChangeType) { Order.push_back(I); };
+        // The world point the menu was opened on, in whole units.
+        TPoint W{Form->PopupPoint().x(), Form->PopupPoint().y()};
+        View(Active)->TransformZoomAndOriginXY(W.X, W.Y);
+        Trigger("ActionCenter");
+        for (int I = 0; I < 3; ++I) View(I)->OnClipRectChange = nullptr;
+        EXPECT_EQ(Order, (std::vector<int>{Others[Active][0], Others[Active][1]})) << Active;
+        for (int Other : Others[Active]) {
+            // Centred as far as the view's scroll range allows: centring again moves nothing.
+            const TPoint Origin{View(Other)->OriginX(), View(Other)->OriginY()};
+            View(Other)->SetCenterToPoint(W);
+            EXPECT_EQ((TPoint{View(Other)->OriginX(), View(Other)->OriginY()}), Origin) << Other;
+            if (Other != 0) {
+                EXPECT_NEAR(View(Other)->GetCenterPoint().X, Target.X, 2) << Other;
+            }
+        }
+    }
+}
+
+TEST_F(FormMainTest, TheLinkPanelListsLinkTypesAndAddsLinks) {
+    Child<QSpinBox>("SpinEdit2")->setValue(3);
+    Child<QSpinBox>("SpinEdit1")->setValue(1);
+    auto* ParentTypes = Child<QComboBox>("ComboBox2");
+    ASSERT_EQ(Object(3, 1)->Count(), 4);
+    ASSERT_EQ(ParentTypes->count(), 6);
+    EXPECT_EQ(ParentTypes->itemText(0), "Moving");
+    EXPECT_EQ(ParentTypes->itemText(3), "2 Point(Apex)");
+    EXPECT_EQ(ParentTypes->itemText(5), "Always last point");
+    ParentTypes->setCurrentIndex(3);
+
+    // The same object as child: a beep and nothing else.
+    Child<QSpinBox>("SpinEdit4")->setValue(3);
+    Child<QSpinBox>("SpinEdit3")->setValue(1);
+    const int Links = Doc()->LinkCount();
+    Child<QPushButton>("BitBtn2")->click();
+    EXPECT_EQ(Beeps, QList<unsigned>{0});
+    EXPECT_EQ(Doc()->LinkCount(), Links);
+    EXPECT_TRUE(Dialogs.Messages.isEmpty());
+    EXPECT_TRUE(Errors.isEmpty());
+
+    Child<QSpinBox>("SpinEdit3")->setValue(2);
+    Child<QComboBox>("ComboBox3")->setCurrentIndex(5);
+    Child<QPushButton>("BitBtn2")->click();
+    ASSERT_EQ(Doc()->LinkCount(), Links + 1);
+    TSchemeLink* Added = Doc()->GetLink(Links);
+    EXPECT_EQ(Added->Parent(), Object(3, 1));
+    EXPECT_EQ(Added->ParentLinkType(), 2);
+    EXPECT_EQ(Added->ChildLinkType(), 100);
+    ASSERT_EQ(Dialogs.Messages.size(), 1);
+    EXPECT_TRUE(
+        Dialogs.Messages[0].startsWith("Link was added!\n\nParent object\nId: 1\nLayer Id:3\n"
+                                       "Link type:2 Point(Apex)"));
+
+    // A parent that does not exist leaves its list empty and fails the link.
+    Child<QSpinBox>("SpinEdit1")->setValue(999);
+    EXPECT_EQ(ParentTypes->count(), 0);
+    Child<QPushButton>("BitBtn2")->click();
+    EXPECT_EQ(Errors, QStringList{"TSchemeLayer : Index not found!"});
+
+    Child<QPushButton>("BitBtn1")->click();
+    EXPECT_EQ(Doc()->LinkCount(), 0);
+}
+
+TEST_F(FormMainTest, ViewPanelsSetEditingAndTheMinimumZoomForResizing) {
+    TSchemeObject* Shape = Object(3, 1);
+    Child<QCheckBox>("CheckBox1")->setChecked(false);
+    EXPECT_FALSE(View(0)->EditEnabled());
+    EXPECT_TRUE(View(1)->EditEnabled());
+    QTest::mousePress(View(0)->viewport(), Qt::LeftButton, {}, Show(View(0), Shape));
+    EXPECT_EQ(View(0)->MovingObject(), nullptr);
+    EXPECT_EQ(Form->SelectedObject(), Shape);
+    QTest::mouseRelease(View(0)->viewport(), Qt::LeftButton, {}, Show(View(0), Shape));
+
+    // A hook grabbed in B at zoom 2 moves the whole object once B's minimum zoom is 3.
+    Shape->SetResized(true);
+    SetText("FloatEdit4", "3");
+    EXPECT_EQ(View(1)->MinZoomForResize(), 3.0);
+    const TPointExt Corner = Shape->GetPointsExt(0);
+    for (int V : {1, 2}) {
+        Show(View(V), Shape);
+        const QPoint Hook = ClientOf(View(V), Corner.X, Corner.Y);
+        QTest::mousePress(View(V)->viewport(), Qt::LeftButton, {}, Hook);
+        EXPECT_EQ(View(V)->MovingObject(), Shape) << V;
+        EXPECT_EQ(View(V)->MovingDetail(), V == 1 ? -1 : 0) << V;
+        QTest::mouseRelease(View(V)->viewport(), Qt::LeftButton, {}, Hook);
+    }
+}
+
+TEST_F(FormMainTest, LoadSaveLoadKeepsTheTextAndABadFileLeavesTheWindowUsable) {
+    QTemporaryDir Dir;
+    const auto Read = [](const QString& Name) {
+        QFile F(Name);
+        EXPECT_TRUE(F.open(QIODevice::ReadOnly));
+        return F.readAll();
+    };
+    Dialogs.Document = Dir.filePath("first.txt");
+    Trigger("ActionSave");
+    Trigger("ActionLoad");
+    Dialogs.Document = Dir.filePath("second.txt");
+    Trigger("ActionSave");
+    EXPECT_EQ(Read(Dir.filePath("first.txt")), Read(Dir.filePath("second.txt")));
+    EXPECT_EQ(Form->StatusText(2), "");
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+
+    QFile Bad(Dir.filePath("bad.txt"));
+    ASSERT_TRUE(Bad.open(QIODevice::WriteOnly));
+    Bad.write("TSchemeData\nEnd\nTSchemeLayer\n  ID=x\nEnd\n");
+    Bad.close();
+    Dialogs.Document = Bad.fileName();
+    Trigger("ActionLoad");
+    ASSERT_EQ(Errors.size(), 1);
+    EXPECT_TRUE(Errors[0].contains("line")) << Errors[0].toStdString();
+    EXPECT_FALSE(Doc()->Updating());
+    Trigger("ActionObjectAdd");
+    EXPECT_EQ(Errors.size(), 1);
+}
+
+TEST_F(FormMainTest, ViewsBAndCWriteTheirOwnHints) {
+    TSchemeObject* Shape = Object(3, 1);
+    QString Hint;
+    bool Visible = true;
+    View(2)->OnShowHint(View(2), Shape, TPoint{0, 0}, Hint, Visible);
+    EXPECT_EQ(Hint, "TSchemeShape\rObject Id=1\rLayer Id=3");
+    View(1)->OnShowHint(View(1), Shape, TPoint{0, 0}, Hint, Visible);
+    EXPECT_FALSE(Hint.isEmpty());
+    EXPECT_FALSE(Hint.contains("Object Id"));
+    EXPECT_FALSE(View(0)->OnShowHint);
+}
