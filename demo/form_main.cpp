@@ -181,8 +181,14 @@ void TFormMain::SetUpViews() {
             ShowPopupMenu(View, View->viewport()->mapToGlobal(Pos));
         });
     }
+    // View C keeps its width and view A its height when the window grows; the others take the
+    // rest, as their panels in the design do.
+    ui->Splitter1->setStretchFactor(0, 1);
+    ui->Splitter1->setStretchFactor(1, 0);
     ui->Splitter1->setSizes({qMax(1, width() - 284), 284});
     ui->Splitter2->setChildrenCollapsible(false);
+    ui->Splitter2->setStretchFactor(0, 0);
+    ui->Splitter2->setStretchFactor(1, 1);
     ui->Splitter2->setSizes({183, qMax(1, ui->Panel1->height() - 183)});
 }
 
