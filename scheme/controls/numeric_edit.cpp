@@ -31,10 +31,13 @@ bool TNumericEdit::IsSignOrDigit(QChar C) {
            (C >= QLatin1Char('0') && C <= QLatin1Char('9'));
 }
 
-void TNumericEdit::ConversionFailed(const QString& Message) const {
-    auto* Self = const_cast<TNumericEdit*>(this);
-    Self->setFocus(Qt::OtherFocusReason);
-    throw EPropertyError(Message);
+void TNumericEdit::ConversionFailed(const Exception& E) const {
+    const_cast<TNumericEdit*>(this)->setFocus(Qt::OtherFocusReason);
+    throw EPropertyError(E.Message());
+}
+
+void TNumericEdit::DefaultOutOfRange() {
+    throw EPropertyError(kDefaultOutOfRange);
 }
 
 void TNumericEdit::keyPressEvent(QKeyEvent* Event) {
@@ -63,62 +66,15 @@ void TNumericEdit::focusOutEvent(QFocusEvent* Event) {
 
 // ---- integers ----
 
-TIntEdit::TIntEdit(QWidget* Parent) : TNumericEdit(Parent) {}
+TIntEdit::TIntEdit(QWidget* Parent) : TRangedEdit<int>(Parent) {}
 
-void TIntEdit::BoundsChanged() {
-    SetValue(CheckValue(Value()));
-    FRange.Default = CheckValue(FRange.Default);
-}
-
-void TIntEdit::SetMinValue(int V) {
-    if (FRange.Change(FRange.Min, V)) BoundsChanged();
-}
-
-void TIntEdit::SetMaxValue(int V) {
-    if (FRange.Change(FRange.Max, V)) BoundsChanged();
-}
-
-void TIntEdit::SetDefaultValue(int V) {
-    if (V != FRange.Default && CheckValue(V) != V) throw EPropertyError(kDefaultOutOfRange);
-    FRange.Default = V;
-}
-
-int TIntEdit::Value() const {
-    if (text().isEmpty()) return FRange.Default;
-    int V = 0;
-    try {
-        V = StrToInt(text());
-    } catch (const EConvertError& E) {
-        ConversionFailed(E.Message());
-    }
-    return V;
-}
-
-void TIntEdit::SetValue(int V) {
-    setText(QString::number(CheckValue(V)));
+int TIntEdit::Parse(const QString& Text) const {
+    return StrToInt(Text);
 }
 
 // ---- floating point ----
 
-TFloatEdit::TFloatEdit(QWidget* Parent) : TNumericEdit(Parent) {}
-
-void TFloatEdit::BoundsChanged() {
-    SetValue(CheckValue(Value()));
-    FRange.Default = CheckValue(FRange.Default);
-}
-
-void TFloatEdit::SetMinValue(Extended V) {
-    if (FRange.Change(FRange.Min, V)) BoundsChanged();
-}
-
-void TFloatEdit::SetMaxValue(Extended V) {
-    if (FRange.Change(FRange.Max, V)) BoundsChanged();
-}
-
-void TFloatEdit::SetDefaultValue(Extended V) {
-    if (V != FRange.Default && CheckValue(V) != V) throw EPropertyError(kDefaultOutOfRange);
-    FRange.Default = V;
-}
+TFloatEdit::TFloatEdit(QWidget* Parent) : TRangedEdit<Extended>(Parent) {}
 
 void TFloatEdit::SetIncludeBounds(bool V) {
     if (V == FIncludeBounds) return;
@@ -132,19 +88,12 @@ Extended TFloatEdit::CheckValue(Extended V) const {
     return (FRange.Max - FRange.Min) / 2 + FRange.Min;
 }
 
-Extended TFloatEdit::Value() const {
-    if (text().isEmpty()) return FRange.Default;
-    Extended V = 0;
-    try {
-        V = StrToFloat(text());
-    } catch (const EConvertError& E) {
-        ConversionFailed(E.Message());
-    }
-    return V;
+Extended TFloatEdit::Parse(const QString& Text) const {
+    return StrToFloat(Text);
 }
 
-void TFloatEdit::SetValue(Extended V) {
-    setText(FloatToStrG(CheckValue(V)).replace(QLatin1Char('.'), DecimalSeparator()));
+QString TFloatEdit::Format(Extended V) const {
+    return FloatToStrG(V).replace(QLatin1Char('.'), DecimalSeparator());
 }
 
 bool TFloatEdit::Accepts(QChar C) const {

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 
+#include "scheme/platform/exceptions.h"
 #include "scheme/platform/export.h"
 #include "scheme/platform/types.h"
 
@@ -52,13 +53,71 @@ protected:
     virtual unsigned BeepType() const = 0;
     // Value := CheckValue(Value).
     virtual void Recheck() = 0;
-    // Raised when the text does not convert: the edit takes the focus and the conversion's
-    // message comes back as EPropertyError.
-    [[noreturn]] void ConversionFailed(const QString& Message) const;
+    // Answers Convert(); when that raises a conversion error, the edit takes the focus and the
+    // conversion's message comes back as EPropertyError.
+    template <class F>
+    auto Converted(F&& Convert) const -> decltype(Convert()) {
+        try {
+            return Convert();
+        } catch (const Exception& E) {
+            ConversionFailed(E);
+        }
+    }
+    [[noreturn]] void ConversionFailed(const Exception& E) const;
+    [[noreturn]] static void DefaultOutOfRange();
     static bool IsSignOrDigit(QChar C);
 };
 
-class SCHEME_EXPORT TIntEdit : public TNumericEdit {
+// The number, its range, its default and its step, for a number type T: what both edits share.
+// Parse raises EConvertError for a text that is not a number; Format writes one.
+template <class T>
+class TRangedEdit : public TNumericEdit {
+public:
+    using TNumericEdit::TNumericEdit;
+
+    T MinValue() const { return FRange.Min; }
+    void SetMinValue(T V) {
+        if (FRange.Change(FRange.Min, V)) BoundsChanged();
+    }
+    T MaxValue() const { return FRange.Max; }
+    void SetMaxValue(T V) {
+        if (FRange.Change(FRange.Max, V)) BoundsChanged();
+    }
+    T DefaultValue() const { return FRange.Default; }
+    // A default outside the range raises EPropertyError and keeps the old one.
+    void SetDefaultValue(T V) {
+        if (V != FRange.Default && CheckValue(V) != V) DefaultOutOfRange();
+        FRange.Default = V;
+    }
+    T Increment() const { return FIncrement; }
+    void SetIncrement(T V) { FIncrement = V; }
+    // The text's number, not brought into the range; the default for an empty text.
+    T Value() const {
+        if (text().isEmpty()) return FRange.Default;
+        return Converted([&] { return Parse(text()); });
+    }
+    // Writes CheckValue(V) as the text.
+    void SetValue(T V) { setText(Format(CheckValue(V))); }
+    virtual T CheckValue(T V) const { return FRange.Clamp(V); }
+
+protected:
+    virtual T Parse(const QString& Text) const = 0;
+    virtual QString Format(T V) const = 0;
+    void Step(int Direction) override { SetValue(Value() + Direction * FIncrement); }
+    void Recheck() override { SetValue(CheckValue(Value())); }
+
+    TNumericRange<T> FRange;
+
+private:
+    void BoundsChanged() {
+        SetValue(CheckValue(Value()));
+        FRange.Default = CheckValue(FRange.Default);
+    }
+
+    T FIncrement{};
+};
+
+class SCHEME_EXPORT TIntEdit : public TRangedEdit<int> {
     Q_OBJECT
     Q_PROPERTY(int MinValue READ MinValue WRITE SetMinValue)
     Q_PROPERTY(int MaxValue READ MaxValue WRITE SetMaxValue)
@@ -69,35 +128,14 @@ class SCHEME_EXPORT TIntEdit : public TNumericEdit {
 public:
     explicit TIntEdit(QWidget* Parent = nullptr);
 
-    int MinValue() const { return FRange.Min; }
-    void SetMinValue(int V);
-    int MaxValue() const { return FRange.Max; }
-    void SetMaxValue(int V);
-    int DefaultValue() const { return FRange.Default; }
-    // A default outside the range raises EPropertyError and keeps the old one.
-    void SetDefaultValue(int V);
-    int Increment() const { return FIncrement; }
-    void SetIncrement(int V) { FIncrement = V; }
-    // The text's number, not clamped; the default for an empty text.
-    int Value() const;
-    // Writes CheckValue(V) as the text.
-    void SetValue(int V);
-    int CheckValue(int V) const { return FRange.Clamp(V); }
-
 protected:
-    void Step(int Direction) override { SetValue(Value() + Direction * FIncrement); }
+    int Parse(const QString& Text) const override;
+    QString Format(int V) const override { return QString::number(V); }
     bool Accepts(QChar C) const override { return IsSignOrDigit(C); }
     unsigned BeepType() const override { return 0; }
-    void Recheck() override { SetValue(CheckValue(Value())); }
-
-private:
-    void BoundsChanged();
-
-    TNumericRange<int> FRange;
-    int FIncrement = 0;
 };
 
-class SCHEME_EXPORT TFloatEdit : public TNumericEdit {
+class SCHEME_EXPORT TFloatEdit : public TRangedEdit<Extended> {
     Q_OBJECT
     Q_PROPERTY(double MinValue READ MinValue WRITE SetMinValue)
     Q_PROPERTY(double MaxValue READ MaxValue WRITE SetMaxValue)
@@ -109,33 +147,19 @@ class SCHEME_EXPORT TFloatEdit : public TNumericEdit {
 public:
     explicit TFloatEdit(QWidget* Parent = nullptr);
 
-    Extended MinValue() const { return FRange.Min; }
-    void SetMinValue(Extended V);
-    Extended MaxValue() const { return FRange.Max; }
-    void SetMaxValue(Extended V);
-    Extended DefaultValue() const { return FRange.Default; }
-    void SetDefaultValue(Extended V);
-    Extended Increment() const { return FIncrement; }
-    void SetIncrement(Extended V) { FIncrement = V; }
     // With bounds included a bound itself is in the range; without, a value stays only
     // strictly between them and anything else becomes the midpoint.
     bool IncludeBounds() const { return FIncludeBounds; }
     void SetIncludeBounds(bool V);
-    Extended Value() const;
-    void SetValue(Extended V);
-    Extended CheckValue(Extended V) const;
+    Extended CheckValue(Extended V) const override;
 
 protected:
-    void Step(int Direction) override { SetValue(Value() + Direction * FIncrement); }
+    Extended Parse(const QString& Text) const override;
+    QString Format(Extended V) const override;
     bool Accepts(QChar C) const override;
     unsigned BeepType() const override { return 0xFFFF; }
-    void Recheck() override { SetValue(CheckValue(Value())); }
 
 private:
-    void BoundsChanged();
-
-    TNumericRange<Extended> FRange;
-    Extended FIncrement = 0;
     bool FIncludeBounds = true;
 };
 

@@ -230,19 +230,32 @@ TEST_F(FormMainTest, ZoomActionsRefuseOutOfRangeZoomsAndRecentreOnlyOnAMenuPoint
     EXPECT_EQ(A->OriginY(), OY);
     EXPECT_EQ(Form->StatusText(1), "Zoom A:0.5  B:2.0  C:4.0");
 
-    // At x = 0 there is no menu point: the zoom keeps the view where it was.
+    // At x = 0 there is no menu point: the view is not centred on the point under the menu.
     TSchemeVisualEditor* B = View(1);
-    B->SetCenterToPoint(TPoint{0, 0});
+    const auto Origin = [B] { return TPoint{B->OriginX(), B->OriginY()}; };
+    const auto MenuWorldPoint = [&] {
+        TPoint W{Form->PopupPoint().x(), Form->PopupPoint().y()};
+        B->TransformZoomAndOriginXY(W.X, W.Y);
+        return W;
+    };
+    B->SetCenterToPoint(TPoint{450, 235});
     PressThenMenu(1, QPoint(0, 150));
+    const TPoint Under = MenuWorldPoint();
     Trigger("ActionZoomIn");
     EXPECT_EQ(B->Zoom(), 2.5);
     EXPECT_EQ(Form->StatusText(1), "Zoom A:0.5  B:2.5  C:4.0");
-    EXPECT_NE(B->GetCenterPoint().Y, 60);
+    TPoint After = Origin();
+    B->SetCenterToPoint(Under);
+    EXPECT_NE(Origin(), After);
     // With a menu point, the world point under it becomes the centre.
+    B->SetCenterToPoint(TPoint{450, 235});
     OpenMenu(B, QPoint(100, 150));
+    const TPoint Centre = MenuWorldPoint();
     Trigger("ActionZoomActual");
     EXPECT_EQ(B->Zoom(), 1.0);
-    EXPECT_NEAR(B->GetCenterPoint().Y, 60, 1);
+    After = Origin();
+    B->SetCenterToPoint(Centre);
+    EXPECT_EQ(Origin(), After);
 }
 
 TEST_F(FormMainTest, TheMenuOpenedBeforeAnyPressActsOnItsOwnView) {
