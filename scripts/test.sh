@@ -23,7 +23,7 @@ echo "== installed package =="
 echo "== sanitizer build and test =="
 # The benchmarks are compiled once, in the normal build; they run no tests.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSCHEME_SANITIZE=ON \
-  -DSCHEME_BUILD_BENCHMARKS=OFF >/dev/null
+  -DSCHEME_BUILD_BENCHMARKS=OFF -DSCHEME_BUILD_EXAMPLES=OFF >/dev/null
 cmake --build build-asan
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j2
