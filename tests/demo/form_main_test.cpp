@@ -459,6 +459,20 @@ TEST_F(FormMainTest, LoadSaveLoadKeepsTheTextAndABadFileLeavesTheWindowUsable) {
     EXPECT_EQ(Errors.size(), 1);
 }
 
+TEST_F(FormMainTest, LoadingShowsTheHourglassAndItsProgress) {
+    QStringList Lines(8);
+    Doc()->OnBeforeLoading(Doc(), Lines);
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    Doc()->OnLoadingProgress(Doc(), Lines, 1);  // 12.5 % rounds to the even 12
+    EXPECT_EQ(Form->StatusText(2), "Loaded: 12%");
+    Doc()->OnLoadingProgress(Doc(), Lines, 3);  // 37.5 % to 38
+    EXPECT_EQ(Form->StatusText(2), "Loaded: 38%");
+    Doc()->OnAfterLoading(Doc(), Lines);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(Form->StatusText(2), "");
+}
+
 TEST_F(FormMainTest, ViewsBAndCWriteTheirOwnHints) {
     TSchemeObject* Shape = Object(3, 1);
     QString Hint;

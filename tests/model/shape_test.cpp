@@ -156,13 +156,13 @@ TEST(ShapeRecord, AppendsTheKindAfterTheBaseRecord) {
 
 TEST(ShapeRecord, MissingKindIsARectangleAndPropertiesComeFirst) {
     const char* Corners = "Count=4|X0=0|Y0=0|X1=10|Y1=0|X2=10|Y2=10|X3=0|Y3=10";
-    QStringList Plain = Lines((std::string("ID=1|State=0|") + Corners).c_str());
+    QStringList Plain = Lines((QByteArray("ID=1|State=0|") + Corners).constData());
     EXPECT_EQ(TSchemeShape(Plain).Shape(), TShapeType::stRectangle);
     QStringList Shadowed = Lines(
-        (std::string("ID=1|State=0|") + Corners + "|Properties=>|Shape=5|PropertiesEnd=>|Shape=2")
-            .c_str());
+        (QByteArray("ID=1|State=0|") + Corners + "|Properties=>|Shape=5|PropertiesEnd=>|Shape=2")
+            .constData());
     EXPECT_EQ(TSchemeShape(Shadowed).Shape(), TShapeType::stCircle);
-    QStringList Bad = Lines((std::string("ID=1|State=0|") + Corners + "|Shape=round").c_str());
+    QStringList Bad = Lines((QByteArray("ID=1|State=0|") + Corners + "|Shape=round").constData());
     EXPECT_THROW(TSchemeShape Shape(Bad), EConvertError);
 }
 
