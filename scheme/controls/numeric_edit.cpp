@@ -20,6 +20,10 @@ QChar DecimalSeparator() {
     return QLocale().decimalPoint().at(0);
 }
 
+// Set while an edit takes the focus back after a failed read, so that the edit losing it then
+// does not read its own text and take the focus back in turn.
+bool GReclaimingFocus = false;
+
 }  // namespace
 
 // ---- shared ----
@@ -32,7 +36,9 @@ bool TNumericEdit::IsSignOrDigit(QChar C) {
 }
 
 void TNumericEdit::ConversionFailed(const Exception& E) const {
+    GReclaimingFocus = true;
     const_cast<TNumericEdit*>(this)->setFocus(Qt::OtherFocusReason);
+    GReclaimingFocus = false;
     throw EPropertyError(E.Message());
 }
 
@@ -59,7 +65,8 @@ void TNumericEdit::focusOutEvent(QFocusEvent* Event) {
     QLineEdit::focusOutEvent(Event);
     // Only leaving the edit for another control of its window counts: a message box or
     // another window taking the focus does not.
-    if (Event->reason() == Qt::ActiveWindowFocusReason || Event->reason() == Qt::PopupFocusReason)
+    if (Event->reason() == Qt::ActiveWindowFocusReason || Event->reason() == Qt::PopupFocusReason ||
+        GReclaimingFocus)
         return;
     if (!text().isEmpty()) RunGuarded([&] { Recheck(); });
 }
