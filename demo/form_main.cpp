@@ -225,19 +225,20 @@ void TFormMain::FormCreate(const QString& DocumentPath) {
 }
 
 void TFormMain::LoadDocument(const QString& FileName, bool ClearFirst) {
+    // However the load ends, the update ends and every view shows what it left.
+    struct TEndUpdate {
+        TSchemeDataEditor* Document;
+        ~TEndUpdate() {
+            Document->EndUpdate();
+            Document->RepaintAllVisualControls(false);
+        }
+    };
     FDocument->BeginUpdate();
-    try {
-        SelectObject(nullptr);
-        if (ClearFirst) FDocument->LayerClear();
-        FDocument->LoadFromFile(FileName);
-        ui->CheckBox5->setChecked(FDocument->TimerInterval() > 0);
-    } catch (...) {
-        FDocument->EndUpdate();
-        FDocument->RepaintAllVisualControls(false);
-        throw;
-    }
-    FDocument->EndUpdate();
-    FDocument->RepaintAllVisualControls(false);
+    const TEndUpdate Ending{FDocument};
+    SelectObject(nullptr);
+    if (ClearFirst) FDocument->LayerClear();
+    FDocument->LoadFromFile(FileName);
+    ui->CheckBox5->setChecked(FDocument->TimerInterval() > 0);
 }
 
 // ---- selection and status ----
