@@ -5,6 +5,7 @@
 #include <QStyledItemDelegate>
 
 #include "scheme/platform/canvas.h"
+#include "scheme/platform/error_handler.h"
 
 namespace scheme {
 
@@ -69,6 +70,14 @@ void TFillStyleComboBox::SetColorPen(TColor Value) {
     if (Value == FColorPen) return;
     FColorPen = Value;
     update();
+}
+
+QString TFillStyleComboBox::ColorPenText() const {
+    return ColorToString(FColorPen);
+}
+
+void TFillStyleComboBox::WriteColorPen(const QString& Value) {
+    RunGuarded([&] { SetColorPen(StringToColor(Value)); });
 }
 
 void TFillStyleComboBox::PaintItem(QPainter& Painter, int Index, const QRect& Rect,

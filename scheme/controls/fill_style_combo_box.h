@@ -15,9 +15,12 @@ namespace scheme {
 // ordinal i (bsSolid 0 ... bsDiagCross 7). The items' texts are placeholders and never shown.
 class SCHEME_EXPORT TFillStyleComboBox : public QComboBox {
     Q_OBJECT
-    Q_PROPERTY(int FillStyle READ FillStyleOrdinal WRITE SetFillStyleOrdinal)
-    Q_PROPERTY(int MaxFillStyle READ MaxFillStyleOrdinal WRITE SetMaxFillStyleOrdinal)
-    Q_PROPERTY(int ColorPen READ ColorPen WRITE SetColorPen)
+    Q_PROPERTY(scheme::TBrushStyle FillStyle READ FillStyle WRITE SetFillStyle RESET ResetFillStyle)
+    Q_PROPERTY(scheme::TBrushStyle MaxFillStyle READ MaxFillStyle WRITE SetMaxFillStyle RESET
+                   ResetMaxFillStyle)
+    // The colour's text ("clBlack", "$00FF0000"), as documents store colours; a text that is no
+    // colour goes to the application's error handler and the colour stays.
+    Q_PROPERTY(QString ColorPen READ ColorPenText WRITE WriteColorPen RESET ResetColorPen)
 
 public:
     static constexpr int kItemHeight = 17;
@@ -46,10 +49,11 @@ protected:
     void paintEvent(QPaintEvent* Event) override;
 
 private:
-    int FillStyleOrdinal() const { return static_cast<int>(FFillStyle); }
-    void SetFillStyleOrdinal(int V) { SetFillStyle(static_cast<TBrushStyle>(V)); }
-    int MaxFillStyleOrdinal() const { return static_cast<int>(FMaxFillStyle); }
-    void SetMaxFillStyleOrdinal(int V) { SetMaxFillStyle(static_cast<TBrushStyle>(V)); }
+    void ResetFillStyle() { SetFillStyle(TBrushStyle::bsSolid); }
+    void ResetMaxFillStyle() { SetMaxFillStyle(TBrushStyle::bsDiagCross); }
+    QString ColorPenText() const;
+    void WriteColorPen(const QString& Value);
+    void ResetColorPen() { SetColorPen(clBlack); }
 
     TBrushStyle FFillStyle = TBrushStyle::bsSolid;
     TBrushStyle FMaxFillStyle = TBrushStyle::bsDiagCross;

@@ -2,6 +2,7 @@
 
 #include <QLineEdit>
 
+#include "scheme/platform/error_handler.h"
 #include "scheme/platform/exceptions.h"
 #include "scheme/platform/export.h"
 #include "scheme/platform/types.h"
@@ -91,6 +92,15 @@ public:
     }
     T Increment() const { return FIncrement; }
     void SetIncrement(T V) { FIncrement = V; }
+    // The property system's writer: a refused default goes to the application's error handler.
+    void WriteDefaultValue(T V) {
+        RunGuarded([&] { SetDefaultValue(V); });
+    }
+    // The documented defaults are all zero: no range, no step.
+    void ResetMinValue() { SetMinValue(T{}); }
+    void ResetMaxValue() { SetMaxValue(T{}); }
+    void ResetDefaultValue() { WriteDefaultValue(T{}); }
+    void ResetIncrement() { SetIncrement(T{}); }
     // The text's number, not brought into the range; the default for an empty text.
     T Value() const {
         if (text().isEmpty()) return FRange.Default;
@@ -119,11 +129,12 @@ private:
 
 class SCHEME_EXPORT TIntEdit : public TRangedEdit<int> {
     Q_OBJECT
-    Q_PROPERTY(int MinValue READ MinValue WRITE SetMinValue)
-    Q_PROPERTY(int MaxValue READ MaxValue WRITE SetMaxValue)
-    Q_PROPERTY(int DefaultValue READ DefaultValue WRITE SetDefaultValue)
-    Q_PROPERTY(int Increment READ Increment WRITE SetIncrement)
-    Q_PROPERTY(int Value READ Value WRITE SetValue)
+    Q_PROPERTY(int MinValue READ MinValue WRITE SetMinValue RESET ResetMinValue)
+    Q_PROPERTY(int MaxValue READ MaxValue WRITE SetMaxValue RESET ResetMaxValue)
+    Q_PROPERTY(int DefaultValue READ DefaultValue WRITE WriteDefaultValue RESET ResetDefaultValue)
+    Q_PROPERTY(int Increment READ Increment WRITE SetIncrement RESET ResetIncrement)
+    // The number is the text, which forms store; reading an unreadable text raises.
+    Q_PROPERTY(int Value READ Value WRITE SetValue DESIGNABLE false STORED false)
 
 public:
     explicit TIntEdit(QWidget* Parent = nullptr);
@@ -137,20 +148,26 @@ protected:
 
 class SCHEME_EXPORT TFloatEdit : public TRangedEdit<Extended> {
     Q_OBJECT
-    Q_PROPERTY(double MinValue READ MinValue WRITE SetMinValue)
-    Q_PROPERTY(double MaxValue READ MaxValue WRITE SetMaxValue)
-    Q_PROPERTY(double DefaultValue READ DefaultValue WRITE SetDefaultValue)
-    Q_PROPERTY(double Increment READ Increment WRITE SetIncrement)
-    Q_PROPERTY(bool IncludeBounds READ IncludeBounds WRITE SetIncludeBounds)
-    Q_PROPERTY(double Value READ Value WRITE SetValue)
+    Q_PROPERTY(double MinValue READ MinValue WRITE SetMinValue RESET ResetMinValue)
+    Q_PROPERTY(double MaxValue READ MaxValue WRITE SetMaxValue RESET ResetMaxValue)
+    Q_PROPERTY(
+        double DefaultValue READ DefaultValue WRITE WriteDefaultValue RESET ResetDefaultValue)
+    Q_PROPERTY(double Increment READ Increment WRITE SetIncrement RESET ResetIncrement)
+    Q_PROPERTY(
+        bool IncludeBounds READ IncludeBounds WRITE SetIncludeBounds RESET ResetIncludeBounds)
+    // The number is the text, which forms store; reading an unreadable text raises.
+    Q_PROPERTY(double Value READ Value WRITE SetValue DESIGNABLE false STORED false)
 
 public:
+    static constexpr bool kDefaultIncludeBounds = true;
+
     explicit TFloatEdit(QWidget* Parent = nullptr);
 
     // With bounds included a bound itself is in the range; without, a value stays only
     // strictly between them and anything else becomes the midpoint.
     bool IncludeBounds() const { return FIncludeBounds; }
     void SetIncludeBounds(bool V);
+    void ResetIncludeBounds() { SetIncludeBounds(kDefaultIncludeBounds); }
     Extended CheckValue(Extended V) const override;
 
 protected:
@@ -160,7 +177,7 @@ protected:
     unsigned BeepType() const override { return 0xFFFF; }
 
 private:
-    bool FIncludeBounds = true;
+    bool FIncludeBounds = kDefaultIncludeBounds;
 };
 
 }  // namespace scheme

@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QFont>
+#include <QObject>
 #include <QPen>
 #include <QString>
 
@@ -11,6 +12,10 @@
 #include "scheme/platform/types.h"
 
 namespace scheme {
+
+// The library's enumerations that widget properties use are known to Qt's meta-object system,
+// so that forms store them by name and property editors offer their values.
+Q_NAMESPACE_EXPORT(SCHEME_EXPORT)
 
 // Style enumerations keep the ordinals that records store.
 enum class TPenStyle : int {
@@ -33,6 +38,25 @@ enum class TBrushStyle : int {
     bsCross = 6,
     bsDiagCross = 7,
 };
+
+// Screen cursors, numbered as the original platform numbers them.
+enum TCursor : int {
+    crDefault = 0,
+    crArrow = -2,
+    crCross = -3,
+    crIBeam = -4,
+    crSizeNS = -7,
+    crSizeWE = -9,
+    crHourGlass = -11,
+    crDrag = -12,
+    crNoDrop = -13,
+    crHandPoint = -21,
+    crSizeAll = -22,
+};
+
+Q_ENUM_NS(TPenStyle)
+Q_ENUM_NS(TBrushStyle)
+Q_ENUM_NS(TCursor)
 
 enum TFontStyle : int { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = int;

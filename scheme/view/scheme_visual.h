@@ -63,8 +63,30 @@ using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, i
 // are re-rendered in the next paint, clipped to what was invalidated; direct painting (blink
 // passes, objects being dragged) goes into the buffer at once and is copied to the screen for
 // its own area only.
+//
+// The published settings are Qt properties too, so that forms store them and Designer edits
+// them. Colours are their texts ("clWindow", "$0080FFFF"), as documents store colours. Qt's
+// property system cannot carry an exception, so a value a setter refuses (a zoom out of range,
+// a text that is no colour) is handed to the application's error handler and the property
+// keeps its value.
 class SCHEME_EXPORT TSchemeVisual : public QAbstractScrollArea, public ISchemeVisual {
     Q_OBJECT
+    Q_PROPERTY(QString Color READ ColorText WRITE WriteColor RESET ResetColor)
+    Q_PROPERTY(double Zoom READ Zoom WRITE WriteZoom RESET ResetZoom)
+    Q_PROPERTY(int Param READ Param WRITE SetParam RESET ResetParam)
+    Q_PROPERTY(bool GridEnabled READ GridEnabled WRITE SetGridEnabled RESET ResetGridEnabled)
+    Q_PROPERTY(double GridDeltaX READ GridDeltaX WRITE SetGridDeltaX RESET ResetGridDeltaX)
+    Q_PROPERTY(double GridDeltaY READ GridDeltaY WRITE SetGridDeltaY RESET ResetGridDeltaY)
+    Q_PROPERTY(
+        QString GridPenColor READ GridPenColorText WRITE WriteGridPenColor RESET ResetGridPenColor)
+    Q_PROPERTY(scheme::TPenStyle GridPenStyle READ GridPenStyle WRITE SetGridPenStyle RESET
+                   ResetGridPenStyle)
+    Q_PROPERTY(bool ShowHint READ ShowHint WRITE SetShowHint RESET ResetShowHint)
+    Q_PROPERTY(int HintWidth READ HintWidth WRITE SetHintWidth RESET ResetHintWidth)
+    Q_PROPERTY(int HintHeight READ HintHeight WRITE SetHintHeight RESET ResetHintHeight)
+    Q_PROPERTY(QString HintColor READ HintColorText WRITE WriteHintColor RESET ResetHintColor)
+    Q_PROPERTY(int HintPause READ HintPause WRITE SetHintPause RESET ResetHintPause)
+    Q_PROPERTY(int HintHidePause READ HintHidePause WRITE SetHintHidePause RESET ResetHintHidePause)
 
 public:
     static constexpr int kDefaultHintWidth = 100;
@@ -72,6 +94,8 @@ public:
     static constexpr TColor kDefaultHintColor = 0x0080FFFF;
     static constexpr int kDefaultHintPause = 5;
     static constexpr int kDefaultHintHidePause = 10;
+    static constexpr TColor kDefaultColor = clWindow;
+    static constexpr Extended kDefaultZoom = 1.0;
     // One tick of the hint clock.
     static constexpr int kHintTickMs = 1000;
 
@@ -224,6 +248,37 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    // ---- the property system's accessors ----
+    QString ColorText() const;
+    void WriteColor(const QString& AValue);
+    void ResetColor() { SetColor(kDefaultColor); }
+    void WriteZoom(double AValue);
+    void ResetZoom() { SetZoom(kDefaultZoom); }
+    void ResetParam() { SetParam(0); }
+    bool GridEnabled() const { return FGrid.Enabled(); }
+    void SetGridEnabled(bool AValue) { FGrid.SetEnabled(AValue); }
+    void ResetGridEnabled() { SetGridEnabled(false); }
+    double GridDeltaX() const { return FGrid.DeltaX(); }
+    void SetGridDeltaX(double AValue) { FGrid.SetDeltaX(AValue); }
+    void ResetGridDeltaX() { SetGridDeltaX(0); }
+    double GridDeltaY() const { return FGrid.DeltaY(); }
+    void SetGridDeltaY(double AValue) { FGrid.SetDeltaY(AValue); }
+    void ResetGridDeltaY() { SetGridDeltaY(0); }
+    QString GridPenColorText() const;
+    void WriteGridPenColor(const QString& AValue);
+    void ResetGridPenColor();
+    TPenStyle GridPenStyle() const;
+    void SetGridPenStyle(TPenStyle AValue);
+    void ResetGridPenStyle();
+    void ResetShowHint() { SetShowHint(true); }
+    void ResetHintWidth() { SetHintWidth(kDefaultHintWidth); }
+    void ResetHintHeight() { SetHintHeight(kDefaultHintHeight); }
+    QString HintColorText() const;
+    void WriteHintColor(const QString& AValue);
+    void ResetHintColor() { SetHintColor(kDefaultHintColor); }
+    void ResetHintPause() { SetHintPause(kDefaultHintPause); }
+    void ResetHintHidePause() { SetHintHidePause(kDefaultHintHidePause); }
+
     void PictureChanged();
     void ApplyScrollRanges();
     void SetBarPosition(int ABar, int Position);
@@ -244,8 +299,8 @@ private:
     static TShiftState ShiftOf(const QMouseEvent* Event);
 
     QPointer<TSchemeData> FSchemeData;
-    TColor FColor = clWindow;
-    Extended FZoom = 1.0;
+    TColor FColor = kDefaultColor;
+    Extended FZoom = kDefaultZoom;
     TPicture FPicture;
     TSchemeGridType FGrid;
     bool FDoubleBuffered = true;

@@ -7,21 +7,6 @@
 
 namespace scheme {
 
-// Screen cursors, numbered as the original platform numbers them.
-enum TCursor : int {
-    crDefault = 0,
-    crArrow = -2,
-    crCross = -3,
-    crIBeam = -4,
-    crSizeNS = -7,
-    crSizeWE = -9,
-    crHourGlass = -11,
-    crDrag = -12,
-    crNoDrop = -13,
-    crHandPoint = -21,
-    crSizeAll = -22,
-};
-
 // The Qt cursor that shows a TCursor; crDefault (and any number not named) is the arrow.
 SCHEME_EXPORT Qt::CursorShape CursorShapeOf(TCursor Cursor);
 
@@ -38,6 +23,10 @@ SCHEME_EXPORT Qt::CursorShape CursorShapeOf(TCursor Cursor);
 // A view that is destroyed, or whose document is detached or freed, ends its grab first.
 class SCHEME_EXPORT TSchemeVisualEditing : public TSchemeVisual, public ISchemeGrabbingVisual {
     Q_OBJECT
+    Q_PROPERTY(scheme::TCursor DragCursor READ DragCursor WRITE SetDragCursor RESET ResetDragCursor)
+    Q_PROPERTY(double MinZoomForResize READ MinZoomForResize WRITE SetMinZoomForResize RESET
+                   ResetMinZoomForResize)
+    Q_PROPERTY(bool EditEnabled READ EditEnabled WRITE SetEditEnabled RESET ResetEditEnabled)
 
 public:
     explicit TSchemeVisualEditing(QWidget* AParent = nullptr);
@@ -131,6 +120,10 @@ private:
     void Grab(TMouseButton Button, TShiftState Shift, int X, int Y);
     // Ends the grab, publishing through Data when asked.
     void EndGrab(bool APublish, TSchemeData* Data);
+
+    void ResetDragCursor() { SetDragCursor(crDrag); }
+    void ResetMinZoomForResize() { SetMinZoomForResize(1.0); }
+    void ResetEditEnabled() { SetEditEnabled(true); }
 
     TCursor FDragCursor = crDrag;
     Extended FMinZoomForResize = 1.0;

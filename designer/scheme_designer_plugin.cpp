@@ -1,0 +1,100 @@
+#include "designer/scheme_designer_plugin.h"
+
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
+
+namespace scheme::designer {
+
+namespace {
+
+constexpr int kIconSizes[] = {22, 16};
+
+// Each icon is drawn for its own size, so the small one stays crisp instead of shrunk.
+QIcon LoadIcon(const QString& Name) {
+    QIcon Icon;
+    for (const int Size : kIconSizes) {
+        QSvgRenderer Renderer(QStringLiteral(":/scheme/designer/%1-%2.svg").arg(Name).arg(Size));
+        if (!Renderer.isValid()) continue;
+        QPixmap Pixmap(Size, Size);
+        Pixmap.fill(Qt::transparent);
+        QPainter Painter(&Pixmap);
+        Renderer.render(&Painter);
+        Painter.end();
+        Icon.addPixmap(Pixmap);
+    }
+    return Icon;
+}
+
+QString XmlEscaped(const char* Text) {
+    return QString::fromUtf8(Text).toHtmlEscaped();
+}
+
+}  // namespace
+
+TWidgetInterface::TWidgetInterface(const TWidgetEntry& Entry, QObject* Parent)
+    : QObject(Parent), FEntry(Entry), FIcon(LoadIcon(QString::fromUtf8(Entry.IconName))) {}
+
+QString TWidgetInterface::name() const {
+    return QString::fromUtf8(FEntry.ClassName);
+}
+
+QString TWidgetInterface::group() const {
+    return QStringLiteral("Scheme");
+}
+
+QString TWidgetInterface::toolTip() const {
+    return QString::fromUtf8(FEntry.ToolTip);
+}
+
+QString TWidgetInterface::whatsThis() const {
+    return QString::fromUtf8(FEntry.WhatsThis);
+}
+
+QString TWidgetInterface::includeFile() const {
+    return QString::fromUtf8(FEntry.Include);
+}
+
+QIcon TWidgetInterface::icon() const {
+    return FIcon;
+}
+
+QWidget* TWidgetInterface::createWidget(QWidget* Parent) {
+    return FEntry.Create(Parent);
+}
+
+void TWidgetInterface::initialize(QDesignerFormEditorInterface*) {
+    FInitialized = true;
+}
+
+// The palette shows the class without its namespace; a new widget gets the entry's size and
+// object name, and forms learn the header and the Qt class it extends.
+QString TWidgetInterface::domXml() const {
+    const QString Class = name();
+    return QStringLiteral(
+               "<ui language=\"c++\" displayname=\"%1\">\n"
+               " <widget class=\"%2\" name=\"%3\">\n"
+               "  <property name=\"geometry\">\n"
+               "   <rect><x>0</x><y>0</y><width>%4</width><height>%5</height></rect>\n"
+               "  </property>\n"
+               " </widget>\n"
+               " <customwidgets>\n"
+               "  <customwidget>\n"
+               "   <class>%2</class>\n"
+               "   <extends>%6</extends>\n"
+               "   <header>%7</header>\n"
+               "  </customwidget>\n"
+               " </customwidgets>\n"
+               "</ui>\n")
+        .arg(Class.section(QStringLiteral("::"), -1), Class, XmlEscaped(FEntry.ObjectName))
+        .arg(FEntry.Size.width())
+        .arg(FEntry.Size.height())
+        .arg(XmlEscaped(FEntry.BaseClass), XmlEscaped(FEntry.Include));
+}
+
+TSchemeDesignerCollection::TSchemeDesignerCollection(QObject* Parent) : QObject(Parent) {
+    for (const TWidgetEntry& Entry : WidgetEntries())
+        FWidgets.append(new TWidgetInterface(Entry, this));
+}
+
+}  // namespace scheme::designer
