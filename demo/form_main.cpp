@@ -31,20 +31,6 @@ const QString kImageListName = QStringLiteral("image_list.svg");
 constexpr int kImageSize = 32;
 
 // How the three views differ; everything else they share.
-struct TViewLook {
-    Extended Zoom;
-    bool GridShown;
-    int HintWidth;
-    int HintHeight;
-    TColor HintColor;
-};
-
-constexpr TViewLook kViewLooks[3] = {
-    {0.5, false, 100, 50, clLime},
-    {2.0, true, 0, 50, clSilver},
-    {4.0, true, 0, 0, 0x0080FFFF},
-};
-
 // A strip of square tiles, one image each, rendered from an SVG file.
 QList<QImage> ImageStrip(const QString& FileName, int Size) {
     QList<QImage> Images;
@@ -145,29 +131,9 @@ void TFormMain::SetUpViews() {
     const QString BackgroundFile = QDir(ProgramFolder()).filePath(kBackgroundName);
     if (QFileInfo::exists(BackgroundFile))
         RunGuarded([&] { Background.LoadFromFile(BackgroundFile); });
-    for (int I = 0; I < 3; ++I) {
-        TSchemeVisualEditor* View = FViews[I];
-        const TViewLook& Look = kViewLooks[I];
+    // The views' looks (zoom, grid, hints) are the form's properties.
+    for (TSchemeVisualEditor* View : FViews) {
         View->SetSchemeData(FDocument);
-        View->SetColor(clWindow);
-        View->SetShowHint(true);
-        View->SetParam(0);
-        View->SetDragCursor(crDrag);
-        View->SetMinZoomForResize(1);
-        View->SetEditEnabled(true);
-        View->SetZoom(Look.Zoom);
-        TSchemeGridType Grid;
-        Grid.SetDeltaX(100);
-        Grid.SetDeltaY(100);
-        Grid.SetEnabled(Look.GridShown);
-        View->SetGrid(Grid);
-        View->GridPen().SetColor(clLime);
-        View->GridPen().SetStyle(TPenStyle::psDot);
-        View->SetHintPause(5);
-        View->SetHintHidePause(10);
-        View->SetHintWidth(Look.HintWidth);
-        View->SetHintHeight(Look.HintHeight);
-        View->SetHintColor(Look.HintColor);
         View->SetPicture(Background);
         View->OnMouseDown = [this](TObject* Sender, TMouseButton, TShiftState, int X, int Y) {
             ViewMouseDown(Sender, X, Y);
