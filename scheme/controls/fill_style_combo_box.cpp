@@ -72,6 +72,14 @@ void TFillStyleComboBox::SetColorPen(TColor Value) {
     update();
 }
 
+QSize TFillStyleComboBox::sizeHint() const {
+    return QComboBox::sizeHint().expandedTo(QSize(kPreferredWidth, 0));
+}
+
+QSize TFillStyleComboBox::minimumSizeHint() const {
+    return QComboBox::minimumSizeHint().expandedTo(QSize(kMinimumWidth, 0));
+}
+
 QString TFillStyleComboBox::ColorPenText() const {
     return ColorToString(FColorPen);
 }

@@ -25,6 +25,9 @@ class SCHEME_EXPORT TFillStyleComboBox : public QComboBox {
 public:
     static constexpr int kItemHeight = 17;
     static constexpr int kItemCount = 8;
+    // The items' texts are never shown, so the size hints ask for room for a sample instead.
+    static constexpr int kPreferredWidth = 100;
+    static constexpr int kMinimumWidth = 60;
 
     explicit TFillStyleComboBox(QWidget* Parent = nullptr);
 
@@ -42,6 +45,9 @@ public:
     // with the item's style; the cross item is a solid band under a vertical hatch.
     static void PaintItem(QPainter& Painter, int Index, const QRect& Rect, const QColor& Background,
                           TColor ColorPen);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     // Clears the list and adds one item per style.

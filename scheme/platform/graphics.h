@@ -17,8 +17,10 @@ namespace scheme {
 // so that forms store them by name and property editors offer their values.
 Q_NAMESPACE_EXPORT(SCHEME_EXPORT)
 
-// Style enumerations keep the ordinals that records store.
-enum class TPenStyle : int {
+// Style enumerations keep the ordinals that records store. They are plain enumerations, so that
+// forms name their values as Designer writes them (scheme::psDot); code still names them
+// TPenStyle::psDot.
+enum TPenStyle : int {
     psSolid = 0,
     psDash = 1,
     psDot = 2,
@@ -28,7 +30,7 @@ enum class TPenStyle : int {
     psInsideFrame = 6,
 };
 
-enum class TBrushStyle : int {
+enum TBrushStyle : int {
     bsSolid = 0,
     bsClear = 1,
     bsHorizontal = 2,

@@ -97,7 +97,7 @@ const char kForm[] = R"(<?xml version="1.0" encoding="UTF-8"?>
      <property name="Zoom" stdset="0"><double>0.500000000000000</double></property>
      <property name="GridEnabled" stdset="0"><bool>true</bool></property>
      <property name="GridDeltaX" stdset="0"><double>50.000000000000000</double></property>
-     <property name="GridPenStyle" stdset="0"><enum>scheme::TPenStyle::psDot</enum></property>
+     <property name="GridPenStyle" stdset="0"><enum>scheme::psDot</enum></property>
      <property name="DragCursor" stdset="0"><enum>scheme::crHandPoint</enum></property>
      <property name="EditEnabled" stdset="0"><bool>false</bool></property>
      <property name="HintWidth" stdset="0"><number>240</number></property>
@@ -112,7 +112,7 @@ const char kForm[] = R"(<?xml version="1.0" encoding="UTF-8"?>
    </item>
    <item>
     <widget class="scheme::TFillStyleComboBox" name="Combo">
-     <property name="FillStyle" stdset="0"><enum>scheme::TBrushStyle::bsCross</enum></property>
+     <property name="FillStyle" stdset="0"><enum>scheme::bsCross</enum></property>
      <property name="ColorPen" stdset="0"><string>clRed</string></property>
     </widget>
    </item>
