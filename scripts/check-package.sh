@@ -26,6 +26,21 @@ for file in lib/cmake/Scheme/SchemeConfig.cmake lib/cmake/Scheme/SchemeConfigVer
   fi
 done
 
+# The Designer plugin, when the build has one, goes below the prefix where Qt's Designer looks,
+# and finds the installed library from there.
+if [ -f "$build/plugins/designer/libscheme_designer.so" ]; then
+  plugin=$(find "$prefix" -path '*/plugins/designer/libscheme_designer.so')
+  if [ -z "$plugin" ]; then
+    echo "check-package: the install lacks the Designer plugin" >&2
+    exit 1
+  fi
+  if ldd "$plugin" | grep -q "not found"; then
+    ldd "$plugin"
+    echo "check-package: the installed Designer plugin does not find its libraries" >&2
+    exit 1
+  fi
+fi
+
 if ! cmake -S tests/package -B "$tmp/consumer" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_PREFIX_PATH="$prefix" >"$tmp/configure.log" 2>&1; then
   cat "$tmp/configure.log"

@@ -1,7 +1,9 @@
 // Builds a document through the installed library, paints it and saves it, and checks the
-// pixels, the saved text and the file. Exits with status 1 and names what failed otherwise.
+// pixels, the saved text and the file; then builds a form with a view from a Designer form
+// (compiled by uic) and checks the view got the form's properties. Exits with status 1 and
+// names what failed otherwise.
+#include <QApplication>
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -9,6 +11,8 @@
 #include "scheme/document/scheme_data.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/platform/canvas.h"
+#include "scheme/view/scheme_visual_editor.h"
+#include "ui_consumer_form.h"
 
 using namespace scheme;
 
@@ -33,7 +37,7 @@ bool ContainsInOrder(const QStringList& Lines, const QStringList& Wanted) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QGuiApplication App(argc, argv);
+    QApplication App(argc, argv);
 
     TSchemeData Data;
     TSchemeLayer* Layer = Data.LayerAdd(1);
@@ -70,6 +74,14 @@ int main(int argc, char** argv) {
     Check(File.open(QIODevice::ReadOnly), "the saved file cannot be read");
     Check(File.readAll() == (Lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8(),
           "the file is not the saved text in UTF-8 lines ended by CR LF");
+
+    QWidget Form;
+    Ui::ConsumerForm Ui;
+    Ui.setupUi(&Form);
+    Ui.View->SetSchemeData(&Data);
+    Check(Ui.View->Zoom() == 2 && Ui.View->GridPen().Style() == TPenStyle::psDot &&
+              Ui.View->DragCursor() == crHandPoint && Ui.View->Color() == clYellow,
+          "the form's view lacks the form's properties");
 
     if (Failures != 0) return 1;
     std::printf("package_consumer: painted and saved %lld lines through the installed library\n",
