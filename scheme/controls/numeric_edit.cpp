@@ -53,7 +53,8 @@ void TNumericEdit::keyPressEvent(QKeyEvent* Event) {
         return;
     }
     const QString Text = Event->text();
-    if (!Text.isEmpty() && Text.at(0).unicode() >= 32 && !Accepts(Text.at(0))) {
+    // Control characters (Backspace, Delete, Ctrl+ shortcuts) are editing, not typing.
+    if (!Text.isEmpty() && Text.at(0).isPrint() && !Accepts(Text.at(0))) {
         MessageBeep(BeepType());
         Event->accept();
         return;

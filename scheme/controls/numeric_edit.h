@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QLineEdit>
+#include <algorithm>
+#include <limits>
+#include <type_traits>
 
 #include "scheme/platform/error_handler.h"
 #include "scheme/platform/exceptions.h"
@@ -113,15 +116,27 @@ public:
 protected:
     virtual T Parse(const QString& Text) const = 0;
     virtual QString Format(T V) const = 0;
-    void Step(int Direction) override { SetValue(Value() + Direction * FIncrement); }
+    // A whole number stops at the ends of its type instead of wrapping round.
+    void Step(int Direction) override {
+        if constexpr (std::is_integral_v<T>) {
+            const long long Stepped =
+                static_cast<long long>(Value()) + static_cast<long long>(Direction) * FIncrement;
+            SetValue(static_cast<T>(std::clamp<long long>(Stepped, std::numeric_limits<T>::min(),
+                                                          std::numeric_limits<T>::max())));
+        } else {
+            SetValue(Value() + Direction * FIncrement);
+        }
+    }
     void Recheck() override { SetValue(CheckValue(Value())); }
 
     TNumericRange<T> FRange;
 
 private:
+    // The default follows first, so that it stays in the range even when the text then turns
+    // out unreadable.
     void BoundsChanged() {
-        SetValue(CheckValue(Value()));
         FRange.Default = CheckValue(FRange.Default);
+        SetValue(CheckValue(Value()));
     }
 
     T FIncrement{};

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QTest>
+#include <limits>
 
 #include "scheme/controls/fill_style_combo_box.h"
 #include "scheme/controls/message_beep.h"
@@ -120,6 +121,32 @@ TEST(NumericEditTest, ArrowsStepWithinTheRangeAndTheFilterBeepsAtOtherCharacters
     EXPECT_EQ(Float.text(), "+1.5");
     EXPECT_EQ(Beeps, (QList<unsigned>{0, 0, 0xFFFF}));
     SetMessageBeepHandler(Previous);
+}
+
+TEST(NumericEditTest, StepsStopAtTheEndsOfIntAndDeleteIsEditingNotTyping) {
+    QList<unsigned> Beeps;
+    const TMessageBeepHandler Previous = SetMessageBeepHandler([&](unsigned T) { Beeps << T; });
+    TIntEdit Int;
+    Int.SetIncrement(1000);
+    Int.SetValue(std::numeric_limits<int>::max() - 5);
+    QTest::keyClick(&Int, Qt::Key_Up);
+    EXPECT_EQ(Int.Value(), std::numeric_limits<int>::max());
+    Int.SetValue(std::numeric_limits<int>::min() + 5);
+    QTest::keyClick(&Int, Qt::Key_Down);
+    EXPECT_EQ(Int.Value(), std::numeric_limits<int>::min());
+    Int.setText("12");
+    Int.setCursorPosition(0);
+    QTest::keyClick(&Int, Qt::Key_Delete);
+    EXPECT_EQ(Int.text(), "2");
+    EXPECT_TRUE(Beeps.isEmpty());
+    SetMessageBeepHandler(Previous);
+}
+
+TEST(NumericEditTest, ABoundSetWhileTheTextIsUnreadableStillMovesTheDefault) {
+    TIntEdit Edit;
+    Edit.setText("x");
+    EXPECT_THROW(Edit.SetMinValue(5), EPropertyError);
+    EXPECT_EQ(Edit.DefaultValue(), 5);
 }
 
 TEST(NumericEditTest, PropertiesWorkThroughTheMetaObject) {
