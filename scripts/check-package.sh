@@ -2,7 +2,8 @@
 # Installs a finished build of the library into a temporary prefix, then configures, builds and
 # runs tests/package/ against it: a project that finds the library with find_package(Scheme)
 # alone (Qt coming in through the package's own dependencies), compiles every installed header,
-# and runs a program that paints and saves a document, and the README's example program.
+# runs a program that paints and saves a document and builds a Designer form with a view, and
+# the README's example program; checks the installed Designer plugin, when the build has one.
 #
 #   scripts/check-package.sh [BUILD_DIR]     (default: build)
 set -eu
