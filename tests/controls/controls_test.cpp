@@ -149,6 +149,29 @@ TEST(NumericEditTest, ABoundSetWhileTheTextIsUnreadableStillMovesTheDefault) {
     EXPECT_EQ(Edit.DefaultValue(), 5);
 }
 
+// Leaving an unreadable edit for another unreadable one: the first takes the focus back and
+// reports once; the second, losing the focus to it, does not read its own text and take the
+// focus back in turn (which would bounce the focus between them without end).
+TEST(NumericEditTest, ATakenBackFocusDoesNotBounceBetweenTwoUnreadableEdits) {
+    QStringList Errors;
+    const TExceptionHandler Previous = SetExceptionHandler(
+        [&](const std::exception& E) { Errors << QString::fromUtf8(E.what()); });
+    QWidget Window;
+    auto* A = new TIntEdit(&Window);
+    auto* B = new TIntEdit(&Window);
+    B->move(0, 40);
+    Window.show();
+    Window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Window));
+    A->setText("x");
+    B->setText("y");
+    A->setFocus(Qt::OtherFocusReason);
+    B->setFocus(Qt::TabFocusReason);
+    SetExceptionHandler(Previous);
+    EXPECT_EQ(Errors, QStringList{"'x' is not a valid integer value"});
+    EXPECT_EQ(QApplication::focusWidget(), A);
+}
+
 TEST(NumericEditTest, PropertiesWorkThroughTheMetaObject) {
     TFloatEdit Edit;
     EXPECT_TRUE(Edit.setProperty("MinValue", 0.2));
