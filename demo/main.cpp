@@ -18,8 +18,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "error_box.h"
 #include "form_main.h"
+#include "scheme/view/error_message_box.h"
 #include "scheme/view/scheme_visual_editor.h"
 
 namespace {
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
 
     // A screenshot run reports errors on standard error (the library's default) instead.
     const bool Screenshot = Parser.isSet(ShotOption) || Offscreen;
-    if (!Screenshot) tarsel::InstallErrorBox();
+    if (!Screenshot) scheme::InstallErrorMessageBox();
     tarsel::TFormMain Form(Documents.value(0));
     if (Screenshot) {
         const QString File =

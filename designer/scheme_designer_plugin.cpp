@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
+#include <utility>
+
+#include "scheme/view/error_message_box.h"
 
 namespace scheme::designer {
 
@@ -63,7 +66,11 @@ QWidget* TWidgetInterface::createWidget(QWidget* Parent) {
     return FEntry.Create(Parent);
 }
 
-void TWidgetInterface::initialize(QDesignerFormEditorInterface*) {
+// Inside Designer (which gives a form editor; form loaders give none) a value the property
+// editor sets and a widget refuses ("Zoom ?") shows in a message box instead of going unseen.
+void TWidgetInterface::initialize(QDesignerFormEditorInterface* Core) {
+    static bool GErrorBoxInstalled = false;
+    if (Core && !std::exchange(GErrorBoxInstalled, true)) InstallErrorMessageBox();
     FInitialized = true;
 }
 

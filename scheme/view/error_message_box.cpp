@@ -1,4 +1,4 @@
-#include "error_box.h"
+#include "scheme/view/error_message_box.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -7,12 +7,12 @@
 #include "scheme/platform/error_handler.h"
 #include "scheme/platform/exceptions.h"
 
-namespace tarsel {
+namespace scheme {
 
-void InstallErrorBox() {
-    scheme::SetExceptionHandler([](const std::exception& E) {
-        if (dynamic_cast<const scheme::EAbort*>(&E)) return;
-        const auto* Own = dynamic_cast<const scheme::Exception*>(&E);
+void InstallErrorMessageBox() {
+    SetExceptionHandler([](const std::exception& E) {
+        if (dynamic_cast<const EAbort*>(&E)) return;
+        const auto* Own = dynamic_cast<const Exception*>(&E);
         const QString Text = Own ? Own->Message() : QString::fromLocal8Bit(E.what());
         QMetaObject::invokeMethod(
             qApp,
@@ -24,4 +24,4 @@ void InstallErrorBox() {
     });
 }
 
-}  // namespace tarsel
+}  // namespace scheme
