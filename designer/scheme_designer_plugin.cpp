@@ -33,6 +33,20 @@ QString XmlEscaped(const char* Text) {
     return QString::fromUtf8(Text).toHtmlEscaped();
 }
 
+// Designer's editor for each colour property: one line of text, not marked for translation.
+QString PropertySpecifications(const char* ColourProperties) {
+    const QStringList Names =
+        QString::fromUtf8(ColourProperties).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (Names.isEmpty()) return {};
+    QString Xml = QStringLiteral("   <propertyspecifications>\n");
+    for (const QString& Name : Names)
+        Xml += QStringLiteral(
+                   "    <stringpropertyspecification name=\"%1\" notr=\"true\" "
+                   "type=\"singleline\"/>\n")
+                   .arg(Name.toHtmlEscaped());
+    return Xml + QStringLiteral("   </propertyspecifications>\n");
+}
+
 }  // namespace
 
 TWidgetInterface::TWidgetInterface(const TWidgetEntry& Entry, QObject* Parent)
@@ -90,13 +104,15 @@ QString TWidgetInterface::domXml() const {
                "   <class>%2</class>\n"
                "   <extends>%6</extends>\n"
                "   <header>%7</header>\n"
+               "%8"
                "  </customwidget>\n"
                " </customwidgets>\n"
                "</ui>\n")
         .arg(Class.section(QStringLiteral("::"), -1), Class, XmlEscaped(FEntry.ObjectName))
         .arg(FEntry.Size.width())
         .arg(FEntry.Size.height())
-        .arg(XmlEscaped(FEntry.BaseClass), XmlEscaped(FEntry.Include));
+        .arg(XmlEscaped(FEntry.BaseClass), XmlEscaped(FEntry.Include),
+             PropertySpecifications(FEntry.ColourProperties));
 }
 
 TSchemeDesignerCollection::TSchemeDesignerCollection(QObject* Parent) : QObject(Parent) {

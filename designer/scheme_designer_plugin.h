@@ -19,6 +19,8 @@ struct TWidgetEntry {
     const char* ToolTip;
     const char* WhatsThis;
     QSize Size;
+    // The properties that hold colour texts, space-separated: single-line and never translated.
+    const char* ColourProperties;
     QWidget* (*Create)(QWidget* Parent);
 };
 

@@ -59,6 +59,9 @@ TEST(DesignerPlugin, OffersEveryWidgetOnTheSchemePaletteGroup) {
         EXPECT_TRUE(Sizes.contains(QSize(22, 22)) && Sizes.contains(QSize(16, 16)));
         EXPECT_TRUE(QFileInfo::exists(QDir(SCHEME_SOURCE_DIR).filePath(W->includeFile())));
         EXPECT_EQ(DomClass(W->domXml()), W->name());
+        // Colour texts are single-line and not for translation.
+        const bool HasColours = W->name().contains("Visual") || W->name().contains("Combo");
+        EXPECT_EQ(W->domXml().contains("notr=\"true\" type=\"singleline\""), HasColours);
 
         std::unique_ptr<QWidget> Widget(W->createWidget(nullptr));
         ASSERT_NE(Widget, nullptr);
