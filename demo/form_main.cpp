@@ -30,7 +30,6 @@ const QString kBackgroundName = QStringLiteral("background.svg");
 const QString kImageListName = QStringLiteral("image_list.svg");
 constexpr int kImageSize = 32;
 
-// How the three views differ; everything else they share.
 // A strip of square tiles, one image each, rendered from an SVG file.
 QList<QImage> ImageStrip(const QString& FileName, int Size) {
     QList<QImage> Images;

@@ -1,5 +1,6 @@
 #include "designer/scheme_designer_plugin.h"
 
+#include <QMetaProperty>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
@@ -33,18 +34,33 @@ QString XmlEscaped(const char* Text) {
     return QString::fromUtf8(Text).toHtmlEscaped();
 }
 
-// Designer's editor for each colour property: one line of text, not marked for translation.
-QString PropertySpecifications(const char* ColourProperties) {
-    const QStringList Names =
-        QString::fromUtf8(ColourProperties).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (Names.isEmpty()) return {};
-    QString Xml = QStringLiteral("   <propertyspecifications>\n");
-    for (const QString& Name : Names)
-        Xml += QStringLiteral(
-                   "    <stringpropertyspecification name=\"%1\" notr=\"true\" "
-                   "type=\"singleline\"/>\n")
-                   .arg(Name.toHtmlEscaped());
-    return Xml + QStringLiteral("   </propertyspecifications>\n");
+bool IsLibraryClass(const QMetaObject* Meta) {
+    return QByteArray(Meta->className()).startsWith("scheme::");
+}
+
+// The first Qt class among Meta's bases: the one a form that promotes extends.
+const char* QtBaseClass(const QMetaObject* Meta) {
+    while (IsLibraryClass(Meta)) Meta = Meta->superClass();
+    return Meta->className();
+}
+
+// Designer's editor for each colour property (the library's text properties): one line of
+// text, not marked for translation.
+QString PropertySpecifications(const QMetaObject* Meta) {
+    QString Specs;
+    for (int I = 0; I < Meta->propertyCount(); ++I) {
+        const QMetaProperty P = Meta->property(I);
+        if (!IsLibraryClass(P.enclosingMetaObject()) ||
+            P.metaType() != QMetaType::fromType<QString>())
+            continue;
+        Specs += QStringLiteral(
+                     "    <stringpropertyspecification name=\"%1\" notr=\"true\" "
+                     "type=\"singleline\"/>\n")
+                     .arg(XmlEscaped(P.name()));
+    }
+    if (Specs.isEmpty()) return {};
+    return QStringLiteral("   <propertyspecifications>\n%1   </propertyspecifications>\n")
+        .arg(Specs);
 }
 
 }  // namespace
@@ -53,7 +69,7 @@ TWidgetInterface::TWidgetInterface(const TWidgetEntry& Entry, QObject* Parent)
     : QObject(Parent), FEntry(Entry), FIcon(LoadIcon(QString::fromUtf8(Entry.IconName))) {}
 
 QString TWidgetInterface::name() const {
-    return QString::fromUtf8(FEntry.ClassName);
+    return QString::fromUtf8(FEntry.Meta->className());
 }
 
 QString TWidgetInterface::group() const {
@@ -111,8 +127,8 @@ QString TWidgetInterface::domXml() const {
         .arg(Class.section(QStringLiteral("::"), -1), Class, XmlEscaped(FEntry.ObjectName))
         .arg(FEntry.Size.width())
         .arg(FEntry.Size.height())
-        .arg(XmlEscaped(FEntry.BaseClass), XmlEscaped(FEntry.Include),
-             PropertySpecifications(FEntry.ColourProperties));
+        .arg(XmlEscaped(QtBaseClass(FEntry.Meta)), XmlEscaped(FEntry.Include),
+             PropertySpecifications(FEntry.Meta));
 }
 
 TSchemeDesignerCollection::TSchemeDesignerCollection(QObject* Parent) : QObject(Parent) {

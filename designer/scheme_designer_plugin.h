@@ -9,18 +9,16 @@
 
 namespace scheme::designer {
 
-// What Designer shows of one of the library's widgets and how it makes one.
+// What Designer shows of one of the library's widgets and how it makes one. The class's name,
+// the Qt class it extends and its colour properties come from its meta-object.
 struct TWidgetEntry {
-    const char* ClassName;  // with its namespace, as forms name it
-    const char* BaseClass;  // the Qt class it extends, for forms that promote
+    const QMetaObject* Meta;
     const char* Include;
     const char* IconName;  // the icons are IconName-22.svg and IconName-16.svg
     const char* ObjectName;
     const char* ToolTip;
     const char* WhatsThis;
     QSize Size;
-    // The properties that hold colour texts, space-separated: single-line and never translated.
-    const char* ColourProperties;
     QWidget* (*Create)(QWidget* Parent);
 };
 

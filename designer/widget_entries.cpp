@@ -13,7 +13,6 @@ namespace {
 constexpr QSize kViewSize{320, 240};
 constexpr QSize kEditSize{80, 22};
 constexpr QSize kComboSize{100, 22};
-constexpr const char* kViewColours = "Color GridPenColor HintColor";
 
 template <class TView>
 QWidget* CreateView(QWidget* Parent) {
@@ -31,41 +30,41 @@ QWidget* CreateWidget(QWidget* Parent) {
 
 const std::vector<TWidgetEntry>& WidgetEntries() {
     static const std::vector<TWidgetEntry> Entries{
-        {"scheme::TSchemeVisual", "QAbstractScrollArea", "scheme/view/scheme_visual.h",
-         "scheme_visual", "SchemeVisual", "A view of a scheme document",
+        {&TSchemeVisual::staticMetaObject, "scheme/view/scheme_visual.h", "scheme_visual",
+         "SchemeVisual", "A view of a scheme document",
          "Shows a scheme document at any zoom over a background picture and a grid, with "
          "scroll bars and hints over objects. Set its SchemeData in code; its looks are "
          "properties.",
-         kViewSize, kViewColours, CreateView<TSchemeVisual>},
-        {"scheme::TSchemeVisualEditor", "QAbstractScrollArea", "scheme/view/scheme_visual_editor.h",
+         kViewSize, CreateView<TSchemeVisual>},
+        {&TSchemeVisualEditor::staticMetaObject, "scheme/view/scheme_visual_editor.h",
          "scheme_visual_editor", "SchemeVisualEditor", "An editing view of a scheme document",
          "A view in which the user grabs, drags, resizes and reshapes the objects of an "
          "editing document (TSchemeDataEditor), snapped to its grid.",
-         kViewSize, kViewColours, CreateView<TSchemeVisualEditor>},
-        {"scheme::TSchemeVisualEditorCursor", "QAbstractScrollArea",
-         "scheme/view/scheme_visual_editor_cursor.h", "scheme_visual_editor_cursor",
-         "SchemeVisualEditorCursor", "A drag-and-drop view of a scheme document",
+         kViewSize, CreateView<TSchemeVisualEditor>},
+        {&TSchemeVisualEditorCursor::staticMetaObject, "scheme/view/scheme_visual_editor_cursor.h",
+         "scheme_visual_editor_cursor", "SchemeVisualEditorCursor",
+         "A drag-and-drop view of a scheme document",
          "An editing view for a drag-and-drop document (TSchemeDataEditorCursor): the "
          "application decides, while an object is dragged, whether it may be dropped where "
          "it is.",
-         kViewSize, kViewColours, CreateView<TSchemeVisualEditorCursor>},
-        {"scheme::TIntEdit", "QLineEdit", "scheme/controls/numeric_edit.h", "int_edit", "IntEdit",
+         kViewSize, CreateView<TSchemeVisualEditorCursor>},
+        {&TIntEdit::staticMetaObject, "scheme/controls/numeric_edit.h", "int_edit", "IntEdit",
          "A whole number with a range, a default and a step",
          "A line edit for a whole number: it takes only digits and signs, steps by Increment "
          "with the arrow keys and brings the number into MinValue .. MaxValue when the user "
          "leaves it.",
-         kEditSize, "", CreateWidget<TIntEdit>},
-        {"scheme::TFloatEdit", "QLineEdit", "scheme/controls/numeric_edit.h", "float_edit",
-         "FloatEdit", "A number with a range, a default and a step",
+         kEditSize, CreateWidget<TIntEdit>},
+        {&TFloatEdit::staticMetaObject, "scheme/controls/numeric_edit.h", "float_edit", "FloatEdit",
+         "A number with a range, a default and a step",
          "A line edit for a floating-point number: it steps by Increment with the arrow keys "
          "and brings the number into its range, bounds included or not, when the user leaves "
          "it.",
-         kEditSize, "", CreateWidget<TFloatEdit>},
-        {"scheme::TFillStyleComboBox", "QComboBox", "scheme/controls/fill_style_combo_box.h",
+         kEditSize, CreateWidget<TFloatEdit>},
+        {&TFillStyleComboBox::staticMetaObject, "scheme/controls/fill_style_combo_box.h",
          "fill_style_combo_box", "FillStyleComboBox", "A choice of brush fill styles",
          "A drop-down list of the eight brush fill styles, each drawn as a sample in "
          "ColorPen; FillStyle is the chosen one.",
-         kComboSize, "ColorPen", CreateWidget<TFillStyleComboBox>},
+         kComboSize, CreateWidget<TFillStyleComboBox>},
     };
     return Entries;
 }
