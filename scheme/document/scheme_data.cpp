@@ -4,6 +4,7 @@
 #include <QTimerEvent>
 #include <algorithm>
 
+#include "scheme/document/history/scheme_history.h"
 #include "scheme/document/scheme_visual_link.h"
 #include "scheme/document/spatial_index.h"
 #include "scheme/model/scheme_layer.h"
@@ -29,11 +30,16 @@ void CheckPosition(const std::vector<T>& List, int Index) {
 
 }  // namespace
 
-TSchemeData::TSchemeData(QObject* AOwner) : QObject(AOwner) {
+TSchemeData::TSchemeData(QObject* AOwner)
+    : QObject(AOwner), FHistory(std::make_unique<TSchemeHistory>(*this)) {
+    connect(FHistory.get(), &TSchemeHistory::CleanChanged, this, [this] { ReportModified(); });
     SetTimerInterval(kDefaultTimerInterval);
 }
 
 TSchemeData::~TSchemeData() {
+    OnModifiedChange = nullptr;
+    FHistory->SetEnabled(false);
+    ++FLoading;
     StopTimer();
     DropIndex();
     RunGuarded([&] { LayerClear(); });
@@ -217,7 +223,10 @@ TSchemePolygon* TSchemeData::ObjectAddPolygonFromBuffer(int ALayerId, int Id, co
 }
 
 void TSchemeData::ObjectDelete(int ALayerId, int AId) {
-    delete GetLayer(ALayerId)->GetItem(AId);
+    TSchemeLayer* Layer = GetLayer(ALayerId);
+    TSchemeObject* Obj = Layer->GetItem(AId);
+    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::Deleting, Layer, Obj, {}, false});
+    delete Obj;
 }
 
 TSchemeObject* TSchemeData::ObjectFind(int ALayerId, int AId) {
@@ -239,6 +248,19 @@ TSchemeObject* TSchemeData::ObjectForPoint(Extended X, Extended Y, int AParam) {
 // ---- changes -------------------------------------------------------------------------------
 
 void TSchemeData::SchemeChanged(const TSchemeNotice& Notice) {
+    if (FLoading == 0) {
+        FHistory->Notice(Notice);
+        NoteModified(Notice);
+    }
+    switch (Notice.Kind) {
+        case TSchemeNoticeKind::Changing:
+        case TSchemeNoticeKind::Deleting:
+        case TSchemeNoticeKind::Reordering:
+        case TSchemeNoticeKind::LinkChanging:
+            return;
+        default:
+            break;
+    }
     IndexNotice(Notice);
     switch (Notice.Kind) {
         case TSchemeNoticeKind::Leaving:
@@ -252,6 +274,34 @@ void TSchemeData::SchemeChanged(const TSchemeNotice& Notice) {
             RepaintChange(Notice);
             break;
     }
+}
+
+// A change of the document (not of what only views show: selection and the active hook come
+// as Changed alone) makes it modified; with a history its clean state decides.
+void TSchemeData::NoteModified(const TSchemeNotice& Notice) {
+    if (Notice.Kind == TSchemeNoticeKind::Changed || FHistory->Enabled()) return;
+    FModified = true;
+    ReportModified();
+}
+
+bool TSchemeData::Modified() const {
+    return FHistory->Enabled() ? !FHistory->IsClean() : FModified;
+}
+
+void TSchemeData::SetModified(bool AValue) {
+    FModified = AValue;
+    if (AValue)
+        FHistory->ResetClean();
+    else
+        FHistory->SetClean();
+    ReportModified();
+}
+
+void TSchemeData::ReportModified() {
+    const bool Now = Modified();
+    if (Now == FReportedModified) return;
+    FReportedModified = Now;
+    if (OnModifiedChange) OnModifiedChange(this);
 }
 
 void TSchemeData::RepaintChange(const TSchemeNotice& Notice) {
@@ -423,10 +473,10 @@ TSchemeLayer* TSchemeData::SetLayerIndex(int AIndex, TSchemeLayer* ALayer) {
     CheckFreeLayer(ALayer);
     TSchemeLayer* Old = Slot;
     Slot = ALayer;
-    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerLeaving, Old, nullptr, {}, false});
+    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerLeaving, Old, nullptr, {}, false, AIndex});
     Old->SetSchemeData(nullptr);
     ALayer->SetSchemeData(this);
-    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerJoined, ALayer, nullptr, {}, false});
+    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerJoined, ALayer, nullptr, {}, false, AIndex});
     return Old;
 }
 
@@ -437,10 +487,14 @@ bool TSchemeData::LayerExists(int ALayerId) const {
 
 TSchemeLayer* TSchemeData::LayerAddDirect(TSchemeLayer* ALayer) {
     CheckFreeLayer(ALayer);
-    FLayers.push_back(ALayer);
-    ALayer->SetSchemeData(this);
-    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerJoined, ALayer, nullptr, {}, false});
+    InsertLayer(LayerCount(), ALayer);
     return ALayer;
+}
+
+void TSchemeData::InsertLayer(int Index, TSchemeLayer* ALayer) {
+    FLayers.insert(FLayers.begin() + Index, ALayer);
+    ALayer->SetSchemeData(this);
+    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerJoined, ALayer, nullptr, {}, false, Index});
 }
 
 TSchemeLayer* TSchemeData::LayerAdd(int ALayerId) {
@@ -453,23 +507,41 @@ void TSchemeData::LayerDelete(int ALayerId) {
     FreeLayer(GetLayer(ALayerId));
 }
 
+// Clearing the whole document starts a new history, in which the document counts as changed.
 void TSchemeData::LayerClear() {
-    while (!FLayers.empty()) FreeLayer(FLayers.back());
+    const bool Any = !FLayers.empty();
+    ++FLoading;
+    try {
+        while (!FLayers.empty()) FreeLayer(FLayers.back());
+    } catch (...) {
+        --FLoading;
+        throw;
+    }
+    --FLoading;
+    if (!Any) return;
+    FHistory->Clear(false);
+    FModified = true;
+    ReportModified();
 }
 
 // The layer leaves first (its objects' links go in one pass over its objects), then it is
 // freed without telling anyone again.
 void TSchemeData::FreeLayer(TSchemeLayer* ALayer) {
-    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerLeaving, ALayer, nullptr, {}, false});
+    const int Index =
+        static_cast<int>(std::find(FLayers.begin(), FLayers.end(), ALayer) - FLayers.begin());
+    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerLeaving, ALayer, nullptr, {}, false, Index});
     ALayer->SetSchemeData(nullptr);
     delete ALayer;
 }
 
 void TSchemeData::LayerExchange(int ALayerId1, int ALayerId2) {
-    const int First = GetListIndex(ALayerId1);
-    const int Second = GetListIndex(ALayerId2);
-    std::swap(FLayers[size_t(First)], FLayers[size_t(Second)]);
-    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::Reordered, nullptr, nullptr, {}, false});
+    ExchangeLayerIndex(GetListIndex(ALayerId1), GetListIndex(ALayerId2));
+}
+
+void TSchemeData::ExchangeLayerIndex(int Index1, int Index2) {
+    std::swap(FLayers[size_t(Index1)], FLayers[size_t(Index2)]);
+    SchemeChanged(
+        TSchemeNotice{TSchemeNoticeKind::Reordered, nullptr, nullptr, {}, false, Index1, Index2});
 }
 
 // ---- links ---------------------------------------------------------------------------------
@@ -492,6 +564,8 @@ int TSchemeData::LinkAddDirect(TSchemeLink* ALink) {
     if (!ALink || ALink->LinkList())
         RaiseError(QStringLiteral("TSchemeData : Can't add link! It belongs to a link list"));
     CheckLinkEnds(ALink);
+    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LinkChanging, nullptr, nullptr, {}, false,
+                                LinkCount()});
     FLinks.push_back(ALink);
     ALink->SetLinkList(&FLinks);
     IndexLink(LinkCount() - 1);
@@ -529,10 +603,15 @@ int TSchemeData::LinkAdd(TSchemeObject* AParent, int AParentLinkType, TSchemeObj
 
 void TSchemeData::LinkDelete(int AIndex) {
     CheckPosition(FLinks, AIndex);
+    if (!FLinks[size_t(AIndex)]) return;
+    SchemeChanged(
+        TSchemeNotice{TSchemeNoticeKind::LinkChanging, nullptr, nullptr, {}, false, AIndex});
     delete FLinks[size_t(AIndex)];  // the link empties its own slot
 }
 
 void TSchemeData::LinkClear() {
+    if (FLinks.empty()) return;
+    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LinkChanging, nullptr, nullptr, {}, false, -1});
     for (size_t I = 0; I < FLinks.size(); ++I) {
         if (TSchemeLink* Link = FLinks[I]) {
             for (TSchemeObject* Obj : {Link->Parent(), Link->Child()})
@@ -546,8 +625,23 @@ void TSchemeData::LinkClear() {
 void TSchemeData::FreeLinkAt(size_t Index) {
     TSchemeLink* Link = FLinks[Index];
     if (!Link) return;
+    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LinkChanging, nullptr, nullptr, {}, false,
+                                static_cast<int>(Index)});
     Link->LeaveListAt(Index);
     delete Link;
+}
+
+void TSchemeData::ResizeLinks(int Count) {
+    for (size_t I = size_t(Count); I < FLinks.size(); ++I) FreeLinkAt(I);
+    FLinks.resize(size_t(Count), nullptr);
+}
+
+void TSchemeData::RestoreLink(int Slot, std::unique_ptr<TSchemeLink> ALink) {
+    FreeLinkAt(size_t(Slot));
+    if (!ALink) return;
+    FLinks[size_t(Slot)] = ALink.release();
+    FLinks[size_t(Slot)]->SetLinkList(&FLinks);
+    IndexLink(Slot);
 }
 
 TSchemeLink* TSchemeData::GetLink(int AIndex) const {
@@ -564,6 +658,8 @@ TSchemeLink* TSchemeData::SetLink(int AIndex, TSchemeLink* ALink) {
             RaiseError(QStringLiteral("TSchemeData : Can't add link! It belongs to a link list"));
         CheckLinkEnds(ALink);
     }
+    SchemeChanged(
+        TSchemeNotice{TSchemeNoticeKind::LinkChanging, nullptr, nullptr, {}, false, AIndex});
     if (Old) Old->SetLinkList(nullptr);
     FLinks[size_t(AIndex)] = ALink;
     if (ALink) {

@@ -6,12 +6,14 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
+#include "scheme/document/history/scheme_history.h"
 #include "scheme/model/persistent.h"
 #include "scheme/model/scheme_box.h"
 #include "scheme/model/scheme_link.h"
@@ -26,6 +28,9 @@ class TSchemeObject;
 class TSchemePolygon;
 class ISchemeVisual;
 class TSpatialIndex;
+namespace history {
+class TRecorder;
+}
 
 using TSchemeDataMouseDown =
     std::function<void(TObject* Sender, TObject* VisualSender, TMouseButton Button,
@@ -42,6 +47,9 @@ using TSchemeDataLinkBehavior =
 using TSchemeDataLoading = std::function<void(TObject* Sender, QStringList& AStrings)>;
 using TSchemeDataLoadingProgress =
     std::function<void(TObject* Sender, QStringList& AStrings, int ACurrentIndex)>;
+// Asked by a replacing load once the text has been read, with what the load left out or read
+// otherwise than written: False keeps the document as it is.
+using TSchemeDataLoadCheck = std::function<bool(const QStringList& AWarnings)>;
 
 // The document: owns the layers (and through them every object) and the links between
 // objects, keeps the views that show it, paints and repaints through them, makes selected
@@ -82,6 +90,16 @@ public:
     TSchemeDataLoading OnAfterLoading;
     TSchemeDataLoading OnBeforeSave;
     TSchemeDataLoading OnAfterSave;
+    // Modified turned True or False.
+    TNotifyEvent OnModifiedChange;
+
+    // ---- history and the modified state ----
+    // The undo history; it records nothing until it is enabled.
+    TSchemeHistory& History() const { return *FHistory; }
+    // Whether the document differs from its last load or save.
+    bool Modified() const;
+    // False: the document as it is counts as saved; True: as changed.
+    void SetModified(bool AValue);
 
     // ---- views ----
     // Registers a view once; a view already registered (or none) is not added again.
@@ -228,6 +246,14 @@ public:
     // The class names of the blocks the last load skipped because no class of that name is
     // registered.
     const QStringList& SkippedClassNames() const { return FSkippedClassNames; }
+    // Loads that replace: the text is read into a fresh document and its content replaces this
+    // one's only when the whole text was read (and ACheck, if given, agreed); otherwise the
+    // document, its views, its history and its modified state stay exactly as they were, and
+    // the error carries its line as for a plain load. Answers whether the content was
+    // replaced. The history starts anew and the document is unmodified afterwards.
+    bool ReplaceFromFile(const QString& AFileName, const TSchemeDataLoadCheck& ACheck = {});
+    bool ReplaceFromStream(QIODevice& AStream, const TSchemeDataLoadCheck& ACheck = {});
+    bool ReplaceFromStrings(QStringList& AStrings, const TSchemeDataLoadCheck& ACheck = {});
     // One line for each thing the last load left out or read otherwise than written: skipped
     // blocks and lines, lines after the document's end, text read as Latin-1. Each names its
     // line counted from 1 ("line 12"). Cleared when a load starts.
@@ -237,7 +263,24 @@ protected:
     void timerEvent(QTimerEvent* Event) override;
 
 private:
+    friend class history::TRecorder;
     class TPropagation;
+    // Called by the history's steps: a layer put at list position Index, the layers at two
+    // positions exchanged, the link list cut or grown to Count slots, a link put in a slot
+    // (the slot's link, if any, is freed).
+    void InsertLayer(int Index, TSchemeLayer* ALayer);
+    void ExchangeLayerIndex(int Index1, int Index2);
+    void ResizeLinks(int Count);
+    void RestoreLink(int Slot, std::unique_ptr<TSchemeLink> ALink);
+    void NoteModified(const TSchemeNotice& Notice);
+    void ReportModified();
+    // The load that takes a fresh document's content over.
+    bool Replace(const std::function<void(TSchemeData&)>& Load, const TSchemeDataLoadCheck& ACheck);
+    void TakeContentOf(TSchemeData& Source);
+    // Around every load: the history starts anew, the document counts as saved when it
+    // succeeds and as changed when it fails part-way.
+    template <class F>
+    void Loading(F&& Load);
     void StopTimer();
     void ProcessMessages();
     void PaintObject(TSchemeObject* AObject, ISchemeVisual* AVisual, Extended Zoom, TCanvas& Canvas,
@@ -319,6 +362,14 @@ private:
     // Time since events were last processed during a load; a monotonic clock, so that a clock
     // set back does not stop event processing.
     QElapsedTimer FEventProcessing;
+    std::unique_ptr<TSchemeHistory> FHistory;
+    bool FModified = false;
+    bool FReportedModified = false;
+    int FLoading = 0;
+    // A fresh document read by a replacing load keeps the document blocks it meets, for the
+    // document that takes its content over.
+    bool FDeferSelf = false;
+    std::vector<QStringList> FSelfBlocks;
 };
 
 }  // namespace scheme

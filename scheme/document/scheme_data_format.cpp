@@ -390,6 +390,7 @@ void TSchemeData::SaveToStream(QIODevice& AStream) {
     if (auto* File = qobject_cast<QFileDevice*>(&AStream); Written && File) Written = File->flush();
     if (!Written)
         throw Exception(QStringLiteral("Stream write error: %1").arg(AStream.errorString()));
+    SetModified(false);
 }
 
 void TSchemeData::SaveToFile(const QString& AFileName) {
@@ -405,6 +406,7 @@ void TSchemeData::SaveToFile(const QString& AFileName) {
         if (File.write(Bytes.data(), Size) != Size || !File.flush())
             throw Exception(
                 QStringLiteral("Cannot write file \"%1\". %2").arg(AFileName, File.errorString()));
+        SetModified(false);
         return;
     }
     // The text goes to a temporary file that replaces the old one only when complete. The
@@ -416,6 +418,7 @@ void TSchemeData::SaveToFile(const QString& AFileName) {
     if (File.write(Bytes.data(), Size) != Size || !File.flush() || !File.commit())
         throw Exception(
             QStringLiteral("Cannot write file \"%1\". %2").arg(AFileName, File.errorString()));
+    SetModified(false);
 }
 
 // ---- reading -------------------------------------------------------------------------------
@@ -431,25 +434,47 @@ void TSchemeData::LoadFromStrings(QStringList& AStrings) {
 
 template <class TLines>
 void TSchemeData::LoadText(TLines& Lines, QStringList& AStrings) {
-    FSkippedClassNames.clear();
-    FLoadWarnings.clear();
-    if (!FDecodingWarning.isEmpty()) FLoadWarnings.append(std::exchange(FDecodingWarning, {}));
-    if (OnBeforeLoading) {
-        OnBeforeLoading(this, AStrings);
-        ProcessMessages();
-    }
-    int I = 0;
+    Loading([&] {
+        FSkippedClassNames.clear();
+        FLoadWarnings.clear();
+        if (!FDecodingWarning.isEmpty())
+            FLoadWarnings.append(std::exchange(FDecodingWarning, {}));
+        if (OnBeforeLoading) {
+            OnBeforeLoading(this, AStrings);
+            ProcessMessages();
+        }
+        int I = 0;
+        try {
+            ReadBlocks(Lines, I);
+        } catch (Exception& E) {
+            E.SetMessage(E.Message() + QStringLiteral("\rIn block has line %1").arg(I));
+            if (OnAfterLoading) OnAfterLoading(this, AStrings);
+            throw;
+        } catch (...) {
+            if (OnAfterLoading) OnAfterLoading(this, AStrings);
+            throw;
+        }
+        if (OnAfterLoading) OnAfterLoading(this, AStrings);
+    });
+}
+
+template <class F>
+void TSchemeData::Loading(F&& Load) {
+    FHistory->Flush();
+    ++FLoading;
     try {
-        ReadBlocks(Lines, I);
-    } catch (Exception& E) {
-        E.SetMessage(E.Message() + QStringLiteral("\rIn block has line %1").arg(I));
-        if (OnAfterLoading) OnAfterLoading(this, AStrings);
-        throw;
+        Load();
     } catch (...) {
-        if (OnAfterLoading) OnAfterLoading(this, AStrings);
+        --FLoading;
+        FHistory->Clear(false);
+        FModified = true;
+        ReportModified();
         throw;
     }
-    if (OnAfterLoading) OnAfterLoading(this, AStrings);
+    --FLoading;
+    FHistory->Clear(true);
+    FModified = false;
+    ReportModified();
 }
 
 template <class TLines>
@@ -463,7 +488,10 @@ void TSchemeData::ReadBlocks(TLines& Lines, int& I) {
         if (SameText(Line, kDocumentMarker, Latin1)) {
             CollectBlock(Lines, I, &Block);
             QStringList Self = Block.Record().Strings();
-            LoadFromStringsSelf(Self);
+            if (FDeferSelf)
+                FSelfBlocks.push_back(std::move(Self));
+            else
+                LoadFromStringsSelf(Self);
         } else if (TSchemePersistentClass Class = Classes.Find(Line, Latin1)) {
             const QString Name = Decode(Line, Latin1);
             const int Start = I;

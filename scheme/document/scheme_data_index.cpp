@@ -71,7 +71,7 @@ void TSchemeData::IndexNotice(const TSchemeNotice& Notice) {
                     Kept = Untrack(Obj, Obj->Area()) && Kept;
             }
             break;
-        case TSchemeNoticeKind::Reordered:
+        default:
             break;
     }
     // An object the index did not hold where it was told to look: start the books afresh.

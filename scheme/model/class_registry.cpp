@@ -35,10 +35,14 @@ TRegistry& Registry() {
 
 void RegisterScheme(const QString& Name, TSchemeClass::TFactory Factory,
                     TSchemeClass::TRecordFactory RecordFactory) {
+    RegisterScheme(TSchemeClass{Name, Factory, RecordFactory});
+}
+
+void RegisterScheme(const TSchemeClass& Class) {
     TRegistry& R = Registry();
     std::lock_guard Guard(R.Lock);
-    if (R.FindLocked(Name)) return;
-    R.Classes.push_back(std::make_unique<TSchemeClass>(TSchemeClass{Name, Factory, RecordFactory}));
+    if (R.FindLocked(Class.Name)) return;
+    R.Classes.push_back(std::make_unique<TSchemeClass>(Class));
 }
 
 std::unique_ptr<TSchemePersistent> TSchemeClass::Create(const record::TRecord& Record) const {

@@ -3,7 +3,9 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <new>
 #include <type_traits>
+#include <typeinfo>
 
 #include "scheme/model/persistent.h"
 #include "scheme/platform/export.h"
@@ -14,11 +16,17 @@ namespace scheme {
 struct SCHEME_EXPORT TSchemeClass {
     using TFactory = std::unique_ptr<TSchemePersistent> (*)(QStringList& Strings);
     using TRecordFactory = std::unique_ptr<TSchemePersistent> (*)(const record::TRecord& Record);
+    using TRebuild = void (*)(void* At, QStringList& Strings);
 
     QString Name;
     TFactory Factory = nullptr;
     // The constructor from a parsed record, for classes that have one.
     TRecordFactory RecordFactory = nullptr;
+    // For classes registered by their type: the type, and its record constructor run on the
+    // storage of an instance that was destroyed, so that an item can be rebuilt from its record
+    // where it is (the undo history restores objects in place).
+    const std::type_info* Type = nullptr;
+    TRebuild Rebuild = nullptr;
 
     // Builds a new instance from one record's lines.
     std::unique_ptr<TSchemePersistent> Create(QStringList& Strings) const {
@@ -36,6 +44,8 @@ using TSchemePersistentClass = const TSchemeClass*;
 // ignored) is already there. Safe from any thread.
 SCHEME_EXPORT void RegisterScheme(const QString& Name, TSchemeClass::TFactory Factory,
                                   TSchemeClass::TRecordFactory RecordFactory = nullptr);
+// The same with every part of the entry given.
+SCHEME_EXPORT void RegisterScheme(const TSchemeClass& Class);
 
 template <class T>
 void RegisterScheme() {
@@ -49,12 +59,12 @@ void RegisterScheme() {
                 return std::make_unique<T>(Record);
             };
     }
-    RegisterScheme(
+    RegisterScheme(TSchemeClass{
         T::StaticClassName(),
         [](QStringList& Strings) -> std::unique_ptr<TSchemePersistent> {
             return std::make_unique<T>(Strings);
         },
-        RecordFactory);
+        RecordFactory, &typeid(T), [](void* At, QStringList& Strings) { new (At) T(Strings); }});
 }
 
 // True when Name (letter case ignored) is registered.

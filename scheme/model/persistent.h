@@ -71,21 +71,35 @@ public:
 class TSchemeLayer;
 class TSchemeObject;
 
-// What changed in a document, as layers and objects report it.
+// What changed in a document, as layers and objects report it. The first kinds are sent after
+// the change; the last four before it, so that a listener (the undo history) can see what is
+// about to change while it is still there.
 enum class TSchemeNoticeKind {
     // The object's look or area changed; Before is the area it covered until then.
     Changed,
     // The object has joined Layer.
     Joined,
-    // The object is leaving Layer (released or destroyed); Before is its last area. A
+    // The object is leaving Layer (released, or Destroyed); Before is its last area. A
     // destroyed object's kind is already gone: only its address and Before may be used.
     Leaving,
-    // The order of objects changed: Object moved within Layer, or (no Object) the whole
-    // Layer was reordered; no Layer: the order of the layers changed.
+    // The order of objects changed: Object moved from position From to position To of Layer,
+    // or (no Object) the whole Layer was reordered; no Layer: the layers at positions From and
+    // To changed places.
     Reordered,
-    // The layer has joined the document, or is leaving it with all its objects.
+    // The layer has joined the document at position From, or is leaving it (from position
+    // From) with all its objects.
     LayerJoined,
     LayerLeaving,
+    // Object is about to change what its record or its hooks hold; no Object: Layer's
+    // settings are about to change. Selection and the active hook are not announced.
+    Changing,
+    // Object is about to be destroyed by an operation of its layer or document.
+    Deleting,
+    // The order of Layer's objects is about to change as a whole (a sort).
+    Reordering,
+    // The link in slot From is about to change (set, replaced or freed); From equal to the
+    // link count: a link is about to be appended; From -1: the whole list is about to go.
+    LinkChanging,
 };
 
 struct TSchemeNotice {
@@ -96,6 +110,11 @@ struct TSchemeNotice {
     // The sender has drawn the change in its own view already (a drag step): views need not
     // be told to repaint.
     bool Drawn = false;
+    // Positions, as the kind says; -1 when none is given.
+    int From = -1;
+    int To = -1;
+    // A Leaving object is being destroyed.
+    bool Destroyed = false;
 };
 
 // What layers and objects need of their document.

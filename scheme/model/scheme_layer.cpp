@@ -99,7 +99,8 @@ TSchemeObject* TSchemeLayer::Replace(size_t Slot, TSchemeObject* Obj) {
     CheckFree(Obj);
     // The old object leaves first, so that the document never refers to an object that is not
     // in a layer of its own.
-    Notify(TSchemeNoticeKind::Leaving, Old, Old->Area());
+    Send(TSchemeNotice{TSchemeNoticeKind::Leaving, this, Old, Old->Area(), false,
+                       PositionOf(Old)});
     IndexRemove(Old->Id(), Slot);
     FObjects[Slot] = Obj;
     IndexAdd(Obj->Id(), Slot);
@@ -121,8 +122,27 @@ void TSchemeLayer::Add(TSchemeObject* Obj) {
     NotifyChange();
 }
 
+void TSchemeLayer::Insert(int Index, TSchemeObject* Obj) {
+    if (Index < 0 || Index > Count())
+        throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
+    CheckFree(Obj);
+    Compact();
+    FObjects.insert(FObjects.begin() + Index, Obj);
+    ++FLive;
+    FIdIndexValid = false;
+    Obj->JoinLayer(this);
+    FSorted = false;
+    Notify(TSchemeNoticeKind::Joined, Obj);
+    NotifyChange();
+}
+
+void TSchemeLayer::DeleteObject(TSchemeObject* Obj) {
+    Notify(TSchemeNoticeKind::Deleting, Obj);
+    delete Obj;
+}
+
 void TSchemeLayer::Delete(int Id) {
-    delete GetItem(Id);
+    DeleteObject(GetItem(Id));
     NotifyChange();
 }
 
@@ -130,7 +150,7 @@ void TSchemeLayer::Clear() {
     // Each object takes itself out of the list as it is destroyed; the last one goes first.
     while (!FObjects.empty()) {
         if (FObjects.back())
-            delete FObjects.back();
+            DeleteObject(FObjects.back());
         else
             FObjects.pop_back();
     }
@@ -145,7 +165,13 @@ void TSchemeLayer::ObjectDestroyed(TSchemeObject* Obj) {
             It == FObjects.rend() ? -1 : static_cast<int>(std::distance(It, FObjects.rend())) - 1;
     }
     if (Slot < 0) return;
-    RunGuarded([&] { Notify(TSchemeNoticeKind::Leaving, Obj, Obj->Area()); });
+    RunGuarded([&] {
+        Send(TSchemeNotice{TSchemeNoticeKind::Leaving, this, Obj, Obj->Area(), false,
+                           PositionOf(Obj), -1, true});
+    });
+    // A listener may have squeezed the list meanwhile.
+    if (FObjects[static_cast<size_t>(Slot)] != Obj)
+        Slot = static_cast<int>(std::find(FObjects.begin(), FObjects.end(), Obj) - FObjects.begin());
     DropSlot(static_cast<size_t>(Slot));
 }
 
@@ -167,6 +193,7 @@ void TSchemeLayer::Compact() const {
 }
 
 void TSchemeLayer::Sort() {
+    Notify(TSchemeNoticeKind::Reordering, nullptr);
     Compact();
     FIdIndexValid = false;
     std::stable_sort(
@@ -196,6 +223,31 @@ int TSchemeLayer::OrderOf(const TSchemeObject* Obj) const {
     // Another object of the same Id comes first.
     const auto It = std::find(FObjects.begin(), FObjects.end(), Obj);
     return It == FObjects.end() ? -1 : static_cast<int>(It - FObjects.begin());
+}
+
+int TSchemeLayer::PositionOf(const TSchemeObject* Obj) const {
+    const int Slot = OrderOf(Obj);
+    if (Slot < 0 || FObjects.size() == static_cast<size_t>(FLive)) return Slot;
+    return static_cast<int>(Slot - std::count(FObjects.begin(), FObjects.begin() + Slot, nullptr));
+}
+
+void TSchemeLayer::ExchangeIndex(int Index1, int Index2) {
+    CheckIndex(Index1);
+    CheckIndex(Index2);
+    Compact();
+    if (Index1 != Index2) Exchange(static_cast<size_t>(Index1), static_cast<size_t>(Index2));
+}
+
+void TSchemeLayer::SetOrder(const std::vector<TSchemeObject*>& Order) {
+    Compact();
+    if (Order.size() != FObjects.size() ||
+        !std::is_permutation(Order.begin(), Order.end(), FObjects.begin()))
+        RaiseError(QStringLiteral("TSchemeLayer : The order does not name the layer's objects"));
+    Notify(TSchemeNoticeKind::Reordering, nullptr);
+    FObjects = Order;
+    FIdIndexValid = false;
+    FSorted = false;
+    Notify(TSchemeNoticeKind::Reordered, nullptr);
 }
 
 int TSchemeLayer::FindSlot(int Id) const {
@@ -303,7 +355,8 @@ void TSchemeLayer::Exchange(size_t From, size_t To) {
     IndexAdd(Other->Id(), From);
     FSorted = false;
     NotifyChange();
-    Notify(TSchemeNoticeKind::Reordered, Moved, Moved->Area());
+    Send(TSchemeNotice{TSchemeNoticeKind::Reordered, this, Moved, Moved->Area(), false,
+                       static_cast<int>(From), static_cast<int>(To)});
 }
 
 void TSchemeLayer::SelectAllObjects(bool Selected) {
@@ -313,7 +366,20 @@ void TSchemeLayer::SelectAllObjects(bool Selected) {
 // ---- notification --------------------------------------------------------------------------
 
 void TSchemeLayer::Notify(TSchemeNoticeKind Kind, TSchemeObject* Obj, const TSchemeArea& Before) {
-    if (FSchemeData) FSchemeData->SchemeChanged(TSchemeNotice{Kind, this, Obj, Before, false});
+    Send(TSchemeNotice{Kind, this, Obj, Before, false});
+}
+
+void TSchemeLayer::Send(const TSchemeNotice& Notice) const {
+    if (FSchemeData) FSchemeData->SchemeChanged(Notice);
+}
+
+void TSchemeLayer::ObjectChanging(TSchemeObject* Obj) {
+    if (FSchemeData)
+        FSchemeData->SchemeChanged(TSchemeNotice{TSchemeNoticeKind::Changing, this, Obj, {}, false});
+}
+
+void TSchemeLayer::SettingsChanging() {
+    Notify(TSchemeNoticeKind::Changing, nullptr);
 }
 
 void TSchemeLayer::ObjectChanged(TSchemeObject* Obj, const TSchemeArea& Before, bool Drawn) {
@@ -343,16 +409,19 @@ void TSchemeLayer::Changed() {
 
 void TSchemeLayer::SetSelectedColor(TColor Value) {
     if (Value == FSelectedColor) return;
+    SettingsChanging();
     FSelectedColor = Value;
     Changed();
 }
 
 void TSchemeLayer::SetAllStateColors(std::span<const TColor> Colors) {
+    SettingsChanging();
     FStateColors.assign(Colors.begin(), Colors.end());
     Changed();
 }
 
 void TSchemeLayer::SetAllStateColorsToColor(TColor Color) {
+    SettingsChanging();
     std::fill(FStateColors.begin(), FStateColors.end(), Color);
     Changed();
 }
@@ -371,12 +440,14 @@ TColor TSchemeLayer::GetStateColor(int State) const {
 
 void TSchemeLayer::SetStateColor(int State, TColor Color) {
     if (State < 0 || State >= StateColorCount()) return;
+    SettingsChanging();
     FStateColors[static_cast<size_t>(State)] = Color;
     Changed();
 }
 
 void TSchemeLayer::SetVisible(bool Value) {
     if (Value == FVisible) return;
+    SettingsChanging();
     FVisible = Value;
     if (FSchemeData) FSchemeData->RepaintAllVisualControls(true);
     NotifyChange();
@@ -384,13 +455,48 @@ void TSchemeLayer::SetVisible(bool Value) {
 
 void TSchemeLayer::SetMinZoomForText(Extended Value) {
     if (Value == FMinZoomForText) return;
+    SettingsChanging();
     FMinZoomForText = Value;
     Changed();
 }
 
 void TSchemeLayer::SetEnabledZoomForText(bool Value) {
     if (Value == FEnabledZoomForText) return;
+    SettingsChanging();
     FEnabledZoomForText = Value;
+    Changed();
+}
+
+void TSchemeLayer::SetEnabled(bool Value) {
+    if (Value == FEnabled) return;
+    SettingsChanging();
+    FEnabled = Value;
+}
+
+void TSchemeLayer::SetID(int Value) {
+    if (Value == FID) return;
+    SettingsChanging();
+    FID = Value;
+}
+
+TSchemeLayer::TSettings TSchemeLayer::Settings() const {
+    return TSettings{FID,     FStateColors, FSelectedColor,      FEnabled,
+                     FVisible, FMinZoomForText, FEnabledZoomForText};
+}
+
+// Repaints as the setters do: every view when the visibility changes, else the objects.
+void TSchemeLayer::SetSettings(const TSettings& Value) {
+    if (Value == Settings()) return;
+    SettingsChanging();
+    const bool VisibilityChanges = Value.Visible != FVisible;
+    FID = Value.ID;
+    FStateColors = Value.StateColors;
+    FSelectedColor = Value.SelectedColor;
+    FEnabled = Value.Enabled;
+    FVisible = Value.Visible;
+    FMinZoomForText = Value.MinZoomForText;
+    FEnabledZoomForText = Value.EnabledZoomForText;
+    if (VisibilityChanges && FSchemeData) FSchemeData->RepaintAllVisualControls(true);
     Changed();
 }
 

@@ -39,7 +39,7 @@ public:
     TNotifyEvent OnChange;
 
     int ID() const { return FID; }
-    void SetID(int Value) { FID = Value; }
+    void SetID(int Value);
     // The document that holds the layer; the document sets it when it takes the layer in and
     // clears it when it lets the layer go.
     ISchemeData* SchemeData() const { return FSchemeData; }
@@ -57,6 +57,15 @@ public:
     // Takes ownership of Obj and appends it on top. An object that already belongs to a layer
     // is refused with ESchemeErrorException and stays where it is.
     void Add(TSchemeObject* Obj);
+    // The same at list position Index (0 .. Count; Count appends).
+    void Insert(int Index, TSchemeObject* Obj);
+    // The list position of one of the layer's objects (-1 for a stranger), found without
+    // changing the list.
+    int PositionOf(const TSchemeObject* Obj) const;
+    // Puts the objects at list positions Index1 and Index2 in each other's place.
+    void ExchangeIndex(int Index1, int Index2);
+    // Orders the list as Order, which must hold exactly the layer's objects.
+    void SetOrder(const std::vector<TSchemeObject*>& Order);
     // Frees the object with that Id.
     void Delete(int Id);
     // Frees every object, last to first.
@@ -98,7 +107,7 @@ public:
     void SetStateColor(int State, TColor Color);
 
     bool Enabled() const { return FEnabled; }
-    void SetEnabled(bool Value) { FEnabled = Value; }
+    void SetEnabled(bool Value);
     bool Visible() const { return FVisible; }
     void SetVisible(bool Value);
     Extended MinZoomForText() const { return FMinZoomForText; }
@@ -108,15 +117,35 @@ public:
     bool SelectionPhase() const { return FSelectionPhase; }
     void SetSelectionPhase(bool Value) { FSelectionPhase = Value; }
 
+    // Everything the layer holds besides its objects, taken and given back whole.
+    struct TSettings {
+        int ID = 0;
+        std::vector<TColor> StateColors;
+        TColor SelectedColor = clBlue;
+        bool Enabled = true;
+        bool Visible = true;
+        Extended MinZoomForText = 1.0;
+        bool EnabledZoomForText = false;
+        bool operator==(const TSettings&) const = default;
+    };
+    TSettings Settings() const;
+    void SetSettings(const TSettings& Value);
+
 private:
     friend class TSchemeObject;
     // Called by an object being destroyed: drops it from the list without freeing it.
     void ObjectDestroyed(TSchemeObject* Obj);
     // Called by an object whose Id changed.
     void ObjectIdChanged(TSchemeObject* Obj, int OldId);
-    // Called by an object whose look or area changed.
+    // Called by an object whose look or area changed, and by one about to change.
     void ObjectChanged(TSchemeObject* Obj, const TSchemeArea& Before, bool Drawn);
+    void ObjectChanging(TSchemeObject* Obj);
     void Notify(TSchemeNoticeKind Kind, TSchemeObject* Obj, const TSchemeArea& Before = {});
+    void Send(const TSchemeNotice& Notice) const;
+    // The settings are about to change.
+    void SettingsChanging();
+    // Destroys the object, telling the document first.
+    void DeleteObject(TSchemeObject* Obj);
     void CheckIndex(int Index) const;
     void NotifyChange();
     TSchemeObject* Replace(size_t Slot, TSchemeObject* Obj);

@@ -50,12 +50,18 @@ void TSchemeObject::InitDefaults(int Id, int State) {
     FSelectedBrush.OnChange = Notify;
     FSelectedPen.OnChange = Notify;
     FProperties.OnChange = Notify;
+    FBrush.SetChangingOwner(this);
+    FPen.SetChangingOwner(this);
+    FSelectedBrush.SetChangingOwner(this);
+    FSelectedPen.SetChangingOwner(this);
+    FProperties.SetChangingOwner(this);
 }
 
 // ---- properties ----------------------------------------------------------------------------
 
 void TSchemeObject::SetId(int Value) {
     if (Value == FId) return;
+    Changing();
     const int Old = FId;
     FId = Value;
     if (FLayer) FLayer->ObjectIdChanged(this, Old);
@@ -64,13 +70,14 @@ void TSchemeObject::SetId(int Value) {
 
 void TSchemeObject::SetState(int Value) {
     if (Value == FState) return;
+    Changing();
     FState = Value;
     Changed();
 }
 
 void TSchemeObject::SetSelected(bool Value) {
     if (Value == FSelected) return;
-    Update([&] { FSelected = Value; }, true);
+    UpdateViewState([&] { FSelected = Value; });
 }
 
 void TSchemeObject::SetResized(bool Value) {
@@ -89,6 +96,7 @@ void TSchemeObject::SetMoved(bool Value) {
 
 void TSchemeObject::SetVisible(bool Value) {
     if (Value == FVisible) return;
+    Changing();
     FVisible = Value;
     Changed();
 }
@@ -99,12 +107,14 @@ void TSchemeObject::SetEnabled(bool Value) {
 
 void TSchemeObject::SetStateColorSupport(bool Value) {
     if (Value == FStateColorSupport) return;
+    Changing();
     FStateColorSupport = Value;
     Changed();
 }
 
 void TSchemeObject::SetHintString(const QString& Value) {
     if (Value == FHintString) return;
+    Changing();
     FHintString = Value;
     Changed();
 }
@@ -157,24 +167,27 @@ void TSchemeObject::SetResizedPoint(int Index) {
     if (TKeepResizedPoints::Active()) return;
     if (Index > FCount - 1) Index = 0;
     if (Index < 0) Index = FCount - 1;
-    Update([&] { FResizedPoint = Index; }, true);
+    UpdateViewState([&] { FResizedPoint = Index; });
 }
 
 // ---- points --------------------------------------------------------------------------------
 
 void TSchemeObject::SetPointCount(int Count) {
+    Changing();
     FCount = Count;
     FPoints.assign(static_cast<size_t>(Count), TPointExt{});
 }
 
 void TSchemeObject::InsertPoint(int Index, const TPointExt& P) {
     if (Index < 0 || Index > FCount) return;
+    Changing();
     FPoints.insert(FPoints.begin() + Index, P);
     ++FCount;
 }
 
 void TSchemeObject::RemovePoint(int Index) {
     if (Index < 0 || Index >= FCount) return;
+    Changing();
     FPoints.erase(FPoints.begin() + Index);
     --FCount;
 }
@@ -190,6 +203,7 @@ void TSchemeObject::SetPointsExt(int Index, const TPointExt& P, bool Repaint) {
 
 void TSchemeObject::SetPointsExtBase(int Index, const TPointExt& P, bool Repaint) {
     if (Index < 0 || Index >= FCount) return;
+    Changing();
     TPointExt& Point = FPoints[static_cast<size_t>(Index)];
     const bool CaptionFollows = Index == 0 && FTextPoint.X == Point.X && FTextPoint.Y == Point.Y;
     const Extended DX = P.X - Point.X;
@@ -229,6 +243,14 @@ void TSchemeObject::Changed(TObject* Sender) {
 
 void TSchemeObject::RepaintDirect() {
     if (FLayer) FLayer->ObjectRepaintDirect(this);
+}
+
+void TSchemeObject::Changing() {
+    if (FLayer) FLayer->ObjectChanging(this);
+}
+
+void TSchemeObject::PartChanging(TObject* /*Part*/) {
+    Changing();
 }
 
 void TSchemeObject::AnnounceChange(bool ADrawn) {
@@ -447,6 +469,7 @@ void TSchemeObject::Repaint(Extended Zoom, IWindowHandle* Handle, int OriginX, i
 QRegion TSchemeObject::ChangePositionDetailAndGetDiffRgn(Extended X, Extended Y, int Detail,
                                                          Extended Zoom, int AParam) {
     const QRegion Old = GetClippingRegion(Zoom, AParam);
+    Changing();
     ChangePositionDetail(X, Y, Detail, AParam);
     return Old - GetClippingRegion(Zoom, AParam);
 }

@@ -18,6 +18,9 @@ namespace scheme {
 
 class TCanvas;
 class TSchemeLayer;
+namespace history {
+class TRecorder;
+}
 
 // A window that can be told to repaint part of itself (a view's client area). Regions are in
 // the window's own pixels.
@@ -132,6 +135,13 @@ public:
     void Changed() { Changed(this); }
     // Repaints the object's area in every view, without a change notice.
     void RepaintDirect();
+    // Tells the document that the object is about to change what its record or its hooks
+    // hold (the Changing notice), so that the change can be undone. Every setter does it
+    // before it changes anything; a kind that changes its own fields directly calls it first.
+    // Outside a layer it does nothing.
+    void Changing();
+    // A pen, brush or the property list is about to change.
+    void PartChanging(TObject* Part) override;
 
     // The area the document was last told about: GetArea() as of the last change notice (or
     // of joining the layer). Kept by the object, so that a notice can say what the object
@@ -210,7 +220,10 @@ protected:
         if (!FPoints.empty()) __builtin_prefetch(FPoints.data());
     }
     void SetPointCount(int Count);
-    void StorePoint(int Index, const TPointExt& P) { FPoints[static_cast<size_t>(Index)] = P; }
+    void StorePoint(int Index, const TPointExt& P) {
+        Changing();
+        FPoints[static_cast<size_t>(Index)] = P;
+    }
     // Inserts P as point Index (0 .. Count), moving the later points up by one; removes point
     // Index (0 .. Count-1), moving the later points down. Other indexes change nothing. Nothing
     // is repainted or reported: kinds wrap these in their own hidden update.
@@ -222,7 +235,7 @@ protected:
     // when Work ends (also when it fails part-way).
     template <class F>
     void Batch(F&& Work) {
-        ++FDeferred;
+        if (FDeferred++ == 0) Changing();
         try {
             Work();
         } catch (...) {
@@ -253,6 +266,20 @@ protected:
             if (!Quiet && OnChange) OnChange(this);
             FAnnouncePending = true;
         });
+    }
+    // A change of what only views show (the selection, the active hook): as a quiet Update,
+    // but not announced beforehand, since it is no change of the document.
+    template <class F>
+    void UpdateViewState(F&& Change) {
+        ++FDeferred;
+        try {
+            Change();
+        } catch (...) {
+            EndBatch();
+            throw;
+        }
+        FAnnouncePending = true;
+        EndBatch();
     }
     // The setter of a setting that changes the object's look: when Value differs, stores it
     // and announces the change.
@@ -286,6 +313,13 @@ protected:
 private:
     friend class TSchemeLayer;
     friend class TSchemeData;
+    friend class history::TRecorder;
+    // Makes the object what its record (as SaveToStrings writes it) describes, keeping its
+    // identity: the same address, layer, place, handlers, selection, active hook and link
+    // slots; Resized is set as given. Answers false, changing nothing, when the object cannot
+    // be rebuilt in place (its class is not the one registered under its name); a record that
+    // does not read raises, also changing nothing.
+    bool RestoreRecord(const QStringList& Record, bool Resized);
     // Called by the layer that takes the object in or lets it go.
     void JoinLayer(TSchemeLayer* Layer);
     void LeaveLayer();

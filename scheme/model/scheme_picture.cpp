@@ -117,6 +117,7 @@ void TSchemePicture::SetSelectedPicture(const TPicture& Value) {
 
 void TSchemePicture::SetTransparent(bool Value) {
     if (Value == FTransparent) return;
+    Changing();
     FTransparent = Value;
     Update([&] {
         for (TPicture* P : {FPicture.get(), FSelectedPicture.get()})

@@ -13,12 +13,14 @@ void TGraphicsObject::Changed() {
 
 void TPen::SetColor(TColor Value) {
     if (Value == FColor) return;
+    Changing();
     FColor = Value;
     Changed();
 }
 
 void TPen::SetStyle(TPenStyle Value) {
     if (Value == FStyle) return;
+    Changing();
     FStyle = Value;
     Changed();
 }
@@ -29,11 +31,13 @@ void TPen::SetWidth(int Value) {
             QStringLiteral("TPen : Width %1 is too large (at most %2)").arg(Value).arg(kMaxWidth));
     Value = std::max(Value, 0);
     if (Value == FWidth) return;
+    Changing();
     FWidth = Value;
     Changed();
 }
 
 void TPen::Assign(const TPen& Source) {
+    Changing();
     FColor = Source.FColor;
     FStyle = Source.FStyle;
     FWidth = Source.FWidth;
@@ -42,17 +46,20 @@ void TPen::Assign(const TPen& Source) {
 
 void TBrush::SetColor(TColor Value) {
     if (Value == FColor) return;
+    Changing();
     FColor = Value;
     Changed();
 }
 
 void TBrush::SetStyle(TBrushStyle Value) {
     if (Value == FStyle) return;
+    Changing();
     FStyle = Value;
     Changed();
 }
 
 void TBrush::Assign(const TBrush& Source) {
+    Changing();
     FColor = Source.FColor;
     FStyle = Source.FStyle;
     Changed();
@@ -60,29 +67,34 @@ void TBrush::Assign(const TBrush& Source) {
 
 void TFont::SetName(const QString& Value) {
     if (Value == FName) return;
+    Changing();
     FName = Value;
     Changed();
 }
 
 void TFont::SetSize(int Value) {
     if (Value == FSize) return;
+    Changing();
     FSize = Value;
     Changed();
 }
 
 void TFont::SetColor(TColor Value) {
     if (Value == FColor) return;
+    Changing();
     FColor = Value;
     Changed();
 }
 
 void TFont::SetStyle(TFontStyles Value) {
     if (Value == FStyle) return;
+    Changing();
     FStyle = Value;
     Changed();
 }
 
 void TFont::Assign(const TFont& Source) {
+    Changing();
     FName = Source.FName;
     FSize = Source.FSize;
     FColor = Source.FColor;

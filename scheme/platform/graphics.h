@@ -63,13 +63,21 @@ Q_ENUM_NS(TCursor)
 enum TFontStyle : int { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = int;
 
-// Base of the drawing tools: a change notification fired after every change of a setting.
+// Base of the drawing tools: a change notification fired after every change of a setting, and
+// the owner (if any) told just before it.
 class SCHEME_EXPORT TGraphicsObject : public TObject {
 public:
     TNotifyEvent OnChange;
+    void SetChangingOwner(TObject* Owner) { FChangingOwner = Owner; }
 
 protected:
+    void Changing() {
+        if (FChangingOwner) FChangingOwner->PartChanging(this);
+    }
     void Changed();
+
+private:
+    TObject* FChangingOwner = nullptr;
 };
 
 class SCHEME_EXPORT TPen : public TGraphicsObject {

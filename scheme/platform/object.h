@@ -14,6 +14,10 @@ public:
     TObject(const TObject&) = default;
     TObject& operator=(const TObject&) = default;
     virtual ~TObject();
+
+    // Told by a part the object owns (a pen, a brush, a list of lines) just before the part
+    // changes, so that the owner can announce the change before it happens.
+    virtual void PartChanging(TObject* /*Part*/) {}
 };
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;

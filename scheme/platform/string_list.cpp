@@ -15,34 +15,40 @@ const QString& TStringList::Strings(int Index) const {
 
 void TStringList::SetStrings(int Index, const QString& Value) {
     CheckIndex(Index, Count());
+    Changing();
     FLines[Index] = Value;
     Changed();
 }
 
 void TStringList::Add(const QString& Line) {
+    Changing();
     FLines.append(Line);
     Changed();
 }
 
 void TStringList::Insert(int Index, const QString& Line) {
     CheckIndex(Index, Count() + 1);
+    Changing();
     FLines.insert(Index, Line);
     Changed();
 }
 
 void TStringList::Delete(int Index) {
     CheckIndex(Index, Count());
+    Changing();
     FLines.removeAt(Index);
     Changed();
 }
 
 void TStringList::Clear() {
     if (FLines.isEmpty()) return;
+    Changing();
     FLines.clear();
     Changed();
 }
 
 void TStringList::Assign(const QStringList& Lines) {
+    Changing();
     FLines = Lines;
     Changed();
 }

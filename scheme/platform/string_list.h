@@ -10,10 +10,12 @@
 
 namespace scheme {
 
-// An owned list of lines that announces every change through OnChange.
+// An owned list of lines that announces every change through OnChange, and tells its owner (if
+// any) just before it.
 class SCHEME_EXPORT TStringList : public TObject {
 public:
     TNotifyEvent OnChange;
+    void SetChangingOwner(TObject* Owner) { FChangingOwner = Owner; }
 
     int Count() const { return static_cast<int>(FLines.size()); }
     const QStringList& Lines() const { return FLines; }
@@ -30,9 +32,13 @@ public:
 
 private:
     void CheckIndex(int Index, int Limit) const;
+    void Changing() {
+        if (FChangingOwner) FChangingOwner->PartChanging(this);
+    }
     void Changed();
 
     QStringList FLines;
+    TObject* FChangingOwner = nullptr;
 };
 
 // Removes leading and trailing blanks and control characters (every character up to

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <optional>
 
 #include "scheme/document/scheme_data_editor.h"
@@ -134,6 +135,8 @@ private:
     Extended FMovingOffsetY = 0;
     bool FDragging = false;
     std::optional<TMouseButton> FGrabButton;
+    // The document whose history groups the grab's changes into one step, while one is open.
+    QPointer<TSchemeData> FGroupData;
     TGrabCursor FCursor;
 };
 

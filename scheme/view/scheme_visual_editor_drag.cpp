@@ -2,6 +2,8 @@
 // view, and the application cursor of a grab.
 #include <QGuiApplication>
 
+#include "scheme/document/history/scheme_history.h"
+#include "scheme/model/scheme_box.h"
 #include "scheme/platform/error_handler.h"
 #include "scheme/platform/region.h"
 #include "scheme/view/scheme_visual_editor.h"
@@ -98,6 +100,16 @@ bool TSchemeVisualEditing::StartGrab(TShiftState /*Shift*/, Extended /*X*/, Exte
     return true;
 }
 
+namespace {
+// What a grab does, as its undo step is named.
+QString GestureName(const TSchemeObject& Obj, int Detail) {
+    const char* Verb = Detail == -1                             ? "Move"
+                       : dynamic_cast<const TSchemeBox*>(&Obj) ? "Resize"
+                                                                : "Move point";
+    return QStringLiteral("%1 %2").arg(QLatin1String(Verb), DescribeObject(Obj));
+}
+}  // namespace
+
 void TSchemeVisualEditing::Grab(TMouseButton Button, TShiftState Shift, int X, int Y) {
     Extended WX = X, WY = Y;
     TransformZoomAndOriginXYExt(WX, WY);
@@ -113,6 +125,9 @@ void TSchemeVisualEditing::Grab(TMouseButton Button, TShiftState Shift, int X, i
             FMovingObject = nullptr;
             return;
         }
+        // Everything the grab changes, followers included, is one step of the history.
+        FGroupData = SchemeData();
+        FGroupData->History().BeginGroup(GestureName(*Obj, FMovingDetail));
         Obj->SetMoved(true);
         // Shows the hook just made active.
         if (FMovingDetail >= 0) SchemeData()->ObjectRepaintDirect(Obj);
@@ -204,6 +219,8 @@ void TSchemeVisualEditing::EndGrab(bool APublish, TSchemeData* Data) {
             View.FDragging = false;
             View.FGrabButton.reset();
             View.FCursor.Restore();
+            if (QPointer<TSchemeData> Group = std::exchange(View.FGroupData, nullptr))
+                Group->History().EndGroup();
         }
     } Release{*this};
     Obj->SetMoved(false);

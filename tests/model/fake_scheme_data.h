@@ -42,6 +42,18 @@ public:
         return N;
     }
 
+    // Forgets the notices sent before changes, for tests of what is sent after them.
+    void DropAnnouncements() {
+        for (size_t I = Notices.size(); I-- > 0;) {
+            const TSchemeNoticeKind K = Notices[I].Kind;
+            if (K == TSchemeNoticeKind::Changing || K == TSchemeNoticeKind::Deleting ||
+                K == TSchemeNoticeKind::Reordering || K == TSchemeNoticeKind::LinkChanging) {
+                Notices.erase(Notices.begin() + std::ptrdiff_t(I));
+                AreasAtNotice.erase(AreasAtNotice.begin() + std::ptrdiff_t(I));
+            }
+        }
+    }
+
     void Reset() {
         Notices.clear();
         AreasAtNotice.clear();

@@ -1,0 +1,66 @@
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <new>
+
+#include "scheme/model/class_registry.h"
+#include "scheme/model/scheme_layer.h"
+#include "scheme/model/scheme_object.h"
+
+namespace scheme {
+
+// The object is destroyed and built again from the record on the same storage, by the record
+// constructor of its own class, so that every field the record holds is exactly as a load would
+// make it. What the record does not hold (the layer, the handlers, view state, the document's
+// link slots) is carried across. The record is read once beforehand, so that a record that does
+// not read leaves the object untouched.
+bool TSchemeObject::RestoreRecord(const QStringList& Record, bool Resized) {
+    const TSchemeClass* Class = FindSchemeClass(ClassName());
+    if (!Class->Rebuild || !Class->Type || *Class->Type != typeid(*this)) return false;
+    {
+        QStringList Probe = Record;
+        Class->Create(Probe);
+    }
+    TSchemeLayer* const Layer = FLayer;
+    TNotifyEvent Change = std::move(OnChange);
+    TNotifyEvent Destroy = std::move(OnDestroy);
+    std::unique_ptr<TRareParts> Rare = std::move(FRare);
+    const bool Selected = FSelected;
+    const bool Moved = FMoved;
+    const int ResizedPoint = FResizedPoint;
+    const TSchemeArea Area = FArea;
+    const int OldId = FId;
+    // Without a layer and handlers the destructor tells nobody.
+    FLayer = nullptr;
+    OnChange = nullptr;
+    OnDestroy = nullptr;
+    void* const Storage = dynamic_cast<void*>(this);
+    this->~TSchemeObject();
+    try {
+        QStringList Lines = Record;
+        Class->Rebuild(Storage, Lines);
+    } catch (...) {
+        // The same record read a moment ago: nothing sound is left to fall back on.
+        std::fputs("scheme: an object could not be rebuilt from its own record\n", stderr);
+        std::terminate();
+    }
+    TSchemeObject* const Self = std::launder(this);
+    Self->FLayer = Layer;
+    Self->OnChange = std::move(Change);
+    Self->OnDestroy = std::move(Destroy);
+    if (Rare) {
+        Rare->MeasuredText.clear();
+        Rare->MeasuredExtent = QRect();
+        Self->FRare = std::move(Rare);
+    }
+    Self->FSelected = Selected;
+    Self->FMoved = Moved;
+    Self->FResized = Resized;
+    Self->FResizedPoint = ResizedPoint < Self->FCount ? ResizedPoint : 0;
+    Self->FArea = Area;
+    if (Layer && Self->FId != OldId) Layer->ObjectIdChanged(Self, OldId);
+    Self->AnnounceChange();
+    return true;
+}
+
+}  // namespace scheme
