@@ -248,6 +248,15 @@ TSchemeObject* TSchemeData::ObjectForPoint(Extended X, Extended Y, int AParam) {
 // ---- changes -------------------------------------------------------------------------------
 
 void TSchemeData::SchemeChanged(const TSchemeNotice& Notice) {
+    // The history hears of the notice before the document acts on it and again afterwards,
+    // so that what the document does in between (freeing links) belongs to the same change.
+    struct TDone {
+        TSchemeHistory* History;
+        const TSchemeNotice& Notice;
+        ~TDone() {
+            if (History) History->NoticeDone(Notice);
+        }
+    } Done{FLoading == 0 ? FHistory.get() : nullptr, Notice};
     if (FLoading == 0) {
         FHistory->Notice(Notice);
         NoteModified(Notice);

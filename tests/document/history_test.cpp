@@ -10,6 +10,7 @@
 #include <functional>
 #include <random>
 
+#include "model/fake_scheme_data.h"
 #include "model/object_samples.h"
 #include "scheme/document/scheme_data.h"
 #include "scheme/model/class_registry.h"
@@ -33,7 +34,7 @@ TSchemeObject* MakeKind(const QString& Kind) {
 }
 
 class History : public ::testing::Test {
-protected:
+public:
     History() {
         Data.SetTimerInterval(0);
         Data.History().SetEnabled(true);
@@ -104,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(RegisteredKinds, HistoryContract, ::testing::ValuesIn(K
 
 // Two layers, four shapes and three links, one of them to the polygon.
 class DocumentHistory : public History {
-protected:
+public:
     void SetUp() override {
         const TColor Colors[] = {clRed, clLime, clBlue};
         Data.LayerAdd(1)->SetAllStateColors(Colors);
@@ -172,8 +173,8 @@ TEST_F(DocumentHistory, EveryOperationUndoesAndRedoesToTheByte) {
          }},
     };
     for (const TOperation& Op : Operations) {
-        SetUp();  // a fresh document each time
-        Data.LayerClear();
+        Data.LayerClear();  // a fresh document each time
+        Data.LinkClear();
         Shapes.clear();
         SetUp();
         const QString Before = Text(Data);
@@ -325,8 +326,8 @@ TEST_F(DocumentHistory, ModifiedFollowsTheCleanPoint) {
 TEST(Modified, WithoutHistoryAChangeOrALoadDecides) {
     TSchemeData Data;
     Data.SetTimerInterval(0);
-    QStringList Lines = Lines("TSchemeLayer|ID=1|StateCount=1|Color0=clRed|end");
-    Data.LoadFromStrings(Lines);
+    QStringList Text = Lines("TSchemeLayer|ID=1|StateCount=1|Color0=clRed|end");
+    Data.LoadFromStrings(Text);
     EXPECT_FALSE(Data.Modified());
     Data.GetLayer(1)->SetStateColor(0, clBlue);
     EXPECT_TRUE(Data.Modified());
@@ -345,7 +346,7 @@ TEST_F(DocumentHistory, AReplacingLoadThatFailsChangesNothing) {
         Data.ReplaceFromStrings(Damaged);
         FAIL() << "no error";
     } catch (const Exception& E) {
-        EXPECT_TRUE(E.Message().contains(QStringLiteral("In block has line"))) << E.Message();
+        EXPECT_TRUE(E.Message().contains(QStringLiteral("In block has line"))) << E.Message().toStdString();
     }
     EXPECT_EQ(Text(Data), Before);
     EXPECT_EQ(H().Count(), 1);

@@ -52,7 +52,7 @@ TEST_F(InLayer, SelectionAndHooksAreAnnouncedWithoutOnChange) {
     EXPECT_EQ(Data.NoticesOf(TSchemeNoticeKind::Changed, Obj), 2);
     Obj->SetEnabled(false);
     EXPECT_EQ(Changes, 1);
-    EXPECT_EQ(Data.Notices.size(), 3u);
+    EXPECT_EQ(Data.NoticesOf(TSchemeNoticeKind::Changed), 3);
 }
 
 TEST_F(InLayer, PenChangesReachTheObjectsListeners) {

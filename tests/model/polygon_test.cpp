@@ -245,6 +245,7 @@ TEST(PolygonInLayer, EditsAnnounceTheOldAreaOnceAndRefusalsTouchNothing) {
     Data.Reset();
     const TSchemeArea Before = Polygon->GetArea();
     Polygon->AddPointExt(kP);
+    Data.DropAnnouncements();
     ASSERT_EQ(Data.Notices.size(), 1u);
     EXPECT_EQ(Data.Notices[0].Before, Before);
     EXPECT_EQ(Polygon->Area(), Polygon->GetArea());

@@ -178,7 +178,6 @@ bool TRecorder::Notice(const TSchemeNotice& N) {
                       .Object = FRefs.Of(N.Object),
                       .From = N.From,
                       .State = std::move(State)});
-            FRefs.Forget(N.Object);
             return true;
         }
         case K::Reordering: {
@@ -215,9 +214,6 @@ bool TRecorder::Notice(const TSchemeNotice& N) {
                       .Layer = FRefs.Of(N.Layer),
                       .From = N.From,
                       .LayerState = SnapshotLayer(*N.Layer)});
-            for (const auto& [Handle, State] : FOps.back().LayerState->Objects)
-                FRefs.Forget(Handle->Ptr);
-            FRefs.Forget(N.Layer);
             return true;
         }
         case K::LinkChanging:
@@ -227,6 +223,15 @@ bool TRecorder::Notice(const TSchemeNotice& N) {
             return true;
     }
     return true;
+}
+
+void TRecorder::NoticeDone(const TSchemeNotice& N) {
+    if (N.Kind == TSchemeNoticeKind::Leaving) {
+        FRefs.Forget(N.Object);
+    } else if (N.Kind == TSchemeNoticeKind::LayerLeaving) {
+        for (int I = 0; I < N.Layer->Count(); ++I) FRefs.Forget(N.Layer->GetItemIndex(I));
+        FRefs.Forget(N.Layer);
+    }
 }
 
 void TRecorder::Finish() {

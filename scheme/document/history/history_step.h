@@ -80,6 +80,8 @@ public:
 
     // False when the notice announces a change the step cannot record.
     bool Notice(const TSchemeNotice& Notice);
+    // The document has acted on the notice: objects and layers that left are forgotten.
+    void NoticeDone(const TSchemeNotice& Notice);
     // Takes what the step changed as it is now; drops what is as it was.
     void Finish();
     bool Empty() const;

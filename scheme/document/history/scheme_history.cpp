@@ -76,7 +76,8 @@ void TSchemeHistory::Clear(bool AClean) {
 // ---- recording -----------------------------------------------------------------------------
 
 void TSchemeHistory::Notice(const TSchemeNotice& Notice) {
-    if (!FEnabled || FReplaying) return;
+    ++FNotices;
+    if (!FEnabled || FReplaying || FIgnoring) return;
     if (Notice.Kind == TSchemeNoticeKind::Changed) return;
     if (!FOpen) {
         FOpen = std::make_unique<history::TRecorder>(FData, *FRefs);
@@ -87,8 +88,14 @@ void TSchemeHistory::Notice(const TSchemeNotice& Notice) {
         const bool WasClean = IsClean();
         Forget();
         FNeverClean = true;
+        FIgnoring = true;
         if (WasClean) emit CleanChanged(false);
     }
+}
+
+void TSchemeHistory::NoticeDone(const TSchemeNotice& Notice) {
+    if (--FNotices == 0) FIgnoring = false;
+    if (FEnabled && !FReplaying && !FIgnoring && FOpen) FOpen->NoticeDone(Notice);
 }
 
 void TSchemeHistory::PostFlush() {

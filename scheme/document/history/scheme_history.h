@@ -89,8 +89,10 @@ public:
     // The bytes the steps hold now.
     size_t MemoryUse() const { return FMemoryUse; }
 
-    // The change channel: called by the document for every notice.
+    // The change channel: called by the document for every notice, before it acts on it and
+    // once it has.
     void Notice(const TSchemeNotice& Notice);
+    void NoticeDone(const TSchemeNotice& Notice);
     // True while the history itself changes the document (undo, redo).
     bool Replaying() const { return FReplaying; }
 
@@ -116,6 +118,10 @@ private:
     bool FFlushPosted = false;
     bool FRebuilding = false;
     int FDepth = 0;
+    // Notices being handled, and whether the outermost one made the history end: what follows
+    // from it is not recorded.
+    int FNotices = 0;
+    bool FIgnoring = false;
     QString FGroupName;
     int FStepLimit = kDefaultStepLimit;
     size_t FMemoryLimit = kDefaultMemoryLimit;
