@@ -67,8 +67,8 @@ void BM_DragStep(benchmark::State& State, bool History) {
         Held = Data->ObjectAddShapeExt(kLayer, N + 1, 900, 500, 80, 60, 1, TShapeType::stRectangle);
         TSchemeObject* Parent = Held;
         for (int I = 0; I < 2; ++I) {
-            TSchemeShape* F = Data->ObjectAddShapeExt(kLayer, N + 2 + I, 1000 + 60 * I, 500, 40,
-                                                      40, 2, TShapeType::stRectangle);
+            TSchemeShape* F = Data->ObjectAddShapeExt(kLayer, N + 2 + I, 1000 + 60 * I, 500, 40, 40,
+                                                      2, TShapeType::stRectangle);
             Data->LinkAdd(Parent, -1, F, -1);
             Parent = F;
         }

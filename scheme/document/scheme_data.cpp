@@ -485,7 +485,8 @@ TSchemeLayer* TSchemeData::SetLayerIndex(int AIndex, TSchemeLayer* ALayer) {
     SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerLeaving, Old, nullptr, {}, false, AIndex});
     Old->SetSchemeData(nullptr);
     ALayer->SetSchemeData(this);
-    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerJoined, ALayer, nullptr, {}, false, AIndex});
+    SchemeChanged(
+        TSchemeNotice{TSchemeNoticeKind::LayerJoined, ALayer, nullptr, {}, false, AIndex});
     return Old;
 }
 
@@ -538,7 +539,8 @@ void TSchemeData::LayerClear() {
 void TSchemeData::FreeLayer(TSchemeLayer* ALayer) {
     const int Index =
         static_cast<int>(std::find(FLayers.begin(), FLayers.end(), ALayer) - FLayers.begin());
-    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerLeaving, ALayer, nullptr, {}, false, Index});
+    SchemeChanged(
+        TSchemeNotice{TSchemeNoticeKind::LayerLeaving, ALayer, nullptr, {}, false, Index});
     ALayer->SetSchemeData(nullptr);
     delete ALayer;
 }
@@ -573,8 +575,8 @@ int TSchemeData::LinkAddDirect(TSchemeLink* ALink) {
     if (!ALink || ALink->LinkList())
         RaiseError(QStringLiteral("TSchemeData : Can't add link! It belongs to a link list"));
     CheckLinkEnds(ALink);
-    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LinkChanging, nullptr, nullptr, {}, false,
-                                LinkCount()});
+    SchemeChanged(
+        TSchemeNotice{TSchemeNoticeKind::LinkChanging, nullptr, nullptr, {}, false, LinkCount()});
     FLinks.push_back(ALink);
     ALink->SetLinkList(&FLinks);
     IndexLink(LinkCount() - 1);
@@ -634,8 +636,8 @@ void TSchemeData::LinkClear() {
 void TSchemeData::FreeLinkAt(size_t Index) {
     TSchemeLink* Link = FLinks[Index];
     if (!Link) return;
-    SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LinkChanging, nullptr, nullptr, {}, false,
-                                static_cast<int>(Index)});
+    SchemeChanged(TSchemeNotice{
+        TSchemeNoticeKind::LinkChanging, nullptr, nullptr, {}, false, static_cast<int>(Index)});
     Link->LeaveListAt(Index);
     delete Link;
 }

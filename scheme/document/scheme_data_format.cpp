@@ -437,8 +437,7 @@ void TSchemeData::LoadText(TLines& Lines, QStringList& AStrings) {
     Loading([&] {
         FSkippedClassNames.clear();
         FLoadWarnings.clear();
-        if (!FDecodingWarning.isEmpty())
-            FLoadWarnings.append(std::exchange(FDecodingWarning, {}));
+        if (!FDecodingWarning.isEmpty()) FLoadWarnings.append(std::exchange(FDecodingWarning, {}));
         if (OnBeforeLoading) {
             OnBeforeLoading(this, AStrings);
             ProcessMessages();

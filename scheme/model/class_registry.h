@@ -59,12 +59,12 @@ void RegisterScheme() {
                 return std::make_unique<T>(Record);
             };
     }
-    RegisterScheme(TSchemeClass{
-        T::StaticClassName(),
-        [](QStringList& Strings) -> std::unique_ptr<TSchemePersistent> {
-            return std::make_unique<T>(Strings);
-        },
-        RecordFactory, &typeid(T), [](void* At, QStringList& Strings) { new (At) T(Strings); }});
+    RegisterScheme(TSchemeClass{T::StaticClassName(),
+                                [](QStringList& Strings) -> std::unique_ptr<TSchemePersistent> {
+                                    return std::make_unique<T>(Strings);
+                                },
+                                RecordFactory, &typeid(T),
+                                [](void* At, QStringList& Strings) { new (At) T(Strings); }});
 }
 
 // True when Name (letter case ignored) is registered.

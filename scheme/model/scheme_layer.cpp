@@ -99,8 +99,7 @@ TSchemeObject* TSchemeLayer::Replace(size_t Slot, TSchemeObject* Obj) {
     CheckFree(Obj);
     // The old object leaves first, so that the document never refers to an object that is not
     // in a layer of its own.
-    Send(TSchemeNotice{TSchemeNoticeKind::Leaving, this, Old, Old->Area(), false,
-                       PositionOf(Old)});
+    Send(TSchemeNotice{TSchemeNoticeKind::Leaving, this, Old, Old->Area(), false, PositionOf(Old)});
     IndexRemove(Old->Id(), Slot);
     FObjects[Slot] = Obj;
     IndexAdd(Obj->Id(), Slot);
@@ -171,7 +170,8 @@ void TSchemeLayer::ObjectDestroyed(TSchemeObject* Obj) {
     });
     // A listener may have squeezed the list meanwhile.
     if (FObjects[static_cast<size_t>(Slot)] != Obj)
-        Slot = static_cast<int>(std::find(FObjects.begin(), FObjects.end(), Obj) - FObjects.begin());
+        Slot =
+            static_cast<int>(std::find(FObjects.begin(), FObjects.end(), Obj) - FObjects.begin());
     DropSlot(static_cast<size_t>(Slot));
 }
 
@@ -375,7 +375,8 @@ void TSchemeLayer::Send(const TSchemeNotice& Notice) const {
 
 void TSchemeLayer::ObjectChanging(TSchemeObject* Obj) {
     if (FSchemeData)
-        FSchemeData->SchemeChanged(TSchemeNotice{TSchemeNoticeKind::Changing, this, Obj, {}, false});
+        FSchemeData->SchemeChanged(
+            TSchemeNotice{TSchemeNoticeKind::Changing, this, Obj, {}, false});
 }
 
 void TSchemeLayer::SettingsChanging() {
@@ -480,7 +481,7 @@ void TSchemeLayer::SetID(int Value) {
 }
 
 TSchemeLayer::TSettings TSchemeLayer::Settings() const {
-    return TSettings{FID,     FStateColors, FSelectedColor,      FEnabled,
+    return TSettings{FID,      FStateColors,    FSelectedColor,     FEnabled,
                      FVisible, FMinZoomForText, FEnabledZoomForText};
 }
 

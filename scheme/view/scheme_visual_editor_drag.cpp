@@ -103,9 +103,9 @@ bool TSchemeVisualEditing::StartGrab(TShiftState /*Shift*/, Extended /*X*/, Exte
 namespace {
 // What a grab does, as its undo step is named.
 QString GestureName(const TSchemeObject& Obj, int Detail) {
-    const char* Verb = Detail == -1                             ? "Move"
+    const char* Verb = Detail == -1                            ? "Move"
                        : dynamic_cast<const TSchemeBox*>(&Obj) ? "Resize"
-                                                                : "Move point";
+                                                               : "Move point";
     return QStringLiteral("%1 %2").arg(QLatin1String(Verb), DescribeObject(Obj));
 }
 }  // namespace

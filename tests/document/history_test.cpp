@@ -130,16 +130,22 @@ TEST_F(DocumentHistory, EveryOperationUndoesAndRedoesToTheByte) {
         std::function<void(DocumentHistory&)> Do;
     };
     const TOperation Operations[] = {
-        {"add", [](auto& T) { T.Data.ObjectAddShape(2, 5, TRect{1, 2, 30, 40}, 2, TShapeType::stCircle); }},
+        {"add",
+         [](auto& T) {
+             T.Data.ObjectAddShape(2, 5, TRect{1, 2, 30, 40}, 2, TShapeType::stCircle);
+         }},
         {"delete with links", [](auto& T) { T.Data.ObjectDelete(1, 2); }},
         {"layer delete of an object", [](auto& T) { T.Data.GetLayer(1)->Delete(1); }},
         {"clear a layer", [](auto& T) { T.Data.GetLayer(1)->Clear(); }},
-        {"replace", [](auto& T) {
-             delete T.Data.GetLayer(1)->SetItem(3, new TSchemeShape(3, TRect{0, 0, 9, 9}, 1, TShapeType::stSquare));
+        {"replace",
+         [](auto& T) {
+             delete T.Data.GetLayer(1)->SetItem(
+                 3, new TSchemeShape(3, TRect{0, 0, 9, 9}, 1, TShapeType::stSquare));
          }},
         {"clone", [](auto& T) { T.Shapes[1]->Clone(); }},
         {"order", [](auto& T) { T.Data.GetLayer(1)->ExchangeUp(1); }},
-        {"sort", [](auto& T) {
+        {"sort",
+         [](auto& T) {
              T.Shapes[0]->SetId(9);
              T.Data.GetLayer(1)->Sort();
          }},
@@ -149,7 +155,8 @@ TEST_F(DocumentHistory, EveryOperationUndoesAndRedoesToTheByte) {
         {"layer delete", [](auto& T) { T.Data.LayerDelete(1); }},
         {"layer exchange", [](auto& T) { T.Data.LayerExchange(1, 2); }},
         {"layer replace", [](auto& T) { delete T.Data.SetLayerIndex(0, new TSchemeLayer(5)); }},
-        {"layer settings", [](auto& T) {
+        {"layer settings",
+         [](auto& T) {
              TSchemeLayer* L = T.Data.GetLayer(2);
              L->SetStateColor(1, clYellow);
              L->SetSelectedColor(clMaroon);
@@ -158,11 +165,13 @@ TEST_F(DocumentHistory, EveryOperationUndoesAndRedoesToTheByte) {
          }},
         {"link add", [](auto& T) { T.Data.LinkAdd(T.Shapes[3], 0, T.Polygon, 2); }},
         {"link delete", [](auto& T) { T.Data.LinkDelete(1); }},
-        {"link replace", [](auto& T) {
+        {"link replace",
+         [](auto& T) {
              delete T.Data.SetLink(0, new TSchemeLink(T.Shapes[3], -1, T.Shapes[0], -1));
          }},
         {"link clear", [](auto& T) { T.Data.LinkClear(); }},
-        {"a group of several", [](auto& T) {
+        {"a group of several",
+         [](auto& T) {
              TSchemeHistoryGroup Outer(T.Data, QStringLiteral("Several"));
              T.Shapes[2]->SetText(QStringLiteral("Pump"));
              {
@@ -262,22 +271,53 @@ TEST(HistoryProperty, RandomSequencesUndoAndRedoCompletely) {
         Data.History().SetEnabled(true);
         const QString First = Text(Data);
         const std::function<void()> Edits[] = {
-            [&] { if (auto* O = Any()) O->MoveToExt(PointExt(Pick(500), Pick(500))); },
-            [&] { if (auto* O = Any()) O->SetPointsExtA(Pick(4), PointExt(Pick(99), Pick(99))); },
-            [&] { if (auto* P = dynamic_cast<TSchemePolygon*>(Any())) P->AddPoint(0); },
-            [&] { if (auto* P = dynamic_cast<TSchemePolygon*>(Any()); P && P->Count() > 3) P->DeletePoint(1); },
-            [&] { Data.ObjectAddShapeExt(1 + Pick(3), 1000 + Pick(50), Pick(200), Pick(200), 8, 8, 1, TShapeType::stSquare); },
-            [&] { if (auto* O = Any()) Data.ObjectDelete(O->Layer()->ID(), O->Id()); },
-            [&] { if (auto* O = Any()) O->Layer()->ExchangeUp(O->Id()); },
-            [&] { if (auto* O = Any()) Data.SetObjectStateDirect(O, Pick(3)); },
-            [&] { if (auto* O = Any()) O->SetText(QStringLiteral("T%1").arg(Pick(9))); },
-            [&] { if (auto* O = Any()) O->Pen()->SetWidth(Pick(5)); },
-            [&] { if (auto* O = Any()) O->Clone(); },
+            [&] {
+                if (auto* O = Any()) O->MoveToExt(PointExt(Pick(500), Pick(500)));
+            },
+            [&] {
+                if (auto* O = Any()) O->SetPointsExtA(Pick(4), PointExt(Pick(99), Pick(99)));
+            },
+            [&] {
+                if (auto* P = dynamic_cast<TSchemePolygon*>(Any())) P->AddPoint(0);
+            },
+            [&] {
+                if (auto* P = dynamic_cast<TSchemePolygon*>(Any()); P && P->Count() > 3)
+                    P->DeletePoint(1);
+            },
+            [&] {
+                Data.ObjectAddShapeExt(1 + Pick(3), 1000 + Pick(50), Pick(200), Pick(200), 8, 8, 1,
+                                       TShapeType::stSquare);
+            },
+            [&] {
+                if (auto* O = Any()) Data.ObjectDelete(O->Layer()->ID(), O->Id());
+            },
+            [&] {
+                if (auto* O = Any()) O->Layer()->ExchangeUp(O->Id());
+            },
+            [&] {
+                if (auto* O = Any()) Data.SetObjectStateDirect(O, Pick(3));
+            },
+            [&] {
+                if (auto* O = Any()) O->SetText(QStringLiteral("T%1").arg(Pick(9)));
+            },
+            [&] {
+                if (auto* O = Any()) O->Pen()->SetWidth(Pick(5));
+            },
+            [&] {
+                if (auto* O = Any()) O->Clone();
+            },
             [&] { Data.GetLayerIndex(Pick(3))->SetStateColor(Pick(3), TColor(Pick(0xFFFFFF))); },
             [&] { Data.LayerExchange(1 + Pick(3), 1 + Pick(3)); },
-            [&] { if (auto* A = Any(); A) if (auto* B = Any()) Data.LinkAdd(A, -1, B, 0); },
-            [&] { if (Data.LinkCount()) Data.LinkDelete(Pick(Data.LinkCount())); },
-            [&] { if (Pick(8) == 0) Data.GetLayerIndex(Pick(3))->Sort(); },
+            [&] {
+                if (auto* A = Any(); A)
+                    if (auto* B = Any()) Data.LinkAdd(A, -1, B, 0);
+            },
+            [&] {
+                if (Data.LinkCount()) Data.LinkDelete(Pick(Data.LinkCount()));
+            },
+            [&] {
+                if (Pick(8) == 0) Data.GetLayerIndex(Pick(3))->Sort();
+            },
         };
         const int Count = 20;
         for (int Step = 0; Step < Count; ++Step) {
@@ -346,7 +386,8 @@ TEST_F(DocumentHistory, AReplacingLoadThatFailsChangesNothing) {
         Data.ReplaceFromStrings(Damaged);
         FAIL() << "no error";
     } catch (const Exception& E) {
-        EXPECT_TRUE(E.Message().contains(QStringLiteral("In block has line"))) << E.Message().toStdString();
+        EXPECT_TRUE(E.Message().contains(QStringLiteral("In block has line")))
+            << E.Message().toStdString();
     }
     EXPECT_EQ(Text(Data), Before);
     EXPECT_EQ(H().Count(), 1);

@@ -83,5 +83,4 @@ inline const TChange kChanges[] = {
     {"delete active", [](TSchemeObject& O) { Vertices(O).DeleteResizedPoint(); }, true},
 };
 
-
 }  // namespace scheme::testing

@@ -241,7 +241,6 @@ void TRecorder::Finish() {
         C.HasAfter = true;
         return C.After == C.Before;
     });
-    FContentOf.clear();
     std::erase_if(FSettings, [](TSettingsChange& S) {
         if (!S.Layer->Ptr) return false;
         S.After = S.Layer->Ptr->Settings();
@@ -253,7 +252,10 @@ void TRecorder::Finish() {
         for (int Slot = FLinkCountBefore; Slot < FLinkCountAfter; ++Slot) RecordLinkSlot(Slot);
         for (TLinkSlot& Slot : FLinkSlots) Slot.After = SnapshotLink(Slot.Slot);
     }
-    FDoomed.clear();
+    // What only recording needed.
+    FContentOf = {};
+    FLinkSlotOf = {};
+    FDoomed = {};
 }
 
 bool TRecorder::Empty() const {
@@ -261,9 +263,8 @@ bool TRecorder::Empty() const {
         FLinkCountBefore == FLinkCountAfter &&
         std::all_of(FLinkSlots.begin(), FLinkSlots.end(), [](const TLinkSlot& S) {
             auto Same = [](const TLinkState& A, const TLinkState& B) {
-                return A.Parent == B.Parent && A.Child == B.Child &&
-                       A.ParentType == B.ParentType && A.ChildType == B.ChildType &&
-                       A.Enabled == B.Enabled;
+                return A.Parent == B.Parent && A.Child == B.Child && A.ParentType == B.ParentType &&
+                       A.ChildType == B.ChildType && A.Enabled == B.Enabled;
             };
             return S.Before.has_value() == S.After.has_value() &&
                    (!S.Before || Same(*S.Before, *S.After));
@@ -290,7 +291,8 @@ namespace scheme::history {
 QString TRecorder::DefaultName() const {
     auto Named = [](const char* Verb, const TObjectState& State) {
         QStringList Lines = RecordLines(State.Record);
-        if (std::unique_ptr<TSchemePersistent> Item = FindSchemeClass(State.ClassName)->Create(Lines))
+        if (std::unique_ptr<TSchemePersistent> Item =
+                FindSchemeClass(State.ClassName)->Create(Lines))
             if (auto* Obj = dynamic_cast<TSchemeObject*>(Item.get()))
                 return QStringLiteral("%1 %2").arg(QLatin1String(Verb), DescribeObject(*Obj));
         return QString::fromLatin1(Verb);

@@ -85,6 +85,10 @@ public:
     // Takes what the step changed as it is now; drops what is as it was.
     void Finish();
     bool Empty() const;
+    // Whether anything was recorded yet (before Finish: a change may still turn out to be none).
+    bool Touched() const {
+        return !FOps.empty() || !FContents.empty() || !FSettings.empty() || FLinkCountBefore >= 0;
+    }
     // The bytes the step holds, about.
     size_t Bytes() const { return FBytes; }
     // A name from what the step did, for a step outside a named group.

@@ -6,6 +6,7 @@
 
 #include "scheme/document/history/history_step.h"
 #include "scheme/document/scheme_data.h"
+#include "scheme/platform/error_handler.h"
 
 namespace scheme {
 
@@ -32,7 +33,6 @@ private:
     bool FDone = true;
 };
 
-
 TSchemeHistory::TSchemeHistory(TSchemeData& Data)
     : FData(Data), FRefs(std::make_unique<history::TRefs>()) {
     FStack.setUndoLimit(FStepLimit);
@@ -50,10 +50,15 @@ TSchemeHistory::~TSchemeHistory() {
     FStack.clear();
 }
 
+// The modified state carries over both ways: a history started on a changed document has no
+// clean state to reach, and a document whose history stops keeps what the history said.
 void TSchemeHistory::SetEnabled(bool Value) {
     if (Value == FEnabled) return;
+    const bool WasModified = FData.Modified();
     FEnabled = Value;
     Forget();
+    FNeverClean = Value && WasModified;
+    if (!Value) FData.SetModified(WasModified);
 }
 
 void TSchemeHistory::Forget() {
@@ -117,6 +122,10 @@ void TSchemeHistory::BeginGroup(const QString& Name) {
     }
 }
 
+void TSchemeHistory::SetGroupName(const QString& Name) {
+    if (FDepth > 0) FGroupName = Name;
+}
+
 void TSchemeHistory::EndGroup() {
     if (FDepth == 0) return;
     if (--FDepth == 0) {
@@ -155,6 +164,8 @@ void TSchemeHistory::Push(std::unique_ptr<history::TRecorder> Step) {
 // steps, so it is built again from the steps that stay, without replaying them.
 void TSchemeHistory::Trim() {
     const int Count = FStack.count();
+    // Steps that can be redone wait for the next push, which drops them anyway.
+    if (FStack.index() != Count) return;
     int First = 0;
     size_t Use = FMemoryUse;
     while (First < Count - 1 && Use > FMemoryLimit)
@@ -194,14 +205,15 @@ void TSchemeHistory::Replay(TCommand& Command, bool Forward) {
     FReplaying = false;
 }
 
+// Nothing can be undone or redone while a group is open: a gesture is under way.
 bool TSchemeHistory::CanUndo() {
     Flush();
-    return FStack.canUndo();
+    return FDepth == 0 && FStack.canUndo();
 }
 
 bool TSchemeHistory::CanRedo() {
     Flush();
-    return FStack.canRedo();
+    return FDepth == 0 && FStack.canRedo();
 }
 
 QString TSchemeHistory::UndoText() {
@@ -240,9 +252,9 @@ void TSchemeHistory::ResetClean() {
     if (WasClean) emit CleanChanged(false);
 }
 
+// Asking closes no step: an open step with changes counts as a change already.
 bool TSchemeHistory::IsClean() {
-    if (FOpen && FDepth == 0) Flush();
-    return FStack.isClean() && !FNeverClean && !(FOpen && !FOpen->Empty());
+    return FStack.isClean() && !FNeverClean && !(FOpen && FOpen->Touched());
 }
 
 void TSchemeHistory::SetStepLimit(int Value) {
@@ -266,11 +278,14 @@ QAction* StepAction(TSchemeHistory& History, QObject* Parent, const QString& Ver
     };
     QObject::connect(&History, &TSchemeHistory::IndexChanged, Action, Refresh);
     QObject::connect(&History, &TSchemeHistory::CleanChanged, Action, Refresh);
+    // A step that fails part-way must not carry its error into the event loop.
     QObject::connect(Action, &QAction::triggered, &History, [&History, Undo] {
-        if (Undo)
-            History.Undo();
-        else
-            History.Redo();
+        RunGuarded([&] {
+            if (Undo)
+                History.Undo();
+            else
+                History.Redo();
+        });
     });
     Refresh();
     return Action;

@@ -23,7 +23,7 @@ SCHEME_EXPORT QString DescribeObject(const TSchemeObject& Obj);
 namespace history {
 class TRecorder;
 class TRefs;
-}
+}  // namespace history
 
 // A document's undo history: every change that the document's change channel announces
 // becomes undoable once the history is enabled. Changes made between two turns of the event
@@ -55,9 +55,12 @@ public:
     // group's name wins). Groups nest; an empty group leaves no step.
     void BeginGroup(const QString& Name);
     void EndGroup();
+    // Renames the open group's step (say, after the object it has just created).
+    void SetGroupName(const QString& Name);
     // Closes the open step now, outside any group: what was changed so far becomes a step.
     void Flush();
 
+    // False while a group is open (Undo and Redo do nothing then).
     bool CanUndo();
     bool CanRedo();
     QString UndoText();
@@ -76,7 +79,7 @@ public:
     // point never reaches it again).
     bool IsClean();
     // Actions for menus, kept up to date: "Undo NAME" / "Redo NAME", disabled when there is
-    // nothing to undo or redo.
+    // nothing to undo or redo. An error of a step goes to the application's error handler.
     QAction* CreateUndoAction(QObject* Parent);
     QAction* CreateRedoAction(QObject* Parent);
 
