@@ -43,4 +43,20 @@ void TEditorDialogs::Message(QWidget* Parent, const QString& Text) {
     QMessageBox::information(Parent, QStringLiteral("Tarsel"), Text);
 }
 
+bool TEditorDialogs::Question(QWidget* Parent, const QString& Text) {
+    return QMessageBox::question(Parent, QStringLiteral("Tarsel"), Text,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
+TSaveChoice TEditorDialogs::SaveChanges(QWidget* Parent, const QString& DocumentName) {
+    const auto Button = QMessageBox::warning(
+        Parent, QStringLiteral("Tarsel"),
+        QStringLiteral("%1 has unsaved changes. Save them?").arg(DocumentName),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (Button == QMessageBox::Save) return TSaveChoice::Save;
+    if (Button == QMessageBox::Discard) return TSaveChoice::Discard;
+    return TSaveChoice::Cancel;  // Escape and closing the box too
+}
+
 }  // namespace tarsel

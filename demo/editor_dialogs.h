@@ -6,6 +6,9 @@ class QWidget;
 
 namespace tarsel {
 
+// What to do with unsaved changes before they would be lost.
+enum class TSaveChoice { Save, Discard, Cancel };
+
 // The editor's conversations with its user: the file dialogs and the message box. The main
 // window asks through this interface, so a test can answer in place of a person.
 class IEditorDialogs {
@@ -18,6 +21,10 @@ public:
     virtual QString OpenPicture(QWidget* Parent, const QString& Folder) = 0;
     // A message with an OK button.
     virtual void Message(QWidget* Parent, const QString& Text) = 0;
+    // A question answered Yes (true) or No.
+    virtual bool Question(QWidget* Parent, const QString& Text) = 0;
+    // Asks what becomes of the unsaved changes of the document named DocumentName.
+    virtual TSaveChoice SaveChanges(QWidget* Parent, const QString& DocumentName) = 0;
 };
 
 // The dialogs a person sees: Qt's file dialogs and message box.
@@ -27,6 +34,8 @@ public:
     QString SaveDocument(QWidget* Parent, const QString& Folder) override;
     QString OpenPicture(QWidget* Parent, const QString& Folder) override;
     void Message(QWidget* Parent, const QString& Text) override;
+    bool Question(QWidget* Parent, const QString& Text) override;
+    TSaveChoice SaveChanges(QWidget* Parent, const QString& DocumentName) override;
 };
 
 }  // namespace tarsel

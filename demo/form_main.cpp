@@ -1,5 +1,6 @@
 #include "form_main.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -7,11 +8,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QSvgRenderer>
 
 #include "scheme/controls/fill_style_combo_box.h"
 #include "scheme/controls/numeric_edit.h"
+#include "scheme/document/history/scheme_history.h"
 #include "scheme/document/scheme_data_editor.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/platform/error_handler.h"
@@ -29,6 +32,8 @@ const QString kSampleName = QStringLiteral("DEMO_EXAMPLES.TXT");
 const QString kBackgroundName = QStringLiteral("background.svg");
 const QString kImageListName = QStringLiteral("image_list.svg");
 constexpr int kImageSize = 32;
+// At most this many of a load's warnings are listed in the question before replacing.
+constexpr int kWarningsShown = 10;
 
 // A strip of square tiles, one image each, rendered from an SVG file.
 QList<QImage> ImageStrip(const QString& FileName, int Size) {
@@ -54,12 +59,15 @@ TFormMain::TFormMain(const QString& DocumentPath, QWidget* Parent)
     FDocument = new TSchemeDataEditor(this);
     FDocument->setObjectName(QStringLiteral("SchemeDataEditor1"));
     ui->setupUi(this);
+    FBaseTitle = windowTitle();
+    ShowTitle();
     FViews = {ui->SchemeVisualEditor3, ui->SchemeVisualEditor1, ui->SchemeVisualEditor2};
     SetUpImageList();
     SetUpDocumentEvents();
     SetUpViews();
     SetUpStatusBar();
     SetUpActions();
+    SetUpHistory();
     SetUpPanels();
     RunGuarded([&] { FormCreate(DocumentPath); });
 }
@@ -118,6 +126,7 @@ void TFormMain::SetUpDocumentEvents() {
     FDocument->OnBeforeSave = Busy;
     FDocument->OnAfterLoading = Done;
     FDocument->OnAfterSave = Done;
+    FDocument->OnModifiedChange = [this](TObject*) { setWindowModified(FDocument->Modified()); };
     FDocument->OnLoadingProgress = [this](TObject*, QStringList& AStrings, int ACurrentIndex) {
         const int Percent =
             AStrings.isEmpty() ? 100 : Round(ACurrentIndex * 100.0 / AStrings.size());
@@ -184,12 +193,16 @@ void TFormMain::FormCreate(const QString& DocumentPath) {
     ui->ComboBox1->setCurrentIndex(0);
     EnableObjectActions();
     setWindowState(windowState() | Qt::WindowMaximized);
+    // The history is kept from the start; the load starts it anew, clean.
+    FDocument->History().SetEnabled(true);
     const QString File =
         DocumentPath.isEmpty() ? QDir(ProgramFolder()).filePath(kSampleName) : DocumentPath;
     LoadDocument(File, false);
 }
 
-void TFormMain::LoadDocument(const QString& FileName, bool ClearFirst) {
+// ---- documents ----
+
+bool TFormMain::LoadDocument(const QString& FileName, bool Ask) {
     // However the load ends, the update ends and every view shows what it left.
     struct TEndUpdate {
         TSchemeDataEditor* Document;
@@ -200,10 +213,84 @@ void TFormMain::LoadDocument(const QString& FileName, bool ClearFirst) {
     };
     FDocument->BeginUpdate();
     const TEndUpdate Ending{FDocument};
-    SelectObject(nullptr);
-    if (ClearFirst) FDocument->LayerClear();
-    FDocument->LoadFromFile(FileName);
+    // The selection goes only when the content does: a load that fails or is refused keeps
+    // the document, selection and all.
+    const bool Replaced = FDocument->ReplaceFromFile(FileName, [&](const QStringList& Warnings) {
+        if (Ask && !Warnings.isEmpty() && !AcceptLoadWarnings(FileName, Warnings)) return false;
+        SelectObject(nullptr);
+        return true;
+    });
+    if (!Replaced) return false;
+    FCurrentFile = FileName;
+    ShowTitle();
+    // The box shows the loaded document's blinking; it does not set it again.
+    const QSignalBlocker Quiet(ui->CheckBox5);
     ui->CheckBox5->setChecked(FDocument->TimerInterval() > 0);
+    return true;
+}
+
+bool TFormMain::AcceptLoadWarnings(const QString& FileName, const QStringList& Warnings) {
+    QStringList Shown = Warnings.mid(0, kWarningsShown);
+    if (Warnings.size() > kWarningsShown)
+        Shown << QStringLiteral("... and %1 more").arg(Warnings.size() - kWarningsShown);
+    const QString Text =
+        QStringLiteral(
+            "%1 was not read as written:\n%2\n\nReplace the open diagram with what "
+            "was read?")
+            .arg(QFileInfo(FileName).fileName(), Shown.join(QLatin1Char('\n')));
+    // The load's hourglass makes way for the question while it is open.
+    struct TCursorAside {
+        bool Busy;
+        explicit TCursorAside(bool ABusy) : Busy(ABusy) {
+            if (Busy) QGuiApplication::restoreOverrideCursor();
+        }
+        ~TCursorAside() {
+            if (Busy) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        }
+    } const Aside(FHourglass);
+    return FDialogs->Question(this, Text);
+}
+
+bool TFormMain::SaveDocumentTo(const QString& File) {
+    if (File.isEmpty()) return false;
+    FDocumentFolder = QFileInfo(File).absolutePath();
+    FDocument->SaveToFile(File);
+    FCurrentFile = File;
+    ShowTitle();
+    return true;
+}
+
+bool TFormMain::SettleUnsavedChanges() {
+    if (!FDocument->Modified()) return true;
+    switch (FDialogs->SaveChanges(this, DocumentName())) {
+        case TSaveChoice::Save:
+            return SaveDocumentTo(FCurrentFile.isEmpty()
+                                      ? FDialogs->SaveDocument(this, FDocumentFolder)
+                                      : FCurrentFile);
+        case TSaveChoice::Discard:
+            return true;
+        case TSaveChoice::Cancel:
+            break;
+    }
+    return false;
+}
+
+QString TFormMain::DocumentName() const {
+    return FCurrentFile.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(FCurrentFile).fileName();
+}
+
+void TFormMain::ShowTitle() {
+    setWindowTitle(QStringLiteral("%1[*] \u2014 %2").arg(DocumentName(), FBaseTitle));
+    setWindowModified(FDocument->Modified());
+}
+
+void TFormMain::closeEvent(QCloseEvent* Event) {
+    bool MayClose = false;
+    RunGuarded([&] { MayClose = SettleUnsavedChanges(); });
+    if (MayClose)
+        Event->accept();
+    else
+        Event->ignore();
 }
 
 // ---- selection and status ----

@@ -11,6 +11,7 @@
 #include "scheme/platform/input.h"
 
 class QAction;
+class QCloseEvent;
 class QComboBox;
 class QSpinBox;
 class QLabel;
@@ -34,6 +35,11 @@ namespace tarsel {
 // zooms (A above B on the left, C on the right), a popup menu of actions on every view, the
 // property panels below them and a status bar with the pointer's world position, the zooms
 // and the selected object.
+//
+// Every change the menu, the panels or a drag makes to the document is one named step of the
+// document's history, undone and redone by the Undo and Redo actions. The title names the
+// open file and marks unsaved changes; closing the window or loading another file with
+// unsaved changes asks first.
 //
 // Every handler that can fail runs guarded: its error goes to the application's error handler
 // and the window stays as the failure left it.
@@ -59,12 +65,19 @@ public:
     const TEditorSettings& Settings() const { return FSettings; }
     QString StatusText(int Panel) const;
     QMenu* PopupMenu() const { return FPopupMenu; }
+    // The file the document was loaded from or last saved to; empty when none.
+    QString CurrentFile() const { return FCurrentFile; }
 
     // Opens the popup menu as the view's context-menu request does, at GlobalPos.
     void ShowPopupMenu(scheme::TSchemeVisualEditor* View, const QPoint& GlobalPos);
 
     // The sample diagram's folder: the program's own.
     static QString ProgramFolder();
+
+protected:
+    // Asks about unsaved changes first; a cancel (or a save that did not happen) keeps the
+    // window open.
+    void closeEvent(QCloseEvent* Event) override;
 
 private:
     // ---- building the window ----
@@ -73,6 +86,7 @@ private:
     void SetUpImageList();
     void SetUpDocumentEvents();
     void SetUpActions();
+    void SetUpHistory();
     void SetUpPanels();
     void FormCreate(const QString& DocumentPath);
 
@@ -83,8 +97,20 @@ private:
     void ShowZooms();
     void SetStatusText(int Panel, const QString& Text);
 
-    // ---- loading ----
-    void LoadDocument(const QString& FileName, bool ClearFirst);
+    // ---- documents ----
+    // Replaces the document with the file's content. A load that fails leaves the document
+    // as it was and raises; with Ask, a file read with warnings replaces it only when the user
+    // agrees. Answers whether the document was replaced.
+    bool LoadDocument(const QString& FileName, bool Ask);
+    bool AcceptLoadWarnings(const QString& FileName, const QStringList& Warnings);
+    // Saves to File (nothing when it is empty) and makes it the current file; answers whether
+    // it saved.
+    bool SaveDocumentTo(const QString& File);
+    // Before unsaved changes would be lost: asks to save, discard or cancel. Answers whether
+    // the caller may go on.
+    bool SettleUnsavedChanges();
+    QString DocumentName() const;
+    void ShowTitle();
     void CreateLayerForAdding(int LayerId);
 
     // ---- view and document events ----
@@ -107,6 +133,8 @@ private:
     void ActionCenterExecute();
     void ActionZoomInExecute(QAction* Sender);
     void ActionPictuteAExecute();
+    void ActionStepExecute(bool Undo);
+    void ShowStepActions();
     void ActionObjectPictureExecute(QAction* Sender);
     // Asks for a picture file; an empty text when the user cancelled.
     QString ChoosePicture();
@@ -122,6 +150,7 @@ private:
     // propagate.
     scheme::TSchemeObject* ObjectOf(QSpinBox* ObjectSpin, QSpinBox* LayerSpin) const;
     void AddLink();
+    void SetBlinking(bool On);
     // Runs F guarded whenever Sender emits Signal.
     template <class Sender, class Signal, class F>
     void OnSignal(Sender* S, Signal Sig, F&& Handler);
@@ -134,12 +163,17 @@ private:
     std::array<scheme::TSchemeVisualEditor*, 3> FViews{};
     std::array<QLabel*, 3> FStatusPanels{};
     QMenu* FPopupMenu = nullptr;
+    QAction* FUndoAction = nullptr;
+    QAction* FRedoAction = nullptr;
 
     TEditorSettings FSettings;
     QPoint FPopupPoint;
     scheme::TSchemeObject* FSelectedObject = nullptr;
     scheme::TSchemeVisualEditor* FActiveView = nullptr;
     QString FDocumentFolder;
+    QString FCurrentFile;
+    // The form's title, shown after the file's name.
+    QString FBaseTitle;
     QString FLastPictureDir;
     bool FHourglass = false;
 };

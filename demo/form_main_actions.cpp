@@ -1,8 +1,10 @@
 // The popup menu's actions.
 #include <QFileInfo>
+#include <QKeySequence>
 #include <QMenu>
 
 #include "form_main.h"
+#include "scheme/document/history/scheme_history.h"
 #include "scheme/document/scheme_data_editor.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_picture.h"
@@ -62,6 +64,19 @@ void TFormMain::SetUpActions() {
         addAction(Item);  // so that shortcuts work while the menu is closed
     }
     addAction(ui->ActionPictuteA);
+    // Undo and Redo come last, after a separator.
+    FUndoAction = new QAction(this);
+    FUndoAction->setObjectName(QStringLiteral("ActionUndo"));
+    FUndoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    FRedoAction = new QAction(this);
+    FRedoAction->setObjectName(QStringLiteral("ActionRedo"));
+    FRedoAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    FPopupMenu->addSeparator();
+    for (QAction* Step : {FUndoAction, FRedoAction}) {
+        FPopupMenu->addAction(Step);
+        addAction(Step);
+    }
     connect(FPopupMenu, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
 
     const auto Bind = [this](QAction* Action, auto Handler) {
@@ -80,12 +95,47 @@ void TFormMain::SetUpActions() {
     for (QAction* A : {ui->ActionZoomIn, ui->ActionZoomOut, ui->ActionZoomActual})
         Bind(A, [this, A] { ActionZoomInExecute(A); });
     Bind(ui->ActionPictuteA, [this] { ActionPictuteAExecute(); });
+    Bind(FUndoAction, [this] { ActionStepExecute(true); });
+    Bind(FRedoAction, [this] { ActionStepExecute(false); });
     for (QAction* A : {ui->ActionObjectPicture, ui->ActionObjectSelectedPicture})
         Bind(A, [this, A] { ActionObjectPictureExecute(A); });
 
     ui->ToolButtonLoad->setDefaultAction(ui->ActionLoad);
     ui->ToolButtonSave->setDefaultAction(ui->ActionSave);
     ui->ToolButtonPictute->setDefaultAction(ui->ActionPictuteA);
+}
+
+// The step actions follow the history: their texts name the step they would undo or redo, and
+// they are disabled when there is none. They are the window's own rather than the history's,
+// so that they run guarded and let go of the selection first.
+void TFormMain::SetUpHistory() {
+    TSchemeHistory& History = FDocument->History();
+    connect(&History, &TSchemeHistory::IndexChanged, this, [this] { ShowStepActions(); });
+    connect(&History, &TSchemeHistory::CleanChanged, this, [this] { ShowStepActions(); });
+    ShowStepActions();
+}
+
+void TFormMain::ShowStepActions() {
+    TSchemeHistory& History = FDocument->History();
+    const bool CanUndo = History.CanUndo();
+    const bool CanRedo = History.CanRedo();
+    FUndoAction->setEnabled(CanUndo);
+    FRedoAction->setEnabled(CanRedo);
+    FUndoAction->setText(CanUndo ? QStringLiteral("Undo %1").arg(History.UndoText())
+                                 : QStringLiteral("Undo"));
+    FRedoAction->setText(CanRedo ? QStringLiteral("Redo %1").arg(History.RedoText())
+                                 : QStringLiteral("Redo"));
+}
+
+// A step may take the selected object out of the document (undoing its addition): the
+// selection goes first, so that the window never holds an object the document freed.
+void TFormMain::ActionStepExecute(bool Undo) {
+    SelectObject(nullptr);
+    if (Undo)
+        FDocument->History().Undo();
+    else
+        FDocument->History().Redo();
+    EnableObjectActions();
 }
 
 void TFormMain::EnableObjectActions() {
@@ -107,18 +157,28 @@ TSchemeVisualEditor* TFormMain::ActionView() const {
 
 // ---- documents ----
 
+// A file that cannot be read leaves the open diagram as it is; the error, with the line it
+// names, is told through the message.
 void TFormMain::ActionLoadExecute() {
+    if (!SettleUnsavedChanges()) return;
     const QString File = FDialogs->OpenDocument(this, FDocumentFolder);
     if (File.isEmpty()) return;
     FDocumentFolder = FolderOf(File);
-    LoadDocument(File, true);
+    try {
+        LoadDocument(File, true);
+    } catch (const EAbort&) {
+        throw;
+    } catch (const std::exception& E) {
+        QString Error = QString::fromUtf8(E.what());
+        Error.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        FDialogs->Message(this, QStringLiteral("%1 could not be loaded; the open diagram is "
+                                               "unchanged.\n\n%2")
+                                    .arg(QFileInfo(File).fileName(), Error));
+    }
 }
 
 void TFormMain::ActionSaveExecute() {
-    const QString File = FDialogs->SaveDocument(this, FDocumentFolder);
-    if (File.isEmpty()) return;
-    FDocumentFolder = FolderOf(File);
-    FDocument->SaveToFile(File);
+    SaveDocumentTo(FDialogs->SaveDocument(this, FDocumentFolder));
 }
 
 // ---- adding and deleting ----
@@ -130,6 +190,8 @@ void TFormMain::ActionObjectAddExecute(QAction* Sender) {
     FDocument->AlignPointToGrid(X, Y);
     if (Sender == ui->ActionObjectDelete) {
         if (TSchemeObject* Doomed = FSelectedObject) {
+            const TSchemeHistoryGroup Step(
+                *FDocument, QStringLiteral("Delete %1").arg(DescribeObject(*Doomed)));
             FSelectedObject = nullptr;
             FDocument->ObjectDelete(Doomed->Layer()->ID(), Doomed->Id());
             SetStatusText(2, {});
@@ -142,14 +204,16 @@ void TFormMain::ActionObjectAddExecute(QAction* Sender) {
 
 void TFormMain::AddObjectAt(QAction* Sender, Extended X, Extended Y) {
     const int LayerId = ui->SpinEditLaerIdAdd->value();
-    TSchemeLayer* Layer = nullptr;
-    try {
-        Layer = FDocument->GetLayer(LayerId);
-    } catch (const scheme::Exception&) {
-        CreateLayerForAdding(LayerId);
-        Layer = FDocument->GetLayer(LayerId);
-    }
-    const int Id = Layer->GetObjectMaxId() + 1;
+    const bool NewLayer = !FDocument->LayerExists(LayerId);
+    const int Id = NewLayer ? 1 : FDocument->GetLayer(LayerId)->GetObjectMaxId() + 1;
+    // The new layer, the object and its hint are one step.
+    const TSchemeHistoryGroup Step(
+        *FDocument,
+        QStringLiteral("Add %1 %2")
+            .arg(Sender == ui->ActionObjectAdd ? QStringLiteral("Shape") : QStringLiteral("Zone"))
+            .arg(Id));
+    if (NewLayer) CreateLayerForAdding(LayerId);
+    TSchemeLayer* Layer = FDocument->GetLayer(LayerId);
     if (Sender == ui->ActionObjectAdd) {
         FDocument->ObjectAddShapeExt(LayerId, Id, X, Y, FSettings.ShapeWidth, FSettings.ShapeHeight,
                                      FSettings.ShapeState, FSettings.ShapeType);
@@ -180,22 +244,37 @@ void TFormMain::ActionObjectStateExecute() {
     if (!FSelectedObject) return;
     int N = FSelectedObject->State() + 1;
     if (N > 9) N = 0;
+    const TSchemeHistoryGroup Step(
+        *FDocument, QStringLiteral("Change state of %1").arg(DescribeObject(*FSelectedObject)));
     FDocument->SetObjectStateDirect(FSelectedObject, N);
     ShowSelectedInfo();
 }
 
 void TFormMain::ActionObjectTypeExecute() {
-    if (auto* Shape = dynamic_cast<TSchemeShape*>(FSelectedObject))
-        Shape->SetShape(NextShape(Shape->Shape()));
+    auto* Shape = dynamic_cast<TSchemeShape*>(FSelectedObject);
+    if (!Shape) return;
+    const TSchemeHistoryGroup Step(*FDocument,
+                                   QStringLiteral("Change type of %1").arg(DescribeObject(*Shape)));
+    Shape->SetShape(NextShape(Shape->Shape()));
 }
 
 void TFormMain::ActionObjectModifiedExecute() {
-    if (FSelectedObject) FSelectedObject->SetResized(!FSelectedObject->Resized());
+    if (!FSelectedObject) return;
+    const bool On = !FSelectedObject->Resized();
+    const TSchemeHistoryGroup Step(*FDocument,
+                                   QStringLiteral("Resize hooks %1 for %2")
+                                       .arg(On ? QStringLiteral("on") : QStringLiteral("off"),
+                                            DescribeObject(*FSelectedObject)));
+    FSelectedObject->SetResized(On);
 }
 
 void TFormMain::ActionObjectAddPointExecute(QAction* Sender) {
     if (!FSelectedObject) return;
-    if (Sender == ui->ActionObjectAddPoint)
+    const bool Add = Sender == ui->ActionObjectAddPoint;
+    const TSchemeHistoryGroup Step(
+        *FDocument, (Add ? QStringLiteral("Add point to %1") : QStringLiteral("Delete point of %1"))
+                        .arg(DescribeObject(*FSelectedObject)));
+    if (Add)
         FDocument->ObjectAddResizedPointDirect(FSelectedObject);
     else
         FDocument->ObjectDeleteResizedPointDirect(FSelectedObject);
@@ -250,7 +329,12 @@ void TFormMain::ActionObjectPictureExecute(QAction* Sender) {
     if (File.isEmpty()) return;
     TPicture Picture;
     Picture.LoadFromFile(File);
-    if (Sender == ui->ActionObjectPicture)
+    const bool Selected = Sender == ui->ActionObjectSelectedPicture;
+    const TSchemeHistoryGroup Step(
+        *FDocument,
+        QStringLiteral("Change %1picture of %2")
+            .arg(Selected ? QStringLiteral("selected ") : QString(), DescribeObject(*Object)));
+    if (!Selected)
         Object->SetPicture(Picture);
     else
         Object->SetSelectedPicture(Picture);

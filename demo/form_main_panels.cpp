@@ -8,6 +8,7 @@
 #include "scheme/controls/fill_style_combo_box.h"
 #include "scheme/controls/message_beep.h"
 #include "scheme/controls/numeric_edit.h"
+#include "scheme/document/history/scheme_history.h"
 #include "scheme/document/scheme_data_editor.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/platform/error_handler.h"
@@ -74,10 +75,19 @@ void TFormMain::ConnectAddingDefaults() {
     OnSignal(ui->FloatEdit2, &QLineEdit::textChanged,
              [this] { FDocument->AlignToGrid().SetDeltaY(ui->FloatEdit2->Value()); });
     OnSignal(ui->CheckBox5, &QCheckBox::toggled,
-             [this] { FDocument->SetTimerInterval(ui->CheckBox5->isChecked() ? 200 : 0); });
+             [this] { SetBlinking(ui->CheckBox5->isChecked()); });
     OnSignal(ui->CheckBox4, &QCheckBox::toggled, [this] {
         for (int I : {1, 2, 0}) FViews[I]->SetDoubleBuffered(ui->CheckBox4->isChecked());
     });
+}
+
+// The blinking interval is saved with the document, but no step of its history holds it: a
+// change of it leaves the document changed until it is saved.
+void TFormMain::SetBlinking(bool On) {
+    const int Interval = On ? 200 : 0;
+    if (Interval == FDocument->TimerInterval()) return;
+    FDocument->SetTimerInterval(Interval);
+    FDocument->SetModified(true);
 }
 
 // Every default at once, so that a text that does not convert in any of the edits fails the
@@ -128,7 +138,10 @@ void TFormMain::ConnectLinkPanel() {
     OnSignal(ui->BitBtn4, &QPushButton::clicked,
              [this] { FindObject(ui->SpinEdit3, ui->SpinEdit4); });
     OnSignal(ui->BitBtn2, &QPushButton::clicked, [this] { AddLink(); });
-    OnSignal(ui->BitBtn1, &QPushButton::clicked, [this] { FDocument->LinkClear(); });
+    OnSignal(ui->BitBtn1, &QPushButton::clicked, [this] {
+        const TSchemeHistoryGroup Step(*FDocument, QStringLiteral("Clear links"));
+        FDocument->LinkClear();
+    });
 }
 
 TSchemeObject* TFormMain::ObjectOf(QSpinBox* ObjectSpin, QSpinBox* LayerSpin) const {
@@ -163,7 +176,12 @@ void TFormMain::AddLink() {
         MessageBeep(0);
         throw EAbort(QStringLiteral("Operation aborted"));
     }
-    FDocument->LinkAdd(Parent, ParentType, Child, ChildType);
+    {
+        const TSchemeHistoryGroup Step(
+            *FDocument,
+            QStringLiteral("Link %1 to %2").arg(DescribeObject(*Parent), DescribeObject(*Child)));
+        FDocument->LinkAdd(Parent, ParentType, Child, ChildType);
+    }
     FDialogs->Message(this, QStringLiteral("Link was added!\n\nParent object\nId: %1\nLayer Id:%2\n"
                                            "Link type:%3\n\nChild object\nId: %4\nLayer Id:%5\n"
                                            "Link type:%6")

@@ -17,6 +17,7 @@
 
 #include "form_main.h"
 #include "scheme/controls/message_beep.h"
+#include "scheme/document/history/scheme_history.h"
 #include "scheme/document/scheme_data_editor.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_link.h"
@@ -28,18 +29,31 @@
 
 using namespace scheme;
 using tarsel::TFormMain;
+using tarsel::TSaveChoice;
 
 namespace {
 
-// Answers the window's dialogs with prepared files and keeps its messages.
+// Answers the window's dialogs with prepared files and answers, and keeps what it was told.
 struct TFakeDialogs : tarsel::IEditorDialogs {
     QString Document;
     QString Picture;
     QStringList Messages;
+    bool Yes = false;
+    QStringList Questions;
+    TSaveChoice Choice = TSaveChoice::Cancel;
+    QStringList SaveAsked;
     QString OpenDocument(QWidget*, const QString&) override { return Document; }
     QString SaveDocument(QWidget*, const QString&) override { return Document; }
     QString OpenPicture(QWidget*, const QString&) override { return Picture; }
     void Message(QWidget*, const QString& Text) override { Messages << Text; }
+    bool Question(QWidget*, const QString& Text) override {
+        Questions << Text;
+        return Yes;
+    }
+    TSaveChoice SaveChanges(QWidget*, const QString& Name) override {
+        SaveAsked << Name;
+        return Choice;
+    }
 };
 
 class FormMainTest : public ::testing::Test {
@@ -116,8 +130,31 @@ protected:
         OpenMenu(View(ViewIndex), At);
     }
     void SetText(const char* Edit, const QString& Text) { Child<QLineEdit>(Edit)->setText(Text); }
+    // Selects an object as the link panel's Find button does.
+    void Find(int Layer, int Id) {
+        Child<QSpinBox>("SpinEdit2")->setValue(Layer);
+        Child<QSpinBox>("SpinEdit1")->setValue(Id);
+        Child<QPushButton>("BitBtn3")->click();
+    }
+    QStringList Text() const {
+        QStringList Lines;
+        Doc()->SaveToStrings(Lines);
+        return Lines;
+    }
+    QString WriteFile(const QString& Name, const QByteArray& Bytes) {
+        QFile F(Temp.filePath(Name));
+        EXPECT_TRUE(F.open(QIODevice::WriteOnly));
+        F.write(Bytes);
+        return F.fileName();
+    }
+    // Saves the document to a temporary file, which becomes the current file.
+    void SaveToTemp(const char* Name = "saved.txt") {
+        Dialogs.Document = Temp.filePath(Name);
+        Trigger("ActionSave");
+    }
 
     TFakeDialogs Dialogs;
+    QTemporaryDir Temp;
     QStringList Errors;
     QList<unsigned> Beeps;
     std::unique_ptr<TFormMain> Form;
@@ -431,7 +468,7 @@ TEST_F(FormMainTest, ViewPanelsSetEditingAndTheMinimumZoomForResizing) {
 }
 
 TEST_F(FormMainTest, LoadSaveLoadKeepsTheTextAndABadFileLeavesTheWindowUsable) {
-    QTemporaryDir Dir;
+    QTemporaryDir& Dir = Temp;
     const auto Read = [](const QString& Name) {
         QFile F(Name);
         EXPECT_TRUE(F.open(QIODevice::ReadOnly));
@@ -446,17 +483,34 @@ TEST_F(FormMainTest, LoadSaveLoadKeepsTheTextAndABadFileLeavesTheWindowUsable) {
     EXPECT_EQ(Form->StatusText(2), "");
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
 
-    QFile Bad(Dir.filePath("bad.txt"));
-    ASSERT_TRUE(Bad.open(QIODevice::WriteOnly));
-    Bad.write("TSchemeData\nEnd\nTSchemeLayer\n  ID=x\nEnd\n");
-    Bad.close();
-    Dialogs.Document = Bad.fileName();
+    // A damaged file leaves the diagram as it was and tells the error with its line.
+    const QStringList Before = Text();
+    Dialogs.Document = WriteFile("bad.txt", "TSchemeData\nEnd\nTSchemeLayer\n  ID=x\nEnd\n");
     Trigger("ActionLoad");
-    ASSERT_EQ(Errors.size(), 1);
-    EXPECT_TRUE(Errors[0].contains("line")) << Errors[0].toStdString();
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+    ASSERT_EQ(Dialogs.Messages.size(), 1);
+    EXPECT_TRUE(Dialogs.Messages[0].contains("line 4")) << Dialogs.Messages[0].toStdString();
+    EXPECT_EQ(Text(), Before);
+    EXPECT_EQ(Form->CurrentFile(), Dir.filePath("second.txt"));
     EXPECT_FALSE(Doc()->Updating());
     Trigger("ActionObjectAdd");
-    EXPECT_EQ(Errors.size(), 1);
+    EXPECT_TRUE(Errors.isEmpty());
+}
+
+TEST_F(FormMainTest, AFileReadWithWarningsReplacesTheDiagramOnlyWhenTheUserAgrees) {
+    const QStringList Before = Text();
+    Dialogs.Document = WriteFile("notes.txt", "Shopping\nmilk and bread\n");
+    Trigger("ActionLoad");
+    ASSERT_EQ(Dialogs.Questions.size(), 1);
+    EXPECT_TRUE(Dialogs.Questions[0].contains("line 1")) << Dialogs.Questions[0].toStdString();
+    EXPECT_EQ(Text(), Before);
+    EXPECT_NE(Form->CurrentFile(), Dialogs.Document);
+
+    Dialogs.Yes = true;
+    Trigger("ActionLoad");
+    EXPECT_EQ(Doc()->LayerCount(), 0);
+    EXPECT_EQ(Form->CurrentFile(), Dialogs.Document);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
 }
 
 TEST_F(FormMainTest, LoadingShowsTheHourglassAndItsProgress) {
@@ -483,4 +537,124 @@ TEST_F(FormMainTest, ViewsBAndCWriteTheirOwnHints) {
     EXPECT_FALSE(Hint.isEmpty());
     EXPECT_FALSE(Hint.contains("Object Id"));
     EXPECT_FALSE(View(0)->OnShowHint);
+}
+
+// ---- history, the title and unsaved changes ----
+
+TEST_F(FormMainTest, UndoAfterDeleteBringsTheObjectAndItsLinksBackAndRedoDeletesAgain) {
+    const QList<QAction*> Menu = Form->PopupMenu()->actions();
+    ASSERT_GE(Menu.size(), 3);
+    EXPECT_TRUE(Menu[Menu.size() - 3]->isSeparator());
+    EXPECT_EQ(Menu[Menu.size() - 2], Action("ActionUndo"));
+    EXPECT_EQ(Menu.back(), Action("ActionRedo"));
+
+    TSchemeLink* Link = nullptr;
+    for (int I = 0; I < Doc()->LinkCount() && !Link; ++I) Link = Doc()->GetLink(I);
+    ASSERT_NE(Link, nullptr);
+    TSchemeObject* Doomed = Link->Parent();
+    const QString Name = DescribeObject(*Doomed);
+    const QStringList Before = Text();
+    Find(Doomed->Layer()->ID(), Doomed->Id());
+    Trigger("ActionObjectDelete");
+    const QStringList After = Text();
+    ASSERT_NE(After, Before);
+    EXPECT_EQ(Action("ActionUndo")->text(), "Undo Delete " + Name);
+
+    // The window's shortcuts reach the actions while the menu is closed.
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    QTest::keyClick(Form.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Text(), Before);
+    EXPECT_EQ(Action("ActionRedo")->text(), "Redo Delete " + Name);
+    QTest::keyClick(Form.get(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(Text(), After);
+    QTest::keyClick(Form.get(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(Form.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(Text(), After);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
+// Each action is one step of its own name, and undoing it gives the document back.
+TEST_F(FormMainTest, EveryEditingActionIsOneNamedStep) {
+    const QString Shape = DescribeObject(*Object(3, 1));
+    const QString Zone = DescribeObject(*Object(1, 1));
+    const int NextShape = Doc()->GetLayer(3)->GetObjectMaxId() + 1;
+    Child<QSpinBox>("SpinEditLaerIdAdd")->setValue(3);
+    PressThenMenu(1, EmptyPoint(View(1)));
+    struct TCase {
+        int Layer, Id;  // the object to select first; 0 for none
+        const char* Name;
+        QString Step;
+    };
+    const TCase Cases[] = {
+        {0, 0, "ActionObjectAdd", QStringLiteral("Add Shape %1").arg(NextShape)},
+        {0, 0, "ActionObjectAddZone", QStringLiteral("Add Zone %1").arg(NextShape)},
+        {3, 1, "ActionObjectState", "Change state of " + Shape},
+        {3, 1, "ActionObjectType", "Change type of " + Shape},
+        {3, 1, "ActionObjectModified", "Resize hooks on for " + Shape},
+        {1, 1, "ActionObjectAddPoint", "Add point to " + Zone},
+        {1, 1, "ActionObjectDeletePoint", "Delete point of " + Zone},
+        {0, 0, "BitBtn1", "Clear links"},
+    };
+    for (const TCase& C : Cases) {
+        if (C.Layer) Find(C.Layer, C.Id);
+        const QStringList Before = Text();
+        const int Steps = Doc()->History().Index();
+        if (QString(C.Name).startsWith("Action"))
+            Trigger(C.Name);
+        else
+            Child<QPushButton>(C.Name)->click();
+        EXPECT_EQ(Doc()->History().Index(), Steps + 1) << C.Name;
+        EXPECT_EQ(Action("ActionUndo")->text(), "Undo " + C.Step) << C.Name;
+        Trigger("ActionUndo");
+        EXPECT_EQ(Text(), Before) << C.Name;
+        EXPECT_EQ(Form->SelectedObject(), nullptr) << C.Name;
+    }
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
+TEST_F(FormMainTest, TheTitleNamesTheFileAndMarksChangesUntilSavedOrUndoneToTheSavePoint) {
+    EXPECT_TRUE(Form->windowTitle().startsWith("DEMO_EXAMPLES.TXT[*]"));
+    EXPECT_FALSE(Form->isWindowModified());
+    Trigger("ActionObjectAdd");
+    EXPECT_TRUE(Form->isWindowModified());
+    SaveToTemp();
+    EXPECT_TRUE(Form->windowTitle().startsWith("saved.txt[*]"));
+    EXPECT_FALSE(Form->isWindowModified());
+    Trigger("ActionObjectAdd");
+    EXPECT_TRUE(Form->isWindowModified());
+    Trigger("ActionUndo");
+    EXPECT_FALSE(Form->isWindowModified());
+    Trigger("ActionUndo");
+    EXPECT_TRUE(Form->isWindowModified());
+    // Blinking is saved with the document but held by no step.
+    Trigger("ActionRedo");
+    Child<QCheckBox>("CheckBox5")->setChecked(!Child<QCheckBox>("CheckBox5")->isChecked());
+    EXPECT_TRUE(Form->isWindowModified());
+}
+
+TEST_F(FormMainTest, UnsavedChangesAskBeforeClosingOrLoading) {
+    SaveToTemp();
+    Trigger("ActionObjectAdd");
+    const QStringList Changed = Text();
+
+    Dialogs.Choice = TSaveChoice::Cancel;
+    EXPECT_FALSE(Form->close());
+    EXPECT_TRUE(Form->isVisible());
+    Dialogs.Document = WriteFile("other.txt", "");
+    Trigger("ActionLoad");
+    EXPECT_EQ(Text(), Changed);
+    EXPECT_EQ(Dialogs.SaveAsked, QStringList({"saved.txt", "saved.txt"}));
+
+    // Save writes the current file without asking for a name.
+    Dialogs.Choice = TSaveChoice::Save;
+    Dialogs.Document.clear();
+    EXPECT_TRUE(Form->close());
+    EXPECT_FALSE(Doc()->Modified());
+    TSchemeDataEditor Saved;
+    Saved.LoadFromFile(Temp.filePath("saved.txt"));
+    QStringList SavedText;
+    Saved.SaveToStrings(SavedText);
+    EXPECT_EQ(SavedText, Changed);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
 }
