@@ -85,6 +85,7 @@ void BM_DragStep(benchmark::State& State, bool History) {
     View.Refresh();
     QApplication::processEvents();
     QWidget* Client = View.viewport();
+    const TPointExt Home = Held->GetPointsExt(0);
     const QPoint Grab(940, 530);
     Send(Client, QEvent::MouseButtonPress, Grab, Qt::LeftButton, Qt::LeftButton);
     if (View.MovingObject() != Held) {
@@ -96,10 +97,14 @@ void BM_DragStep(benchmark::State& State, bool History) {
         const QPoint To = Grab + QPoint((++Step & 1) ? 40 : 0, 0);
         Send(Client, QEvent::MouseMove, To, Qt::NoButton, Qt::LeftButton);
     }
+    // The gesture ends away from where it began, so that it leaves a step.
+    Send(Client, QEvent::MouseMove, Grab + QPoint(80, 0), Qt::NoButton, Qt::LeftButton);
     Send(Client, QEvent::MouseButtonRelease, Grab, Qt::LeftButton, Qt::NoButton);
     View.SetSchemeData(nullptr);
     State.counters["Steps"] = double(Data->History().Count());
     Data->History().SetEnabled(false);
+    // The next run starts from the same geometry.
+    Held->MoveToExt(Home);
 }
 
 // One step that moved every tenth object of the first 10,000.
