@@ -23,11 +23,13 @@
 #include <memory>
 #include <random>
 
+#include "mouse_events.h"
 #include "scheme/document/scheme_data_editor.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/view/scheme_visual_editor.h"
 
 using namespace scheme;
+using scheme::bench::Send;
 
 namespace {
 
@@ -91,13 +93,6 @@ TWorld& World(int N, bool Followers) {
         W.Data->LinkAdd(W.Held, 2, Corner, -1);
     }
     return W;
-}
-
-void Send(QWidget* Client, QEvent::Type Type, QPoint P, Qt::MouseButton Button,
-          Qt::MouseButtons Buttons) {
-    QMouseEvent E(Type, QPointF(P), QPointF(Client->mapToGlobal(P)), Button, Buttons,
-                  Qt::NoModifier);
-    QApplication::sendEvent(Client, &E);
 }
 
 void BM_Drag(benchmark::State& State, bool Hook, bool Followers) {

@@ -18,11 +18,13 @@
 #include <memory>
 #include <random>
 
+#include "mouse_events.h"
 #include "scheme/document/scheme_data_editor.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/view/scheme_visual_editor.h"
 
 using namespace scheme;
+using scheme::bench::Send;
 
 namespace {
 
@@ -48,13 +50,6 @@ std::unique_ptr<TSchemeDataEditor> Scene(int N) {
         }
     }
     return Data;
-}
-
-void Send(QWidget* Client, QEvent::Type Type, QPoint P, Qt::MouseButton Button,
-          Qt::MouseButtons Buttons) {
-    QMouseEvent E(Type, QPointF(P), QPointF(Client->mapToGlobal(P)), Button, Buttons,
-                  Qt::NoModifier);
-    QApplication::sendEvent(Client, &E);
 }
 
 void BM_DragStep(benchmark::State& State, bool History) {
