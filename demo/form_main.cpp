@@ -18,6 +18,7 @@
 #include "scheme/document/scheme_data_editor.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/platform/error_handler.h"
+#include "scheme/platform/exceptions.h"
 #include "scheme/platform/image_list.h"
 #include "scheme/view/scheme_visual_editor.h"
 #include "ui_form_main.h"
@@ -197,12 +198,23 @@ void TFormMain::FormCreate(const QString& DocumentPath) {
     FDocument->History().SetEnabled(true);
     const QString File =
         DocumentPath.isEmpty() ? QDir(ProgramFolder()).filePath(kSampleName) : DocumentPath;
-    LoadDocument(File, false);
+    FStartedWithDocument = LoadDocument(File, false);
 }
 
 // ---- documents ----
 
+namespace {
+// Only regular files are documents: reading a pipe or a device would wait for ever.
+void CheckRegularFile(const QString& FileName) {
+    const QFileInfo Info(FileName);
+    if (Info.exists() && !Info.isFile())
+        throw scheme::Exception(
+            QStringLiteral("Cannot open \"%1\": it is not a regular file").arg(FileName));
+}
+}  // namespace
+
 bool TFormMain::LoadDocument(const QString& FileName, bool Ask) {
+    CheckRegularFile(FileName);
     // However the load ends, the update ends and every view shows what it left.
     struct TEndUpdate {
         TSchemeDataEditor* Document;
@@ -223,6 +235,12 @@ bool TFormMain::LoadDocument(const QString& FileName, bool Ask) {
     if (!Replaced) return false;
     FCurrentFile = FileName;
     ShowTitle();
+    FLoadLosses = static_cast<int>(FDocument->LoadWarnings().size());
+    if (FLoadLosses > 0)
+        statusBar()->showMessage(QStringLiteral("%1 was read with %2 warning(s): %3")
+                                     .arg(QFileInfo(FileName).fileName())
+                                     .arg(FLoadLosses)
+                                     .arg(FDocument->LoadWarnings().constFirst()));
     // The box shows the loaded document's blinking; it does not set it again.
     const QSignalBlocker Quiet(ui->CheckBox5);
     ui->CheckBox5->setChecked(FDocument->TimerInterval() > 0);
@@ -251,10 +269,19 @@ bool TFormMain::AcceptLoadWarnings(const QString& FileName, const QStringList& W
     return FDialogs->Question(this, Text);
 }
 
+// A document whose load left something out loses it for good when saved: the user decides.
 bool TFormMain::SaveDocumentTo(const QString& File) {
     if (File.isEmpty()) return false;
+    if (FLoadLosses > 0 &&
+        !FDialogs->Question(this, QStringLiteral("%1 was not read completely (%2 warning(s) when "
+                                                 "it was loaded); saving would lose what was "
+                                                 "left out. Save anyway?")
+                                      .arg(DocumentName())
+                                      .arg(FLoadLosses)))
+        return false;
     FDocumentFolder = QFileInfo(File).absolutePath();
     FDocument->SaveToFile(File);
+    FLoadLosses = 0;
     FCurrentFile = File;
     ShowTitle();
     return true;

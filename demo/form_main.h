@@ -67,6 +67,11 @@ public:
     QMenu* PopupMenu() const { return FPopupMenu; }
     // The file the document was loaded from or last saved to; empty when none.
     QString CurrentFile() const { return FCurrentFile; }
+    // Whether the document the window started with was read (false when it could not be).
+    bool StartedWithDocument() const { return FStartedWithDocument; }
+    // What the last load left out or read otherwise than written, until a save that the user
+    // allowed to lose it.
+    int LoadLosses() const { return FLoadLosses; }
 
     // Opens the popup menu as the view's context-menu request does, at GlobalPos.
     void ShowPopupMenu(scheme::TSchemeVisualEditor* View, const QPoint& GlobalPos);
@@ -172,6 +177,8 @@ private:
     scheme::TSchemeVisualEditor* FActiveView = nullptr;
     QString FDocumentFolder;
     QString FCurrentFile;
+    bool FStartedWithDocument = false;
+    int FLoadLosses = 0;
     // The form's title, shown after the file's name.
     QString FBaseTitle;
     QString FLastPictureDir;

@@ -91,8 +91,10 @@ int main(int argc, char** argv) {
     if (Screenshot) {
         const QString File =
             Parser.isSet(ShotOption) ? Parser.value(ShotOption) : QStringLiteral("tarsel.png");
-        return TakeScreenshot(Form, File, Parser.value(TabOption).toInt(),
-                              Parser.isSet(MenuOption));
+        const int Shot =
+            TakeScreenshot(Form, File, Parser.value(TabOption).toInt(), Parser.isSet(MenuOption));
+        // A document that could not be read is a failure, whatever the screenshot shows.
+        return Form.StartedWithDocument() ? Shot : 1;
     }
     Form.show();
     return App.exec();

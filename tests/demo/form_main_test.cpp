@@ -1,6 +1,7 @@
 // The editor's main window, driven offscreen as a user drives it: presses in the views, the
 // popup menu's actions and the panels' controls.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QApplication>
@@ -146,6 +147,10 @@ protected:
         EXPECT_TRUE(F.open(QIODevice::WriteOnly));
         F.write(Bytes);
         return F.fileName();
+    }
+    static QByteArray ReadFile(const QString& Name) {
+        QFile F(Name);
+        return F.open(QIODevice::ReadOnly) ? F.readAll() : QByteArray();
     }
     // Saves the document to a temporary file, which becomes the current file.
     void SaveToTemp(const char* Name = "saved.txt") {
@@ -511,6 +516,37 @@ TEST_F(FormMainTest, AFileReadWithWarningsReplacesTheDiagramOnlyWhenTheUserAgree
     EXPECT_EQ(Doc()->LayerCount(), 0);
     EXPECT_EQ(Form->CurrentFile(), Dialogs.Document);
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
+TEST_F(FormMainTest, OnlyRegularFilesAreOpened) {
+    const QStringList Before = Text();
+    const QString Fifo = WriteFile("pipe.txt", "") + QStringLiteral(".fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Fifo).constData(), 0600), 0);
+    for (const QString& Path : {Fifo, QFileInfo(Fifo).absolutePath()}) {
+        Dialogs.Messages.clear();
+        Dialogs.Document = Path;
+        Trigger("ActionLoad");
+        ASSERT_EQ(Dialogs.Messages.size(), 1) << Path.toStdString();
+        EXPECT_TRUE(Dialogs.Messages[0].contains("not a regular file"));
+        EXPECT_EQ(Text(), Before);
+    }
+}
+
+TEST_F(FormMainTest, SavingWhatALoadLeftOutAsksFirst) {
+    Dialogs.Document = WriteFile("notes.txt", "Shopping\nmilk and bread\n");
+    Dialogs.Yes = true;
+    Trigger("ActionLoad");
+    ASSERT_GT(Form->LoadLosses(), 0);
+    Dialogs.Questions.clear();
+    Dialogs.Yes = false;
+    Trigger("ActionSave");
+    ASSERT_EQ(Dialogs.Questions.size(), 1);
+    EXPECT_TRUE(Dialogs.Questions[0].contains("Save anyway?"));
+    EXPECT_TRUE(ReadFile(Dialogs.Document).startsWith("Shopping"));
+    Dialogs.Yes = true;
+    Trigger("ActionSave");
+    EXPECT_FALSE(ReadFile(Dialogs.Document).startsWith("Shopping"));
+    EXPECT_EQ(Form->LoadLosses(), 0);
 }
 
 TEST_F(FormMainTest, LoadingShowsTheHourglassAndItsProgress) {
