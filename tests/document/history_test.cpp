@@ -204,16 +204,17 @@ TEST_F(DocumentHistory, StepsAreNamedAfterWhatTheyDid) {
     EXPECT_EQ(H().UndoText(), QStringLiteral("Delete Shape 2"));
     Polygon->SetState(2);
     EXPECT_EQ(H().UndoText(), QStringLiteral("Change Zone"));
+    Polygon->SetState(1);  // not yet a step when the group begins: one of its own
     {
         TSchemeHistoryGroup Group(Data, QStringLiteral("Tidy up"));
         Shapes[0]->SetState(1);
         Shapes[2]->SetState(1);
     }
     EXPECT_EQ(H().UndoText(), QStringLiteral("Tidy up"));
-    EXPECT_EQ(H().Count(), 3);
+    EXPECT_EQ(H().Count(), 4);
     // A group that changes nothing leaves no step.
     { TSchemeHistoryGroup Group(Data, QStringLiteral("Nothing")); }
-    EXPECT_EQ(H().Count(), 3);
+    EXPECT_EQ(H().Count(), 4);
 }
 
 TEST_F(DocumentHistory, AnObjectDeletedByDeleteEndsTheHistory) {

@@ -93,6 +93,8 @@ public:
     size_t Bytes() const { return FBytes; }
     // A name from what the step did, for a step outside a named group.
     QString DefaultName() const;
+    // The name of the group that made the step, if any.
+    QString Name;
 
     void Undo();
     void Redo();

@@ -116,10 +116,11 @@ void TSchemeHistory::PostFlush() {
 }
 
 void TSchemeHistory::BeginGroup(const QString& Name) {
-    if (FDepth++ == 0) {
-        Flush();
+    if (FDepth == 0) {
+        Flush();  // what came before the group is a step of its own
         FGroupName = Name;
     }
+    ++FDepth;
 }
 
 void TSchemeHistory::SetGroupName(const QString& Name) {
@@ -129,13 +130,20 @@ void TSchemeHistory::SetGroupName(const QString& Name) {
 void TSchemeHistory::EndGroup() {
     if (FDepth == 0) return;
     if (--FDepth == 0) {
-        Flush();
+        if (FOpen) FOpen->Name = FGroupName;
         FGroupName.clear();
+        Flush();
     }
 }
 
+// A step never closes in the middle of a notice (a gesture that ends because its object
+// leaves): what the document does about the notice still belongs to it.
 void TSchemeHistory::Flush() {
     if (FDepth > 0 || !FOpen) return;
+    if (FNotices > 0) {
+        PostFlush();
+        return;
+    }
     std::unique_ptr<history::TRecorder> Step = std::move(FOpen);
     Step->Finish();
     if (Step->Empty()) return;
@@ -143,7 +151,7 @@ void TSchemeHistory::Flush() {
 }
 
 void TSchemeHistory::Push(std::unique_ptr<history::TRecorder> Step) {
-    const QString Name = FGroupName.isEmpty() ? Step->DefaultName() : FGroupName;
+    const QString Name = Step->Name.isEmpty() ? Step->DefaultName() : Step->Name;
     auto Command = std::make_unique<TCommand>(*this, std::move(Step), Name);
     // The steps above the index go with the push.
     for (int I = FStack.index(); I < FStack.count(); ++I)
