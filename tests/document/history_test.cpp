@@ -128,6 +128,8 @@ TEST_F(DocumentHistory, EveryOperationUndoesAndRedoesToTheByte) {
     struct TOperation {
         const char* Name;
         std::function<void(DocumentHistory&)> Do;
+        // Shape 4 stays in the document, so undo must give back the very same object.
+        bool Keeps4 = true;
     };
     const TOperation Operations[] = {
         {"add",
@@ -136,7 +138,7 @@ TEST_F(DocumentHistory, EveryOperationUndoesAndRedoesToTheByte) {
          }},
         {"delete with links", [](auto& T) { T.Data.ObjectDelete(1, 2); }},
         {"layer delete of an object", [](auto& T) { T.Data.GetLayer(1)->Delete(1); }},
-        {"clear a layer", [](auto& T) { T.Data.GetLayer(1)->Clear(); }},
+        {"clear a layer", [](auto& T) { T.Data.GetLayer(1)->Clear(); }, false},
         {"replace",
          [](auto& T) {
              delete T.Data.GetLayer(1)->SetItem(
@@ -152,9 +154,10 @@ TEST_F(DocumentHistory, EveryOperationUndoesAndRedoesToTheByte) {
         {"state through the document", [](auto& T) { T.Data.SetObjectState(1, 4, 2); }},
         {"move with followers", [](auto& T) { T.Shapes[0]->MoveToExt(PointExt(70, 80)); }},
         {"layer add", [](auto& T) { T.Data.LayerAdd(3); }},
-        {"layer delete", [](auto& T) { T.Data.LayerDelete(1); }},
+        {"layer delete", [](auto& T) { T.Data.LayerDelete(1); }, false},
         {"layer exchange", [](auto& T) { T.Data.LayerExchange(1, 2); }},
-        {"layer replace", [](auto& T) { delete T.Data.SetLayerIndex(0, new TSchemeLayer(5)); }},
+        {"layer replace", [](auto& T) { delete T.Data.SetLayerIndex(0, new TSchemeLayer(5)); },
+         false},
         {"layer settings",
          [](auto& T) {
              TSchemeLayer* L = T.Data.GetLayer(2);
@@ -195,7 +198,9 @@ TEST_F(DocumentHistory, EveryOperationUndoesAndRedoesToTheByte) {
         EXPECT_EQ(H().Count(), 1) << Op.Name;
         ExpectUndoRedo(Before, After, Op.Name);
         H().Undo();
-        EXPECT_EQ(Data.GetLayer(1)->GetItem(4), Kept) << Op.Name;
+        if (Op.Keeps4) {
+            EXPECT_EQ(Data.GetLayer(1)->GetItem(4), Kept) << Op.Name;
+        }
     }
 }
 
