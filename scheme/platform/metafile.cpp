@@ -223,21 +223,31 @@ std::optional<QByteArray> SelfContainedSvg(const QByteArray& Data, TSvgBudget& B
                     RefuseSvg(QStringLiteral("a gradient of the SVG document holds more than "
                                              "%1 stops")
                                   .arg(kMaxSvgGradientStops));
-                Writer.writeStartElement(Reader.qualifiedName().toString());
                 const bool Image = Local == u"image";
+                bool Shown = !Image;
+                QXmlStreamAttributes Kept;
                 const QXmlStreamAttributes Attributes = Reader.attributes();
                 for (const QXmlStreamAttribute& Attribute : Attributes) {
                     const QString Name = Attribute.qualifiedName().toString();
                     const QString Value = Attribute.value().toString();
                     if (LocalName(Name).compare(u"href", Qt::CaseInsensitive) != 0) {
-                        Writer.writeAttribute(Name, WithLocalUrlsOnly(Value));
+                        Kept.append(Name, WithLocalUrlsOnly(Value));
                     } else if (Image) {
-                        if (std::optional<QString> Uri = SelfContainedImage(Value, Budget, Depth))
-                            Writer.writeAttribute(Name, *Uri);
+                        if (std::optional<QString> Uri = SelfContainedImage(Value, Budget, Depth)) {
+                            Kept.append(Name, *Uri);
+                            Shown = true;
+                        }
                     } else if (Value.startsWith(u'#')) {
-                        Writer.writeAttribute(Name, Value);
+                        Kept.append(Name, Value);
                     }
                 }
+                // An image left without its data would draw nothing: it is left out whole.
+                if (!Shown) {
+                    Reader.skipCurrentElement();
+                    break;
+                }
+                Writer.writeStartElement(Reader.qualifiedName().toString());
+                Writer.writeAttributes(Kept);
                 Open.push_back({Local});
                 break;
             }

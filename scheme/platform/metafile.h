@@ -48,11 +48,11 @@ public:
     // The SVG text that is drawn for Data: the same document, written as UTF-8, without
     // anything that would make Qt SVG read outside it. Images keep only data: URIs (an SVG
     // image within is made self-contained in turn; a compressed one, or one nested too deep, is
-    // dropped), links keep only references to elements (#id), url() in attributes and style
-    // sheets keeps only #id targets, and processing instructions (which may name style sheet
-    // files), the document type, comments and anything after the root element are left out.
-    // Raises EInvalidGraphic when Data is not well-formed XML up to the end of its root element
-    // or exceeds one of the limits above.
+    // dropped; an image whose reference is dropped is left out whole), links keep only references
+    // to elements (#id), url() in attributes and style sheets keeps only #id targets, and
+    // processing instructions (which may name style sheet files), the document type, comments and
+    // anything after the root element are left out. Raises EInvalidGraphic when Data is not
+    // well-formed XML up to the end of its root element or exceeds one of the limits above.
     static QByteArray SelfContained(const QByteArray& Data);
 
     // The SVG text the graphic holds.
