@@ -28,6 +28,7 @@
 #include "scheme/document/scheme_data.h"
 #include "scheme/platform/convert.h"
 #include "scheme/platform/exceptions.h"
+#include "scheme/platform/picture_budget.h"
 
 using namespace scheme;
 
@@ -179,8 +180,11 @@ int Run(const QStringList& Args) {
         }
         Load(Data, A.Names[0]);
         RenderDocument(Data, A.Names[1], Zoom, Background);
-        // Pictures are decoded as they are drawn: what the budget refused is named here.
-        for (const QString& Report : Data.PictureBudget()->TakeReports())
+        // Pictures are decoded as they are drawn: what the budgets refused is named here, the
+        // document's and the one of a background picture, which is in no document.
+        QStringList Reports = Data.PictureBudget()->TakeReports();
+        Reports += TPictureBudget::Process()->TakeReports();
+        for (const QString& Report : Reports)
             Print(stderr, QStringLiteral("warning: %1\n").arg(ForTerminal(Report)));
         return 0;
     }
