@@ -19,6 +19,7 @@
 #include "scheme/model/scheme_link.h"
 #include "scheme/platform/graphics.h"
 #include "scheme/platform/input.h"
+#include "scheme/platform/picture_budget.h"
 
 namespace scheme {
 
@@ -107,6 +108,10 @@ public:
     void RemoveSchemeVisualLink(ISchemeVisual* AVisual);
     const std::vector<ISchemeVisual*>& VisualLinks() const { return FVisualLinks; }
     void RepaintAllVisualControls(bool AOnlySchemeData) override;
+    // The budget of decoded bytes that the document's pictures share (kPictureBudgetLimit
+    // unless set otherwise). Refusals met while painting are kept there (TakeReports); those
+    // met while loading are load warnings.
+    std::shared_ptr<TPictureBudget> PictureBudget() const override { return FPictureBudget; }
     // Answers the previous update state; no nesting: one EndUpdate ends every BeginUpdate.
     bool BeginUpdate();
     void EndUpdate();
@@ -336,6 +341,8 @@ private:
     template <class TLines>
     void CollectBlock(TLines& Lines, int& I, TBlock* Block);
     bool PlaceItem(std::unique_ptr<TSchemePersistent> Item, const record::TRecord& Block);
+    // Adds what the pictures read during a load reported to its scope to the load warnings.
+    void AddPictureWarnings(TPictureReadScope& Scope);
     void PlaceLink(std::unique_ptr<TSchemeLink> Link, const record::TRecord& Block);
     // Writes the document's text: for SaveToStrings, and for files and streams as bytes.
     void WriteText(record::TRecordWriter& Writer);
@@ -351,6 +358,7 @@ private:
     TSchemeLinkList FLinks;
     QStringList FSkippedClassNames;
     QStringList FLoadWarnings;
+    std::shared_ptr<TPictureBudget> FPictureBudget = std::make_shared<TPictureBudget>();
     // What LoadFromStream found while decoding, handed to the LoadFromStrings it calls.
     QString FDecodingWarning;
     TPropagation* FPropagation = nullptr;

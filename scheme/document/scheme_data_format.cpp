@@ -443,8 +443,10 @@ void TSchemeData::LoadText(TLines& Lines, QStringList& AStrings) {
             ProcessMessages();
         }
         int I = 0;
+        TPictureReadScope Pictures(FPictureBudget);
         try {
             ReadBlocks(Lines, I);
+            AddPictureWarnings(Pictures);
         } catch (Exception& E) {
             E.SetMessage(E.Message() + QStringLiteral("\rIn block has line %1").arg(I));
             if (OnAfterLoading) OnAfterLoading(this, AStrings);
@@ -601,6 +603,11 @@ bool TSchemeData::PlaceItem(std::unique_ptr<TSchemePersistent> Item, const recor
         return false;
     }
     return true;
+}
+
+// Each names the picture's object and layer: the warnings keep the order of the blocks.
+void TSchemeData::AddPictureWarnings(TPictureReadScope& Scope) {
+    FLoadWarnings.append(Scope.TakeNotes());
 }
 
 void TSchemeData::PlaceLink(std::unique_ptr<TSchemeLink> Link, const record::TRecord& Block) {

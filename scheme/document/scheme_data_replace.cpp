@@ -1,4 +1,5 @@
 #include <QFile>
+#include <utility>
 
 #include "scheme/document/history/scheme_history.h"
 #include "scheme/document/scheme_data.h"
@@ -47,10 +48,13 @@ bool TSchemeData::Replace(const std::function<void(TSchemeData&)>& Load,
             if (Ended && Data.OnAfterLoading) Data.OnAfterLoading(&Data, Lines);
         }
     } End{*this, LoadedLines, Ended};
+    Fresh.FPictureBudget->SetLimit(FPictureBudget->Limit());
     Load(Fresh);
     if (ACheck && !ACheck(Fresh.FLoadWarnings)) return false;
     for (QStringList& Self : Fresh.FSelfBlocks) LoadFromStringsSelf(Self);
     TakeContentOf(Fresh);
+    // The pictures taken over count against the budget they were read with.
+    std::swap(FPictureBudget, Fresh.FPictureBudget);
     FLoadWarnings = Fresh.FLoadWarnings;
     FSkippedClassNames = Fresh.FSkippedClassNames;
     FHistory->Clear(true);

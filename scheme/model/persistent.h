@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <typeinfo>
 
 #include "scheme/model/scheme_area.h"
@@ -10,6 +11,8 @@
 #include "scheme/platform/types.h"
 
 namespace scheme {
+
+class TPictureBudget;
 
 namespace record {
 class TRecord;
@@ -132,6 +135,9 @@ public:
                                           int ADetail) = 0;
     // Every view repaints: only the document's drawing when AOnlySchemeData is true.
     virtual void RepaintAllVisualControls(bool AOnlySchemeData) = 0;
+    // The budget the decoded pictures of the document's objects count against; nullptr: the
+    // process budget.
+    virtual std::shared_ptr<TPictureBudget> PictureBudget() const { return nullptr; }
 };
 
 }  // namespace scheme

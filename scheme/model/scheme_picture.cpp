@@ -91,6 +91,28 @@ void TSchemePicture::ReadPictures(const record::TRecord& Record) {
     FVisibleBackIfSelected = Own.OptFlag("VisibleBackIfSelected").value_or(true);
     LoadBlock(*FPicture, Own, "Graphic");
     LoadBlock(*FSelectedPicture, Own, "SelectedGraphic");
+    // The object joins its layer only after it is read: the record names the layer.
+    const std::optional<int> LayerId = Own.OptInt("LayerID");
+    ReportNotes(*FPicture, "Graphic", LayerId);
+    ReportNotes(*FSelectedPicture, "SelectedGraphic", LayerId);
+}
+
+void TSchemePicture::ReportNotes(const TPicture& Picture, const char* Key,
+                                 std::optional<int> LayerId) const {
+    const TGraphic* Graphic = Picture.Graphic();
+    if (!Graphic) return;
+    if (Layer()) LayerId = Layer()->ID();
+    const QString Where =
+        LayerId ? QStringLiteral("%1 %2 on layer %3").arg(ClassName()).arg(Id()).arg(*LayerId)
+                : QStringLiteral("%1 %2").arg(ClassName()).arg(Id());
+    for (const QString& Note : Graphic->TakeNotes())
+        ReportPictureProblem(Graphic->PictureBudget().get(),
+                             QStringLiteral("%1, %2: %3").arg(Where, QLatin1String(Key), Note));
+}
+
+std::shared_ptr<TPictureBudget> TSchemePicture::DocumentBudget() const {
+    ISchemeData* Data = Layer() ? Layer()->SchemeData() : nullptr;
+    return Data ? Data->PictureBudget() : nullptr;
 }
 
 void TSchemePicture::WriteRecord(record::TRecordWriter& Writer) const {
@@ -148,8 +170,18 @@ void TSchemePicture::Paint(Extended Zoom, TCanvas& Canvas, int AParam) {
         if (!Back) TSchemeBox::Paint(Zoom, Canvas, AParam);
         return;
     }
+    Graphic->SetPictureBudget(DocumentBudget());
     Graphic->SetTransparent(FTransparent);
     InflateRect(R, -1, -1);
+    // A picture the budget refuses shows as the plain box, and is reported once.
+    const bool Ready = !Canvas.RectVisible(R) || Graphic->Prepare(TGraphic::DrawnSize(Canvas, R));
+    const bool OfSelected = Graphic == FSelectedPicture->Graphic();
+    ReportNotes(OfSelected ? *FSelectedPicture : *FPicture,
+                OfSelected ? "SelectedGraphic" : "Graphic", std::nullopt);
+    if (!Ready) {
+        if (!Back) TSchemeBox::Paint(Zoom, Canvas, AParam);
+        return;
+    }
     Canvas.StretchDraw(R, *Graphic);
     if (Back) return;
     // The hooks are filled as the box would fill them.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "scheme/model/scheme_box.h"
 #include "scheme/platform/picture.h"
@@ -11,6 +12,12 @@ namespace scheme {
 // picture in the selected appearance, alternating with the first as the layer's selection
 // phase blinks. Both pictures travel inside the record as hex blocks, so a document stays
 // self-contained. Without a picture to show the object paints as a plain box.
+//
+// The pictures' decoded images count against the document's picture budget (the process
+// budget while the object is in no document): a picture the budget refuses paints as the plain
+// box. Each refusal, and each embedded image an SVG picture drops, is reported once, naming the
+// object's class, Id and layer: while the document loads as a load warning, else to the budget
+// (TPictureBudget::TakeReports).
 class SCHEME_EXPORT TSchemePicture : public TSchemeBox {
     SCHEME_RECORD_CLASS(TSchemePicture)
 
@@ -45,6 +52,11 @@ private:
     void ReadPictures(const record::TRecord& Record);
     // The graphic painting shows now, or nullptr when the box is shown instead.
     TGraphic* ShownGraphic() const;
+    // Hands on what the picture's graphic noted, naming this object; LayerId stands for the
+    // layer until the object is in one.
+    void ReportNotes(const TPicture& Picture, const char* Key, std::optional<int> LayerId) const;
+    // The budget of the document the object is in, or nullptr.
+    std::shared_ptr<TPictureBudget> DocumentBudget() const;
 
     std::unique_ptr<TPicture> FPicture = std::make_unique<TPicture>();
     std::unique_ptr<TPicture> FSelectedPicture = std::make_unique<TPicture>();

@@ -4,6 +4,8 @@
 #include <QMutex>
 #include <QMutexLocker>
 #include <QPainter>
+#include <QtMath>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -68,12 +70,19 @@ EInvalidGraphic::~EInvalidGraphic() = default;
 
 // ---- the graphic -----------------------------------------------------------------------------
 
-TGraphic::TGraphic(const TGraphic& Source) : TObject(Source), FTransparent(Source.FTransparent) {}
+TGraphic::TGraphic(const TGraphic& Source)
+    : TObject(Source), FTransparent(Source.FTransparent), FBudget(Source.FBudget) {}
 
 TGraphic::~TGraphic() = default;
 
 void TGraphic::LoadFromStream(QIODevice& Stream) {
     const QByteArray Data = ReadGraphicData(Stream, ClassName());
+    // A graphic read while a document loads belongs to that document's budget.
+    if (TPictureReadScope* Scope = TPictureReadScope::Current())
+        if (Scope->Budget() != FBudget) {
+            FBudget = Scope->Budget();
+            BudgetChanged();
+        }
     if (Data.isEmpty())
         Clear();
     else
@@ -103,6 +112,28 @@ void TGraphic::SetTransparent(bool Value) {
 void TGraphic::Draw(QPainter& Painter, const QRect& R) const {
     TCanvas Canvas(&Painter);
     Canvas.StretchDraw(FromQRect(R), *this);
+}
+
+const std::shared_ptr<TPictureBudget>& TGraphic::PictureBudget() const {
+    return FBudget ? FBudget : TPictureBudget::Process();
+}
+
+void TGraphic::SetPictureBudget(std::shared_ptr<TPictureBudget> Budget) {
+    if (Budget == TPictureBudget::Process()) Budget.reset();
+    if (Budget == FBudget) return;
+    FBudget = std::move(Budget);
+    BudgetChanged();
+}
+
+bool TGraphic::Prepare(const QSize&) const {
+    return !Empty();
+}
+
+QSize TGraphic::DrawnSize(const TCanvas& Canvas, const TRect& R) {
+    const QRectF Area(ToQRect(R));
+    const QPainter* Painter = Canvas.Painter();
+    const QRectF Device = Painter ? Painter->deviceTransform().mapRect(Area) : Area;
+    return QSize(std::max(1, qCeil(Device.width())), std::max(1, qCeil(Device.height())));
 }
 
 void TGraphic::Changed() {

@@ -9,11 +9,13 @@
 #include "scheme/platform/exceptions.h"
 #include "scheme/platform/export.h"
 #include "scheme/platform/object.h"
+#include "scheme/platform/picture_budget.h"
 #include "scheme/platform/types.h"
 
 class QIODevice;
 class QPainter;
 class QRect;
+class QSize;
 
 namespace scheme {
 
@@ -41,6 +43,10 @@ SCHEME_EXPORT QByteArray ReadGraphicData(QIODevice& Stream, const QString& What)
 // for an image set in code, the graphic in its own format. Data that loading would refuse is
 // never written: over kMaxGraphicDataSize bytes SaveToStream raises EInvalidGraphic and writes
 // nothing.
+//
+// What a graphic decodes counts against its picture budget: the budget of the read scope active
+// when it was read (a document's while it loads), the one a caller binds, or else the process
+// budget. A graphic whose decoding the budget refuses draws nothing and notes why.
 class SCHEME_EXPORT TGraphic : public TObject {
 public:
     TGraphic() = default;
@@ -66,6 +72,24 @@ public:
     virtual void Draw(TCanvas& Canvas, const TRect& R) const = 0;
     void Draw(QPainter& Painter, const QRect& R) const;
 
+    // The budget the graphic's decoded images count against; never nullptr.
+    const std::shared_ptr<TPictureBudget>& PictureBudget() const;
+    // Binds the graphic to Budget (nullptr: the process budget). What it holds decoded moves
+    // there; it is decoded anew when the budget changes.
+    void SetPictureBudget(std::shared_ptr<TPictureBudget> Budget);
+    // Decodes what drawing over DrawnSize device pixels needs, unless it is at hand; false when
+    // there is nothing to draw then: the budget refused the decoding, or the data failed to
+    // decode (a note says which, once).
+    virtual bool Prepare(const QSize& DrawnSize) const;
+    // The bytes the graphic holds decoded now.
+    virtual qint64 DecodedSize() const { return 0; }
+    // The problems met since the last call (images refused or dropped, data that failed to
+    // decode), each named once, and forgets them.
+    QStringList TakeNotes() const { return std::exchange(FNotes, {}); }
+
+    // The device pixels that R covers on Canvas: what drawing there needs decoded.
+    static QSize DrawnSize(const TCanvas& Canvas, const TRect& R);
+
     TNotifyEvent OnChange;
 
 protected:
@@ -79,10 +103,15 @@ protected:
     virtual void Clear() = 0;
     // The bytes SaveToStream writes.
     virtual QByteArray WriteData() const = 0;
+    // The budget changed: what is held decoded against the old one is to be let go.
+    virtual void BudgetChanged() {}
     void Changed();
+    void Note(const QString& Text) const { FNotes.append(Text); }
 
 private:
     bool FTransparent = false;
+    std::shared_ptr<TPictureBudget> FBudget;
+    mutable QStringList FNotes;
 };
 
 // Declares the stored class name of a graphic class and its copy.

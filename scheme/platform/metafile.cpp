@@ -44,11 +44,46 @@ constexpr int kMaxSvgImageNesting = 4;
     throw EInvalidGraphic(QStringLiteral("%1: %2").arg(TMetafile::StaticClassName(), Why));
 }
 
-// What the document and the SVG images inside it have cost so far.
+// What the document and the SVG images inside it have cost so far. With Pictures, the raster
+// images it embeds are reserved there (Qt SVG decodes them whole while it reads the document),
+// and those that do not fit are dropped, each with a note.
 struct TSvgBudget {
     qint64 Elements = 0;
     qint64 StyleMatches = 0;
+    const std::shared_ptr<TPictureBudget>* Pictures = nullptr;
+    TPictureCharge* Charge = nullptr;
+    QStringList* Dropped = nullptr;
+    int Images = 0;
+
+    void Drop(const QString& Why) const {
+        if (Dropped)
+            Dropped->append(QStringLiteral("%1: embedded image %2 dropped: %3")
+                                .arg(TMetafile::StaticClassName())
+                                .arg(Images)
+                                .arg(Why));
+    }
 };
+
+// Whether the raster image Bytes (of Format) fits the picture budget; drops it with a note
+// when not.
+bool ReserveImage(TSvgBudget& Budget, QBuffer& Bytes) {
+    if (!Budget.Pictures) return true;
+    QImageReader Reader(&Bytes);
+    const QSize Size = Reader.size();
+    if (!Size.isValid() || Size.isEmpty()) {
+        Budget.Drop(QStringLiteral("its size cannot be read"));
+        return false;
+    }
+    const qint64 Need = DecodedBytes(Size, Reader.imageFormat());
+    if (Budget.Charge->Add(*Budget.Pictures, Need)) return true;
+    const TPictureBudget& Pictures = **Budget.Pictures;
+    Budget.Drop(QStringLiteral("it claims %1 x %2 pixels and needs %3 decoded, which would pass "
+                               "the limit of %4 for the pictures of the document (%5 in use)")
+                    .arg(Size.width())
+                    .arg(Size.height())
+                    .arg(BytesText(Need), BytesText(Pictures.Limit()), BytesText(Pictures.Used())));
+    return false;
+}
 
 // Qt SVG reads names without namespace processing: "xlink:href" is matched as written. A name
 // is judged here by what follows its prefix, so that no prefix hides a reference.
@@ -118,22 +153,43 @@ std::optional<QByteArray> SelfContainedSvg(const QByteArray& Data, TSvgBudget& B
 // self-contained in turn.
 std::optional<QString> SelfContainedImage(const QString& Uri, TSvgBudget& Budget, int Depth) {
     if (!Uri.startsWith(QLatin1String("data:"))) return std::nullopt;
+    ++Budget.Images;
     const qsizetype Mark = Uri.lastIndexOf(QLatin1String("base64,"));
-    if (Mark < 0) return std::nullopt;
+    if (Mark < 0) {
+        Budget.Drop(QStringLiteral("its data is not base64"));
+        return std::nullopt;
+    }
     QByteArray Bytes = QByteArray::fromBase64(QStringView(Uri).mid(Mark + 7).toLatin1());
-    if (Bytes.startsWith("\x1F\x8B")) return std::nullopt;  // compressed, perhaps an SVG
+    if (Bytes.startsWith("\x1F\x8B")) {  // compressed, perhaps an SVG
+        Budget.Drop(QStringLiteral("it is compressed"));
+        return std::nullopt;
+    }
     QBuffer Buffer(&Bytes);
     Buffer.open(QIODevice::ReadOnly);
     const QByteArray Format = QImageReader::imageFormat(&Buffer);
-    Buffer.close();
-    if (Format.isEmpty()) return std::nullopt;
+    if (Format.isEmpty()) {
+        Budget.Drop(QStringLiteral("its format is unknown"));
+        return std::nullopt;
+    }
     QString Prefix = Uri.left(Mark + 7);
     if (Format.startsWith("svg")) {
-        if (Format != "svg" || Depth >= kMaxSvgImageNesting) return std::nullopt;
+        Buffer.close();
+        if (Format != "svg" || Depth >= kMaxSvgImageNesting) {
+            Budget.Drop(
+                Format != "svg"
+                    ? QStringLiteral("it is compressed")
+                    : QStringLiteral("it is nested more than %1 deep").arg(kMaxSvgImageNesting));
+            return std::nullopt;
+        }
         std::optional<QByteArray> Text = SelfContainedSvg(Bytes, Budget, Depth + 1);
-        if (!Text) return std::nullopt;
+        if (!Text) {
+            Budget.Drop(QStringLiteral("it is not a readable SVG document"));
+            return std::nullopt;
+        }
         Bytes = *std::move(Text);
         Prefix = QStringLiteral("data:image/svg+xml;base64,");
+    } else if (!ReserveImage(Budget, Buffer)) {
+        return std::nullopt;
     }
     return Prefix + QString::fromLatin1(Bytes.toBase64());
 }
@@ -167,21 +223,31 @@ std::optional<QByteArray> SelfContainedSvg(const QByteArray& Data, TSvgBudget& B
                     RefuseSvg(QStringLiteral("a gradient of the SVG document holds more than "
                                              "%1 stops")
                                   .arg(kMaxSvgGradientStops));
-                Writer.writeStartElement(Reader.qualifiedName().toString());
                 const bool Image = Local == u"image";
+                bool Shown = !Image;
+                QXmlStreamAttributes Kept;
                 const QXmlStreamAttributes Attributes = Reader.attributes();
                 for (const QXmlStreamAttribute& Attribute : Attributes) {
                     const QString Name = Attribute.qualifiedName().toString();
                     const QString Value = Attribute.value().toString();
                     if (LocalName(Name).compare(u"href", Qt::CaseInsensitive) != 0) {
-                        Writer.writeAttribute(Name, WithLocalUrlsOnly(Value));
+                        Kept.append(Name, WithLocalUrlsOnly(Value));
                     } else if (Image) {
-                        if (std::optional<QString> Uri = SelfContainedImage(Value, Budget, Depth))
-                            Writer.writeAttribute(Name, *Uri);
+                        if (std::optional<QString> Uri = SelfContainedImage(Value, Budget, Depth)) {
+                            Kept.append(Name, *Uri);
+                            Shown = true;
+                        }
                     } else if (Value.startsWith(u'#')) {
-                        Writer.writeAttribute(Name, Value);
+                        Kept.append(Name, Value);
                     }
                 }
+                // An image left without its data would draw nothing: it is left out whole.
+                if (!Shown) {
+                    Reader.skipCurrentElement();
+                    break;
+                }
+                Writer.writeStartElement(Reader.qualifiedName().toString());
+                Writer.writeAttributes(Kept);
                 Open.push_back({Local});
                 break;
             }
@@ -234,27 +300,54 @@ QByteArray TMetafile::SelfContained(const QByteArray& Data) {
 
 TMetafile::TMetafile() = default;
 
-// The source's text was read once: it is self-contained and within the limits.
+// The source's text was read once: it is self-contained and within the limits. The copy holds
+// its own embedded images, so they count again.
 TMetafile::TMetafile(const TMetafile& Source)
     : TGraphic(Source), FData(Source.FData), FSize(Source.FSize) {
-    if (!FData.isEmpty()) FRenderer = MakeRenderer(SelfContained(FData));
+    if (!FData.isEmpty()) Build(FData);
 }
 
 TMetafile::~TMetafile() = default;
 
-void TMetafile::ReadData(const QByteArray& Data) {
-    std::unique_ptr<QSvgRenderer> Renderer =
-        IsXmlText(Data) ? MakeRenderer(SelfContained(Data)) : nullptr;
+void TMetafile::Build(const QByteArray& Data) {
+    TPictureCharge Charge;
+    QStringList Dropped;
+    TSvgBudget Budget;
+    Budget.Pictures = &PictureBudget();
+    Budget.Charge = &Charge;
+    Budget.Dropped = &Dropped;
+    std::optional<QByteArray> Text;
+    if (IsXmlText(Data)) Text = SelfContainedSvg(Data, Budget, 0);
+    std::unique_ptr<QSvgRenderer> Renderer = Text ? MakeRenderer(*Text) : nullptr;
     if (!Renderer) RefuseSvg(QStringLiteral("the data is not a readable SVG document"));
     FSize = Renderer->defaultSize();
     FRenderer = std::move(Renderer);
+    FCharge = std::move(Charge);
+    for (const QString& Why : Dropped) Note(Why);
+}
+
+void TMetafile::ReadData(const QByteArray& Data) {
+    Build(Data);
     FData = Data;
 }
 
 void TMetafile::Clear() {
     FRenderer.reset();
+    FCharge.Reset();
     FData.clear();
     FSize = QSize();
+}
+
+// The images the renderer holds count against the old budget: the document is read anew.
+void TMetafile::BudgetChanged() {
+    if (FData.isEmpty()) return;
+    FRenderer.reset();
+    FCharge.Reset();
+    try {
+        Build(FData);
+    } catch (const EInvalidGraphic& E) {
+        Note(E.Message());
+    }
 }
 
 // The drawing is clipped to R: an SVG may paint outside its view box.

@@ -31,6 +31,11 @@ inline constexpr qint64 kMaxSvgStyleMatches = 20000000;
 // stream cannot unpack into an unbounded document. A document is drawn self-contained (see
 // SelfContained): a picture travels inside documents that are exchanged as files, and must
 // never show, or wait for, files of the computer that draws it.
+//
+// Qt SVG decodes the raster images a document embeds while it reads it, so these count against
+// the picture budget when the graphic is read: each image is reserved at the size its header
+// claims, and one that does not fit, whose size cannot be read, or that is dropped for another
+// reason is left out of the drawing with a note (TakeNotes).
 class SCHEME_EXPORT TMetafile : public TGraphic {
     SCHEME_GRAPHIC_CLASS(TMetafile)
 
@@ -43,11 +48,11 @@ public:
     // The SVG text that is drawn for Data: the same document, written as UTF-8, without
     // anything that would make Qt SVG read outside it. Images keep only data: URIs (an SVG
     // image within is made self-contained in turn; a compressed one, or one nested too deep, is
-    // dropped), links keep only references to elements (#id), url() in attributes and style
-    // sheets keeps only #id targets, and processing instructions (which may name style sheet
-    // files), the document type, comments and anything after the root element are left out.
-    // Raises EInvalidGraphic when Data is not well-formed XML up to the end of its root element
-    // or exceeds one of the limits above.
+    // dropped; an image whose reference is dropped is left out whole), links keep only references
+    // to elements (#id), url() in attributes and style sheets keeps only #id targets, and
+    // processing instructions (which may name style sheet files), the document type, comments and
+    // anything after the root element are left out. Raises EInvalidGraphic when Data is not
+    // well-formed XML up to the end of its root element or exceeds one of the limits above.
     static QByteArray SelfContained(const QByteArray& Data);
 
     // The SVG text the graphic holds.
@@ -59,6 +64,7 @@ public:
     // Draws the whole document stretched over R; an SVG carries its own transparency.
     using TGraphic::Draw;
     void Draw(TCanvas& Canvas, const TRect& R) const override;
+    qint64 DecodedSize() const override { return FCharge.Bytes(); }
 
 protected:
     TMetafile(const TMetafile& Source);
@@ -66,11 +72,17 @@ protected:
     void ReadData(const QByteArray& Data) override;
     void Clear() override;
     QByteArray WriteData() const override { return FData; }
+    void BudgetChanged() override;
 
 private:
+    // Reads Data into the renderer, its images reserved in the budget; raises EInvalidGraphic,
+    // changing nothing, when it is no readable SVG document.
+    void Build(const QByteArray& Data);
+
     QByteArray FData;
     QSize FSize;
     std::unique_ptr<QSvgRenderer> FRenderer;
+    TPictureCharge FCharge;
 };
 
 }  // namespace scheme

@@ -1,18 +1,21 @@
 // The longest line, the largest document and the widest pen a load reads: more is refused with
-// a clear error, and what was placed before stays.
+// a clear error, and what was placed before stays. Pictures decode within the document's budget.
 #include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QIODevice>
+#include <QSet>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <functional>
 
+#include "oversized_documents.h"
 #include "scheme/document/scheme_data.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_text.h"
+#include "scheme/platform/canvas.h"
 #include "scheme/platform/exceptions.h"
 #include "scheme/platform/graphics.h"
 
@@ -293,4 +296,78 @@ TEST(LoadLimits, ATextOfCountlessLinesIsRefusedBeforeItIsSplit) {
             << E.what();
     }
     EXPECT_EQ(Data.LayerCount(), 1);
+}
+
+// Forty pictures whose GIFs of 35 bytes each claim 5792 x 5792 pixels: loading decodes none;
+// painting decodes as many whole as the document's budget holds and reports every other one by
+// object; saving writes the bytes read.
+TEST(LoadLimits, OversizedPicturesDecodeWithinTheDocumentsBudgetAndEachRefusalIsNamed) {
+    const QStringList Text = scheme::testing::FortyGifDocument();
+    TSchemeData Data;
+    Data.SetTimerInterval(0);
+    QStringList Lines = Text;
+    ASSERT_NO_THROW(Data.LoadFromStrings(Lines));
+    EXPECT_EQ(Data.LoadWarnings(), QStringList());
+    const std::shared_ptr<TPictureBudget> Budget = Data.PictureBudget();
+    EXPECT_EQ(Budget->Granted(), 0);
+    QImage Image(100, 100, QImage::Format_RGB32);
+    for (int Pass = 0; Pass < 2; ++Pass) {
+        TCanvas Canvas(&Image);
+        Data.PaintDirectInCanvas(Canvas, 0, 0, 1, 0);
+    }
+    EXPECT_LE(Budget->Peak(), kPictureBudgetLimit);
+    const TSchemeLayer* Layer = Data.GetLayer(1);
+    ASSERT_EQ(Layer->Count(), 40);
+    qint64 Decoded = 0;
+    int Shown = 0;
+    for (int I = 0; I < Layer->Count(); ++I) {
+        const auto* Picture = dynamic_cast<const TSchemePicture*>(Layer->GetItemIndex(I));
+        ASSERT_NE(Picture, nullptr);
+        const qint64 Size = Picture->Picture()->Graphic()->DecodedSize();
+        Decoded += Size;
+        Shown += Size > 0;
+    }
+    EXPECT_EQ(Decoded, Budget->Used());
+    EXPECT_LE(Decoded, kPictureBudgetLimit);
+    EXPECT_GE(Shown, 1);
+    const QStringList Reports = Budget->TakeReports();
+    EXPECT_EQ(Reports.size(), 40 - Shown);
+    QSet<QString> Objects;
+    for (const QString& Report : Reports) {
+        EXPECT_TRUE(Report.contains(QStringLiteral("TBitmap of 5792 x 5792 pixels not decoded")))
+            << Report.toStdString();
+        EXPECT_TRUE(Report.contains(QStringLiteral("limit of 256 MiB")));
+        Objects.insert(Report.section(QStringLiteral(" on layer 1"), 0, 0));
+    }
+    EXPECT_EQ(Objects.size(), Reports.size());
+    QStringList Saved;
+    Data.SaveToStrings(Saved);
+    EXPECT_EQ(Saved, Text);
+}
+
+// An SVG picture embedding forty such GIFs: the images past the budget are dropped while it
+// loads, each a load warning naming the object, its layer and the image.
+TEST(LoadLimits, EmbeddedImagesPastTheBudgetAreLoadWarnings) {
+    const QStringList Text = scheme::testing::SvgOfFortyGifsDocument();
+    TSchemeData Data;
+    Data.SetTimerInterval(0);
+    QStringList Lines = Text;
+    ASSERT_NO_THROW(Data.LoadFromStrings(Lines));
+    const std::shared_ptr<TPictureBudget> Budget = Data.PictureBudget();
+    const qint64 Each = DecodedBytes(QSize(5792, 5792));
+    const int Kept = int(kPictureBudgetLimit / Each);
+    EXPECT_EQ(Budget->Used(), Kept * Each);
+    const QStringList& Warnings = Data.LoadWarnings();
+    ASSERT_EQ(Warnings.size(), 40 - Kept);
+    for (int I = 0; I < Warnings.size(); ++I)
+        EXPECT_TRUE(Warnings[I].startsWith(
+            QStringLiteral("TSchemePicture 1 on layer 1, Graphic: TMetafile: embedded image %1 "
+                           "dropped: it claims 5792 x 5792 pixels")
+                .arg(Kept + I + 1)))
+            << Warnings[I].toStdString();
+    QStringList Saved;
+    Data.SaveToStrings(Saved);
+    EXPECT_EQ(Saved, Text);
+    Data.LayerClear();
+    EXPECT_EQ(Budget->Used(), 0);
 }

@@ -6,6 +6,7 @@
 #include "qt_printers.h"
 #include "scheme/model/persistent.h"
 #include "scheme/model/scheme_object.h"
+#include "scheme/platform/picture_budget.h"
 
 namespace scheme::testing {
 
@@ -33,6 +34,7 @@ public:
     void RepaintAllVisualControls(bool AOnlySchemeData) override {
         FullRepaints.push_back(AOnlySchemeData);
     }
+    std::shared_ptr<TPictureBudget> PictureBudget() const override { return Budget; }
 
     // The notices of one kind about one object.
     int NoticesOf(TSchemeNoticeKind Kind, const TObject* Object = nullptr) const {
@@ -63,6 +65,8 @@ public:
         FullRepaints.clear();
     }
 
+    // The pictures' budget; nullptr: the process budget.
+    std::shared_ptr<TPictureBudget> Budget;
     std::vector<TSchemeNotice> Notices;
     std::vector<TSchemeArea> AreasAtNotice;
     std::vector<TObject*> Repaints;

@@ -245,3 +245,42 @@ TEST_F(PictureObject, SettersCopyRepaintAndReachTheGraphics) {
     Source.reset();
     EXPECT_EQ(Pic->Picture()->Width(), 4);
 }
+
+// A picture the document's budget refuses paints as the plain box and is reported once, naming
+// the object; once the budget has room it is decoded and shown.
+TEST_F(PictureObject, APictureTheBudgetRefusesPaintsAsTheBoxAndIsReportedOnce) {
+    Layer.SetSchemeData(&Data);
+    Data.Budget = std::make_shared<TPictureBudget>(1024);
+    const QImage Red = Keyed(kRed).scaled(64, 64);
+    QByteArray Png;
+    QBuffer Buffer(&Png);
+    Buffer.open(QIODevice::WriteOnly);
+    Red.save(&Buffer, "PNG");
+    TPicture Picture;
+    PictureFromStrings(Picture, QStringLiteral("TBITMAP"), HexOf(Png));
+    Pic->SetPicture(Picture);
+    auto* Box = new TSchemeBox(1, 10, 10, 40, 40, 0);
+    TSchemeLayer BoxLayer{1};
+    BoxLayer.Add(Box);
+    QImage AsBox(60, 60, QImage::Format_RGB32);
+    AsBox.fill(Qt::white);
+    {
+        TCanvas Canvas(&AsBox);
+        Box->Paint(1.0, Canvas, 0);
+    }
+    EXPECT_EQ(Painted(), AsBox);
+    EXPECT_EQ(Painted(), AsBox);
+    const QStringList Reports = Data.Budget->TakeReports();
+    ASSERT_EQ(Reports.size(), 1);
+    EXPECT_TRUE(Reports[0].startsWith(
+        QStringLiteral("TSchemePicture 1 on layer 1, Graphic: TBitmap of 64 x 64 pixels")))
+        << Reports[0].toStdString();
+    EXPECT_TRUE(Reports[0].contains(QStringLiteral("limit of 1 KiB")));
+    EXPECT_EQ(Data.Budget->Used(), 0);
+    Data.Budget->SetLimit(kPictureBudgetLimit);
+    EXPECT_EQ(Painted().pixel(30, 30), kRed);
+    EXPECT_EQ(Data.Budget->Used(), Pic->Picture()->Graphic()->DecodedSize());
+    EXPECT_TRUE(Data.Budget->TakeReports().isEmpty());
+    const QStringList Record = Saved(*Pic);
+    EXPECT_EQ(Record.mid(Record.indexOf(QStringLiteral("  Graphic=TBitmap")) + 1), HexOf(Png));
+}

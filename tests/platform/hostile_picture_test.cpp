@@ -1,5 +1,6 @@
 // Pictures arrive inside documents exchanged as files: an SVG picture never reads outside its
-// own data, and one that would keep Qt SVG busy for minutes is refused when it is read.
+// own data, one that would keep Qt SVG busy for minutes is refused when it is read, and what a
+// picture decodes stays within its picture budget.
 #include <gtest/gtest.h>
 
 #include "qt_printers.h"
@@ -17,8 +18,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "oversized_pictures.h"
 #include "scheme/platform/canvas.h"
 #include "scheme/platform/metafile.h"
+#include "scheme/platform/raster_graphic.h"
 
 using namespace scheme;
 
@@ -69,6 +72,14 @@ void Load(TGraphic& Graphic, QByteArray Data) {
     QBuffer Buffer(&Data);
     Buffer.open(QIODevice::ReadOnly);
     Graphic.LoadFromStream(Buffer);
+}
+
+QByteArray Saved(const TGraphic& Graphic) {
+    QByteArray Data;
+    QBuffer Buffer(&Data);
+    Buffer.open(QIODevice::WriteOnly);
+    Graphic.SaveToStream(Buffer);
+    return Data;
 }
 
 // The picture loaded from Data, drawn over 40 x 20 white pixels.
@@ -258,4 +269,78 @@ TEST(HostilePicture, CostlyDocumentsAreRefusedWhenRead) {
         }
         EXPECT_EQ(Picture.Data(), Svg({})) << Case.Name;
     }
+}
+
+// Reading looks at the header only; drawing decodes at most the drawn size, within the budget.
+// A GIF reader cannot scale: a smaller size costs the whole image and the small one while it
+// is made.
+TEST(HostilePicture, RasterImagesDecodeWhenDrawnAndOnlyWithinTheirBudget) {
+    using scheme::testing::OversizedGif;
+    const QByteArray Gif = OversizedGif();
+    const qint64 Whole = DecodedBytes(QSize(5792, 5792));
+    const struct {
+        const char* Name;
+        qint64 Limit;
+        TRect R;
+        bool Drawn;
+    } Cases[] = {
+        {"drawn small", kPictureBudgetLimit, TRect{0, 0, 40, 40}, true},
+        {"drawn whole", kPictureBudgetLimit, TRect{0, 0, 6000, 6000}, true},
+        {"whole past the limit", Whole - 1, TRect{0, 0, 6000, 6000}, false},
+        {"small, but the whole image passes the limit", Whole, TRect{0, 0, 40, 40}, false},
+    };
+    for (const auto& Case : Cases) {
+        auto Budget = std::make_shared<TPictureBudget>(Case.Limit);
+        TBitmap Bitmap;
+        Bitmap.SetPictureBudget(Budget);
+        Load(Bitmap, Gif);
+        EXPECT_EQ(Budget->Granted(), 0) << Case.Name;
+        EXPECT_EQ(Bitmap.Width(), 5792) << Case.Name;
+        QImage Image(40, 40, QImage::Format_RGB32);
+        TCanvas Canvas(&Image);
+        for (int Pass = 0; Pass < 2; ++Pass) Canvas.StretchDraw(Case.R, Bitmap);
+        EXPECT_LE(Budget->Peak(), Case.Limit) << Case.Name;
+        EXPECT_EQ(Bitmap.DecodedSize() > 0, Case.Drawn) << Case.Name;
+        EXPECT_LE(Bitmap.DecodedSize(), DecodedBytes(QSize(Case.R.Right, Case.R.Bottom)));
+        EXPECT_EQ(Budget->Used(), Bitmap.DecodedSize()) << Case.Name;
+        const QStringList Notes = Bitmap.TakeNotes();  // refused once, however often drawn
+        ASSERT_EQ(Notes.size(), Case.Drawn ? 0 : 1) << Case.Name;
+        if (!Case.Drawn) {
+            for (const QString& Part :
+                 {QStringLiteral("TBitmap of 5792 x 5792 pixels"), BytesText(Case.Limit)})
+                EXPECT_TRUE(Notes[0].contains(Part)) << Notes[0].toStdString();
+        }
+        EXPECT_EQ(Saved(Bitmap), Gif) << Case.Name;
+    }
+}
+
+// Qt SVG decodes embedded images while it reads: they are reserved then, and each image left
+// out is noted. The bytes read stay what is saved.
+TEST(HostilePicture, EmbeddedImagesCountAgainstTheBudgetAndEachDroppedOneIsNoted) {
+    const QByteArray Gif = scheme::testing::OversizedGif(1000, 1000);
+    const qint64 Each = DecodedBytes(QSize(1000, 1000));
+    const QByteArray Text = Svg(ImageAt(DataUri("image/gif", Gif)).repeated(4) +
+                                ImageAt(DataUri("image/png", "not an image")));
+    auto Budget = std::make_shared<TPictureBudget>(2 * Each + Each / 2);
+    {
+        TMetafile Picture;
+        Picture.SetPictureBudget(Budget);
+        Load(Picture, Text);
+        EXPECT_EQ(Budget->Used(), 2 * Each);
+        EXPECT_EQ(Picture.DecodedSize(), 2 * Each);
+        const QStringList Notes = Picture.TakeNotes();
+        ASSERT_EQ(Notes.size(), 3) << Notes.join(u'\n').toStdString();
+        for (int I = 0; I < 2; ++I) {
+            EXPECT_TRUE(Notes[I].contains(QStringLiteral("embedded image %1 dropped").arg(I + 3)));
+            EXPECT_TRUE(Notes[I].contains(QStringLiteral("1000 x 1000 pixels")));
+        }
+        EXPECT_TRUE(Notes[2].contains(QStringLiteral("embedded image 5 dropped: its format")));
+        EXPECT_EQ(Saved(Picture), Text);
+        // Bound to another budget, the picture is read anew there.
+        auto Other = std::make_shared<TPictureBudget>(Each);
+        Picture.SetPictureBudget(Other);
+        EXPECT_EQ(Budget->Used(), 0);
+        EXPECT_EQ(Other->Used(), Each);
+    }
+    EXPECT_EQ(Budget->Used(), 0);
 }

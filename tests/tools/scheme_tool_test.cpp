@@ -6,6 +6,7 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 
+#include "oversized_documents.h"
 #include "qt_printers.h"
 #include "scheme/document/scheme_data.h"
 #include "scheme/model/helpers.h"
@@ -330,4 +331,32 @@ TEST(SampleDiagram, ChecksWithoutWarningsAndRenders) {
     EXPECT_GT(Image.width(), 800);
     EXPECT_EQ(QColor(Image.pixel(80, 230)), QColor(Qt::green));  // pump P-1, running
     EXPECT_EQ(QColor(Image.pixel(200, 230)), QColor(Qt::red));   // pump P-2, in fault
+}
+
+// Documents of pictures that claim far more pixels than their bytes hold: checking decodes none
+// of the GIFs, and names each embedded image an SVG picture drops.
+TEST_F(Tool, CheckOfOversizedPicturesNamesEachDroppedImage) {
+    const struct {
+        const char* Name;
+        QStringList Text;
+        int Warnings;
+    } Cases[] = {
+        {"forty GIFs", scheme::testing::FortyGifDocument(), 0},
+        {"forty GIFs in one SVG", scheme::testing::SvgOfFortyGifsDocument(),
+         40 - int(scheme::kPictureBudgetLimit / scheme::DecodedBytes(QSize(5792, 5792)))},
+    };
+    for (const auto& Case : Cases) {
+        const QString Path = Dir.filePath(QStringLiteral("pictures.txt"));
+        Write(Path, Case.Text.join(QStringLiteral("\r\n")).toUtf8());
+        const Result R = RunTool({QStringLiteral("check"), Path});
+        EXPECT_EQ(R.Code, 0) << Case.Name;
+        EXPECT_TRUE(
+            R.Out.contains(QStringLiteral("TSchemePicture: %1").arg(Case.Warnings == 0 ? 40 : 1)))
+            << R.Out.toStdString();
+        EXPECT_EQ(R.Err.count(QStringLiteral("warning: TSchemePicture 1 on layer 1, Graphic: "
+                                             "TMetafile: embedded image")),
+                  Case.Warnings)
+            << R.Err.toStdString();
+        EXPECT_EQ(R.Err.count(QStringLiteral("warning:")), Case.Warnings) << Case.Name;
+    }
 }

@@ -4,7 +4,8 @@
 //   scheme-tool save IN OUT [--lossy]
 //   scheme-tool render IN OUT.png|OUT.svg [--zoom Z] [--background PICTURE [--grid DX,DY]]
 //
-// What a load left out or reinterpreted goes to standard error as warnings. Load, save and
+// What a load left out or reinterpreted goes to standard error as warnings, and so do the pictures
+// that rendering could not decode within the document's picture budget. Load, save and
 // render errors (an unreadable background picture among them), refused lossy saves and
 // warnings under --strict exit with status 1; bad arguments print the usage with exit status 2.
 // A background is painted by a view, a widget, so the tool runs a QApplication; it uses the
@@ -27,6 +28,7 @@
 #include "scheme/document/scheme_data.h"
 #include "scheme/platform/convert.h"
 #include "scheme/platform/exceptions.h"
+#include "scheme/platform/picture_budget.h"
 
 using namespace scheme;
 
@@ -178,6 +180,12 @@ int Run(const QStringList& Args) {
         }
         Load(Data, A.Names[0]);
         RenderDocument(Data, A.Names[1], Zoom, Background);
+        // Pictures are decoded as they are drawn: what the budgets refused is named here, the
+        // document's and the one of a background picture, which is in no document.
+        QStringList Reports = Data.PictureBudget()->TakeReports();
+        Reports += TPictureBudget::Process()->TakeReports();
+        for (const QString& Report : Reports)
+            Print(stderr, QStringLiteral("warning: %1\n").arg(ForTerminal(Report)));
         return 0;
     }
     return Usage();
