@@ -37,7 +37,9 @@ TSchemeData::TSchemeData(QObject* AOwner)
 }
 
 TSchemeData::~TSchemeData() {
+    // Nothing is told about the history's end: listeners may be going themselves.
     OnModifiedChange = nullptr;
+    FHistory->blockSignals(true);
     FHistory->SetEnabled(false);
     ++FLoading;
     StopTimer();
