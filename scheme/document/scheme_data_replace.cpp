@@ -49,9 +49,12 @@ bool TSchemeData::Replace(const std::function<void(TSchemeData&)>& Load,
     } End{*this, LoadedLines, Ended};
     Load(Fresh);
     if (ACheck && !ACheck(Fresh.FLoadWarnings)) return false;
-    for (QStringList& Self : Fresh.FSelfBlocks) LoadFromStringsSelf(Self);
-    TakeContentOf(Fresh);
+    // The document blocks are read by this document's reader: the lines it leaves out are
+    // warned of after the fresh document's warnings.
     FLoadWarnings = Fresh.FLoadWarnings;
+    FMoreLoadWarnings = Fresh.FMoreLoadWarnings;
+    for (TSelfBlock& Self : Fresh.FSelfBlocks) ReadSelf(Self.Lines, Self.FirstLine);
+    TakeContentOf(Fresh);
     FSkippedClassNames = Fresh.FSkippedClassNames;
     FHistory->Clear(true);
     FModified = false;

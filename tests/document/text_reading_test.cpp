@@ -171,6 +171,17 @@ TEST(TextWriting, BytesAreTheLinesOfSaveToStrings) {
     QStringList Again;
     Back.SaveToStrings(Again);
     EXPECT_EQ(Again, Lines);
+    EXPECT_EQ(Back.LoadWarnings(), QStringList());
+    // The kind reads through lines: what it leaves is named as for the library's kinds.
+    QStringList Extra = Lines;
+    const qsizetype Header = Extra.indexOf(QStringLiteral("TTaggedShape"));
+    ASSERT_GE(Header, 0);
+    Extra.insert(Header + 1, QStringLiteral("  Colour=red"));
+    Back.LoadFromStrings(Extra);
+    EXPECT_EQ(Back.LoadWarnings(),
+              QStringList{QStringLiteral("skipped the line at line %1 (key Colour), which class "
+                                         "TTaggedShape does not read")
+                              .arg(Header + 2)});
 }
 
 // The short forms read without the C library give the C library's value, to the last bit.
