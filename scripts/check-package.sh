@@ -42,7 +42,9 @@ if [ -f "$build/plugins/designer/libscheme_designer.so" ]; then
   fi
 fi
 
-if ! cmake -S tests/package -B "$tmp/consumer" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# The outside project is built as the library was.
+build_type=$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")
+if ! cmake -S tests/package -B "$tmp/consumer" -G Ninja -DCMAKE_BUILD_TYPE="${build_type:-Release}" \
     -DCMAKE_PREFIX_PATH="$prefix" >"$tmp/configure.log" 2>&1; then
   cat "$tmp/configure.log"
   echo "check-package: tests/package does not configure against the installed package" >&2

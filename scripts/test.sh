@@ -1,9 +1,9 @@
 #!/bin/sh
-# Checks the formatting, then builds everything and runs every test: once in a normal build
-# (whose install is then used by a small outside project), once with AddressSanitizer and
-# UndefinedBehaviorSanitizer; then builds the libFuzzer targets (clang) and gives each a short,
-# bounded run from the seed corpus. Fails when any check or test fails or any fuzz target finds a
-# fault.
+# Checks the formatting, then builds everything and runs every test: once in a Release build,
+# what users build (whose install is then used by a small outside project), once with
+# AddressSanitizer and UndefinedBehaviorSanitizer, both with warnings as errors; then builds the
+# libFuzzer targets (clang) and gives each a short, bounded run from the seed corpus. Fails when
+# any check or test fails or any fuzz target finds a fault.
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -13,7 +13,7 @@ echo "== formatting =="
 ./scripts/check-format.sh
 
 echo "== build and test =="
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DSCHEME_WERROR=ON >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
 
@@ -22,7 +22,7 @@ echo "== installed package =="
 
 echo "== sanitizer build and test =="
 # The benchmarks are compiled once, in the normal build; they run no tests.
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSCHEME_SANITIZE=ON \
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSCHEME_SANITIZE=ON -DSCHEME_WERROR=ON \
   -DSCHEME_BUILD_BENCHMARKS=OFF -DSCHEME_BUILD_EXAMPLES=OFF >/dev/null
 cmake --build build-asan
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \

@@ -77,6 +77,9 @@ public:
     // Texts of more lines than this (16 Mi) are refused before they are split into lines; a
     // document of a hundred thousand objects has about two million.
     static constexpr qsizetype kMaxDocumentLines = qsizetype(1) << 24;
+    // A load keeps its first 100 warnings; the rest are counted in one last line
+    // ("… and 12 more"), so that a text of millions of stray lines costs no memory for them.
+    static constexpr qsizetype kMaxLoadWarnings = 100;
 
     explicit TSchemeData(QObject* AOwner = nullptr);
     ~TSchemeData() override;
@@ -260,8 +263,11 @@ public:
     bool ReplaceFromStream(QIODevice& AStream, const TSchemeDataLoadCheck& ACheck = {});
     bool ReplaceFromStrings(QStringList& AStrings, const TSchemeDataLoadCheck& ACheck = {});
     // One line for each thing the last load left out or read otherwise than written: skipped
-    // blocks and lines, lines after the document's end, text read as Latin-1. Each names its
-    // line counted from 1 ("line 12"). Cleared when a load starts.
+    // blocks and lines, lines of a block that its kind does not read (an unknown key, a second
+    // line of a key, a point beyond the kind's, a line without "="), lines after the
+    // document's end, text read as Latin-1 or with invalid UTF-16 replaced. Each names its line
+    // counted from 1 ("line 12"). At most kMaxLoadWarnings of them, then one line that counts
+    // the rest. Cleared when a load starts.
     const QStringList& LoadWarnings() const { return FLoadWarnings; }
 
 protected:
@@ -340,6 +346,17 @@ private:
     std::string_view ReadLine(TLines& Lines, int I);
     template <class TLines>
     void CollectBlock(TLines& Lines, int& I, TBlock* Block);
+    // Adds a warning of the load, or only counts it once kMaxLoadWarnings are kept. A caller
+    // that must build a costly text asks RoomForLoadWarning first (which counts the warning
+    // when there is no room).
+    void AddLoadWarning(const QString& Warning);
+    bool RoomForLoadWarning();
+    // Warns of each line of a block (the first at FirstLine, counted from 0) that the reader of
+    // ClassName did not use: Read(L) tells whether line L was; blank lines never warn.
+    template <class TRead, class TLine>
+    void WarnUnreadLines(const QString& ClassName, int FirstLine, qsizetype Count, TRead&& Read,
+                         TLine&& LineAt);
+    void ReadSelf(QStringList& Self, int FirstLine);
     bool PlaceItem(std::unique_ptr<TSchemePersistent> Item, const record::TRecord& Block);
     // Adds what the pictures read during a load reported to its scope to the load warnings.
     void AddPictureWarnings(TPictureReadScope& Scope);
@@ -359,6 +376,8 @@ private:
     QStringList FSkippedClassNames;
     QStringList FLoadWarnings;
     std::shared_ptr<TPictureBudget> FPictureBudget = std::make_shared<TPictureBudget>();
+    // The warnings of the load beyond the kept ones.
+    qsizetype FMoreLoadWarnings = 0;
     // What LoadFromStream found while decoding, handed to the LoadFromStrings it calls.
     QString FDecodingWarning;
     TPropagation* FPropagation = nullptr;
@@ -377,7 +396,12 @@ private:
     // A fresh document read by a replacing load keeps the document blocks it meets, for the
     // document that takes its content over.
     bool FDeferSelf = false;
-    std::vector<QStringList> FSelfBlocks;
+    struct TSelfBlock {
+        QStringList Lines;
+        // The line of the block's first line, counted from 0.
+        int FirstLine = 0;
+    };
+    std::vector<TSelfBlock> FSelfBlocks;
 };
 
 }  // namespace scheme

@@ -11,6 +11,7 @@
 #include <typeinfo>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "scheme/document/scheme_data.h"
 #include "scheme/model/class_registry.h"
@@ -437,7 +438,8 @@ void TSchemeData::LoadText(TLines& Lines, QStringList& AStrings) {
     Loading([&] {
         FSkippedClassNames.clear();
         FLoadWarnings.clear();
-        if (!FDecodingWarning.isEmpty()) FLoadWarnings.append(std::exchange(FDecodingWarning, {}));
+        FMoreLoadWarnings = 0;
+        if (!FDecodingWarning.isEmpty()) AddLoadWarning(std::exchange(FDecodingWarning, {}));
         if (OnBeforeLoading) {
             OnBeforeLoading(this, AStrings);
             ProcessMessages();
@@ -487,35 +489,41 @@ void TSchemeData::ReadBlocks(TLines& Lines, int& I) {
         const std::string_view Line = ReadLine(Lines, I);
         const bool End = IsEnd(Line, Latin1);
         if (SameText(Line, kDocumentMarker, Latin1)) {
+            const int Start = I;
             CollectBlock(Lines, I, &Block);
-            QStringList Self = Block.Record().Strings();
+            QStringList Self = Block.Record().Lines();
             if (FDeferSelf)
-                FSelfBlocks.push_back(std::move(Self));
+                FSelfBlocks.push_back(TSelfBlock{std::move(Self), Start + 1});
             else
-                LoadFromStringsSelf(Self);
+                ReadSelf(Self, Start + 1);
         } else if (TSchemePersistentClass Class = Classes.Find(Line, Latin1)) {
             const QString Name = Decode(Line, Latin1);
             const int Start = I;
             CollectBlock(Lines, I, &Block);
             const record::TRecord& Record = Block.Record();
-            if (!PlaceItem(Class->Create(Record), Record))
-                FLoadWarnings.append(QStringLiteral("dropped a block of class %1 at line %2, "
-                                                    "which has no place in a document")
-                                         .arg(Name)
-                                         .arg(Start + 1));
+            if (PlaceItem(Class->Create(Record), Record))
+                WarnUnreadLines(
+                    Name, Start + 1, Record.Size(), [&](qsizetype L) { return Record.WasRead(L); },
+                    [&](qsizetype L) { return Record.Decode(Record.Line(L)); });
+            else
+                AddLoadWarning(QStringLiteral("dropped a block of class %1 at line %2, "
+                                              "which has no place in a document")
+                                   .arg(Name)
+                                   .arg(Start + 1));
         } else if (LooksLikeClassName(Line, Latin1)) {
             // A block of a class that is not registered here (or a stray word): skipped, the
             // load goes on.
             const QString Name = Decode(Line, Latin1);
             FSkippedClassNames.append(Name);
-            FLoadWarnings.append(QStringLiteral("skipped a block of unknown class %1 at line %2")
-                                     .arg(Name)
-                                     .arg(I + 1));
+            AddLoadWarning(QStringLiteral("skipped a block of unknown class %1 at line %2")
+                               .arg(Name)
+                               .arg(I + 1));
             CollectBlock(Lines, I, nullptr);
         } else if (!Line.empty() && !End) {
             // Any other top-level line (a stray key=value line) is skipped by itself.
-            FLoadWarnings.append(
-                QStringLiteral("skipped the line outside any block at line %1").arg(I + 1));
+            if (RoomForLoadWarning())
+                AddLoadWarning(
+                    QStringLiteral("skipped the line outside any block at line %1").arg(I + 1));
         }
         ++I;
         if (End) {
@@ -523,7 +531,7 @@ void TSchemeData::ReadBlocks(TLines& Lines, int& I) {
             bool Blank = true;
             const qsizetype Rest = Lines.Rest(I, Blank);
             if (!Blank)
-                FLoadWarnings.append(
+                AddLoadWarning(
                     QStringLiteral("%1 after the end of the document at line %2 %3 not read")
                         .arg(LinesWord(Rest))
                         .arg(I)
@@ -532,6 +540,60 @@ void TSchemeData::ReadBlocks(TLines& Lines, int& I) {
         }
         if (!Lines.Has(I)) return;
     }
+}
+
+void TSchemeData::AddLoadWarning(const QString& Warning) {
+    if (RoomForLoadWarning()) FLoadWarnings.append(Warning);
+}
+
+bool TSchemeData::RoomForLoadWarning() {
+    if (FMoreLoadWarnings == 0 && FLoadWarnings.size() < kMaxLoadWarnings) return true;
+    const QString More = QStringLiteral("\u2026 and %1 more").arg(++FMoreLoadWarnings);
+    if (FMoreLoadWarnings == 1)
+        FLoadWarnings.append(More);
+    else
+        FLoadWarnings.last() = More;
+    return false;
+}
+
+template <class TRead, class TLine>
+void TSchemeData::WarnUnreadLines(const QString& ClassName, int FirstLine, qsizetype Count,
+                                  TRead&& Read, TLine&& LineAt) {
+    // Names are cut to a length a terminal line holds.
+    constexpr qsizetype kShownName = 40;
+    for (qsizetype L = 0; L < Count; ++L) {
+        if (Read(L)) continue;
+        const QString Line = LineAt(L);
+        const QStringView Text = TrimmedView(Line);
+        if (Text.isEmpty() || !RoomForLoadWarning()) continue;
+        const qsizetype Equals = Text.indexOf(QLatin1Char('='));
+        QString Key;
+        if (Equals >= 0) {
+            const QStringView Name = Text.left(Equals);
+            Key =
+                QStringLiteral(" (key %1)")
+                    .arg(Name.size() > kShownName ? Name.left(kShownName).toString() + QChar(0x2026)
+                                                  : Name.toString());
+        }
+        FLoadWarnings.append(
+            QStringLiteral("skipped the line at line %1%2, which class %3 does not read")
+                .arg(FirstLine + L + 1)
+                .arg(Key, ClassName));
+    }
+}
+
+// Reads a document block, noting the lines its reader did not use.
+void TSchemeData::ReadSelf(QStringList& Self, int FirstLine) {
+    const qsizetype Count = Self.size();
+    std::vector<bool> Read(static_cast<size_t>(Count), false);
+    {
+        TLineReadWatch Watch(Self);
+        LoadFromStringsSelf(Self);
+        for (qsizetype L = 0; L < Count; ++L) Read[size_t(L)] = Watch.WasRead(L);
+    }
+    WarnUnreadLines(
+        QStringLiteral("TSchemeData"), FirstLine, std::min(Count, Self.size()),
+        [&](qsizetype L) { return bool(Read[size_t(L)]); }, [&](qsizetype L) { return Self[L]; });
 }
 
 // Reports line I, lets the application catch up now and then (a load of millions of lines
@@ -607,7 +669,7 @@ bool TSchemeData::PlaceItem(std::unique_ptr<TSchemePersistent> Item, const recor
 
 // Each names the picture's object and layer: the warnings keep the order of the blocks.
 void TSchemeData::AddPictureWarnings(TPictureReadScope& Scope) {
-    FLoadWarnings.append(Scope.TakeNotes());
+    for (const QString& Note : Scope.TakeNotes()) AddLoadWarning(Note);
 }
 
 void TSchemeData::PlaceLink(std::unique_ptr<TSchemeLink> Link, const record::TRecord& Block) {
@@ -662,6 +724,7 @@ void TSchemeData::LoadFromStream(QIODevice& AStream) {
                 .arg(LineCount)
                 .arg(kMaxDocumentLines));
     int Latin1FromLine = -1;
+    int InvalidUtf16Line = -1;
     // LoadText takes the note over as its first warning; it is dropped should an override of
     // LoadFromStrings not reach it, so that no later load reports it.
     auto Note = [&] {
@@ -670,14 +733,20 @@ void TSchemeData::LoadFromStream(QIODevice& AStream) {
                                    "the text is not valid UTF-8 (first invalid byte on line %1); "
                                    "it was read as Latin-1")
                                    .arg(Latin1FromLine + 1);
+        if (InvalidUtf16Line >= 0)
+            FDecodingWarning =
+                QStringLiteral(
+                    "the text is not valid UTF-16 (first invalid sequence on line %1); "
+                    "what is invalid was read as U+FFFD")
+                    .arg(InvalidUtf16Line + 1);
     };
     try {
         if (OnBeforeLoading || OnLoadingProgress || OnAfterLoading) {
-            QStringList Lines = BytesToLines(*Bytes, &Latin1FromLine);
+            QStringList Lines = BytesToLines(*Bytes, &Latin1FromLine, &InvalidUtf16Line);
             Note();
             LoadFromStrings(Lines);
         } else {
-            const STextBytes Text = TextOfBytes(*Bytes, &Latin1FromLine);
+            const STextBytes Text = TextOfBytes(*Bytes, &Latin1FromLine, &InvalidUtf16Line);
             Note();
             TByteLines Lines(Text.Text, Text.Latin1);
             LoadText(Lines, Lines.Strings());

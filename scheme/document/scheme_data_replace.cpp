@@ -51,11 +51,14 @@ bool TSchemeData::Replace(const std::function<void(TSchemeData&)>& Load,
     Fresh.FPictureBudget->SetLimit(FPictureBudget->Limit());
     Load(Fresh);
     if (ACheck && !ACheck(Fresh.FLoadWarnings)) return false;
-    for (QStringList& Self : Fresh.FSelfBlocks) LoadFromStringsSelf(Self);
+    // The document blocks are read by this document's reader: the lines it leaves out are
+    // warned of after the fresh document's warnings.
+    FLoadWarnings = Fresh.FLoadWarnings;
+    FMoreLoadWarnings = Fresh.FMoreLoadWarnings;
+    for (TSelfBlock& Self : Fresh.FSelfBlocks) ReadSelf(Self.Lines, Self.FirstLine);
     TakeContentOf(Fresh);
     // The pictures taken over count against the budget they were read with.
     std::swap(FPictureBudget, Fresh.FPictureBudget);
-    FLoadWarnings = Fresh.FLoadWarnings;
     FSkippedClassNames = Fresh.FSkippedClassNames;
     FHistory->Clear(true);
     FModified = false;

@@ -5,6 +5,7 @@
 
 #include "scheme/model/record.h"
 #include "scheme/platform/exceptions.h"
+#include "scheme/platform/string_list.h"
 
 namespace scheme {
 
@@ -47,8 +48,16 @@ void RegisterScheme(const TSchemeClass& Class) {
 
 std::unique_ptr<TSchemePersistent> TSchemeClass::Create(const record::TRecord& Record) const {
     if (RecordFactory) return RecordFactory(Record);
-    QStringList Lines = Record.Strings();
-    return Factory(Lines);
+    // The constructor from lines is watched: the lines it found count as read in Record.
+    QStringList Lines = Record.Lines();
+    std::unique_ptr<TSchemePersistent> Item;
+    {
+        TLineReadWatch Watch(Lines);
+        Item = Factory(Lines);
+        for (qsizetype I = 0; I < Record.Size(); ++I)
+            if (Watch.WasRead(I)) Record.MarkRead(I, I + 1);
+    }
+    return Item;
 }
 
 void TSchemePersistent::WriteTo(record::TRecordWriter& Writer) const {

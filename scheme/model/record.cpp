@@ -140,12 +140,35 @@ TRecord::TRecord(const QStringList& Lines) {
     }
     FLines.reserve(Spans.size());
     for (const auto& [Start, Length] : Spans) Add(std::string_view(FOwned).substr(Start, Length));
+    // A reader of the watched list reads it through this record: its lines are the list's.
+    if (TLineReadWatch* Watch = TLineReadWatch::Of(Lines)) {
+        FWatchSerial = Watch->Serial();
+        for (size_t L = 0; L < FLines.size(); ++L) FLines[L].Origin = int(L);
+    }
 }
 
 void TRecord::Clear(bool Latin1) {
     FLines.clear();
     FLatin1 = Latin1;
     FIndexed = false;
+    FRead.clear();
+    FSource = nullptr;
+    FWatchSerial = 0;
+}
+
+void TRecord::MarkLine(qsizetype L) const {
+    if (FRead.size() <= size_t(L)) FRead.resize(FLines.size());
+    FRead[size_t(L)] = 1;
+    const int Origin = FLines[size_t(L)].Origin;
+    if (Origin < 0) return;
+    if (FSource) FSource->MarkLine(Origin);
+    if (FWatchSerial != 0)
+        if (TLineReadWatch* Watch = TLineReadWatch::WithSerial(FWatchSerial))
+            Watch->MarkRead(Origin);
+}
+
+void TRecord::MarkRead(qsizetype From, qsizetype To) const {
+    for (qsizetype L = std::max<qsizetype>(From, 0); L < std::min(To, Size()); ++L) MarkLine(L);
 }
 
 std::optional<std::string_view> TRecord::Add(std::string_view Line) {
@@ -166,7 +189,15 @@ std::optional<std::string_view> TRecord::Add(std::string_view Line) {
 
 void TRecord::Append(const TRecord& Source, qsizetype From, qsizetype To) {
     FLatin1 = Source.FLatin1;
-    for (qsizetype I = From; I < To; ++I) FLines.push_back(Source.FLines[size_t(I)]);
+    // Lines read here count as read in the record they came from; those of a second source
+    // count only here.
+    if (FLines.empty() && !FSource) FSource = &Source;
+    const bool Marks = FSource == &Source;
+    for (qsizetype I = From; I < To; ++I) {
+        TLine Line = Source.FLines[size_t(I)];
+        Line.Origin = Marks ? int(I) : -1;
+        FLines.push_back(Line);
+    }
     FIndexed = false;
 }
 
@@ -178,7 +209,17 @@ QString TRecord::Decode(std::string_view Text) const {
 QStringList TRecord::Strings(qsizetype From, qsizetype To) const {
     QStringList Result;
     Result.reserve(std::max<qsizetype>(To - From, 0));
-    for (qsizetype I = From; I < To; ++I) Result.append(Decode(Line(I)));
+    for (qsizetype I = From; I < To; ++I) {
+        Result.append(Decode(Line(I)));
+        MarkLine(I);
+    }
+    return Result;
+}
+
+QStringList TRecord::Lines() const {
+    QStringList Result;
+    Result.reserve(Size());
+    for (const TLine& L : FLines) Result.append(Decode(L.Text));
     return Result;
 }
 
@@ -240,7 +281,11 @@ void TRecord::BuildIndex() const {
 
 int TRecord::IndexOfPoint(char Axis, int I) const {
     if (!FIndexed) BuildIndex();
-    if (I >= 0 && I < Size()) return FPoints[2 * size_t(I) + (Axis == 'Y' || Axis == 'y')];
+    if (I >= 0 && I < Size()) {
+        const int L = FPoints[2 * size_t(I) + (Axis == 'Y' || Axis == 'y')];
+        if (L >= 0) MarkLine(L);
+        return L;
+    }
     char Key[16];
     Key[0] = Axis;
     const int Length = int(std::to_chars(Key + 1, Key + sizeof Key, I).ptr - Key);
@@ -249,14 +294,20 @@ int TRecord::IndexOfPoint(char Axis, int I) const {
 
 int TRecord::IndexOfNamed(const TKey& Key) const {
     if (!FIndexed) BuildIndex();
-    if (Key.Point() >= 0 && Key.Point() < Size())
-        return FPoints[2 * size_t(Key.Point()) + (Key.Axis() == 'y')];
+    if (Key.Point() >= 0 && Key.Point() < Size()) {
+        const int L = FPoints[2 * size_t(Key.Point()) + (Key.Axis() == 'y')];
+        if (L >= 0) MarkLine(L);
+        return L;
+    }
     if (!(FNameBits >> (Key.Hash() & 63) & 1)) return -1;
     const size_t Mask = FSlots.size() - 1;
     for (size_t S = Key.Hash() & Mask;; S = (S + 1) & Mask) {
         const int Taken = FSlots[S];
         if (Taken < 0) return -1;
-        if (SameName(FNames[size_t(Taken)], Key.Name())) return Taken;
+        if (SameName(FNames[size_t(Taken)], Key.Name())) {
+            MarkLine(Taken);
+            return Taken;
+        }
     }
 }
 

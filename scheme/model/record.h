@@ -108,6 +108,12 @@ private:
 // The lines are UTF-8 text or, for a document read as Latin-1, Latin-1 text. A record built
 // from a QStringList holds its own copy; a record filled with Add views text the caller keeps
 // alive and unchanged while the record is used.
+//
+// The record notes which of its lines its readers used, so that a load can name the lines no
+// reader took: a line is read when a look-up finds it (also one whose value is empty), when
+// Strings(From, To) hands it out, or when MarkRead says so. Marks pass on to the record that
+// lines were appended from, and, for a record built from a watched list (TLineReadWatch), to
+// the watch.
 class SCHEME_EXPORT TRecord {
 public:
     TRecord() = default;
@@ -131,9 +137,17 @@ public:
     qsizetype Size() const { return qsizetype(FLines.size()); }
     std::string_view Line(qsizetype I) const { return FLines[size_t(I)].Text; }
     QString Decode(std::string_view Text) const;
-    // Lines From .. To - 1 as text.
+    // Lines From .. To - 1 as text; they count as read.
     QStringList Strings(qsizetype From, qsizetype To) const;
     QStringList Strings() const { return Strings(0, Size()); }
+    // Every line as text, none of them counted as read: for a reader of lines, whose use of
+    // them a TLineReadWatch notes.
+    QStringList Lines() const;
+
+    // Counts lines From .. To - 1 as read: for a reader that takes lines by position.
+    void MarkRead(qsizetype From, qsizetype To) const;
+    // Whether line I was read.
+    bool WasRead(qsizetype I) const { return size_t(I) < FRead.size() && FRead[size_t(I)] != 0; }
 
     // The first line named Key; -1 if none. Keys are ASCII.
     int IndexOfName(const TKey& Key) const {
@@ -169,7 +183,10 @@ private:
         std::string_view Text;
         // The length of the name; -1 without "=".
         int NameLength = -1;
+        // The line's index in FSource (or FWatch's list), -1 if none.
+        int Origin = -1;
     };
+    void MarkLine(qsizetype L) const;
     void BuildIndex() const;
     int IndexOfNamed(const TKey& Key) const;
     int IndexOfPoint(char Axis, int I) const;
@@ -190,6 +207,12 @@ private:
     mutable std::deque<std::string> FFolded;
     // The lines of point keys by number: X at 2 * I, Y at 2 * I + 1; -1 where absent.
     mutable std::vector<int> FPoints;
+    // One entry per line up to the last line read: nonzero once it is read.
+    mutable std::vector<std::uint8_t> FRead;
+    // The record the lines were appended from, and the watch of the list the record was built
+    // from (valid while FWatchSerial names a live watch).
+    const TRecord* FSource = nullptr;
+    std::uint64_t FWatchSerial = 0;
 };
 
 // Appends record lines: to a QStringList, or as UTF-8 lines ended by CR LF to a byte buffer,

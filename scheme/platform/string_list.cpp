@@ -84,7 +84,56 @@ QString LineName(const QString& Line) {
     return Equals < 0 ? QString() : Line.left(Equals);
 }
 
+namespace {
+
+// The innermost live watch on this thread, and the serial the next one takes.
+thread_local TLineReadWatch* tInnermostWatch = nullptr;
+thread_local std::uint64_t tNextWatchSerial = 1;
+
+int NoteFound(const QStringList& Lines, int Index) {
+    if (tInnermostWatch && Index >= 0)
+        if (TLineReadWatch* Watch = TLineReadWatch::Of(Lines)) Watch->MarkRead(Index);
+    return Index;
+}
+
+int FindName(const QStringList& Lines, QStringView Key, int From);
+
+}  // namespace
+
+TLineReadWatch::TLineReadWatch(const QStringList& Lines)
+    : FLines(&Lines), FSerial(tNextWatchSerial++), FOuter(tInnermostWatch) {
+    tInnermostWatch = this;
+}
+
+TLineReadWatch::~TLineReadWatch() {
+    tInnermostWatch = FOuter;
+}
+
+TLineReadWatch* TLineReadWatch::Of(const QStringList& Lines) {
+    for (TLineReadWatch* W = tInnermostWatch; W; W = W->FOuter)
+        if (W->FLines == &Lines) return W;
+    return nullptr;
+}
+
+TLineReadWatch* TLineReadWatch::WithSerial(std::uint64_t Serial) {
+    for (TLineReadWatch* W = tInnermostWatch; W; W = W->FOuter)
+        if (W->FSerial == Serial) return W;
+    return nullptr;
+}
+
+void TLineReadWatch::MarkRead(qsizetype I) {
+    if (I < 0) return;
+    if (FRead.size() <= size_t(I)) FRead.resize(size_t(I) + 1);
+    FRead[size_t(I)] = 1;
+}
+
 int IndexOfName(const QStringList& Lines, QStringView Key, int From) {
+    return NoteFound(Lines, FindName(Lines, Key, From));
+}
+
+namespace {
+
+int FindName(const QStringList& Lines, QStringView Key, int From) {
     // A line is named Key when Key, letter case ignored, is followed by "=": a key holds no "=",
     // so that "=" is the line's first. Checking the "=" first skips most lines cheaply.
     const qsizetype KeyLength = Key.size();
@@ -103,6 +152,8 @@ int IndexOfName(const QStringList& Lines, QStringView Key, int From) {
     }
     return -1;
 }
+
+}  // namespace
 
 QString ValueOf(const QStringList& Lines, QStringView Key) {
     const int Index = IndexOfName(Lines, Key);
@@ -167,14 +218,50 @@ int LineOfOffset(std::string_view Text, qsizetype End) {
     return Line;
 }
 
+// Replaces each surrogate of Text that is not in a pair by U+FFFD: the decoder keeps them, and
+// their UTF-8 form would be "?". Answers the index of the line that holds the first, or -1.
+// Lines end at CR, LF or CR LF.
+int ReplaceLoneSurrogates(QString& Text) {
+    int Line = 0, First = -1;
+    const qsizetype N = Text.size();
+    for (qsizetype I = 0; I < N; ++I) {
+        const QChar C = Text.at(I);
+        if (C == u'\n' || (C == u'\r' && (I + 1 >= N || Text.at(I + 1) != u'\n'))) ++Line;
+        if (!C.isSurrogate()) continue;
+        if (C.isHighSurrogate() && I + 1 < N && Text.at(I + 1).isLowSurrogate()) {
+            ++I;
+            continue;
+        }
+        Text[I] = QChar(QChar::ReplacementCharacter);
+        if (First < 0) First = Line;
+    }
+    return First;
+}
+
+// The number of line ends in Text, as ReplaceLoneSurrogates counts them.
+int LineEnds(const QString& Text) {
+    int Lines = 0;
+    for (qsizetype I = 0; I < Text.size(); ++I)
+        Lines += Text.at(I) == u'\n' ||
+                 (Text.at(I) == u'\r' && (I + 1 >= Text.size() || Text.at(I + 1) != u'\n'));
+    return Lines;
+}
+
 }  // namespace
 
-STextBytes TextOfBytes(const QByteArray& Bytes, int* Latin1FromLine) {
+STextBytes TextOfBytes(const QByteArray& Bytes, int* Latin1FromLine, int* InvalidUtf16Line) {
     if (Latin1FromLine) *Latin1FromLine = -1;
+    if (InvalidUtf16Line) *InvalidUtf16Line = -1;
     STextBytes Result;
+    // What is not valid UTF-16 is read as U+FFFD (a lone surrogate, and the half unit of an odd
+    // last byte, which the decoder replaces itself); the caller is told the line of the first.
     const auto Utf16 = [&](QStringConverter::Encoding Encoding) {
         QStringDecoder Decoder(Encoding, QStringConverter::Flag::Stateless);
-        Result.Owned = QString(Decoder(Bytes)).toUtf8();
+        QString Decoded = Decoder(Bytes);
+        int Invalid = ReplaceLoneSurrogates(Decoded);
+        if (Invalid < 0 && Bytes.size() % 2 != 0) Invalid = LineEnds(Decoded);
+        if (InvalidUtf16Line) *InvalidUtf16Line = Invalid;
+        Result.Owned = Decoded.toUtf8();
         Result.Text = std::string_view(Result.Owned.constData(), size_t(Result.Owned.size()));
         return Result;
     };
@@ -206,8 +293,8 @@ std::string_view NextLine(std::string_view Text, size_t& Pos) {
     return Text.substr(Start, I - Start);
 }
 
-QStringList BytesToLines(const QByteArray& Bytes, int* Latin1FromLine) {
-    const STextBytes Text = TextOfBytes(Bytes, Latin1FromLine);
+QStringList BytesToLines(const QByteArray& Bytes, int* Latin1FromLine, int* InvalidUtf16Line) {
+    const STextBytes Text = TextOfBytes(Bytes, Latin1FromLine, InvalidUtf16Line);
     QStringList Lines;
     for (size_t Pos = 0; Pos < Text.Text.size();) {
         const std::string_view Line = NextLine(Text.Text, Pos);

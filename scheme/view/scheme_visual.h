@@ -111,7 +111,8 @@ public:
     TColor Color() const { return FColor; }
     void SetColor(TColor AValue);
     Extended Zoom() const override { return FZoom; }
-    // Refuses a zoom of 0.1 or less or above 10 with "Zoom ?", changing nothing.
+    // Refuses a zoom of 0.1 or less (also one that is 0.1 when rounded to a double) or above 10
+    // with "Zoom ?", changing nothing.
     void SetZoom(Extended AValue);
     TPicture& Picture() { return FPicture; }
     const TPicture& Picture() const { return FPicture; }

@@ -250,6 +250,76 @@ TEST_F(Loading, WarningsNameWhatTheLoadLeftOut) {
               QStringList{QStringLiteral("skipped a block of unknown class Stray at line 1")});
 }
 
+// A line of a block that its kind's reader does not use would be lost by the next save: it is
+// named with its line and the block's class. Lines the readers take (points up to Count,
+// properties, a document block's interval, blank lines) are not.
+TEST_F(Loading, LinesNoReaderUsesAreNamed) {
+    const char* const Points = "Count=4|X0=0|Y0=0|X1=10|Y1=0|X2=10|Y2=10|X3=0|Y3=10";
+    auto Box = [&](const char* Extra) {
+        return QStringLiteral("TSchemeBox|ID=1|State=0|LayerID=1|%1|%2|End")
+            .arg(QLatin1String(Extra), QLatin1String(Points));
+    };
+    const QString Unread =
+        QStringLiteral("skipped the line at line %1%2, which class %3 does not read");
+    auto Key = [&](int Line, const char* Name, const char* Class) {
+        return Unread.arg(Line).arg(QStringLiteral(" (key %1)").arg(QLatin1String(Name)),
+                                    QLatin1String(Class));
+    };
+    const struct {
+        QString Text;
+        QStringList Warnings;
+    } Cases[] = {
+        {Box("Comment=spare"), {Key(9, "Comment", "TSchemeBox")}},
+        {Box("Text=a|Text=b"), {Key(10, "Text", "TSchemeBox")}},
+        {Box("Text=|Text=b"), {Key(10, "Text", "TSchemeBox")}},  // the empty first line wins
+        {Box("just some words"), {Unread.arg(9).arg(QString(), QStringLiteral("TSchemeBox"))}},
+        {Box("X4=1|Y4=2"), {Key(9, "X4", "TSchemeBox"), Key(10, "Y4", "TSchemeBox")}},
+        {Box(" |Properties=>|note|End|PropertiesEnd=>"), {}},
+        {QStringLiteral("TSchemeLayer|ID=2|Name=top|StateCount=1|Color0=clRed|Color1=clRed|End"),
+         {Key(7, "Name", "TSchemeLayer"), Key(10, "Color1", "TSchemeLayer")}},
+        {QStringLiteral("TSchemeData|TimerInterval=0|Timer=5|End"),
+         {Key(7, "Timer", "TSchemeData")}},
+        {QStringLiteral("TSchemeLink|Enabled=0|Weight=3|End"), {Key(7, "Weight", "TSchemeLink")}},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Text.toStdString());
+        QStringList Text = Lines(kLayer) + C.Text.split(u'|');
+        ASSERT_NO_THROW(Data.LoadFromStrings(Text));
+        EXPECT_EQ(Data.LoadWarnings(), C.Warnings);
+        QStringList Replaced = Lines(kLayer) + C.Text.split(u'|');
+        TSchemeData Other;
+        Other.SetTimerInterval(0);
+        ASSERT_TRUE(Other.ReplaceFromStrings(Replaced));
+        EXPECT_EQ(Other.LoadWarnings(), C.Warnings) << "a replacing load names them alike";
+    }
+}
+
+// A load keeps its first warnings and counts the rest in one line, wherever they come from.
+TEST_F(Loading, WarningsAreCappedWithACountOfTheRest) {
+    const qsizetype Kept = TSchemeData::kMaxLoadWarnings;
+    const struct {
+        const char* Name;
+        QStringList Text;
+        const char* First;
+    } Cases[] = {
+        {"stray lines", Lines(kLayer) + QStringList(1000, QStringLiteral("stray=1")),
+         "skipped the line outside any block at line 5"},
+        {"unread keys",
+         Lines(kLayer) + Lines("TSchemeLayer|ID=2") + QStringList(1000, QStringLiteral("a=1")) +
+             Lines("End"),
+         "skipped the line at line 7 (key a), which class TSchemeLayer does not read"},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        QStringList Text = C.Text;
+        ASSERT_NO_THROW(Data.LoadFromStrings(Text));
+        const QStringList& Warnings = Data.LoadWarnings();
+        ASSERT_EQ(Warnings.size(), Kept + 1);
+        EXPECT_EQ(Warnings.first(), QString::fromUtf8(C.First));
+        EXPECT_EQ(Warnings.last(), QStringLiteral("\u2026 and %1 more").arg(1000 - Kept));
+    }
+}
+
 TEST_F(Loading, LinkSidesNeverCarryOverFromEarlierBlocks) {
     QStringList Text =
         Doc({kLayer, kBox, "TSchemeLink|ParentId=1|ParentLayerId=1|ChildId=1|ChildLayerId=1|End",
@@ -392,6 +462,56 @@ TEST(Files, EncodingsAndLineBreaksRead) {
         QStringList Again = Lines("TSchemeData|End");
         Data.LoadFromStrings(Again);  // the decoder's note belongs to its own load only
         EXPECT_EQ(Data.LoadWarnings(), QStringList());
+    }
+}
+
+// UTF-16 that holds a lone surrogate (or ends in half a unit) is read with U+FFFD in its place,
+// and the load names the line of the first.
+TEST(Files, InvalidUtf16IsReadAsReplacementCharactersAndNamed) {
+    auto Utf16 = [](const QString& Text, bool BigEndian, const QByteArray& Tail = {}) {
+        QByteArray Bytes = BigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
+        for (const QChar C : Text) {
+            const char High = char(C.unicode() >> 8), Low = char(C.unicode() & 0xFF);
+            Bytes.append(BigEndian ? High : Low).append(BigEndian ? Low : High);
+        }
+        return Bytes + Tail;
+    };
+    const QString Head = QStringLiteral(
+        "TSchemeLayer\nID=1\nEnd\nTSchemeBox\nID=1\nState=0\n"
+        "LayerID=1\nText=");
+    const QString Rest =
+        QStringLiteral("\nCount=4\nX0=0\nY0=0\nX1=9\nY1=0\nX2=9\nY2=9\nX3=0\nY3=9\nEnd\n");
+    const QString Warning = QStringLiteral(
+        "the text is not valid UTF-16 (first invalid sequence on line %1); what is "
+        "invalid was read as U+FFFD");
+    const QString Lone = Head + QStringLiteral("a") + QChar(0xD83D) + QStringLiteral("b") + Rest;
+    const QString LoneLow = Head + QChar(0xDE00) + Rest;
+    const QString Pair = Head + QStringLiteral("\U0001F600") + Rest;
+    const struct {
+        const char* Name;
+        QByteArray Bytes;
+        QString Text;
+        QString Warning;
+    } Cases[] = {
+        {"a lone high surrogate, LE", Utf16(Lone, false), QStringLiteral("a\uFFFDb"),
+         Warning.arg(8)},
+        {"a lone high surrogate, BE", Utf16(Lone, true), QStringLiteral("a\uFFFDb"),
+         Warning.arg(8)},
+        {"a lone low surrogate", Utf16(LoneLow, false), QStringLiteral("\uFFFD"), Warning.arg(8)},
+        {"half a unit at the end", Utf16(Pair, false, "A"), QStringLiteral("\U0001F600"),
+         Warning.arg(19)},
+        {"a pair", Utf16(Pair, true), QStringLiteral("\U0001F600"), {}},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Name);
+        QByteArray Bytes = C.Bytes;
+        QBuffer Buffer(&Bytes);
+        Buffer.open(QIODevice::ReadOnly);
+        TSchemeData Data;
+        Data.SetTimerInterval(0);
+        ASSERT_NO_THROW(Data.LoadFromStream(Buffer));
+        EXPECT_EQ(Data.GetLayer(1)->GetItem(1)->Text(), C.Text);
+        EXPECT_EQ(Data.LoadWarnings().value(0), C.Warning);
     }
 }
 

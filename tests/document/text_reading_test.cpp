@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 
@@ -171,6 +172,17 @@ TEST(TextWriting, BytesAreTheLinesOfSaveToStrings) {
     QStringList Again;
     Back.SaveToStrings(Again);
     EXPECT_EQ(Again, Lines);
+    EXPECT_EQ(Back.LoadWarnings(), QStringList());
+    // The kind reads through lines: what it leaves is named as for the library's kinds.
+    QStringList Extra = Lines;
+    const qsizetype Header = Extra.indexOf(QStringLiteral("TTaggedShape"));
+    ASSERT_GE(Header, 0);
+    Extra.insert(Header + 1, QStringLiteral("  Colour=red"));
+    Back.LoadFromStrings(Extra);
+    EXPECT_EQ(Back.LoadWarnings(),
+              QStringList{QStringLiteral("skipped the line at line %1 (key Colour), which class "
+                                         "TTaggedShape does not read")
+                              .arg(Header + 2)});
 }
 
 // The short forms read without the C library give the C library's value, to the last bit.
@@ -178,12 +190,19 @@ TEST(TextReading, ShortNumbersReadAsTheCLibraryReadsThem) {
     std::mt19937_64 Random(5);
     const locale_t C = newlocale(LC_ALL_MASK, "C", nullptr);
     for (int I = 0; I < 20000; ++I) {
-        std::string Text = std::to_string(Random() % 10000000000000000000ull);
-        Text.insert(Random() % (Text.size() + 1), ".");
-        if (I % 3 == 0) Text += "E" + std::to_string(int(Random() % 60) - 30);
+        // The number is formatted into a buffer of known size: digits, a point among them, and
+        // now and then an exponent.
+        const std::string Digits = std::to_string(Random() % 10000000000000000000ull);
+        const int Point = int(Random() % (Digits.size() + 1));
+        char Text[64];
+        int Length = std::snprintf(Text, sizeof Text, "%.*s.%s", Point, Digits.c_str(),
+                                   Digits.c_str() + Point);
+        if (I % 3 == 0)
+            Length += std::snprintf(Text + Length, sizeof Text - size_t(Length), "E%d",
+                                    int(Random() % 60) - 30);
         Extended Value = 0;
-        ASSERT_TRUE(TryTextToFloat(Text, Value)) << Text;
-        EXPECT_EQ(Value, strtold_l(Text.c_str(), nullptr, C)) << Text;
+        ASSERT_TRUE(TryTextToFloat(std::string_view(Text, size_t(Length)), Value)) << Text;
+        EXPECT_EQ(Value, strtold_l(Text, nullptr, C)) << Text;
     }
     freelocale(C);
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <climits>
 #include <functional>
@@ -111,10 +110,11 @@ TEST(PolygonRegion, CoversPaintedPolygonsWithLittleToSpare) {
     EXPECT_TRUE(CreatePolygonRgn(Two, TPolyFillMode::Winding).isEmpty());
 }
 
-TEST(RegionRobustness, HugeFiguresAreQuickAndStillCoverTheirPainting) {
+// Huge figures are built coarsely: however far they reach, their regions hold a bounded
+// number of rectangles, which is what building and using them costs, and still cover what the
+// canvas paints.
+TEST(RegionRobustness, HugeFiguresAreCheapAndStillCoverTheirPainting) {
     constexpr int Big = kPixelLimit;
-    QElapsedTimer Timer;
-    Timer.start();
     const QRegion Ellipse = CreateEllipticRgn(-Big, -Big, Big, Big);
     EXPECT_LE(Ellipse.rectCount(), 4200);
     EXPECT_EQ(RegionBounds(Ellipse), Rect(-Big, -Big, Big, Big));
@@ -124,18 +124,23 @@ TEST(RegionRobustness, HugeFiguresAreQuickAndStillCoverTheirPainting) {
     ExpectCoversPainting(
         Ellipse, Rect(Big - 60, -50, Big, 50), [&](TCanvas& C) { C.Ellipse(-Big, -Big, Big, Big); },
         kAnySlack);
+    const QRegion Rounded = CreateRoundRectRgn(INT_MIN, INT_MIN, 50, 40, 16, 10);
+    EXPECT_LE(Rounded.rectCount(), 64);
     ExpectCoversPainting(
-        CreateRoundRectRgn(INT_MIN, INT_MIN, 50, 40, 16, 10) & QRegion(0, 0, 60, 50),
-        Rect(0, 0, 60, 50), [](TCanvas& C) { C.RoundRect(INT_MIN, INT_MIN, 50, 40, 16, 10); }, 0);
+        Rounded & QRegion(0, 0, 60, 50), Rect(0, 0, 60, 50),
+        [](TCanvas& C) { C.RoundRect(INT_MIN, INT_MIN, 50, 40, 16, 10); }, 0);
     const TPoint Triangle[] = {{-Big, -Big}, {Big, 7}, {-Big, Big}};
     const QRegion Polygon = CreatePolygonRgn(Triangle, TPolyFillMode::Alternate);
+    EXPECT_LE(Polygon.rectCount(), 4200);  // a band a row of the coarse grid
     ExpectCoversPainting(
         Polygon, Rect(-40, -40, 40, 40), [&](TCanvas& C) { C.Polygon(Triangle); }, kAnySlack);
     std::vector<TPoint> Zigzag;
     for (int I = 0; I < 4000; ++I) Zigzag.push_back({I * 250000, I % 2 ? Big : -Big});
-    EXPECT_FALSE(CreatePolygonRgn(Zigzag, TPolyFillMode::Winding).isEmpty());
-    EXPECT_LT(Timer.elapsed(),
-              30000);  // guards against hangs, not speed (sanitizer builds are slow)
+    const QRegion Zigzags = CreatePolygonRgn(Zigzag, TPolyFillMode::Winding);
+    EXPECT_FALSE(Zigzags.isEmpty());
+    EXPECT_LE(Zigzags.rectCount(), 4200);
+    std::fprintf(stderr, "COUNTS %d %d %d\n", int(Rounded.rectCount()), int(Polygon.rectCount()),
+                 int(Zigzags.rectCount()));
 }
 
 // The point tests answer exactly what the built regions hold: random small figures probed

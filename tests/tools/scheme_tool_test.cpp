@@ -81,6 +81,14 @@ TEST_F(Tool, CheckSummarisesTheDocument) {
 TEST_F(Tool, CheckPrintsTheLoadWarningsAndFailsOnThemWhenStrict) {
     const QStringList Strict{QStringLiteral("check"), Input, QStringLiteral("--strict")};
     EXPECT_EQ(RunTool(Strict).Code, 0);  // nothing left out
+    Write(Input, QByteArray(kDocument).insert(32, "  Name=top\r\n"));
+    const Result Unread = RunTool(Strict);
+    EXPECT_EQ(Unread.Code, 1);
+    EXPECT_TRUE(
+        Unread.Err.startsWith(QStringLiteral("warning: skipped the line at line 4 (key "
+                                             "Name), which class TSchemeLayer does not "
+                                             "read\n")))
+        << Unread.Err.toStdString();
     Write(Input, QByteArray(kDocument) + "TSchemeGauge\r\n  ID=3\r\nEnd\r\n");
     for (const bool IsStrict : {false, true}) {
         const Result R = RunTool(IsStrict ? Strict : Strict.mid(0, 2));
@@ -96,6 +104,8 @@ TEST_F(Tool, SaveRefusesToDropWhatTheLoadLeftOutUnlessLossy) {
     const QByteArray Damaged[] = {
         QByteArray(kDocument) + "TSchemeGauge\r\n  ID=3\r\nEnd\r\n",
         QByteArray(kDocument).insert(18, "End\r\n"),  // the rest is after the end
+        QByteArray(kDocument).insert(32, "  Comment=kept nowhere\r\n"),  // a key no kind reads
+        QByteArray(kDocument).insert(32, "  a line of words\r\n"),
     };
     for (const QByteArray& Bytes : Damaged) {
         Write(Input, Bytes);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QMetaProperty>
+#include <cmath>
 #include <memory>
 
 #include "scheme/controls/fill_style_combo_box.h"
@@ -139,6 +140,33 @@ TEST(WidgetProperties, RefusedValuesAreReportedAndChangeNothing) {
     EXPECT_EQ(Errors[0], "Zoom ?");
     EXPECT_TRUE(Errors[1].contains("no colour"));
     EXPECT_FALSE(Errors[3].isEmpty());
+}
+
+// The property holds a double: one tenth is refused as the setter refuses 0.1L; the double
+// next above it and ten are taken.
+TEST(WidgetProperties, ZoomLimitsHoldForTheDoubleOfTheProperty) {
+    QStringList Errors;
+    const TExceptionHandler Previous = SetExceptionHandler(
+        [&](const std::exception& E) { Errors << QString::fromUtf8(E.what()); });
+    TSchemeVisualEditor View;
+    const struct {
+        double Zoom;
+        double Kept;
+    } Cases[] = {
+        {0.1, 2},
+        {std::nextafter(0.1, 0.0), 2},
+        {std::nextafter(0.1, 1.0), std::nextafter(0.1, 1.0)},
+        {10, 10},
+        {std::nextafter(10.0, 11.0), 2},
+    };
+    for (const auto& C : Cases) {
+        View.SetZoom(2);
+        Errors.clear();
+        EXPECT_TRUE(View.setProperty("Zoom", C.Zoom));
+        EXPECT_EQ(View.property("Zoom").toDouble(), C.Kept) << C.Zoom;
+        EXPECT_EQ(Errors.size(), C.Kept == 2 ? 1 : 0) << C.Zoom;
+    }
+    SetExceptionHandler(Previous);
 }
 
 // Enumerations are stored by name: a form's text reaches the property.

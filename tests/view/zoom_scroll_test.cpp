@@ -1,5 +1,6 @@
 #include <QScrollBar>
 #include <QTest>
+#include <cmath>
 #include <vector>
 
 #include "scheme/platform/exceptions.h"
@@ -42,6 +43,36 @@ TEST_F(ZoomScrollTest, ZoomLimitsAreExclusiveOfOneTenthAndInclusiveOfTen) {
         }
         EXPECT_EQ(View->Zoom(), 2);
         EXPECT_EQ(View->HorzMax(), MaxBefore);
+    }
+}
+
+// One tenth as a double lies a little above 0.1L: it and every zoom that rounds to it are
+// refused as 0.1L is; the next doubles above are taken.
+TEST_F(ZoomScrollTest, ZoomOfOneTenthIsRefusedAsWhicheverTypeGivesIt) {
+    const Extended Tenth = Extended(0.1);
+    const Extended Above = Extended(std::nextafter(0.1, 1.0));
+    const struct {
+        Extended Zoom;
+        bool Taken;
+    } Cases[] = {
+        {0.1L, false},
+        {Tenth, false},
+        {(0.1L + Tenth) / 2, false},                  // between the two, rounds to the double
+        {std::nextafter(Tenth, Extended(1)), false},  // above the double, still rounds to it
+        {Above, true},
+        {std::nextafter(10.0L, Extended(0)), true},
+    };
+    for (const auto& C : Cases) {
+        View->SetZoom(2);
+        bool Taken = true;
+        try {
+            View->SetZoom(C.Zoom);
+        } catch (const ESchemeErrorException& E) {
+            Taken = false;
+            EXPECT_EQ(E.Message(), QStringLiteral("Zoom ?"));
+        }
+        EXPECT_EQ(Taken, C.Taken) << double(C.Zoom);
+        EXPECT_EQ(View->Zoom(), C.Taken ? C.Zoom : 2.0L) << double(C.Zoom);
     }
 }
 
