@@ -346,6 +346,8 @@ private:
     bool FStateColorSupport = true;
     QString FHintString;
     TSchemeLayer* FLayer = nullptr;
+    // The object's slot in its layer's list, kept by the layer.
+    int FLayerSlot = -1;
     // Kept inside the object (not on the heap of their own): the accessors hand out pointers
     // to them, which is why they are mutable.
     mutable TBrush FBrush;
