@@ -132,6 +132,9 @@ public:
                                           int ADetail) = 0;
     // Every view repaints: only the document's drawing when AOnlySchemeData is true.
     virtual void RepaintAllVisualControls(bool AOnlySchemeData) = 0;
+    // The layer's Id changed from AOldId (after the Changing notice that announced it), so that
+    // the document can keep finding its layers by Id.
+    virtual void LayerIdChanged(TSchemeLayer* ALayer, int AOldId);
 };
 
 }  // namespace scheme

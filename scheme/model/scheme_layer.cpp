@@ -482,7 +482,9 @@ void TSchemeLayer::SetEnabled(bool Value) {
 void TSchemeLayer::SetID(int Value) {
     if (Value == FID) return;
     SettingsChanging();
+    const int Old = FID;
     FID = Value;
+    if (FSchemeData) FSchemeData->LayerIdChanged(this, Old);
 }
 
 TSchemeLayer::TSettings TSchemeLayer::Settings() const {
@@ -495,6 +497,7 @@ void TSchemeLayer::SetSettings(const TSettings& Value) {
     if (Value == Settings()) return;
     SettingsChanging();
     const bool VisibilityChanges = Value.Visible != FVisible;
+    const int OldId = FID;
     FID = Value.ID;
     FStateColors = Value.StateColors;
     FSelectedColor = Value.SelectedColor;
@@ -502,6 +505,7 @@ void TSchemeLayer::SetSettings(const TSettings& Value) {
     FVisible = Value.Visible;
     FMinZoomForText = Value.MinZoomForText;
     FEnabledZoomForText = Value.EnabledZoomForText;
+    if (FID != OldId && FSchemeData) FSchemeData->LayerIdChanged(this, OldId);
     if (VisibilityChanges && FSchemeData) FSchemeData->RepaintAllVisualControls(true);
     Changed();
 }
