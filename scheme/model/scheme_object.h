@@ -195,6 +195,10 @@ public:
     // the built-in kinds answer from their points. A kind that paints or hits beyond what its
     // base covers must widen this too.
     virtual TRect GetBoundsRect(Extended Zoom, int AParam) const;
+    // Exactly RegionBounds(GetClippingRegion(Zoom, AParam)): the smallest rectangle around the
+    // region, empty for an empty region. The base measures the region; a kind whose region is
+    // costly to build answers from its parts.
+    virtual TRect GetClippingRegionBounds(Extended Zoom, int AParam) const;
     // False when a hit test at (X, Y) surely answers False: the point is outside the bounds.
     bool MayContainPoint(Extended X, Extended Y, int AParam) const;
     // Drags the part named by Detail to the world position (X, Y).
