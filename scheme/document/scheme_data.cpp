@@ -360,8 +360,10 @@ void TSchemeData::ObjectChangedDirect(TSchemeObject* AObject, bool ADrawn) {
 // taken out of the layer list when it is still there (a layer destroyed by its user).
 void TSchemeData::ReleaseLayer(TSchemeLayer* ALayer) {
     if (!ALayer) return;
-    const auto It = std::find(FLayers.begin(), FLayers.end(), ALayer);
-    if (It != FLayers.end()) FLayers.erase(It);
+    if (const int Position = LayerPosition(ALayer); Position >= 0) {
+        LayerIdsRemove(Position);
+        FLayers.erase(FLayers.begin() + Position);
+    }
     for (int I = 0; I < ALayer->Count(); ++I) {
         TSchemeObject* Obj = ALayer->GetItemIndex(I);
         ObjectWasDeleted(Obj);
@@ -448,9 +450,49 @@ void TSchemeData::LayerPaint(int ALayerId) {
 // ---- layers --------------------------------------------------------------------------------
 
 int TSchemeData::GetListIndex(int ALayerId) const {
-    for (size_t I = 0; I < FLayers.size(); ++I)
-        if (FLayers[I]->ID() == ALayerId) return static_cast<int>(I);
-    RaiseLayerNotFound();
+    const int Position = FindLayerPosition(ALayerId);
+    if (Position < 0) RaiseLayerNotFound();
+    return Position;
+}
+
+int TSchemeData::FindLayerPosition(int ALayerId) const {
+    if (!FLayerIdsValid) {
+        ++FLayerIdRebuilds;
+        FLayerIds.Clear();
+        FLayerIdsValid = true;
+        for (size_t I = 0; I < FLayers.size(); ++I) LayerIdsAdd(static_cast<int>(I));
+    }
+    return FLayerIds.Find(ALayerId);
+}
+
+void TSchemeData::LayerIdsAdd(int Position) const {
+    if (FLayerIdsValid) FLayerIds.Add(FLayers[size_t(Position)]->ID(), Position);
+}
+
+void TSchemeData::LayerIdsRemove(int Position) const {
+    if (!FLayerIdsValid) return;
+    // The layers after it move up: the table is rebuilt when next asked.
+    if (size_t(Position) + 1 != FLayers.size()) {
+        FLayerIdsValid = false;
+        return;
+    }
+    FLayerIds.Remove(FLayers[size_t(Position)]->ID(), Position);
+}
+
+int TSchemeData::LayerPosition(const TSchemeLayer* ALayer) const {
+    const auto It = std::find(FLayers.rbegin(), FLayers.rend(), ALayer);
+    return It == FLayers.rend() ? -1 : static_cast<int>(FLayers.rend() - It) - 1;
+}
+
+// The layer's entry moves from its old Id to its new one; the layer is found through its old
+// Id unless it shares that Id with a layer before it.
+void TSchemeData::LayerIdChanged(TSchemeLayer* ALayer, int AOldId) {
+    if (!FLayerIdsValid) return;
+    int Position = FLayerIds.Find(AOldId);
+    if (Position < 0 || FLayers[size_t(Position)] != ALayer) Position = LayerPosition(ALayer);
+    if (Position < 0) return;
+    FLayerIds.Remove(AOldId, Position);
+    LayerIdsAdd(Position);
 }
 
 TSchemeLayer* TSchemeData::GetLayer(int ALayerId) const {
@@ -483,7 +525,9 @@ TSchemeLayer* TSchemeData::SetLayerIndex(int AIndex, TSchemeLayer* ALayer) {
     if (Slot == ALayer) return nullptr;
     CheckFreeLayer(ALayer);
     TSchemeLayer* Old = Slot;
+    if (FLayerIdsValid) FLayerIds.Remove(Old->ID(), AIndex);
     Slot = ALayer;
+    LayerIdsAdd(AIndex);
     SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerLeaving, Old, nullptr, {}, false, AIndex});
     Old->SetSchemeData(nullptr);
     ALayer->SetSchemeData(this);
@@ -493,8 +537,7 @@ TSchemeLayer* TSchemeData::SetLayerIndex(int AIndex, TSchemeLayer* ALayer) {
 }
 
 bool TSchemeData::LayerExists(int ALayerId) const {
-    return std::any_of(FLayers.begin(), FLayers.end(),
-                       [ALayerId](const TSchemeLayer* L) { return L->ID() == ALayerId; });
+    return FindLayerPosition(ALayerId) >= 0;
 }
 
 TSchemeLayer* TSchemeData::LayerAddDirect(TSchemeLayer* ALayer) {
@@ -505,6 +548,10 @@ TSchemeLayer* TSchemeData::LayerAddDirect(TSchemeLayer* ALayer) {
 
 void TSchemeData::InsertLayer(int Index, TSchemeLayer* ALayer) {
     FLayers.insert(FLayers.begin() + Index, ALayer);
+    if (size_t(Index) + 1 == FLayers.size())
+        LayerIdsAdd(Index);
+    else
+        FLayerIdsValid = false;
     ALayer->SetSchemeData(this);
     SchemeChanged(TSchemeNotice{TSchemeNoticeKind::LayerJoined, ALayer, nullptr, {}, false, Index});
 }
@@ -539,8 +586,8 @@ void TSchemeData::LayerClear() {
 // The layer leaves first (its objects' links go in one pass over its objects), then it is
 // freed without telling anyone again.
 void TSchemeData::FreeLayer(TSchemeLayer* ALayer) {
-    const int Index =
-        static_cast<int>(std::find(FLayers.begin(), FLayers.end(), ALayer) - FLayers.begin());
+    const int Position = LayerPosition(ALayer);
+    const int Index = Position < 0 ? LayerCount() : Position;
     SchemeChanged(
         TSchemeNotice{TSchemeNoticeKind::LayerLeaving, ALayer, nullptr, {}, false, Index});
     ALayer->SetSchemeData(nullptr);
@@ -552,7 +599,13 @@ void TSchemeData::LayerExchange(int ALayerId1, int ALayerId2) {
 }
 
 void TSchemeData::ExchangeLayerIndex(int Index1, int Index2) {
+    if (FLayerIdsValid) {
+        FLayerIds.Remove(FLayers[size_t(Index1)]->ID(), Index1);
+        FLayerIds.Remove(FLayers[size_t(Index2)]->ID(), Index2);
+    }
     std::swap(FLayers[size_t(Index1)], FLayers[size_t(Index2)]);
+    LayerIdsAdd(Index1);
+    LayerIdsAdd(Index2);
     SchemeChanged(
         TSchemeNotice{TSchemeNoticeKind::Reordered, nullptr, nullptr, {}, false, Index1, Index2});
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "scheme/document/history/scheme_history.h"
+#include "scheme/model/id_index.h"
 #include "scheme/model/persistent.h"
 #include "scheme/model/scheme_box.h"
 #include "scheme/model/scheme_link.h"
@@ -206,6 +207,10 @@ public:
     void LayerDelete(int ALayerId);
     void LayerClear();
     void LayerExchange(int ALayerId1, int ALayerId2);
+    void LayerIdChanged(TSchemeLayer* ALayer, int AOldId) override;
+    // How often the table of layer Ids was rebuilt from the whole layer list (after layers
+    // were inserted or taken out in the middle); for checking that other changes keep it.
+    int LayerIdIndexRebuilds() const { return FLayerIdRebuilds; }
 
     // ---- links ----
     // Refuses a link that is in a list already, or whose parent or child is an object outside
@@ -305,6 +310,14 @@ private:
     // Takes the layer out of the document: the links of its objects go, its area is erased.
     void ReleaseLayer(TSchemeLayer* ALayer);
     void FreeLayer(TSchemeLayer* ALayer);
+    // The position of the first layer with that Id, or -1.
+    int FindLayerPosition(int ALayerId) const;
+    // The position of a layer of the document, or -1; the last layers are found first.
+    int LayerPosition(const TSchemeLayer* ALayer) const;
+    // The layer list at Position gained or lost a layer, or the layer there changed; the
+    // table of layer Ids follows, or is rebuilt when asked next if positions moved.
+    void LayerIdsAdd(int Position) const;
+    void LayerIdsRemove(int Position) const;
     void EraseArea(const TSchemeArea& Area);
     void RepaintChange(const TSchemeNotice& Notice);
     bool Holds(const TSchemeObject* AObject) const;
@@ -371,6 +384,10 @@ private:
     int FTimerInterval = 0;
     bool FBlinkPhase = true;
     std::vector<TSchemeLayer*> FLayers;
+    // Layer Id -> position of the first layer with that Id.
+    mutable TFirstSlotIndex FLayerIds;
+    mutable bool FLayerIdsValid = true;
+    mutable int FLayerIdRebuilds = 0;
     bool FDefaultDrawing = true;
     TSchemeLinkList FLinks;
     QStringList FSkippedClassNames;

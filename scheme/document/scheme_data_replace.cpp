@@ -75,6 +75,8 @@ void TSchemeData::TakeContentOf(TSchemeData& Source) {
         LinkClear();
         Source.DropIndex();
         std::vector<TSchemeLayer*> Layers = std::exchange(Source.FLayers, {});
+        Source.FLayerIds.Clear();
+        Source.FLayerIdsValid = true;
         for (TSchemeLayer* Layer : Layers) {
             Layer->SetSchemeData(nullptr);
             InsertLayer(LayerCount(), Layer);

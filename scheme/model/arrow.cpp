@@ -1,5 +1,6 @@
 #include "scheme/model/arrow.h"
 
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -67,12 +68,27 @@ int SegmentHalfWidth(int PenWidth, Extended Zoom) {
     return MaxInt(MaxInt(Trunc((Extended(PenWidth) + 1) * Zoom / 2), (Painted + 1) / 2), 1);
 }
 
-QRegion SegmentRegion(const TPoint& A, const TPoint& B, int W) {
+namespace {
+
+// The band of a segment: its ends offset diagonally by W on either side.
+std::array<TPoint, 4> SegmentBand(const TPoint& A, const TPoint& B, int W) {
     const int DX = A.X > B.X ? -W : W;
     const int DY = A.Y > B.Y ? -W : W;
-    const TPoint Band[4] = {
-        {A.X - DX, A.Y + DY}, {A.X + DX, A.Y - DY}, {B.X + DX, B.Y - DY}, {B.X - DX, B.Y + DY}};
+    return {TPoint{A.X - DX, A.Y + DY}, TPoint{A.X + DX, A.Y - DY}, TPoint{B.X + DX, B.Y - DY},
+            TPoint{B.X - DX, B.Y + DY}};
+}
+
+}  // namespace
+
+QRegion SegmentRegion(const TPoint& A, const TPoint& B, int W) {
+    const std::array<TPoint, 4> Band = SegmentBand(A, B, W);
     return CreatePolygonRgn(Band, TPolyFillMode::Winding) + Square(A, W) + Square(B, W);
+}
+
+TRect SegmentRegionOuterBounds(const TPoint& A, const TPoint& B, int W) {
+    const std::array<TPoint, 4> Band = SegmentBand(A, B, W);
+    const TRect Squares = UnionRect(RegionBounds(Square(A, W)), RegionBounds(Square(B, W)));
+    return UnionRect(TPolygonRgn(Band, TPolyFillMode::Winding).OuterBounds(), Squares);
 }
 
 QRegion ArrowHeadRegion(const TArrowHead& Head, int W, int R) {

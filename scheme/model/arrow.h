@@ -54,6 +54,8 @@ SCHEME_EXPORT int SegmentHalfWidth(int PenWidth, Extended Zoom);
 // The band of half-width W along the segment A-B (its ends offset diagonally), with squares of
 // half-size W around both ends.
 SCHEME_EXPORT QRegion SegmentRegion(const TPoint& A, const TPoint& B, int W);
+// A rectangle that surely holds SegmentRegion(A, B, W), found without building it.
+SCHEME_EXPORT TRect SegmentRegionOuterBounds(const TPoint& A, const TPoint& B, int W);
 // The quadrilateral over the head of half-width W from the tip to the barbs, bands of half-width
 // W along both barbs, and squares of half-size R around both barb ends and the tip.
 SCHEME_EXPORT QRegion ArrowHeadRegion(const TArrowHead& Head, int W, int R);

@@ -12,6 +12,8 @@ namespace scheme {
 TSchemePersistent::~TSchemePersistent() = default;
 ISchemeData::~ISchemeData() = default;
 
+void ISchemeData::LayerIdChanged(TSchemeLayer* /*ALayer*/, int /*AOldId*/) {}
+
 namespace {
 
 struct TRegistry {

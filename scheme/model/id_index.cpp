@@ -62,6 +62,15 @@ void TIdIndex::Erase(int Id) {
     --FSize;
 }
 
+int* TIdIndex::Entry(int Id) {
+    if (FTable.empty()) return nullptr;
+    for (size_t I = Home(Id);; I = (I + 1) & (FTable.size() - 1)) {
+        TEntry& E = FTable[I];
+        if (E.Slot < 0) return nullptr;
+        if (E.Id == Id) return &E.Slot;
+    }
+}
+
 void TIdIndex::Clear() {
     FTable.clear();
     FSize = 0;
@@ -74,6 +83,84 @@ void TIdIndex::Grow() {
     FSize = 0;
     for (const TEntry& E : Old)
         if (E.Slot >= 0) Insert(E.Id, E.Slot);
+}
+
+// ---- TFirstSlotIndex ------------------------------------------------------------------------
+
+void TFirstSlotIndex::Add(int Id, int Slot) {
+    int* Existing = nullptr;
+    if (FFirst.Insert(Id, Slot, &Existing)) return;
+    if (*Existing == Slot) return;
+    std::set<int>& Slots = FShared[Id];
+    if (Slots.empty()) Slots.insert(*Existing);
+    // Rebuilds and appends add slots in ascending order.
+    Slots.insert(Slots.end(), Slot);
+    *Existing = *Slots.begin();
+}
+
+void TFirstSlotIndex::Remove(int Id, int Slot) {
+    const auto Shared = FShared.find(Id);
+    if (Shared == FShared.end()) {
+        if (FFirst.Find(Id) == Slot) FFirst.Erase(Id);
+        return;
+    }
+    std::set<int>& Slots = Shared->second;
+    Slots.erase(Slot);
+    *FFirst.Entry(Id) = *Slots.begin();
+    if (Slots.size() < 2) FShared.erase(Shared);
+}
+
+void TFirstSlotIndex::Clear() {
+    FFirst.Clear();
+    FShared.clear();
+}
+
+// ---- TSlotCounter ---------------------------------------------------------------------------
+
+namespace {
+
+size_t LowBit(size_t I) {
+    return I & (~I + 1);
+}
+
+}  // namespace
+
+void TSlotCounter::AssignFilled(size_t Size) {
+    FTree.resize(Size);
+    for (size_t I = 1; I <= Size; ++I) FTree[I - 1] = static_cast<int>(LowBit(I));
+}
+
+void TSlotCounter::PushFilled() {
+    const size_t I = FTree.size() + 1;
+    // The new node covers (I - lowbit(I), I]: the slot itself and the nodes below it.
+    int Sum = 1;
+    for (size_t J = I - 1; J > I - LowBit(I); J -= LowBit(J)) Sum += FTree[J - 1];
+    FTree.push_back(Sum);
+}
+
+void TSlotCounter::Empty(size_t Slot) {
+    for (size_t I = Slot + 1; I <= FTree.size(); I += LowBit(I)) --FTree[I - 1];
+}
+
+int TSlotCounter::FilledBefore(size_t Slot) const {
+    int Sum = 0;
+    for (size_t I = Slot; I > 0; I -= LowBit(I)) Sum += FTree[I - 1];
+    return Sum;
+}
+
+size_t TSlotCounter::FilledAt(int Position) const {
+    size_t Step = 1;
+    while (Step * 2 <= FTree.size()) Step *= 2;
+    // Descends to the largest I whose first I slots hold at most Position filled ones.
+    size_t I = 0;
+    int Left = Position;
+    for (; Step > 0; Step /= 2) {
+        if (I + Step <= FTree.size() && FTree[I + Step - 1] <= Left) {
+            I += Step;
+            Left -= FTree[I - 1];
+        }
+    }
+    return I;
 }
 
 }  // namespace scheme

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
+#include <unordered_map>
 #include <vector>
 
 #include "scheme/platform/export.h"
@@ -19,6 +21,8 @@ public:
     // Id is present; Existing then points at the slot stored for it.
     bool Insert(int Id, int Slot, int** Existing = nullptr);
     void Erase(int Id);
+    // The slot stored for Id, to be changed in place, or nullptr.
+    int* Entry(int Id);
     void Clear();
     int Size() const { return FSize; }
 
@@ -32,6 +36,49 @@ private:
 
     std::vector<TEntry> FTable;
     int FSize = 0;
+};
+
+// The slot of the first object with each Id, where several objects of a list may share an Id:
+// the table above for the first slots, and for the Ids that several objects share, every slot
+// that holds one, ordered, so that the next one takes over when the first goes. Adding and
+// removing cost O(1) for an Id of its own and O(log n) for a shared one.
+class SCHEME_EXPORT TFirstSlotIndex {
+public:
+    // The first slot stored for Id, or -1.
+    int Find(int Id) const { return FFirst.Find(Id); }
+    void Add(int Id, int Slot);
+    // Forgets Slot for Id (nothing when it was not stored).
+    void Remove(int Id, int Slot);
+    void Clear();
+
+private:
+    TIdIndex FFirst;
+    std::unordered_map<int, std::set<int>> FShared;
+};
+
+// Which slots of a list hold something, counted so that the number of filled slots before a
+// slot, and the slot of the k-th filled one, cost O(log n) (a Fenwick tree): a list that keeps
+// empty slots can answer positions without being squeezed.
+class SCHEME_EXPORT TSlotCounter {
+public:
+    // Size slots, all filled.
+    void AssignFilled(size_t Size);
+    // Appends a filled slot.
+    void PushFilled();
+    // Drops the last slot, which must be empty.
+    void PopEmpty() { FTree.pop_back(); }
+    // Empties a filled slot.
+    void Empty(size_t Slot);
+    size_t Size() const { return FTree.size(); }
+    // The number of filled slots before Slot.
+    int FilledBefore(size_t Slot) const;
+    // The slot of the filled slot with Position filled slots before it; Position must be less
+    // than the number of filled slots.
+    size_t FilledAt(int Position) const;
+
+private:
+    // FTree[I - 1] counts the filled slots of (I - lowbit(I), I], one-based.
+    std::vector<int> FTree;
 };
 
 }  // namespace scheme

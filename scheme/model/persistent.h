@@ -138,6 +138,9 @@ public:
     // The budget the decoded pictures of the document's objects count against; nullptr: the
     // process budget.
     virtual std::shared_ptr<TPictureBudget> PictureBudget() const { return nullptr; }
+    // The layer's Id changed from AOldId (after the Changing notice that announced it), so that
+    // the document can keep finding its layers by Id.
+    virtual void LayerIdChanged(TSchemeLayer* ALayer, int AOldId);
 };
 
 }  // namespace scheme

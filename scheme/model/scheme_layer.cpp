@@ -76,14 +76,12 @@ TSchemeObject* TSchemeLayer::SetItem(int Id, TSchemeObject* Obj) {
 
 TSchemeObject* TSchemeLayer::GetItemIndex(int Index) const {
     CheckIndex(Index);
-    Compact();
-    return FObjects[static_cast<size_t>(Index)];
+    return FObjects[SlotAt(Index)];
 }
 
 TSchemeObject* TSchemeLayer::SetItemIndex(int Index, TSchemeObject* Obj) {
     CheckIndex(Index);
-    Compact();
-    return Replace(static_cast<size_t>(Index), Obj);
+    return Replace(SlotAt(Index), Obj);
 }
 
 void TSchemeLayer::CheckFree(const TSchemeObject* Obj) {
@@ -100,8 +98,12 @@ TSchemeObject* TSchemeLayer::Replace(size_t Slot, TSchemeObject* Obj) {
     // The old object leaves first, so that the document never refers to an object that is not
     // in a layer of its own.
     Send(TSchemeNotice{TSchemeNoticeKind::Leaving, this, Old, Old->Area(), false, PositionOf(Old)});
+    // A listener may have squeezed the list meanwhile.
+    Slot = static_cast<size_t>(Old->FLayerSlot);
     IndexRemove(Old->Id(), Slot);
     FObjects[Slot] = Obj;
+    Obj->FLayerSlot = static_cast<int>(Slot);
+    Old->FLayerSlot = -1;
     IndexAdd(Obj->Id(), Slot);
     Old->LeaveLayer();
     Obj->JoinLayer(this);
@@ -113,7 +115,9 @@ TSchemeObject* TSchemeLayer::Replace(size_t Slot, TSchemeObject* Obj) {
 void TSchemeLayer::Add(TSchemeObject* Obj) {
     CheckFree(Obj);
     FObjects.push_back(Obj);
+    FFilled.PushFilled();
     ++FLive;
+    Obj->FLayerSlot = static_cast<int>(FObjects.size() - 1);
     IndexAdd(Obj->Id(), FObjects.size() - 1);
     Obj->JoinLayer(this);
     FSorted = false;
@@ -125,9 +129,12 @@ void TSchemeLayer::Insert(int Index, TSchemeObject* Obj) {
     if (Index < 0 || Index > Count())
         throw EListError(QStringLiteral("List index out of bounds (%1)").arg(Index));
     CheckFree(Obj);
+    if (Index == Count()) return Add(Obj);
     Compact();
     FObjects.insert(FObjects.begin() + Index, Obj);
+    FFilled.AssignFilled(FObjects.size());
     ++FLive;
+    RenumberFrom(static_cast<size_t>(Index));
     FIdIndexValid = false;
     Obj->JoinLayer(this);
     FSorted = false;
@@ -148,38 +155,39 @@ void TSchemeLayer::Delete(int Id) {
 void TSchemeLayer::Clear() {
     // Each object takes itself out of the list as it is destroyed; the last one goes first.
     while (!FObjects.empty()) {
-        if (FObjects.back())
+        if (FObjects.back()) {
             DeleteObject(FObjects.back());
-        else
+        } else {
             FObjects.pop_back();
+            FFilled.PopEmpty();
+        }
     }
     NotifyChange();
 }
 
 void TSchemeLayer::ObjectDestroyed(TSchemeObject* Obj) {
-    int Slot = FindSlot(Obj->Id());
-    if (Slot < 0 || FObjects[static_cast<size_t>(Slot)] != Obj) {
-        const auto It = std::find(FObjects.rbegin(), FObjects.rend(), Obj);
-        Slot =
-            It == FObjects.rend() ? -1 : static_cast<int>(std::distance(It, FObjects.rend())) - 1;
-    }
-    if (Slot < 0) return;
+    const int Slot = Obj->FLayerSlot;
+    if (Slot < 0 || static_cast<size_t>(Slot) >= FObjects.size() ||
+        FObjects[static_cast<size_t>(Slot)] != Obj)
+        return;
     RunGuarded([&] {
         Send(TSchemeNotice{TSchemeNoticeKind::Leaving, this, Obj, Obj->Area(), false,
                            PositionOf(Obj), -1, true});
     });
-    // A listener may have squeezed the list meanwhile.
-    if (FObjects[static_cast<size_t>(Slot)] != Obj)
-        Slot =
-            static_cast<int>(std::find(FObjects.begin(), FObjects.end(), Obj) - FObjects.begin());
-    DropSlot(static_cast<size_t>(Slot));
+    // A listener may have squeezed the list meanwhile: the object's slot follows it.
+    DropSlot(static_cast<size_t>(Obj->FLayerSlot));
+    Obj->FLayerSlot = -1;
 }
 
 void TSchemeLayer::DropSlot(size_t Slot) {
     IndexRemove(FObjects[Slot]->Id(), Slot);
     FObjects[Slot] = nullptr;
+    FFilled.Empty(Slot);
     --FLive;
-    while (!FObjects.empty() && !FObjects.back()) FObjects.pop_back();
+    while (!FObjects.empty() && !FObjects.back()) {
+        FObjects.pop_back();
+        FFilled.PopEmpty();
+    }
     // Empty slots are squeezed out once they are as many as the objects: each deletion pays
     // a bounded share of it.
     const size_t Empty = FObjects.size() - static_cast<size_t>(FLive);
@@ -189,7 +197,24 @@ void TSchemeLayer::DropSlot(size_t Slot) {
 void TSchemeLayer::Compact() const {
     if (FObjects.size() == static_cast<size_t>(FLive)) return;
     FObjects.erase(std::remove(FObjects.begin(), FObjects.end(), nullptr), FObjects.end());
+    FFilled.AssignFilled(FObjects.size());
+    RenumberFrom(0);
     FIdIndexValid = false;
+}
+
+void TSchemeLayer::RenumberFrom(size_t First) const {
+    for (size_t I = First; I < FObjects.size(); ++I)
+        if (FObjects[I]) FObjects[I]->FLayerSlot = static_cast<int>(I);
+}
+
+size_t TSchemeLayer::SlotAt(int Index) const {
+    if (FObjects.size() == static_cast<size_t>(FLive)) return static_cast<size_t>(Index);
+    return FFilled.FilledAt(Index);
+}
+
+int TSchemeLayer::PositionOfSlot(size_t Slot) const {
+    if (FObjects.size() == static_cast<size_t>(FLive)) return static_cast<int>(Slot);
+    return FFilled.FilledBefore(Slot);
 }
 
 void TSchemeLayer::Sort() {
@@ -199,6 +224,7 @@ void TSchemeLayer::Sort() {
     std::stable_sort(
         FObjects.begin(), FObjects.end(),
         [](const TSchemeObject* A, const TSchemeObject* B) { return A->Id() < B->Id(); });
+    RenumberFrom(0);
     FSorted = true;
     Notify(TSchemeNoticeKind::Reordered, nullptr);
 }
@@ -210,32 +236,25 @@ int TSchemeLayer::GetListIndex(int Id) const {
 }
 
 int TSchemeLayer::GetListIndexNoSort(int Id) const {
-    Compact();
     const int Slot = FindSlot(Id);
     if (Slot < 0) RaiseIndexNotFound();
-    return Slot;
+    return PositionOfSlot(static_cast<size_t>(Slot));
 }
 
 int TSchemeLayer::OrderOf(const TSchemeObject* Obj) const {
     if (!Obj || Obj->Layer() != this) return -1;
-    const int Slot = FindSlot(Obj->Id());
-    if (Slot >= 0 && FObjects[static_cast<size_t>(Slot)] == Obj) return Slot;
-    // Another object of the same Id comes first.
-    const auto It = std::find(FObjects.begin(), FObjects.end(), Obj);
-    return It == FObjects.end() ? -1 : static_cast<int>(It - FObjects.begin());
+    return Obj->FLayerSlot;
 }
 
 int TSchemeLayer::PositionOf(const TSchemeObject* Obj) const {
     const int Slot = OrderOf(Obj);
-    if (Slot < 0 || FObjects.size() == static_cast<size_t>(FLive)) return Slot;
-    return static_cast<int>(Slot - std::count(FObjects.begin(), FObjects.begin() + Slot, nullptr));
+    return Slot < 0 ? Slot : PositionOfSlot(static_cast<size_t>(Slot));
 }
 
 void TSchemeLayer::ExchangeIndex(int Index1, int Index2) {
     CheckIndex(Index1);
     CheckIndex(Index2);
-    Compact();
-    if (Index1 != Index2) Exchange(static_cast<size_t>(Index1), static_cast<size_t>(Index2));
+    if (Index1 != Index2) Exchange(SlotAt(Index1), SlotAt(Index2), Index1, Index2);
 }
 
 void TSchemeLayer::SetOrder(const std::vector<TSchemeObject*>& Order) {
@@ -245,6 +264,7 @@ void TSchemeLayer::SetOrder(const std::vector<TSchemeObject*>& Order) {
         RaiseError(QStringLiteral("TSchemeLayer : The order does not name the layer's objects"));
     Notify(TSchemeNoticeKind::Reordering, nullptr);
     FObjects = Order;
+    RenumberFrom(0);
     FIdIndexValid = false;
     FSorted = false;
     Notify(TSchemeNoticeKind::Reordered, nullptr);
@@ -252,41 +272,25 @@ void TSchemeLayer::SetOrder(const std::vector<TSchemeObject*>& Order) {
 
 int TSchemeLayer::FindSlot(int Id) const {
     if (!FIdIndexValid) {
+        ++FIdIndexRebuilds;
         FIdIndex.Clear();
-        FSharedIds = false;
-        for (size_t I = 0; I < FObjects.size(); ++I)
-            if (FObjects[I] && !FIdIndex.Insert(FObjects[I]->Id(), static_cast<int>(I)))
-                FSharedIds = true;
         FIdIndexValid = true;
+        for (size_t I = 0; I < FObjects.size(); ++I)
+            if (FObjects[I]) IndexAdd(FObjects[I]->Id(), I);
     }
     return FIdIndex.Find(Id);
 }
 
 void TSchemeLayer::IndexAdd(int Id, size_t Slot) const {
-    if (!FIdIndexValid) return;
-    int* Existing = nullptr;
-    if (FIdIndex.Insert(Id, static_cast<int>(Slot), &Existing)) return;
-    FSharedIds = true;
-    *Existing = std::min(*Existing, static_cast<int>(Slot));
+    if (FIdIndexValid) FIdIndex.Add(Id, static_cast<int>(Slot));
 }
 
 void TSchemeLayer::IndexRemove(int Id, size_t Slot) const {
-    if (!FIdIndexValid) return;
-    // Another object with the same Id may have to take the entry: look again when asked.
-    if (FSharedIds) {
-        FIdIndexValid = false;
-        return;
-    }
-    if (FIdIndex.Find(Id) == static_cast<int>(Slot)) FIdIndex.Erase(Id);
+    if (FIdIndexValid) FIdIndex.Remove(Id, static_cast<int>(Slot));
 }
 
 void TSchemeLayer::ObjectIdChanged(TSchemeObject* Obj, int OldId) {
-    const int Found = FIdIndexValid ? FIdIndex.Find(OldId) : -1;
-    if (Found < 0 || FObjects[static_cast<size_t>(Found)] != Obj) {
-        FIdIndexValid = false;
-        return;
-    }
-    const size_t Slot = static_cast<size_t>(Found);
+    const size_t Slot = static_cast<size_t>(Obj->FLayerSlot);
     IndexRemove(OldId, Slot);
     IndexAdd(Obj->Id(), Slot);
 }
@@ -336,27 +340,28 @@ int TSchemeLayer::GetObjectCountForState(int State) const {
 
 void TSchemeLayer::ExchangeUp(int Id) {
     const int I = GetListIndex(Id);
-    if (I + 1 < Count()) Exchange(static_cast<size_t>(I), static_cast<size_t>(I) + 1);
+    if (I + 1 < Count()) Exchange(SlotAt(I), SlotAt(I + 1), I, I + 1);
 }
 
 void TSchemeLayer::ExchangeDown(int Id) {
     const int I = GetListIndex(Id);
-    if (I > 0) Exchange(static_cast<size_t>(I), static_cast<size_t>(I) - 1);
+    if (I > 0) Exchange(SlotAt(I), SlotAt(I - 1), I, I - 1);
 }
 
-// Moves the object in slot From to the neighbouring slot To.
-void TSchemeLayer::Exchange(size_t From, size_t To) {
+void TSchemeLayer::Exchange(size_t From, size_t To, int FromPosition, int ToPosition) {
     TSchemeObject* Moved = FObjects[From];
     TSchemeObject* Other = FObjects[To];
     IndexRemove(Moved->Id(), From);
     IndexRemove(Other->Id(), To);
     std::swap(FObjects[From], FObjects[To]);
+    Moved->FLayerSlot = static_cast<int>(To);
+    Other->FLayerSlot = static_cast<int>(From);
     IndexAdd(Moved->Id(), To);
     IndexAdd(Other->Id(), From);
     FSorted = false;
     NotifyChange();
     Send(TSchemeNotice{TSchemeNoticeKind::Reordered, this, Moved, Moved->Area(), false,
-                       static_cast<int>(From), static_cast<int>(To)});
+                       FromPosition, ToPosition});
 }
 
 void TSchemeLayer::SelectAllObjects(bool Selected) {
@@ -477,7 +482,9 @@ void TSchemeLayer::SetEnabled(bool Value) {
 void TSchemeLayer::SetID(int Value) {
     if (Value == FID) return;
     SettingsChanging();
+    const int Old = FID;
     FID = Value;
+    if (FSchemeData) FSchemeData->LayerIdChanged(this, Old);
 }
 
 TSchemeLayer::TSettings TSchemeLayer::Settings() const {
@@ -490,6 +497,7 @@ void TSchemeLayer::SetSettings(const TSettings& Value) {
     if (Value == Settings()) return;
     SettingsChanging();
     const bool VisibilityChanges = Value.Visible != FVisible;
+    const int OldId = FID;
     FID = Value.ID;
     FStateColors = Value.StateColors;
     FSelectedColor = Value.SelectedColor;
@@ -497,6 +505,7 @@ void TSchemeLayer::SetSettings(const TSettings& Value) {
     FVisible = Value.Visible;
     FMinZoomForText = Value.MinZoomForText;
     FEnabledZoomForText = Value.EnabledZoomForText;
+    if (FID != OldId && FSchemeData) FSchemeData->LayerIdChanged(this, OldId);
     if (VisibilityChanges && FSchemeData) FSchemeData->RepaintAllVisualControls(true);
     Changed();
 }

@@ -153,10 +153,16 @@ private:
 
     // The list keeps the slots of deleted objects empty until there are many of them, so that
     // deleting by Id costs the same in a large layer as in a small one; positions are those of
-    // the list without its empty slots.
+    // the list without its empty slots, counted by FFilled.
     void Compact() const;
     void DropSlot(size_t Slot);
-    void Exchange(size_t From, size_t To);
+    // Puts the objects of two slots in each other's place; the notice names their positions.
+    void Exchange(size_t From, size_t To, int FromPosition, int ToPosition);
+    // The slot of the object at a list position, and the position of a slot.
+    size_t SlotAt(int Index) const;
+    int PositionOfSlot(size_t Slot) const;
+    // Every object's slot, from slot First on, after the list moved its objects.
+    void RenumberFrom(size_t First) const;
     // The slot of the first object with that Id, or -1.
     int FindSlot(int Id) const;
     void IndexAdd(int Id, size_t Slot) const;
@@ -168,6 +174,12 @@ private:
             if (TSchemeObject* Obj = FObjects[I]) Action(Obj);
     }
 
+public:
+    // How often the Id table was rebuilt from the whole list (after insertions in the middle,
+    // squeezing or reordering the list); for checking that other changes keep it as it is.
+    int IdIndexRebuilds() const { return FIdIndexRebuilds; }
+
+private:
     int FID = 0;
     mutable std::vector<TSchemeObject*> FObjects;
     int FLive = 0;
@@ -180,11 +192,12 @@ private:
     bool FSorted = false;
     bool FSelectionPhase = true;
     ISchemeData* FSchemeData = nullptr;
-    // Id -> slot of the first object with that Id; rebuilt on demand.
-    mutable TIdIndex FIdIndex;
+    mutable TSlotCounter FFilled;
+    // Id -> slot of the first object with that Id; rebuilt on demand after changes that move
+    // many objects, kept entry by entry through the others.
+    mutable TFirstSlotIndex FIdIndex;
     mutable bool FIdIndexValid = true;
-    // Whether two objects may share an Id, when removals cannot keep the index exact.
-    mutable bool FSharedIds = false;
+    mutable int FIdIndexRebuilds = 0;
 };
 
 }  // namespace scheme

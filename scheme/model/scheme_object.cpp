@@ -430,6 +430,10 @@ TRect TSchemeObject::GetBoundsRect(Extended Zoom, int AParam) const {
                      OutlineBounds(Zoom, AParam, 0));
 }
 
+TRect TSchemeObject::GetClippingRegionBounds(Extended Zoom, int AParam) const {
+    return RegionBounds(GetClippingRegion(Zoom, AParam));
+}
+
 bool TSchemeObject::MayContainPoint(Extended X, Extended Y, int AParam) const {
     TRect R = GetBoundsRect(1.0, AParam);
     // Hooks are tested in tenths of a unit, which can reach past the pixel grid.

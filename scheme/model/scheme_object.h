@@ -195,6 +195,10 @@ public:
     // the built-in kinds answer from their points. A kind that paints or hits beyond what its
     // base covers must widen this too.
     virtual TRect GetBoundsRect(Extended Zoom, int AParam) const;
+    // Exactly RegionBounds(GetClippingRegion(Zoom, AParam)): the smallest rectangle around the
+    // region, empty for an empty region. The base measures the region; a kind whose region is
+    // costly to build answers from its parts.
+    virtual TRect GetClippingRegionBounds(Extended Zoom, int AParam) const;
     // False when a hit test at (X, Y) surely answers False: the point is outside the bounds.
     bool MayContainPoint(Extended X, Extended Y, int AParam) const;
     // Drags the part named by Detail to the world position (X, Y).
@@ -346,6 +350,8 @@ private:
     bool FStateColorSupport = true;
     QString FHintString;
     TSchemeLayer* FLayer = nullptr;
+    // The object's slot in its layer's list, kept by the layer.
+    int FLayerSlot = -1;
     // Kept inside the object (not on the heap of their own): the accessors hand out pointers
     // to them, which is why they are mutable.
     mutable TBrush FBrush;

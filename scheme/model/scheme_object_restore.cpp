@@ -22,6 +22,7 @@ bool TSchemeObject::RestoreRecord(const QStringList& Record, bool Resized) {
         Class->Create(Probe);
     }
     TSchemeLayer* const Layer = FLayer;
+    const int LayerSlot = FLayerSlot;
     TNotifyEvent Change = std::move(OnChange);
     TNotifyEvent Destroy = std::move(OnDestroy);
     std::unique_ptr<TRareParts> Rare = std::move(FRare);
@@ -46,6 +47,7 @@ bool TSchemeObject::RestoreRecord(const QStringList& Record, bool Resized) {
     }
     TSchemeObject* const Self = std::launder(this);
     Self->FLayer = Layer;
+    Self->FLayerSlot = LayerSlot;
     Self->OnChange = std::move(Change);
     Self->OnDestroy = std::move(Destroy);
     if (Rare) {

@@ -268,6 +268,21 @@ QRegion TPolygonRgn::Region() const {
     return (Exact() ? Local : ScaleUp(Local, FStepX, FStepY)).translated(FMinX, FMinY);
 }
 
+// Rows and runs reach FReach cells past the vertices' cells, and the last run one cell more.
+TRect TPolygonRgn::OuterBounds() const {
+    if (FGrid.isEmpty()) return TRect{};
+    int MaxCellX = 0;
+    for (const QPoint& P : FGrid) MaxCellX = std::max(MaxCellX, P.x());
+    const std::int64_t ReachX = std::int64_t{FReach + 1} * FStepX;
+    const std::int64_t ReachY = std::int64_t{FReach + 1} * FStepY;
+    auto Clamped = [](std::int64_t V) {
+        return static_cast<int>(std::clamp<std::int64_t>(V, -kRegionLimit, kRegionLimit));
+    };
+    return TRect{Clamped(FMinX - ReachX), Clamped(FMinY - ReachY),
+                 Clamped(FMinX + std::int64_t{MaxCellX + 1} * FStepX + ReachX),
+                 Clamped(FMinY + std::int64_t{FHeight + 1} * FStepY + ReachY)};
+}
+
 // The one row of GridPolygonRegion that holds the point's cell, worked out from the edges.
 bool TPolygonRgn::Contains(int X, int Y) const {
     if (FGrid.isEmpty()) return false;

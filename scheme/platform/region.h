@@ -33,6 +33,9 @@ public:
     TPolygonRgn(std::span<const TPoint> Points, TPolyFillMode Mode);
     QRegion Region() const;
     bool Contains(int X, int Y) const;
+    // A rectangle that surely holds Region(), found without building it; empty when the
+    // region is.
+    TRect OuterBounds() const;
 
 private:
     bool Exact() const { return FStepX == 1 && FStepY == 1; }

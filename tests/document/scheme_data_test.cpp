@@ -314,3 +314,79 @@ TEST_F(TwoLayers, DeletingALayerFreesTheLinksOfItsObjectsOnly) {
     Data.LayerClear();
     EXPECT_EQ(Data.LayerCount(), 0);
 }
+
+namespace {
+
+// Whether every layer Id is found where a walk over the layer list finds it first.
+void ExpectLayerLookupsAsTheList(const TSchemeData& Data, const char* After) {
+    for (int Id = 0; Id < 8; ++Id) {
+        int First = -1;
+        for (int I = Data.LayerCount() - 1; I >= 0; --I)
+            if (Data.GetLayerIndex(I)->ID() == Id) First = I;
+        EXPECT_EQ(Data.LayerExists(Id), First >= 0) << After << ", Id " << Id;
+        if (First >= 0)
+            EXPECT_EQ(Data.GetListIndex(Id), First) << After << ", Id " << Id;
+        else
+            EXPECT_THROW(Data.GetListIndex(Id), ESchemeErrorException) << After << ", Id " << Id;
+    }
+}
+
+}  // namespace
+
+TEST(LayerIds, FoundByIdThroughEveryLayerOperation) {
+    TSchemeData Data;
+    Data.SetTimerInterval(0);
+    Data.History().SetEnabled(true);
+    for (int Id : {1, 2, 1, 3, 2, 4}) Data.LayerAdd(Id);
+    ExpectLayerLookupsAsTheList(Data, "adding");
+    const int Rebuilds = Data.LayerIdIndexRebuilds();
+    Data.LayerExchange(1, 3);
+    ExpectLayerLookupsAsTheList(Data, "exchanging");
+    Data.GetLayerIndex(4)->SetID(1);
+    ExpectLayerLookupsAsTheList(Data, "a shared Id set");
+    Data.GetLayerIndex(0)->SetID(5);
+    ExpectLayerLookupsAsTheList(Data, "an Id set");
+    TSchemeLayer::TSettings Settings = Data.GetLayerIndex(2)->Settings();
+    Settings.ID = 6;
+    Data.GetLayerIndex(2)->SetSettings(Settings);
+    ExpectLayerLookupsAsTheList(Data, "settings");
+    delete Data.SetLayerIndex(1, new TSchemeLayer(2));
+    ExpectLayerLookupsAsTheList(Data, "a layer set");
+    Data.LayerDelete(Data.GetLayerIndex(Data.LayerCount() - 1)->ID());
+    ExpectLayerLookupsAsTheList(Data, "deleting the last");
+    EXPECT_EQ(Data.LayerIdIndexRebuilds(), Rebuilds);
+    // Layers taken out of the middle or put back there move the later ones.
+    Data.History().Flush();
+    Data.LayerDelete(2);
+    ExpectLayerLookupsAsTheList(Data, "deleting in the middle");
+    Data.History().Undo();
+    ExpectLayerLookupsAsTheList(Data, "undoing the deletion");
+    delete Data.GetLayerIndex(0);
+    ExpectLayerLookupsAsTheList(Data, "freeing a layer");
+    Data.LayerClear();
+    ExpectLayerLookupsAsTheList(Data, "clearing");
+    Data.LayerAdd(7);
+    ExpectLayerLookupsAsTheList(Data, "adding after clearing");
+}
+
+// Every object placed by a load finds its layer by Id; a load of many layers must not walk
+// the layer list for each.
+TEST(LayerIds, LoadingAndFreeingManyLayersBuildNoTable) {
+    QStringList Text{"TSchemeData", "End"};
+    constexpr int kLayers = 3000;
+    for (int I = 0; I < kLayers; ++I)
+        Text << "TSchemeLayer" << QStringLiteral("ID=%1").arg(I) << "End";
+    for (int I = kLayers; I-- > 0;)
+        Text << QStringLiteral(
+                    "TSchemeShape|ID=1|State=0|LayerID=%1|Count=4|X0=0|Y0=0|X1=5|Y1=0|"
+                    "X2=5|Y2=5|X3=0|Y3=5|Shape=0|End")
+                    .arg(I)
+                    .split(QLatin1Char('|'));
+    TSchemeData Data;
+    Data.LoadFromStrings(Text);
+    ASSERT_EQ(Data.LayerCount(), kLayers);
+    EXPECT_EQ(Data.GetLayerIndex(1234)->Count(), 1);
+    EXPECT_EQ(Data.GetLayer(2999)->GetItem(1)->Layer(), Data.GetLayerIndex(2999));
+    Data.LayerClear();
+    EXPECT_EQ(Data.LayerIdIndexRebuilds(), 0);
+}

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake_scheme_data.h"
 #include "scheme/model/scheme_box.h"
 #include "scheme/model/scheme_layer.h"
@@ -221,4 +223,108 @@ TEST_F(LayerWithBoxes, LookupsFollowIdChangesAppendsAndRemovals) {
     Layer.Delete(5);
     EXPECT_EQ(Layer.GetListIndex(5), 2);
     EXPECT_EQ(Layer.GetListIndex(30), 1);
+}
+
+namespace {
+
+// A layer of objects sharing few Ids, with the list it should hold kept beside it.
+struct SharedIds : ::testing::Test {
+    SharedIds() {
+        Layer.SetSchemeData(&Data);
+        for (int I = 0; I < 40; ++I) AddBox(I % 4);
+        Layer.GetItem(0);  // the table is built once here
+        Rebuilds = Layer.IdIndexRebuilds();
+    }
+    void AddBox(int Id) {
+        Expected.push_back(BoxAt(Id, Extended(Expected.size())));
+        Layer.Add(Expected.back());
+    }
+    // Every lookup answers as a walk over the expected list would.
+    void ExpectLookupsAsTheList() {
+        ASSERT_EQ(Layer.Count(), int(Expected.size()));
+        for (int I = 0; I < Layer.Count(); ++I) {
+            EXPECT_EQ(Layer.GetItemIndex(I), Expected[size_t(I)]) << I;
+            EXPECT_EQ(Layer.PositionOf(Expected[size_t(I)]), I);
+        }
+        for (int Id = 0; Id < 6; ++Id) {
+            const auto First = std::find_if(Expected.begin(), Expected.end(),
+                                            [Id](const TSchemeObject* O) { return O->Id() == Id; });
+            if (First == Expected.end()) {
+                EXPECT_THROW(Layer.GetItem(Id), ESchemeErrorException) << Id;
+            } else {
+                EXPECT_EQ(Layer.GetItem(Id), *First) << Id;
+                EXPECT_EQ(Layer.GetListIndex(Id), First - Expected.begin()) << Id;
+            }
+        }
+    }
+    FakeSchemeData Data;
+    TSchemeLayer Layer{1};
+    std::vector<TSchemeObject*> Expected;
+    int Rebuilds = 0;
+};
+
+}  // namespace
+
+TEST_F(SharedIds, RemovalsExchangesAndIdChangesKeepTheTableWithoutRebuilding) {
+    // Deleting by Id takes the first of its Id; the next one answers from then on.
+    Layer.Delete(1);
+    EXPECT_EQ(Data.Notices.back().Kind, TSchemeNoticeKind::Leaving);
+    EXPECT_EQ(Data.Notices.back().From, 1);
+    Expected.erase(Expected.begin() + 1);
+    ExpectLookupsAsTheList();
+    // Objects freed in the middle leave empty slots behind them.
+    for (int Index : {20, 7, 30}) {
+        TSchemeObject* Obj = Expected[size_t(Index)];
+        delete Obj;
+        EXPECT_EQ(Data.Notices.back().From, Index);
+        Expected.erase(Expected.begin() + Index);
+        ExpectLookupsAsTheList();
+    }
+    Layer.ExchangeIndex(0, 9);
+    std::swap(Expected[0], Expected[9]);
+    ExpectLookupsAsTheList();
+    Layer.ExchangeUp(2);
+    const auto Two = size_t(std::find_if(Expected.begin(), Expected.end(),
+                                         [](const TSchemeObject* O) { return O->Id() == 2; }) -
+                            Expected.begin());
+    std::swap(Expected[Two], Expected[Two + 1]);
+    ExpectLookupsAsTheList();
+    Expected[3]->SetId(5);
+    Expected[12]->SetId(0);
+    ExpectLookupsAsTheList();
+    TSchemeObject* Old = Layer.SetItemIndex(4, BoxAt(4, 0));
+    delete Old;
+    Expected[4] = Layer.GetItemIndex(4);
+    ExpectLookupsAsTheList();
+    EXPECT_EQ(Layer.IdIndexRebuilds(), Rebuilds);
+    // Inserting in the middle moves every later object: the table is built anew, once.
+    Expected.insert(Expected.begin() + 3, BoxAt(3, 0));
+    Layer.Insert(3, Expected[3]);
+    ExpectLookupsAsTheList();
+    EXPECT_EQ(Layer.IdIndexRebuilds(), Rebuilds + 1);
+}
+
+// 100,000 objects may share one Id; freeing them, from the last or from the first, must not
+// look at the whole list for each.
+TEST(SharedIdsAtScale, ClearingAndDeletingFromTheFrontRebuildNoTable) {
+    constexpr int kObjects = 20000;
+    FakeSchemeData Data;
+    TSchemeLayer Layer{1};
+    Layer.SetSchemeData(&Data);
+    for (int I = 0; I < kObjects; ++I) Layer.Add(BoxAt(7, I));
+    Layer.Delete(7);
+    // Squeezing out the empty slots rebuilds the table now and then, each time at most half
+    // the size of the previous.
+    for (int I = 1; I < kObjects / 2; ++I) {
+        TSchemeObject* First = Layer.GetItemIndex(0);
+        Layer.Delete(7);
+        ASSERT_EQ(Data.Deleted.back(), First);
+        ASSERT_EQ(Data.Notices.back().From, 0);
+    }
+    EXPECT_LE(Layer.IdIndexRebuilds(), 2);
+    const int Rebuilds = Layer.IdIndexRebuilds();
+    Layer.Clear();
+    EXPECT_EQ(Layer.Count(), 0);
+    EXPECT_EQ(Layer.IdIndexRebuilds(), Rebuilds);
+    EXPECT_EQ(int(Data.Deleted.size()), kObjects);
 }

@@ -245,3 +245,56 @@ TEST(StrokedOddValues, PaintAndHitTestStaySound) {
 }
 
 }  // namespace
+
+namespace {
+
+// Counts the whole regions asked of it.
+struct CountingPolyline : TSchemePolyline {
+    using TSchemePolyline::TSchemePolyline;
+    QRegion GetClippingRegion(Extended Zoom, int AParam) const override {
+        ++Regions;
+        return TSchemePolyline::GetClippingRegion(Zoom, AParam);
+    }
+    mutable int Regions = 0;
+};
+
+// Crossing segments over a square of Side units, the same every run.
+Pts Crossing(int N, int Side) {
+    Pts Points;
+    unsigned Seed = 7;
+    auto Next = [&Seed, Side] {
+        Seed = Seed * 1103515245u + 12345u;
+        return Extended((Seed >> 8) % unsigned(Side));
+    };
+    for (int I = 0; I < N; ++I) Points.push_back(PointExt(Next(), Next()));
+    return Points;
+}
+
+}  // namespace
+
+// The region's box is measured from its parts; it must be exactly the box of the whole region,
+// also on the coarse grids of very large zooms, and found without building the whole region.
+TEST(PolylineRegionBounds, AreTheBoxOfTheRegionWithoutBuildingIt) {
+    for (const Pts& Points : {kCorner, Zigzag(12), Crossing(40, 300)}) {
+        for (int PenWidth : {1, 4}) {
+            for (int Variant = 0; Variant < 4; ++Variant) {
+                CountingPolyline P(1, Points, PenWidth, 0, QString(), PointExt(0, 0));
+                P.SetVisibleArrow(Variant % 2 == 1);
+                P.SetBackArrow(Variant == 3);
+                if (Variant >= 2) {
+                    P.SetResized(true);
+                    P.SetText(QStringLiteral("caption"));
+                    P.SetTextPoint(PointExt(-20, 400));
+                }
+                for (Extended Zoom : {0.3L, 1.0L, 2.5L, 4000.0L}) {
+                    const TRect Found = P.GetClippingRegionBounds(Zoom, 0);
+                    EXPECT_EQ(P.Regions, 0);
+                    EXPECT_EQ(Found, RegionBounds(P.GetClippingRegion(Zoom, 0)))
+                        << Points.size() << " points, pen " << PenWidth << ", variant " << Variant
+                        << ", zoom " << double(Zoom);
+                    P.Regions = 0;
+                }
+            }
+        }
+    }
+}

@@ -56,7 +56,7 @@ std::optional<QSize> DrawingSize(const TSchemeData& Data, Extended Zoom, const Q
                 if (Unplaced) *Unplaced = Object;
                 return std::nullopt;
             }
-            const TRect R = RegionBounds(Object->GetClippingRegion(Zoom, 0));
+            const TRect R = Object->GetClippingRegionBounds(Zoom, 0);
             Right = std::max<qint64>(Right, R.Right);
             Bottom = std::max<qint64>(Bottom, R.Bottom);
         }

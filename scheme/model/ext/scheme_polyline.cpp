@@ -158,6 +158,47 @@ QRegion TSchemePolyline::GetClippingRegion(Extended Zoom, int AParam) const {
     return WithHooksAndText(Region, Zoom, AParam);
 }
 
+// The box around a union is the union of the boxes around its parts, so the segments' regions
+// are measured one by one and never merged, which is what makes the whole region costly. A
+// segment whose region surely lies inside the box found so far cannot widen it and is not built
+// at all: the segments at the outermost points come first, so that most others are skipped.
+TRect TSchemePolyline::GetClippingRegionBounds(Extended Zoom, int AParam) const {
+    if (Count() < 2) return TRect{};
+    const int W = SegmentHalfWidth(StrokePenWidth(), Zoom);
+    const TDevicePoints D = DevicePoints(Zoom);
+    QRect Bounds;
+    auto Unite = [&Bounds](const QRegion& Part) {
+        if (!Part.isEmpty())
+            Bounds = Bounds.isNull() ? Part.boundingRect() : Bounds | Part.boundingRect();
+    };
+    auto Segment = [&](int I) {
+        const TPoint& A = D.Points[I];
+        const TPoint& B = D.Points[I + 1];
+        if (!Bounds.isNull()) {
+            const TRect Outer = SegmentRegionOuterBounds(A, B, W);
+            if (Outer.IsEmpty() || Bounds.contains(ToQRect(Outer))) return;
+        }
+        Unite(SegmentRegion(A, B, W));
+    };
+    int Outermost[4] = {0, 0, 0, 0};
+    for (int I = 1; I < D.Count; ++I) {
+        const TPoint& P = D.Points[I];
+        if (P.X < D.Points[Outermost[0]].X) Outermost[0] = I;
+        if (P.Y < D.Points[Outermost[1]].Y) Outermost[1] = I;
+        if (P.X > D.Points[Outermost[2]].X) Outermost[2] = I;
+        if (P.Y > D.Points[Outermost[3]].Y) Outermost[3] = I;
+    }
+    for (const int I : Outermost) {
+        if (I > 0) Segment(I - 1);
+        if (I + 1 < D.Count) Segment(I);
+    }
+    for (int I = 0; I + 1 < D.Count; ++I) Segment(I);
+    if (VisibleArrow()) Unite(GetClippingRegionForArrow(Zoom, AParam));
+    Unite(GetHookClippingRegion(Zoom, AParam));
+    Unite(GetTextClippingRegion(Zoom, AParam));
+    return Bounds.isNull() ? TRect{} : FromQRect(Bounds);
+}
+
 // ---- dragging ------------------------------------------------------------------------------
 
 QRegion TSchemePolyline::ChangePositionDetailAndGetDiffRgn(Extended X, Extended Y, int Detail,

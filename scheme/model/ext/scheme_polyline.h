@@ -67,6 +67,7 @@ public:
     // A band along every segment with squares at its ends, the arrow head, hooks and caption;
     // no region with fewer than two vertices.
     QRegion GetClippingRegion(Extended Zoom, int AParam) const override;
+    TRect GetClippingRegionBounds(Extended Zoom, int AParam) const override;
     // A polyline's region is not its polygon's: the point is looked up in the region itself.
     bool PointInside(Extended X, Extended Y, int AParam) const override {
         return TSchemeObject::PointInside(X, Y, AParam);
