@@ -71,6 +71,7 @@ inline const TChange kChanges[] = {
     {"brush", [](TSchemeObject& O) { O.Brush()->SetColor(clRed); }},
     {"pen copy", [](TSchemeObject& O) { O.SetPen(TPen()); }},
     {"state colour", [](TSchemeObject& O) { O.SetStateColorSupport(false); }},
+    {"hint", [](TSchemeObject& O) { O.SetHintString(QStringLiteral("Flow 3 m3/h")); }},
     {"properties", [](TSchemeObject& O) { O.SetProperties({QStringLiteral("a=1")}); }},
     {"add vertex", [](TSchemeObject& O) { Vertices(O).AddPoint(0); }, true},
     {"add at",
