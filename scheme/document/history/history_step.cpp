@@ -78,7 +78,7 @@ TRecorder::TRecorder(TSchemeData& Data, TRefs& Refs) : FData(Data), FRefs(Refs) 
 TRecorder::~TRecorder() = default;
 
 TObjectState TRecorder::Snapshot(const TSchemeObject& Obj) {
-    TObjectState State{Obj.ClassName(), {}, Obj.Resized()};
+    TObjectState State{Obj.ClassName(), {}, Obj.Resized(), DescribeObject(Obj)};
     record::TRecordWriter Writer(State.Record, TSchemeData::kMaxLineLength);
     Obj.WriteTo(Writer);
     FBytes += State.Record.size() + sizeof(TObjectState);
@@ -108,9 +108,13 @@ std::optional<TLinkState> TRecorder::SnapshotLink(int Slot) {
 bool TRecorder::RecordContent(TSchemeObject* Obj) {
     const TObjectHandle Handle = FRefs.Of(Obj);
     if (FContentOf.contains(Handle.get())) return true;
-    const TSchemeClass* Class =
-        RegistredSchemeClass(Obj->ClassName()) ? FindSchemeClass(Obj->ClassName()) : nullptr;
-    if (!Class || !Class->Rebuild || !Class->Type || *Class->Type != typeid(*Obj)) return false;
+    const TSchemeClass* Class = nullptr;
+    try {
+        Class = FindSchemeClass(Obj->ClassName());
+    } catch (const Exception&) {
+        return false;  // not registered
+    }
+    if (!Class->Rebuild || !Class->Type || *Class->Type != typeid(*Obj)) return false;
     FContentOf.emplace(Handle.get(), FContents.size());
     FContents.push_back(TContent{Handle, Snapshot(*Obj), {}, false});
     return true;
@@ -290,12 +294,7 @@ namespace scheme::history {
 
 QString TRecorder::DefaultName() const {
     auto Named = [](const char* Verb, const TObjectState& State) {
-        QStringList Lines = RecordLines(State.Record);
-        if (std::unique_ptr<TSchemePersistent> Item =
-                FindSchemeClass(State.ClassName)->Create(Lines))
-            if (auto* Obj = dynamic_cast<TSchemeObject*>(Item.get()))
-                return QStringLiteral("%1 %2").arg(QLatin1String(Verb), DescribeObject(*Obj));
-        return QString::fromLatin1(Verb);
+        return QStringLiteral("%1 %2").arg(QLatin1String(Verb), State.Description);
     };
     if (FOps.size() == 1 && FContents.size() <= 1) {
         if (FOps[0].Kind == TOpKind::ObjectJoined) return Named("Add", FOps[0].State);

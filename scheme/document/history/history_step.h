@@ -53,6 +53,8 @@ struct TObjectState {
     QString ClassName;
     std::string Record;
     bool Resized = false;
+    // The object in words, for the names of steps (taken with the record, from the object).
+    QString Description;
     bool operator==(const TObjectState&) const = default;
 };
 
