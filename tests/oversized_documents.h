@@ -40,14 +40,14 @@ QStringList PictureDocument(const std::vector<QByteArray>& Pictures, Extended Si
     return Text;
 }
 
-// Forty pictures of oversized GIFs, each drawn a little larger than the size it claims.
-inline QStringList FortyGifDocument() {
-    return PictureDocument<TBitmap>(std::vector<QByteArray>(40, OversizedGif()), 5800);
+// Forty pictures of Gif, each drawn a little larger than the size the oversized GIF claims.
+inline QStringList FortyGifDocument(const QByteArray& Gif = OversizedGif()) {
+    return PictureDocument<TBitmap>(std::vector<QByteArray>(40, Gif), 5800);
 }
 
-// One SVG picture embedding forty oversized GIFs.
-inline QStringList SvgOfFortyGifsDocument() {
-    return PictureDocument<TMetafile>({SvgOfImages(OversizedGif(), 40)}, 40);
+// One SVG picture embedding Gif forty times.
+inline QStringList SvgOfFortyGifsDocument(const QByteArray& Gif = OversizedGif()) {
+    return PictureDocument<TMetafile>({SvgOfImages(Gif, 40)}, 40);
 }
 
 }  // namespace scheme::testing

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
@@ -490,6 +491,16 @@ void TCanvas::Polyline(std::span<const TPoint> Points) {
     ApplyBackground();
     FPainter->setPen(MakePen(Kind));
     FPainter->setBrush(Qt::NoBrush);
+    // Qt strokes a wide polyline as one outline, whose every crossing the fill then resolves: a
+    // line that crosses itself often takes several times as long as its segments one by one.
+    // Round caps and joins make the segments' union the same shape, so a raster device without
+    // antialiasing (which would blend the overlaps twice) gets the segments.
+    if (Kind == TPenKind::Wide && FPainter->paintEngine() &&
+        FPainter->paintEngine()->type() == QPaintEngine::Raster &&
+        !FPainter->testRenderHint(QPainter::Antialiasing)) {
+        for (qsizetype I = 0; I + 1 < Line.size(); ++I) FPainter->drawLine(Line[I], Line[I + 1]);
+        return;
+    }
     FPainter->drawPolyline(Line);
 }
 

@@ -74,6 +74,13 @@ bool ReserveImage(TSvgBudget& Budget, QBuffer& Bytes) {
         Budget.Drop(QStringLiteral("its size cannot be read"));
         return false;
     }
+    if (QString Why; !DataCanHold(Size, Bytes.size(), &Why)) {
+        Budget.Drop(QStringLiteral("it claims %1 x %2 pixels, but %3")
+                        .arg(Size.width())
+                        .arg(Size.height())
+                        .arg(Why));
+        return false;
+    }
     const qint64 Need = DecodedBytes(Size, Reader.imageFormat());
     if (Budget.Charge->Add(*Budget.Pictures, Need)) return true;
     const TPictureBudget& Pictures = **Budget.Pictures;

@@ -1,6 +1,7 @@
 #include "scheme/platform/picture_budget.h"
 
 #include <QMutexLocker>
+#include <algorithm>
 #include <utility>
 
 namespace scheme {
@@ -17,6 +18,16 @@ qint64 DecodedBytes(const QSize& Size, QImage::Format Format) {
         Format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(Format).bitsPerPixel();
     const qint64 Line = (qint64(Size.width()) * std::max<qint64>(Bits, 1) + 31) / 32 * 4;
     return Line * Size.height();
+}
+
+bool DataCanHold(const QSize& Size, qint64 DataBytes, QString* Why) {
+    const qint64 Pixels = qint64(std::max(Size.width(), 0)) * std::max(Size.height(), 0);
+    if (Pixels <= kAnyDataPixels || Pixels / kMaxPixelsPerDataByte < std::max<qint64>(DataBytes, 1))
+        return true;
+    if (Why)
+        *Why =
+            QStringLiteral("its %1 of data cannot hold that many pixels").arg(BytesText(DataBytes));
+    return false;
 }
 
 QString BytesText(qint64 Bytes) {

@@ -22,6 +22,19 @@ inline constexpr qint64 kPictureBudgetLimit = qint64(256) << 20;
 // How many reports a budget keeps until they are taken; later ones are only counted.
 inline constexpr qsizetype kMaxPictureReports = 1000;
 
+// Image data holds at most this many pixels a byte. Deflate packs the rows of a one-bit PNG
+// about a thousand to one, so real images stay below 8,300 pixels a byte (GIF below 2,800);
+// one that claims more has no data for most of its pixels, and decoding it would be work
+// without content: a few bytes would cost the full decoding of a huge image, again at every
+// zoom that needs it.
+inline constexpr qint64 kMaxPixelsPerDataByte = qint64(1) << 14;
+// Images of at most this many pixels are decoded whatever their data.
+inline constexpr qint64 kAnyDataPixels = qint64(1) << 16;
+
+// Whether DataBytes of image data can hold an image of Size pixels; when not, Why (if given)
+// says so in words: "its 35 bytes of data cannot hold that many pixels".
+SCHEME_EXPORT bool DataCanHold(const QSize& Size, qint64 DataBytes, QString* Why = nullptr);
+
 // The bytes an image of Size in Format takes decoded (32 bits a pixel for an unknown format),
 // rows padded to 32 bits as QImage pads them; 0 for an invalid size.
 SCHEME_EXPORT qint64 DecodedBytes(const QSize& Size,

@@ -161,6 +161,15 @@ bool TRasterGraphic::Prepare(const QSize& DrawnSize) const {
 // one is dropped.
 bool TRasterGraphic::Decode(const QSize& Target) const {
     if (FBroken) return false;
+    if (QString Why; !DataCanHold(FSize, FData.size(), &Why)) {
+        FBroken = true;
+        Note(QStringLiteral("%1 of %2 x %3 pixels not decoded: %4")
+                 .arg(ClassName())
+                 .arg(FSize.width())
+                 .arg(FSize.height())
+                 .arg(Why));
+        return false;
+    }
     const bool Whole = Target == FSize;
     const qint64 Bytes = DecodedBytes(Target, FPixelFormat) +
                          (Whole || FScalable ? 0 : DecodedBytes(FSize, FPixelFormat));

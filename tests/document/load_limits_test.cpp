@@ -305,57 +305,71 @@ TEST(LoadLimits, ATextOfCountlessLinesIsRefusedBeforeItIsSplit) {
     EXPECT_EQ(Data.LayerCount(), 1);
 }
 
-// Forty pictures whose GIFs of 35 bytes each claim 5792 x 5792 pixels: loading decodes none;
-// painting decodes as many whole as the document's budget holds and reports every other one by
-// object; saving writes the bytes read.
+// Forty pictures whose GIFs each claim 5792 x 5792 pixels: loading decodes none; painting
+// decodes as many whole as the document's budget holds and reports every other one by object;
+// GIFs of 35 bytes, which cannot hold such images, are all reported and none is decoded; saving
+// writes the bytes read.
 TEST(LoadLimits, OversizedPicturesDecodeWithinTheDocumentsBudgetAndEachRefusalIsNamed) {
-    const QStringList Text = scheme::testing::FortyGifDocument();
-    TSchemeData Data;
-    Data.SetTimerInterval(0);
-    QStringList Lines = Text;
-    ASSERT_NO_THROW(Data.LoadFromStrings(Lines));
-    EXPECT_EQ(Data.LoadWarnings(), QStringList());
-    const std::shared_ptr<TPictureBudget> Budget = Data.PictureBudget();
-    EXPECT_EQ(Budget->Granted(), 0);
-    QImage Image(100, 100, QImage::Format_RGB32);
-    for (int Pass = 0; Pass < 2; ++Pass) {
-        TCanvas Canvas(&Image);
-        Data.PaintDirectInCanvas(Canvas, 0, 0, 1, 0);
+    const struct {
+        QByteArray Gif;
+        bool SomeShown;
+        QString Refusal;
+    } Cases[] = {
+        {scheme::testing::LargeGif(), true, QStringLiteral("limit of 256 MiB")},
+        {scheme::testing::OversizedGif(), false,
+         QStringLiteral("its 35 bytes of data cannot hold that many pixels")},
+    };
+    for (const auto& Case : Cases) {
+        const QStringList Text = scheme::testing::FortyGifDocument(Case.Gif);
+        TSchemeData Data;
+        Data.SetTimerInterval(0);
+        QStringList Lines = Text;
+        ASSERT_NO_THROW(Data.LoadFromStrings(Lines));
+        EXPECT_EQ(Data.LoadWarnings(), QStringList());
+        const std::shared_ptr<TPictureBudget> Budget = Data.PictureBudget();
+        EXPECT_EQ(Budget->Granted(), 0);
+        QImage Image(100, 100, QImage::Format_RGB32);
+        for (int Pass = 0; Pass < 2; ++Pass) {
+            TCanvas Canvas(&Image);
+            Data.PaintDirectInCanvas(Canvas, 0, 0, 1, 0);
+        }
+        EXPECT_LE(Budget->Peak(), kPictureBudgetLimit);
+        const TSchemeLayer* Layer = Data.GetLayer(1);
+        ASSERT_EQ(Layer->Count(), 40);
+        qint64 Decoded = 0;
+        int Shown = 0;
+        for (int I = 0; I < Layer->Count(); ++I) {
+            const auto* Picture = dynamic_cast<const TSchemePicture*>(Layer->GetItemIndex(I));
+            ASSERT_NE(Picture, nullptr);
+            const qint64 Size = Picture->Picture()->Graphic()->DecodedSize();
+            Decoded += Size;
+            Shown += Size > 0;
+        }
+        EXPECT_EQ(Decoded, Budget->Used());
+        EXPECT_LE(Decoded, kPictureBudgetLimit);
+        EXPECT_EQ(Shown > 0, Case.SomeShown);
+        EXPECT_EQ(Budget->Granted() > 0, Case.SomeShown);
+        const QStringList Reports = Budget->TakeReports();
+        EXPECT_EQ(Reports.size(), 40 - Shown);
+        QSet<QString> Objects;
+        for (const QString& Report : Reports) {
+            EXPECT_TRUE(
+                Report.contains(QStringLiteral("TBitmap of 5792 x 5792 pixels not decoded")))
+                << Report.toStdString();
+            EXPECT_TRUE(Report.contains(Case.Refusal)) << Report.toStdString();
+            Objects.insert(Report.section(QStringLiteral(" on layer 1"), 0, 0));
+        }
+        EXPECT_EQ(Objects.size(), Reports.size());
+        QStringList Saved;
+        Data.SaveToStrings(Saved);
+        EXPECT_EQ(Saved, Text);
     }
-    EXPECT_LE(Budget->Peak(), kPictureBudgetLimit);
-    const TSchemeLayer* Layer = Data.GetLayer(1);
-    ASSERT_EQ(Layer->Count(), 40);
-    qint64 Decoded = 0;
-    int Shown = 0;
-    for (int I = 0; I < Layer->Count(); ++I) {
-        const auto* Picture = dynamic_cast<const TSchemePicture*>(Layer->GetItemIndex(I));
-        ASSERT_NE(Picture, nullptr);
-        const qint64 Size = Picture->Picture()->Graphic()->DecodedSize();
-        Decoded += Size;
-        Shown += Size > 0;
-    }
-    EXPECT_EQ(Decoded, Budget->Used());
-    EXPECT_LE(Decoded, kPictureBudgetLimit);
-    EXPECT_GE(Shown, 1);
-    const QStringList Reports = Budget->TakeReports();
-    EXPECT_EQ(Reports.size(), 40 - Shown);
-    QSet<QString> Objects;
-    for (const QString& Report : Reports) {
-        EXPECT_TRUE(Report.contains(QStringLiteral("TBitmap of 5792 x 5792 pixels not decoded")))
-            << Report.toStdString();
-        EXPECT_TRUE(Report.contains(QStringLiteral("limit of 256 MiB")));
-        Objects.insert(Report.section(QStringLiteral(" on layer 1"), 0, 0));
-    }
-    EXPECT_EQ(Objects.size(), Reports.size());
-    QStringList Saved;
-    Data.SaveToStrings(Saved);
-    EXPECT_EQ(Saved, Text);
 }
 
 // An SVG picture embedding forty such GIFs: the images past the budget are dropped while it
 // loads, each a load warning naming the object, its layer and the image.
 TEST(LoadLimits, EmbeddedImagesPastTheBudgetAreLoadWarnings) {
-    const QStringList Text = scheme::testing::SvgOfFortyGifsDocument();
+    const QStringList Text = scheme::testing::SvgOfFortyGifsDocument(scheme::testing::LargeGif());
     TSchemeData Data;
     Data.SetTimerInterval(0);
     QStringList Lines = Text;

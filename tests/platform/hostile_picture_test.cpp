@@ -273,54 +273,62 @@ TEST(HostilePicture, CostlyDocumentsAreRefusedWhenRead) {
 
 // Reading looks at the header only; drawing decodes at most the drawn size, within the budget.
 // A GIF reader cannot scale: a smaller size costs the whole image and the small one while it
-// is made.
+// is made. A GIF whose few bytes claim the same size is not decoded at all.
 TEST(HostilePicture, RasterImagesDecodeWhenDrawnAndOnlyWithinTheirBudget) {
-    using scheme::testing::OversizedGif;
-    const QByteArray Gif = OversizedGif();
+    const QByteArray Large = scheme::testing::LargeGif();
+    const QByteArray Hollow = scheme::testing::OversizedGif();
     const qint64 Whole = DecodedBytes(QSize(5792, 5792));
     const struct {
         const char* Name;
+        const QByteArray& Gif;
         qint64 Limit;
         TRect R;
-        bool Drawn;
+        QString Refusal;
     } Cases[] = {
-        {"drawn small", kPictureBudgetLimit, TRect{0, 0, 40, 40}, true},
-        {"drawn whole", kPictureBudgetLimit, TRect{0, 0, 6000, 6000}, true},
-        {"whole past the limit", Whole - 1, TRect{0, 0, 6000, 6000}, false},
-        {"small, but the whole image passes the limit", Whole, TRect{0, 0, 40, 40}, false},
+        {"drawn small", Large, kPictureBudgetLimit, TRect{0, 0, 40, 40}, {}},
+        {"drawn whole", Large, kPictureBudgetLimit, TRect{0, 0, 6000, 6000}, {}},
+        {"whole past the limit", Large, Whole - 1, TRect{0, 0, 6000, 6000}, BytesText(Whole - 1)},
+        {"small, but the whole image passes the limit", Large, Whole, TRect{0, 0, 40, 40},
+         BytesText(Whole)},
+        {"too few bytes for its pixels", Hollow, kPictureBudgetLimit, TRect{0, 0, 40, 40},
+         QStringLiteral("its 35 bytes of data cannot hold that many pixels")},
     };
     for (const auto& Case : Cases) {
+        const bool Drawn = Case.Refusal.isEmpty();
         auto Budget = std::make_shared<TPictureBudget>(Case.Limit);
         TBitmap Bitmap;
         Bitmap.SetPictureBudget(Budget);
-        Load(Bitmap, Gif);
+        Load(Bitmap, Case.Gif);
         EXPECT_EQ(Budget->Granted(), 0) << Case.Name;
         EXPECT_EQ(Bitmap.Width(), 5792) << Case.Name;
         QImage Image(40, 40, QImage::Format_RGB32);
         TCanvas Canvas(&Image);
         for (int Pass = 0; Pass < 2; ++Pass) Canvas.StretchDraw(Case.R, Bitmap);
         EXPECT_LE(Budget->Peak(), Case.Limit) << Case.Name;
-        EXPECT_EQ(Bitmap.DecodedSize() > 0, Case.Drawn) << Case.Name;
+        EXPECT_EQ(Budget->Granted() > 0, Drawn) << Case.Name;
+        EXPECT_EQ(Bitmap.DecodedSize() > 0, Drawn) << Case.Name;
         EXPECT_LE(Bitmap.DecodedSize(), DecodedBytes(QSize(Case.R.Right, Case.R.Bottom)));
         EXPECT_EQ(Budget->Used(), Bitmap.DecodedSize()) << Case.Name;
         const QStringList Notes = Bitmap.TakeNotes();  // refused once, however often drawn
-        ASSERT_EQ(Notes.size(), Case.Drawn ? 0 : 1) << Case.Name;
-        if (!Case.Drawn) {
+        ASSERT_EQ(Notes.size(), Drawn ? 0 : 1) << Case.Name;
+        if (!Drawn) {
             for (const QString& Part :
-                 {QStringLiteral("TBitmap of 5792 x 5792 pixels"), BytesText(Case.Limit)})
+                 {QStringLiteral("TBitmap of 5792 x 5792 pixels"), Case.Refusal})
                 EXPECT_TRUE(Notes[0].contains(Part)) << Notes[0].toStdString();
         }
-        EXPECT_EQ(Saved(Bitmap), Gif) << Case.Name;
+        EXPECT_EQ(Saved(Bitmap), Case.Gif) << Case.Name;
     }
 }
 
 // Qt SVG decodes embedded images while it reads: they are reserved then, and each image left
 // out is noted. The bytes read stay what is saved.
 TEST(HostilePicture, EmbeddedImagesCountAgainstTheBudgetAndEachDroppedOneIsNoted) {
-    const QByteArray Gif = scheme::testing::OversizedGif(1000, 1000);
+    const QByteArray Gif = scheme::testing::LargeGif(1000, 1000);
     const qint64 Each = DecodedBytes(QSize(1000, 1000));
-    const QByteArray Text = Svg(ImageAt(DataUri("image/gif", Gif)).repeated(4) +
-                                ImageAt(DataUri("image/png", "not an image")));
+    const QByteArray Text =
+        Svg(ImageAt(DataUri("image/gif", Gif)).repeated(4) +
+            ImageAt(DataUri("image/png", "not an image")) +
+            ImageAt(DataUri("image/gif", scheme::testing::OversizedGif(1000, 1000))));
     auto Budget = std::make_shared<TPictureBudget>(2 * Each + Each / 2);
     {
         TMetafile Picture;
@@ -329,12 +337,14 @@ TEST(HostilePicture, EmbeddedImagesCountAgainstTheBudgetAndEachDroppedOneIsNoted
         EXPECT_EQ(Budget->Used(), 2 * Each);
         EXPECT_EQ(Picture.DecodedSize(), 2 * Each);
         const QStringList Notes = Picture.TakeNotes();
-        ASSERT_EQ(Notes.size(), 3) << Notes.join(u'\n').toStdString();
+        ASSERT_EQ(Notes.size(), 4) << Notes.join(u'\n').toStdString();
         for (int I = 0; I < 2; ++I) {
             EXPECT_TRUE(Notes[I].contains(QStringLiteral("embedded image %1 dropped").arg(I + 3)));
             EXPECT_TRUE(Notes[I].contains(QStringLiteral("1000 x 1000 pixels")));
         }
         EXPECT_TRUE(Notes[2].contains(QStringLiteral("embedded image 5 dropped: its format")));
+        EXPECT_TRUE(Notes[3].contains(QStringLiteral(
+            "embedded image 6 dropped: it claims 1000 x 1000 pixels, but its 35 bytes")));
         EXPECT_EQ(Saved(Picture), Text);
         // Bound to another budget, the picture is read anew there.
         auto Other = std::make_shared<TPictureBudget>(Each);
