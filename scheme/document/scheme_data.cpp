@@ -272,6 +272,7 @@ void TSchemeData::SchemeChanged(const TSchemeNotice& Notice) {
         default:
             break;
     }
+    if (Notice.SelectionChanged) NoteSelectionChange();
     IndexNotice(Notice);
     switch (Notice.Kind) {
         case TSchemeNoticeKind::Leaving:

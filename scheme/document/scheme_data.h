@@ -97,6 +97,38 @@ public:
     TSchemeDataLoading OnAfterSave;
     // Modified turned True or False.
     TNotifyEvent OnModifiedChange;
+    // The selection changed: once per gesture or call of the selection methods below, and
+    // for selections made object by object in code, once between two turns of the event loop.
+    TNotifyEvent OnSelectionChange;
+
+    // ---- selection ----
+    // The selected objects, in drawing order.
+    std::vector<TSchemeObject*> SelectedObjects();
+    int SelectedCount();
+    // Replace: exactly Objects are selected; Add, Remove, Toggle: Objects join, leave or change
+    // sides, the rest stay as they are.
+    enum class TSelectMode { Replace, Add, Remove, Toggle };
+    void SelectObjects(std::span<TSchemeObject* const> Objects, TSelectMode Mode);
+    void ClearSelection();
+    // Every visible object of the visible, enabled layers.
+    void SelectAll();
+    // The visible objects of visible, enabled layers whose box (world units) lies inside the
+    // rectangle, in drawing order; answered through the spatial index.
+    std::vector<TSchemeObject*> ObjectsInside(Extended Left, Extended Top, Extended Right,
+                                              Extended Bottom);
+    // Groups selection changes: the outermost end reports them once.
+    void BeginSelectionChange();
+    void EndSelectionChange();
+
+    // ---- many objects at once ----
+    // Moves Objects whole by (DX, DY) world units as one drag step, each with its followers:
+    // an object of the group that another one's links would move moves once, as a member, and
+    // no part of a member follows a link. Each is drawn in AVisual when given (the others
+    // catch up when the drag ends), else repainted in every view.
+    void MoveObjects(std::span<TSchemeObject* const> Objects, Extended DX, Extended DY,
+                     ISchemeVisual* AVisual = nullptr);
+    // Frees Objects (each must belong to the document) and their links.
+    void DeleteObjects(std::span<TSchemeObject* const> Objects);
 
     // ---- history and the modified state ----
     // The undo history; it records nothing until it is enabled.
@@ -289,6 +321,8 @@ private:
     void ResizeLinks(int Count);
     void RestoreLink(int Slot, std::unique_ptr<TSchemeLink> ALink);
     void NoteModified(const TSchemeNotice& Notice);
+    void NoteSelectionChange();
+    void ReportSelectionChange();
     void ReportModified();
     // The load that takes a fresh document's content over.
     bool Replace(const std::function<void(TSchemeData&)>& Load, const TSchemeDataLoadCheck& ACheck);
@@ -401,6 +435,9 @@ private:
     std::unique_ptr<TSpatialIndex> FIndex;
     std::vector<TSchemeObject*> FHitCandidates;
     std::unordered_set<TSchemeObject*> FSelected;
+    int FSelectionDepth = 0;
+    bool FSelectionChanged = false;
+    bool FSelectionReportPosted = false;
     bool FInBlinkPass = false;
     bool FBlinkPassPending = false;
     // Time since events were last processed during a load; a monotonic clock, so that a clock

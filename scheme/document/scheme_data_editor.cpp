@@ -11,6 +11,11 @@ namespace scheme {
 ISchemeGrabbingVisual::~ISchemeGrabbingVisual() = default;
 ISchemeDraggingVisual::~ISchemeDraggingVisual() = default;
 
+std::vector<TSchemeObject*> ISchemeGrabbingVisual::HeldObjects() const {
+    if (TSchemeObject* Held = HeldObject()) return {Held};
+    return {};
+}
+
 TSchemeDataEditor::TSchemeDataEditor(QObject* AOwner)
     : TSchemeData(AOwner), FAlignToGrid(std::make_unique<TSchemeGridType>()) {}
 
@@ -59,8 +64,12 @@ template <class F>
 void TSchemeDataEditor::LetGoWhere(F&& Leaves) {
     for (ISchemeVisual* Visual : std::vector<ISchemeVisual*>(VisualLinks())) {
         auto* Grabbing = dynamic_cast<ISchemeGrabbingVisual*>(Visual);
-        if (Grabbing && Grabbing->HeldObject() && Leaves(Grabbing->HeldObject()))
+        if (!Grabbing || !Grabbing->HeldObject()) continue;
+        for (const TSchemeObject* Held : Grabbing->HeldObjects()) {
+            if (!Leaves(Held)) continue;
             Grabbing->LetGoOfHeldObject();
+            break;
+        }
     }
 }
 

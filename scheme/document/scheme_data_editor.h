@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "scheme/document/scheme_data.h"
 #include "scheme/document/scheme_grid_type.h"
@@ -14,6 +15,8 @@ public:
     virtual ~ISchemeGrabbingVisual();
     // The object held, or none.
     virtual TSchemeObject* HeldObject() const = 0;
+    // Every object held while one is: the held one and those moving with it.
+    virtual std::vector<TSchemeObject*> HeldObjects() const;
     // Ends the grab without publishing anything: the object (or the document) is leaving.
     virtual void LetGoOfHeldObject() = 0;
 };

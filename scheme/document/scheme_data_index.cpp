@@ -52,9 +52,11 @@ void TSchemeData::IndexNotice(const TSchemeNotice& Notice) {
     bool Kept = true;
     switch (Notice.Kind) {
         case TSchemeNoticeKind::Joined:
+            if (Notice.Object->Selected()) NoteSelectionChange();
             Track(Notice.Object);
             break;
         case TSchemeNoticeKind::Leaving:
+            if (FSelected.count(Notice.Object)) NoteSelectionChange();
             Kept = Untrack(Notice.Object, Notice.Before);
             break;
         case TSchemeNoticeKind::Changed:
@@ -65,6 +67,7 @@ void TSchemeData::IndexNotice(const TSchemeNotice& Notice) {
         case TSchemeNoticeKind::LayerLeaving:
             for (int I = 0; Notice.Layer && I < Notice.Layer->Count(); ++I) {
                 TSchemeObject* Obj = Notice.Layer->GetItemIndex(I);
+                if (Obj->Selected()) NoteSelectionChange();
                 if (Notice.Kind == TSchemeNoticeKind::LayerJoined)
                     Track(Obj);
                 else

@@ -1,5 +1,7 @@
 // How moves travel along links: the rules of LinkBehavior, changes made in code, and drags.
 #include <set>
+#include <span>
+#include <unordered_set>
 #include <utility>
 
 #include "scheme/document/scheme_data.h"
@@ -34,9 +36,16 @@ public:
     // Whether the child's part may still follow; counts the application when it may.
     bool Admit(TObject* Child, int Detail) {
         TPropagation& R = Root();
-        if (Child == R.FOrigin || !R.FMoved.insert({Child, Detail}).second) return false;
+        if (Child == R.FOrigin || R.FMembers.count(Child) ||
+            !R.FMoved.insert({Child, Detail}).second)
+            return false;
         if (++R.FApplications > kMaxLinkApplications) RaiseError(QStringLiteral("Link ERROR!"));
         return true;
+    }
+
+    // The objects of a group that moves whole: links move no part of them.
+    void SetMembers(std::span<TSchemeObject* const> Objects) {
+        Root().FMembers.insert(Objects.begin(), Objects.end());
     }
 
 private:
@@ -44,6 +53,7 @@ private:
     bool FOwner;
     TObject* FOrigin = nullptr;
     std::set<std::pair<TObject*, int>> FMoved;
+    std::unordered_set<const TObject*> FMembers;
     int FApplications = 0;
 };
 
@@ -125,6 +135,25 @@ void TSchemeData::LinkApply(TSchemeObject* AObject, Extended OffsetX, Extended O
     TPropagation Propagation(*this, AObject);
     ApplyLinks(AObject, ADetail, OffsetX, OffsetY, AVisual);
     if (AObject) AObject->SetMoved(true);
+}
+
+void TSchemeData::MoveObjects(std::span<TSchemeObject* const> Objects, Extended DX, Extended DY,
+                              ISchemeVisual* AVisual) {
+    TPropagation Propagation(*this, nullptr);
+    Propagation.SetMembers(Objects);
+    for (TSchemeObject* Obj : Objects) {
+        // The members keep the Moved flag they had (a grab holds every member).
+        const bool Held = Obj->Moved();
+        try {
+            MoveFollower(Obj, -1, DX, DY, AVisual);
+            Obj->SetMoved(true);
+            ApplyLinks(Obj, -1, DX, DY, AVisual);
+        } catch (...) {
+            Obj->SetMoved(Held);
+            throw;
+        }
+        Obj->SetMoved(Held);
+    }
 }
 
 void TSchemeData::ApplyLinks(TSchemeObject* AObject, int ADetail, Extended OffsetX,

@@ -35,11 +35,12 @@ public:
     void Query(const TRect& Zoomed, Extended Zoom, std::vector<TSchemeObject*>& Out) const;
     // Candidates that may hold the world point at zoom 1, with Slack world units around it.
     void QueryPoint(Extended X, Extended Y, int Slack, std::vector<TSchemeObject*>& Out) const;
+    // Candidates whose world box may meet the world rectangle.
+    void QueryWorld(double Left, double Top, double Right, double Bottom,
+                    std::vector<TSchemeObject*>& Out) const;
 
 private:
     struct TTree;
-    void QueryWorld(double Left, double Top, double Right, double Bottom,
-                    std::vector<TSchemeObject*>& Out) const;
 
     std::unique_ptr<TTree> FTree;
     // The largest pixel margin of any indexed area: queries grow by it.

@@ -118,6 +118,8 @@ struct TSchemeNotice {
     int To = -1;
     // A Leaving object is being destroyed.
     bool Destroyed = false;
+    // A Changed object was selected or deselected.
+    bool SelectionChanged = false;
 };
 
 // What layers and objects need of their document.

@@ -388,10 +388,12 @@ void TSchemeLayer::SettingsChanging() {
     Notify(TSchemeNoticeKind::Changing, nullptr);
 }
 
-void TSchemeLayer::ObjectChanged(TSchemeObject* Obj, const TSchemeArea& Before, bool Drawn) {
-    if (FSchemeData)
-        FSchemeData->SchemeChanged(
-            TSchemeNotice{TSchemeNoticeKind::Changed, this, Obj, Before, Drawn});
+void TSchemeLayer::ObjectChanged(TSchemeObject* Obj, const TSchemeArea& Before, bool Drawn,
+                                 bool Selection) {
+    if (!FSchemeData) return;
+    TSchemeNotice Notice{TSchemeNoticeKind::Changed, this, Obj, Before, Drawn};
+    Notice.SelectionChanged = Selection;
+    FSchemeData->SchemeChanged(Notice);
 }
 
 void TSchemeLayer::ObjectRepaintDirect(TSchemeObject* Obj) {

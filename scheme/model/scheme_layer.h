@@ -138,7 +138,8 @@ private:
     // Called by an object whose Id changed.
     void ObjectIdChanged(TSchemeObject* Obj, int OldId);
     // Called by an object whose look or area changed, and by one about to change.
-    void ObjectChanged(TSchemeObject* Obj, const TSchemeArea& Before, bool Drawn);
+    void ObjectChanged(TSchemeObject* Obj, const TSchemeArea& Before, bool Drawn,
+                       bool Selection = false);
     void ObjectChanging(TSchemeObject* Obj);
     void Notify(TSchemeNoticeKind Kind, TSchemeObject* Obj, const TSchemeArea& Before = {});
     void Send(const TSchemeNotice& Notice) const;

@@ -77,7 +77,10 @@ void TSchemeObject::SetState(int Value) {
 
 void TSchemeObject::SetSelected(bool Value) {
     if (Value == FSelected) return;
-    UpdateViewState([&] { FSelected = Value; });
+    UpdateViewState([&] {
+        FSelected = Value;
+        FSelectionPending = true;
+    });
 }
 
 void TSchemeObject::SetResized(bool Value) {
@@ -258,10 +261,11 @@ void TSchemeObject::AnnounceChange(bool ADrawn) {
         FAnnouncePending = true;
         return;
     }
+    const bool Selection = std::exchange(FSelectionPending, false);
     if (!FLayer) return;
     const TSchemeArea Before = FArea;
     FArea = GetArea();
-    FLayer->ObjectChanged(this, Before, ADrawn);
+    FLayer->ObjectChanged(this, Before, ADrawn, Selection);
 }
 
 void TSchemeObject::EndBatch() {

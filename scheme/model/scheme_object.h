@@ -384,6 +384,8 @@ private:
     }
     int FDeferred = 0;
     bool FAnnouncePending = false;
+    // The selection changed since the last announcement.
+    bool FSelectionPending = false;
     bool FMovingWhole = false;
 };
 

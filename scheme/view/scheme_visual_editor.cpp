@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "scheme/document/history/scheme_history.h"
+
 namespace scheme {
 
 Qt::CursorShape CursorShapeOf(TCursor Cursor) {
@@ -21,10 +23,87 @@ bool TSchemeVisualEditor::Accepts(const TSchemeData* AValue) const {
     return dynamic_cast<const TSchemeDataEditor*>(AValue) != nullptr;
 }
 
+// The body of a selected object among others takes the whole selection along.
+bool TSchemeVisualEditor::StartGrab(TShiftState /*Shift*/, Extended /*X*/, Extended /*Y*/) {
+    TSchemeObject* Held = MovingObject();
+    if (MovingDetail() != -1 || !Held->Selected() || SchemeData()->SelectedCount() < 2) return true;
+    std::vector<TSchemeObject*> Group{Held};
+    for (TSchemeObject* Obj : SchemeData()->SelectedObjects())
+        if (Obj != Held) Group.push_back(Obj);
+    SetMovingGroup(std::move(Group));
+    return true;
+}
+
 // Errors of the object, the grid or the links propagate; the grab stays until the release.
 void TSchemeVisualEditor::MoveHeld(TShiftState /*Shift*/, int X, int Y) {
     MarkDragged();
-    DragTo(TargetOf(PointerToWorld(X, Y)));
+    const TPointExt Target = TargetOf(PointerToWorld(X, Y));
+    if (MovingGroup().empty()) return DragTo(Target);
+    const TPointExt From = MovingObject()->GetPointsExt(0);
+    try {
+        SchemeData()->MoveObjects(MovingGroup(), Target.X - From.X, Target.Y - From.Y, this);
+    } catch (...) {
+        UpdateNow();
+        throw;
+    }
+    UpdateNow();
+}
+
+namespace {
+QString ManyObjects(const char* Verb, const std::vector<TSchemeObject*>& Objects) {
+    return Objects.size() == 1
+               ? QStringLiteral("%1 %2").arg(QLatin1String(Verb), DescribeObject(*Objects[0]))
+               : QStringLiteral("%1 %2 objects").arg(QLatin1String(Verb)).arg(Objects.size());
+}
+}  // namespace
+
+void TSchemeVisualEditor::MoveSelection(Extended DX, Extended DY) {
+    if (!SchemeData() || MovingObject()) return;
+    const std::vector<TSchemeObject*> Selected = SchemeData()->SelectedObjects();
+    if (Selected.empty()) return;
+    TSchemeHistoryGroup Step(*SchemeData(), ManyObjects("Move", Selected));
+    SchemeData()->MoveObjects(Selected, DX, DY);
+}
+
+void TSchemeVisualEditor::DeleteSelection() {
+    if (!SchemeData() || MovingObject()) return;
+    const std::vector<TSchemeObject*> Selected = SchemeData()->SelectedObjects();
+    if (Selected.empty()) return;
+    TSchemeHistoryGroup Step(*SchemeData(), ManyObjects("Delete", Selected));
+    SchemeData()->DeleteObjects(Selected);
+}
+
+// The arrows move by the alignment grid's step, or by a unit without a grid; Shift ten
+// times as far.
+bool TSchemeVisualEditor::KeyDown(int Key, Qt::KeyboardModifiers Modifiers) {
+    if (TSchemeVisualEditing::KeyDown(Key, Modifiers)) return true;
+    if (!SchemeData() || !EditEnabled() || MovingObject() || SchemeData()->SelectedCount() == 0)
+        return false;
+    if (Key == Qt::Key_Delete) {
+        DeleteSelection();
+        return true;
+    }
+    const TSchemeGridType& Grid = Editor()->AlignToGrid();
+    const bool OnGrid = Grid.Enabled() && Grid.DeltaX() > 0 && Grid.DeltaY() > 0;
+    const Extended Scale = (Modifiers & Qt::ShiftModifier) ? 10 : 1;
+    const Extended SX = (OnGrid ? Grid.DeltaX() : 1) * Scale;
+    const Extended SY = (OnGrid ? Grid.DeltaY() : 1) * Scale;
+    switch (Key) {
+        case Qt::Key_Left:
+            MoveSelection(-SX, 0);
+            return true;
+        case Qt::Key_Right:
+            MoveSelection(SX, 0);
+            return true;
+        case Qt::Key_Up:
+            MoveSelection(0, -SY);
+            return true;
+        case Qt::Key_Down:
+            MoveSelection(0, SY);
+            return true;
+        default:
+            return false;
+    }
 }
 
 void TSchemeVisualEditor::ReleaseHeld(TShiftState /*Shift*/, int /*X*/, int /*Y*/) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QPointer>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "scheme/document/scheme_data_editor.h"
 #include "scheme/view/scheme_visual.h"
@@ -22,6 +24,13 @@ SCHEME_EXPORT Qt::CursorShape CursorShapeOf(TCursor Cursor);
 // back however the grab ends), the object's Moved flag is set, and the hint clock is silent
 // once dragging has begun. Presses of further buttons while an object is held grab nothing.
 // A view that is destroyed, or whose document is detached or freed, ends its grab first.
+//
+// Both select many objects: Ctrl+click or Shift+click toggles an object in the selection; a
+// press on empty space followed by a drag draws a rubber band and selects what it encloses (with
+// Ctrl or Shift added to the selection), a click there clears the selection; Ctrl+A selects
+// every visible object of the visible, enabled layers; Escape cancels a drag in progress
+// (everything goes back where it was) or a rubber band, and clears the selection. The
+// document's OnSelectionChange is raised once per gesture.
 class SCHEME_EXPORT TSchemeVisualEditing : public TSchemeVisual, public ISchemeGrabbingVisual {
     Q_OBJECT
     Q_PROPERTY(scheme::TCursor DragCursor READ DragCursor WRITE SetDragCursor RESET ResetDragCursor)
@@ -63,7 +72,13 @@ public:
     virtual void CancelObjectMoving(bool APublish);
 
     TSchemeObject* HeldObject() const override { return FMovingObject; }
+    std::vector<TSchemeObject*> HeldObjects() const override;
     void LetGoOfHeldObject() override;
+    // The objects moved with the held one by a group drag (the held one first); empty while a
+    // single object is dragged.
+    const std::vector<TSchemeObject*>& MovingGroup() const { return FGroup; }
+    // True while a rubber band is drawn.
+    bool RubberBanding() const { return FBand != nullptr; }
     // Silent while an object is dragged.
     void HintTick() override;
 
@@ -96,10 +111,16 @@ protected:
     void DragTo(const TPointExt& Target);
     // The drag has changed the object (a drop without a move before it).
     void MarkDragged() { FDragging = true; }
+    // Makes the grab a group drag of Group (the held object first); each member is marked
+    // Moved until the grab ends.
+    void SetMovingGroup(std::vector<TSchemeObject*> Group);
+    // A key the view acts on; false leaves it to the base.
+    virtual bool KeyDown(int Key, Qt::KeyboardModifiers Modifiers);
 
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void keyPressEvent(QKeyEvent* Event) override;
 
 private:
     // The application override cursor for the length of one grab.
@@ -117,8 +138,15 @@ private:
         bool FActive = false;
     };
 
+    struct TBand;
     bool MayGrab(TMouseButton Button) const;
-    void Grab(TMouseButton Button, TShiftState Shift, int X, int Y);
+    void Grab(TMouseButton Button, TShiftState Shift, int X, int Y, TSchemeObject* Obj);
+    // A left press that selects rather than grabs: with Ctrl or Shift, or on empty space.
+    bool PressSelects(TShiftState Shift, int X, int Y, TSchemeObject* Obj);
+    void MoveBand(int X, int Y);
+    void EndBand(bool Select);
+    // Escape: a drag goes back where it began, a band goes, the selection is cleared.
+    void Cancel();
     // Ends the grab, publishing through Data when asked.
     void EndGrab(bool APublish, TSchemeData* Data);
 
@@ -135,6 +163,8 @@ private:
     Extended FMovingOffsetY = 0;
     bool FDragging = false;
     std::optional<TMouseButton> FGrabButton;
+    std::vector<TSchemeObject*> FGroup;
+    std::unique_ptr<TBand> FBand;
     // The document whose history groups the grab's changes into one step, while one is open.
     QPointer<TSchemeData> FGroupData;
     TGrabCursor FCursor;
@@ -144,6 +174,12 @@ private:
 // side of a box, or a vertex; positions snap to the document's alignment grid and linked
 // objects follow. Only the view under the pointer is updated during a drag; every view of the
 // document is refreshed once, at the release. Works on an editing document only.
+//
+// Dragging the body of a selected object moves every selected object with it, each with its
+// followers, as one step; the held object snaps and the others keep their offsets. The arrow
+// keys move the selection by the alignment grid's step when the grid is on, else by one world
+// unit (Shift: ten times that), one step a press; Delete frees the selection and its links as
+// one step.
 class SCHEME_EXPORT TSchemeVisualEditor : public TSchemeVisualEditing,
                                           public ISchemeDraggingVisual {
     Q_OBJECT
@@ -152,11 +188,17 @@ public:
     using TSchemeVisualEditing::TSchemeVisualEditing;
 
     bool Dragging() const override { return TSchemeVisualEditing::Dragging(); }
+    // Moves the selection by (DX, DY) world units with its followers, as one step.
+    void MoveSelection(Extended DX, Extended DY);
+    // Frees the selected objects and their links, as one step.
+    void DeleteSelection();
 
 protected:
     bool Accepts(const TSchemeData* AValue) const override;
+    bool StartGrab(TShiftState Shift, Extended X, Extended Y) override;
     void MoveHeld(TShiftState Shift, int X, int Y) override;
     void ReleaseHeld(TShiftState Shift, int X, int Y) override;
+    bool KeyDown(int Key, Qt::KeyboardModifiers Modifiers) override;
 };
 
 }  // namespace scheme

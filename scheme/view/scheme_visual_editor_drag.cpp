@@ -30,15 +30,6 @@ void TSchemeVisualEditing::TGrabCursor::Restore() {
 
 // ---- settings and the document -------------------------------------------------------------
 
-TSchemeVisualEditing::TSchemeVisualEditing(QWidget* AParent) : TSchemeVisual(AParent) {}
-
-// The other views show the object where the grab left it; this one is going.
-TSchemeVisualEditing::~TSchemeVisualEditing() {
-    TSchemeData* Data = SchemeData();
-    RunGuarded([&] { TSchemeVisual::SetSchemeData(nullptr); });
-    if (FMovingObject) RunGuarded([&] { EndGrab(true, Data); });
-}
-
 void TSchemeVisualEditing::SetDragCursor(TCursor Value) {
     if (Value == FDragCursor) return;
     FDragCursor = Value;
@@ -110,10 +101,10 @@ QString GestureName(const TSchemeObject& Obj, int Detail) {
 }
 }  // namespace
 
-void TSchemeVisualEditing::Grab(TMouseButton Button, TShiftState Shift, int X, int Y) {
+void TSchemeVisualEditing::Grab(TMouseButton Button, TShiftState Shift, int X, int Y,
+                                TSchemeObject* Obj) {
     Extended WX = X, WY = Y;
     TransformZoomAndOriginXYExt(WX, WY);
-    TSchemeObject* Obj = SchemeData()->ObjectForPointWithCheckEnabled(WX, WY, true, Param());
     if (!Obj) return;
     FMovingObject = Obj;
     try {
@@ -125,9 +116,12 @@ void TSchemeVisualEditing::Grab(TMouseButton Button, TShiftState Shift, int X, i
             FMovingObject = nullptr;
             return;
         }
-        // Everything the grab changes, followers included, is one step of the history.
+        // Everything the grab changes, followers included, is one step of the history, and
+        // Escape takes it back.
         FGroupData = SchemeData();
-        FGroupData->History().BeginGroup(GestureName(*Obj, FMovingDetail));
+        FGroupData->History().BeginRevertibleGroup(
+            FGroup.empty() ? GestureName(*Obj, FMovingDetail)
+                           : QStringLiteral("Move %1 objects").arg(FGroup.size()));
         Obj->SetMoved(true);
         // Shows the hook just made active.
         if (FMovingDetail >= 0) SchemeData()->ObjectRepaintDirect(Obj);
@@ -141,17 +135,28 @@ void TSchemeVisualEditing::Grab(TMouseButton Button, TShiftState Shift, int X, i
 }
 
 void TSchemeVisualEditing::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
-    if (MayGrab(Button)) Grab(Button, Shift, X, Y);
+    if (MayGrab(Button) && !FBand) {
+        Extended WX = X, WY = Y;
+        TransformZoomAndOriginXYExt(WX, WY);
+        TSchemeObject* Obj = SchemeData()->ObjectForPointWithCheckEnabled(WX, WY, true, Param());
+        if (Button != TMouseButton::mbLeft || !PressSelects(Shift, X, Y, Obj))
+            Grab(Button, Shift, X, Y, Obj);
+    }
     TSchemeVisual::MouseDown(Button, Shift, X, Y);
 }
 
 void TSchemeVisualEditing::MouseMove(TShiftState Shift, int X, int Y) {
     if (FMovingObject) MoveHeld(Shift, X, Y);
+    if (FBand) MoveBand(X, Y);
     TSchemeVisual::MouseMove(Shift, X, Y);
 }
 
 void TSchemeVisualEditing::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (FMovingObject && FGrabButton == Button) ReleaseHeld(Shift, X, Y);
+    if (FBand && Button == TMouseButton::mbLeft) {
+        MoveBand(X, Y);
+        EndBand(true);
+    }
     TSchemeVisual::MouseUp(Button, Shift, X, Y);
 }
 
@@ -212,6 +217,7 @@ void TSchemeVisualEditing::EndGrab(bool APublish, TSchemeData* Data) {
     TSchemeObject* Obj = FMovingObject;
     if (!Obj) return;
     // However publishing ends, nothing stays held and the cursor is given back.
+    const std::vector<TSchemeObject*> Group = std::exchange(FGroup, {});
     struct TRelease {
         TSchemeVisualEditing& View;
         ~TRelease() {
@@ -224,10 +230,23 @@ void TSchemeVisualEditing::EndGrab(bool APublish, TSchemeData* Data) {
         }
     } Release{*this};
     Obj->SetMoved(false);
+    for (TSchemeObject* Member : Group) Member->SetMoved(false);
     if (Data && FDragging && APublish) {
         Obj->Changed();
+        for (TSchemeObject* Member : Group)
+            if (Member != Obj) Member->Changed();
         Data->RepaintAllVisualControls(false);
     }
+}
+
+std::vector<TSchemeObject*> TSchemeVisualEditing::HeldObjects() const {
+    if (!FGroup.empty()) return FGroup;
+    return ISchemeGrabbingVisual::HeldObjects();
+}
+
+void TSchemeVisualEditing::SetMovingGroup(std::vector<TSchemeObject*> Group) {
+    FGroup = std::move(Group);
+    for (TSchemeObject* Member : FGroup) Member->SetMoved(true);
 }
 
 }  // namespace scheme

@@ -82,7 +82,7 @@ void TSchemeHistory::Clear(bool AClean) {
 
 void TSchemeHistory::Notice(const TSchemeNotice& Notice) {
     ++FNotices;
-    if (!FEnabled || FReplaying || FIgnoring) return;
+    if (!Recording()) return;
     if (Notice.Kind == TSchemeNoticeKind::Changed) return;
     if (!FOpen) {
         FOpen = std::make_unique<history::TRecorder>(FData, *FRefs);
@@ -100,7 +100,7 @@ void TSchemeHistory::Notice(const TSchemeNotice& Notice) {
 
 void TSchemeHistory::NoticeDone(const TSchemeNotice& Notice) {
     if (--FNotices == 0) FIgnoring = false;
-    if (FEnabled && !FReplaying && !FIgnoring && FOpen) FOpen->NoticeDone(Notice);
+    if (Recording() && FOpen) FOpen->NoticeDone(Notice);
 }
 
 void TSchemeHistory::PostFlush() {
@@ -123,6 +123,25 @@ void TSchemeHistory::BeginGroup(const QString& Name) {
     ++FDepth;
 }
 
+void TSchemeHistory::BeginRevertibleGroup(const QString& Name) {
+    BeginGroup(Name);
+    if (FDepth == 1) FRevertible = true;
+}
+
+void TSchemeHistory::RevertGroup() {
+    if (FDepth == 0 || !FOpen) return;
+    std::unique_ptr<history::TRecorder> Step = std::move(FOpen);
+    Step->Finish();
+    FReplaying = true;
+    try {
+        Step->Undo();
+    } catch (...) {
+        FReplaying = false;
+        throw;
+    }
+    FReplaying = false;
+}
+
 void TSchemeHistory::SetGroupName(const QString& Name) {
     if (FDepth > 0) FGroupName = Name;
 }
@@ -132,6 +151,11 @@ void TSchemeHistory::EndGroup() {
     if (--FDepth == 0) {
         if (FOpen) FOpen->Name = FGroupName;
         FGroupName.clear();
+        // A revertible group recorded for itself alone while the history is off.
+        if (std::exchange(FRevertible, false) && !FEnabled) {
+            FOpen.reset();
+            FRefs->Clear();
+        }
         Flush();
     }
 }

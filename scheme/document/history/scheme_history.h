@@ -55,6 +55,12 @@ public:
     // group's name wins). Groups nest; an empty group leaves no step.
     void BeginGroup(const QString& Name);
     void EndGroup();
+    // BeginGroup for a gesture the user may cancel: its changes are recorded even while the
+    // history is off, so that RevertGroup can take them back.
+    void BeginRevertibleGroup(const QString& Name);
+    // Takes back every change of the open outermost group so far and forgets them; the group
+    // stays open. Nothing happens outside a group.
+    void RevertGroup();
     // Renames the open group's step (say, after the object it has just created).
     void SetGroupName(const QString& Name);
     // Closes the open step now, outside any group: what was changed so far becomes a step.
@@ -111,6 +117,8 @@ private:
     void Replay(TCommand& Command, bool Forward);
     void PostFlush();
     void Forget();
+    // Whether notices are recorded now.
+    bool Recording() const { return (FEnabled || FRevertible) && !FReplaying && !FIgnoring; }
 
     TSchemeData& FData;
     std::unique_ptr<history::TRefs> FRefs;
@@ -121,6 +129,8 @@ private:
     bool FFlushPosted = false;
     bool FRebuilding = false;
     int FDepth = 0;
+    // The outermost group is revertible.
+    bool FRevertible = false;
     // Notices being handled, and whether the outermost one made the history end: what follows
     // from it is not recorded.
     int FNotices = 0;
