@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <memory>
 #include <vector>
@@ -63,8 +64,7 @@ protected:
     // Mouse events at client pixels of View (or of another view).
     void Send(QEvent::Type Type, QPoint P, Qt::MouseButton Button, TSchemeVisual* To) {
         QWidget* Client = (To ? To : View.get())->viewport();
-        QMouseEvent E(Type, QPointF(P), QPointF(Client->mapToGlobal(P)), Button, Held,
-                      Qt::NoModifier);
+        QMouseEvent E(Type, QPointF(P), QPointF(Client->mapToGlobal(P)), Button, Held, Keys);
         QApplication::sendEvent(Client, &E);
     }
     void Press(QPoint P, Qt::MouseButton B = Qt::LeftButton, TSchemeVisual* To = nullptr) {
@@ -100,9 +100,17 @@ protected:
                      Obj->GetPoints(2).Y};
     }
 
+    // A key pressed in View.
+    void Key(int Code, Qt::KeyboardModifiers Modifiers = Qt::NoModifier) {
+        QKeyEvent E(QEvent::KeyPress, Code, Modifiers);
+        QApplication::sendEvent(View.get(), &E);
+    }
+
     std::unique_ptr<TData> Data;
     std::unique_ptr<TView> View;
     Qt::MouseButtons Held;
+    // The modifiers the mouse events carry.
+    Qt::KeyboardModifiers Keys;
     QStringList Errors;
     TExceptionHandler Previous;
 };
