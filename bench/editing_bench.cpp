@@ -11,6 +11,10 @@
 //   Drag/<Body|Hook>/<Alone|Followers>/N
 //   Followers: the body drags a chain of two boxes, the bottom-right corner a third box.
 //
+//   RubberBand/N: a press on empty space, a move and a release that select what a band over a
+//   tenth of the world encloses (at zoom 0.11, where the view shows most of the world).
+//   GroupDrag/N: one drag step of the held box with about 1,000 selected objects.
+//
 //   QT_QPA_PLATFORM=offscreen editing_bench --benchmark_repetitions=5
 //       --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
@@ -131,6 +135,82 @@ void BM_Drag(benchmark::State& State, bool Hook, bool Followers) {
     State.counters["Paints/step"] = double(Paints) / double(std::max(Step, 1));
 }
 
+// A shown editing view of 1920 x 1080 client pixels over the world's document.
+std::unique_ptr<TSchemeVisualEditor> ShownView(TWorld& W, Extended Zoom) {
+    auto View = std::make_unique<TSchemeVisualEditor>();
+    View->SetColor(clWhite);
+    View->SetShowHint(false);
+    View->show();
+    View->resize(QSize(kViewWidth, kViewHeight) + View->size() - View->viewport()->size());
+    View->SetZoom(Zoom);
+    QApplication::processEvents();
+    View->SetSchemeData(W.Data.get());
+    View->Refresh();
+    QApplication::processEvents();
+    return View;
+}
+
+void BM_RubberBand(benchmark::State& State) {
+    TWorld& W = World(int(State.range(0)), false);
+    constexpr Extended kZoom = 0.11L;
+    const std::unique_ptr<TSchemeVisualEditor> View = ShownView(W, kZoom);
+    QWidget* Client = View->viewport();
+    // A tenth of the world's area, from a corner where nothing lies under the press.
+    const int Side = int(std::lround(30000.0 * std::sqrt(State.range(0) / 100000.0) *
+                                     std::sqrt(0.1) * double(kZoom)));
+    const QPoint From(Client->width() - 2, 1), To(From.x() - Side, From.y() + Side);
+    size_t Selected = 0;
+    for (auto _ : State) {
+        Send(Client, QEvent::MouseButtonPress, From, Qt::LeftButton, Qt::LeftButton);
+        Send(Client, QEvent::MouseMove, To, Qt::NoButton, Qt::LeftButton);
+        Send(Client, QEvent::MouseButtonRelease, To, Qt::LeftButton, Qt::NoButton);
+        State.PauseTiming();
+        Selected = size_t(W.Data->SelectedCount());
+        W.Data->ClearSelection();
+        QApplication::processEvents();
+        State.ResumeTiming();
+    }
+    State.counters["Selected"] = double(Selected);
+    View->SetSchemeData(nullptr);
+}
+
+void BM_GroupDrag(benchmark::State& State) {
+    TWorld& W = World(int(State.range(0)), false);
+    const std::unique_ptr<TSchemeVisualEditor> View = ShownView(W, 1);
+    // About a thousand objects around the held box, at the density of the scene.
+    const Extended Side = 4600;
+    std::vector<TSchemeObject*> Group =
+        W.Data->ObjectsInside(940 - Side / 2, 530 - Side / 2, 940 + Side / 2, 530 + Side / 2);
+    W.Data->SelectObjects(Group, TSchemeData::TSelectMode::Replace);
+    // Without hooks the press holds the body.
+    W.Held->SetResized(false);
+    QWidget* Client = View->viewport();
+    const QPoint Grab(940, 530);
+    Send(Client, QEvent::MouseButtonPress, Grab, Qt::LeftButton, Qt::LeftButton);
+    if (View->MovingObject() != W.Held || View->MovingGroup().size() < 2) {
+        State.SkipWithError(QStringLiteral("the press did not grab the selection: %1 %2 %3 %4")
+                                .arg(View->MovingObject() == W.Held)
+                                .arg(View->MovingGroup().size())
+                                .arg(Group.size())
+                                .arg(View->MovingDetail())
+                                .toStdString()
+                                .c_str());
+        return;
+    }
+    int Step = 0;
+    for (auto _ : State) {
+        const QPoint To = Grab + QPoint((++Step & 1) ? kStep : 0, 0);
+        Send(Client, QEvent::MouseMove, To, Qt::NoButton, Qt::LeftButton);
+    }
+    State.counters["Group"] = double(View->MovingGroup().size());
+    // Back where the group began, for the next run.
+    Send(Client, QEvent::MouseMove, Grab, Qt::NoButton, Qt::LeftButton);
+    Send(Client, QEvent::MouseButtonRelease, Grab, Qt::LeftButton, Qt::NoButton);
+    W.Data->ClearSelection();
+    W.Held->SetResized(true);
+    View->SetSchemeData(nullptr);
+}
+
 void Args(benchmark::internal::Benchmark* B) {
     B->Arg(1000)->Arg(100000)->Unit(benchmark::kMicrosecond)->MinTime(0.5)->UseRealTime();
 }
@@ -149,6 +229,14 @@ int main(int argc, char** argv) {
                                              .c_str(),
                                          BM_Drag, Hook, Followers)
                 ->Apply(Args);
+    benchmark::RegisterBenchmark("RubberBand", BM_RubberBand)
+        ->Arg(100000)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("GroupDrag", BM_GroupDrag)
+        ->Arg(100000)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

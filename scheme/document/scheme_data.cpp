@@ -320,6 +320,11 @@ void TSchemeData::RepaintChange(const TSchemeNotice& Notice) {
     if (FUpdating || Notice.Drawn) return;
     switch (Notice.Kind) {
         case TSchemeNoticeKind::Changed:
+            if (Notice.SelectionChanged && FSelectionArea) {
+                *FSelectionArea =
+                    FSelectionArea->United(Notice.Before).United(Notice.Object->Area());
+                break;
+            }
             EraseArea(Notice.Before);
             ObjectRepaintDirect(Notice.Object);
             break;

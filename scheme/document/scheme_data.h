@@ -436,6 +436,8 @@ private:
     std::vector<TSchemeObject*> FHitCandidates;
     std::unordered_set<TSchemeObject*> FSelected;
     int FSelectionDepth = 0;
+    // While many objects are selected at once, the area their changes cover: repainted once.
+    std::optional<TSchemeArea> FSelectionArea;
     bool FSelectionChanged = false;
     bool FSelectionReportPosted = false;
     bool FInBlinkPass = false;

@@ -60,6 +60,14 @@ void TSchemeData::IndexNotice(const TSchemeNotice& Notice) {
             Kept = Untrack(Notice.Object, Notice.Before);
             break;
         case TSchemeNoticeKind::Changed:
+            // A change that keeps the area (a selection, mostly) keeps the object's place.
+            if (Notice.Before == Notice.Object->Area()) {
+                if (Notice.Object->Selected())
+                    FSelected.insert(Notice.Object);
+                else
+                    FSelected.erase(Notice.Object);
+                break;
+            }
             Kept = Untrack(Notice.Object, Notice.Before);
             Track(Notice.Object);
             break;

@@ -141,12 +141,34 @@ void TSchemeData::MoveObjects(std::span<TSchemeObject* const> Objects, Extended 
                               ISchemeVisual* AVisual) {
     TPropagation Propagation(*this, nullptr);
     Propagation.SetMembers(Objects);
+    // The members' old and new areas are repainted together, once: the exact difference of
+    // each would cost more than painting what lies between them.
+    TSchemeArea Covered;
+    struct TRepaint {
+        TSchemeData& Data;
+        ISchemeVisual* Visual;
+        const TSchemeArea& Covered;
+        ~TRepaint() {
+            if (!Visual) {
+                Data.EraseArea(Covered);
+                return;
+            }
+            if (Covered.IsEmpty()) return;
+            Visual->InvalidateRgn(OffsetRgn(CreateRectRgnIndirect(Covered.AtZoom(Visual->Zoom())),
+                                            -Visual->OriginX(), -Visual->OriginY()));
+        }
+    } Repaint{*this, AVisual, Covered};
+    const int Param = AVisual ? AVisual->Param() : 0;
     for (TSchemeObject* Obj : Objects) {
         // The members keep the Moved flag they had (a grab holds every member).
         const bool Held = Obj->Moved();
+        Obj->SetMoved(true);
         try {
-            MoveFollower(Obj, -1, DX, DY, AVisual);
-            Obj->SetMoved(true);
+            const TSchemeArea Before = Obj->Area();
+            const TPointExt P = Obj->GetPointsExt(0);
+            Obj->ChangePositionDetail(P.X + DX, P.Y + DY, -1, Param);
+            Obj->AnnounceChange(true);
+            Covered = Covered.United(Before).United(Obj->Area());
             ApplyLinks(Obj, -1, DX, DY, AVisual);
         } catch (...) {
             Obj->SetMoved(Held);

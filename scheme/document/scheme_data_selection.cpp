@@ -23,8 +23,24 @@ int TSchemeData::SelectedCount() {
     return int(FSelected.size());
 }
 
+// Beyond this many objects a selection repaints the box around them all at once: the exact
+// area of each would cost more than painting what lies between them.
+constexpr size_t kSelectionRepaintsOneByOne = 16;
+
 void TSchemeData::SelectObjects(std::span<TSchemeObject* const> Objects, TSelectMode Mode) {
     BeginSelectionChange();
+    const bool Collect =
+        !FSelectionArea &&
+        (Objects.size() > kSelectionRepaintsOneByOne ||
+         (Mode == TSelectMode::Replace && SelectedCount() > int(kSelectionRepaintsOneByOne)));
+    if (Collect) FSelectionArea.emplace();
+    struct TRepaint {
+        TSchemeData& Data;
+        bool Collect;
+        ~TRepaint() {
+            if (Collect) Data.EraseArea(*std::exchange(Data.FSelectionArea, std::nullopt));
+        }
+    } Repaint{*this, Collect};
     try {
         if (Mode == TSelectMode::Replace) {
             const std::unordered_set<TSchemeObject*> Wanted(Objects.begin(), Objects.end());

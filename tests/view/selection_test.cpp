@@ -36,7 +36,8 @@ protected:
         std::vector<TSchemeShape*> Boxes;
         for (int Row = 0; Row < 4; ++Row)
             for (int Col = 0; Col < 7; ++Col)
-                Boxes.push_back(AddBox(int(Boxes.size()) + 1, 10 + 40 * Col, 10 + 40 * Row, 20, 20));
+                Boxes.push_back(
+                    AddBox(int(Boxes.size()) + 1, 10 + 40 * Col, 10 + 40 * Row, 20, 20));
         return Boxes;
     }
     int Reports = 0;
@@ -80,9 +81,9 @@ TEST_F(SelectionTest, ARubberBandSelectsExactlyWhatItEncloses) {
         Extended Zoom;
         bool Adding;
     } Cases[] = {
-        {{5, 5}, {135, 75}, 1, false},     {{135, 75}, {5, 5}, 1, false},
-        {{175, 5}, {85, 115}, 1, false},   {{85, 115}, {175, 5}, 1, true},
-        {{80, 80}, {290, 190}, 2, false},  {{290, 160}, {80, 10}, 2, true},
+        {{5, 5}, {135, 75}, 1, false},    {{135, 75}, {5, 5}, 1, false},
+        {{175, 5}, {85, 115}, 1, false},  {{85, 115}, {175, 5}, 1, true},
+        {{80, 80}, {290, 190}, 2, false}, {{290, 160}, {80, 10}, 2, true},
     };
     for (const auto& Case : Cases) {
         View->SetZoom(Case.Zoom);
@@ -124,7 +125,7 @@ TEST_F(SelectionTest, AGroupDragMovesTheSelectionAndItsFollowersAsOneStep) {
     TSchemeShape* A = AddBox(1, 10, 10, 20, 20);
     TSchemeShape* B = AddBox(2, 60, 10, 20, 20);
     TSchemeShape* C = AddBox(3, 110, 10, 20, 20);
-    TSchemeShape* D = AddBox(4, 10, 60, 20, 20);    // follows A
+    TSchemeShape* D = AddBox(4, 10, 60, 20, 20);  // follows A
     TSchemeShape* Free = AddBox(5, 160, 60, 20, 20);
     Data->LinkAdd(A, -1, D, -1);
     Data->LinkAdd(A, -1, C, -1);  // C is selected and a follower
@@ -139,8 +140,8 @@ TEST_F(SelectionTest, AGroupDragMovesTheSelectionAndItsFollowersAsOneStep) {
     EXPECT_EQ(View->MovingGroup().size(), 3u);
     Release(QPoint(100, 37));
     // B's corner (60, 10) + pointer (36, 23) = (96, 33), snapped to (100, 30).
-    for (const auto& [Box, X, Y] : {std::tuple{A, 50, 30}, {B, 100, 30}, {C, 150, 30}, {D, 50, 80},
-                                    {Free, 160, 60}})
+    for (const auto& [Box, X, Y] :
+         {std::tuple{A, 50, 30}, {B, 100, 30}, {C, 150, 30}, {D, 50, 80}, {Free, 160, 60}})
         EXPECT_EQ(Box->GetPoints(0), (TPoint{X, Y})) << Box->Id();
     EXPECT_EQ(Data->History().Count(), 1);
     EXPECT_EQ(Data->History().UndoText(), QStringLiteral("Move 3 objects"));
@@ -213,9 +214,9 @@ TEST_F(SelectionTest, EscapeDuringADragRestoresEverything) {
     for (const bool History : {false, true}) {
         for (const bool Group : {false, true}) {
             Data->History().SetEnabled(History);
-            Data->SelectObjects(Group ? std::vector<TSchemeObject*>{A, B}
-                                      : std::vector<TSchemeObject*>{},
-                                TSchemeData::TSelectMode::Replace);
+            Data->SelectObjects(
+                Group ? std::vector<TSchemeObject*>{A, B} : std::vector<TSchemeObject*>{},
+                TSchemeData::TSelectMode::Replace);
             const QStringList Before = Text();
             Press(QPoint(15, 15));
             MoveTo(QPoint(80, 90));
