@@ -191,6 +191,11 @@ void TFormMain::SetUpStatusBar() {
 void TFormMain::FormCreate(const QString& DocumentPath) {
     setMinimumSize(size());
     ShowZooms();
+    // Ctrl+wheel and pinches zoom the views as well as the menu does; the status bar follows.
+    for (TSchemeVisualEditor* View : FViews)
+        View->OnClipRectChange = [this](TObject*, const TRect&, const TRect&, TClipRectChangeType) {
+            ShowZooms();
+        };
     ui->ComboBox1->setCurrentIndex(0);
     EnableObjectActions();
     setWindowState(windowState() | Qt::WindowMaximized);

@@ -23,6 +23,9 @@ TSchemeVisual::TSchemeVisual(QWidget* AParent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAttribute(Qt::WA_NoSystemBackground);
     viewport()->setMouseTracking(true);
+    // Pinches on touch screens; touchpads send native zoom gestures instead.
+    viewport()->setAttribute(Qt::WA_AcceptTouchEvents);
+    viewport()->grabGesture(Qt::PinchGesture);
 
     FPicture.OnChange = [this](TObject*) { PictureChanged(); };
     FGrid.OnChange = [this](TObject*) { RepaintClientRect(); };
@@ -48,10 +51,14 @@ TSchemeVisual::~TSchemeVisual() {
 
 void TSchemeVisual::SetSchemeData(TSchemeData* AValue) {
     if (FSchemeData == AValue) return;
+    DropPan();
+    disconnect(FDataGone);
     if (FSchemeData) FSchemeData->RemoveSchemeVisualLink(this);
     // The pointer clears itself when the document is freed, which also forgets the view.
     FSchemeData = AValue;
-    if (AValue) AValue->AddSchemeVisualLink(this);
+    if (!AValue) return;
+    AValue->AddSchemeVisualLink(this);
+    FDataGone = connect(AValue, &QObject::destroyed, this, [this] { DropPan(); });
 }
 
 // ---- looks ---------------------------------------------------------------------------------
@@ -164,8 +171,10 @@ void TSchemeVisual::NewMaxScrollBarParams() {
     FLineStep = std::max(FHorzMax / 100, 1);
     FPageStep = std::max(FHorzMax / 10, 1);
     ApplyScrollRanges();
-    DoScroll(0, TScrollCode::scPosition, horizontalScrollBar()->value());
-    DoScroll(1, TScrollCode::scPosition, verticalScrollBar()->value());
+    const TPoint Origin =
+        FZoomOrigin.value_or(TPoint{horizontalScrollBar()->value(), verticalScrollBar()->value()});
+    DoScroll(0, TScrollCode::scPosition, Origin.X);
+    DoScroll(1, TScrollCode::scPosition, Origin.Y);
     ScrollBarChanged();
 }
 

@@ -2,11 +2,13 @@
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QCursor>
 #include <QImage>
 #include <QPointer>
 #include <QRegion>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "scheme/document/scheme_data.h"
 #include "scheme/document/scheme_grid_type.h"
@@ -16,6 +18,8 @@
 #include "scheme/platform/graphics.h"
 #include "scheme/platform/input.h"
 #include "scheme/platform/picture.h"
+
+class QGestureEvent;
 
 namespace scheme {
 
@@ -69,6 +73,10 @@ using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, i
 // property system cannot carry an exception, so a value a setter refuses (a zoom out of range,
 // a text that is no colour) is handed to the application's error handler and the property
 // keeps its value.
+//
+// Every view zooms with Ctrl and the wheel and with pinches around the pointer, and pans with
+// the middle button, or with the left one while Space is held; presses that pan never reach
+// MouseDown, so no descendant grabs anything with them.
 class SCHEME_EXPORT TSchemeVisual : public QAbstractScrollArea, public ISchemeVisual {
     Q_OBJECT
     Q_PROPERTY(QString Color READ ColorText WRITE WriteColor RESET ResetColor)
@@ -87,6 +95,8 @@ class SCHEME_EXPORT TSchemeVisual : public QAbstractScrollArea, public ISchemeVi
     Q_PROPERTY(QString HintColor READ HintColorText WRITE WriteHintColor RESET ResetHintColor)
     Q_PROPERTY(int HintPause READ HintPause WRITE SetHintPause RESET ResetHintPause)
     Q_PROPERTY(int HintHidePause READ HintHidePause WRITE SetHintHidePause RESET ResetHintHidePause)
+    Q_PROPERTY(double WheelZoomFactor READ WheelZoomFactor WRITE WriteWheelZoomFactor RESET
+                   ResetWheelZoomFactor)
 
 public:
     static constexpr int kDefaultHintWidth = 100;
@@ -96,6 +106,12 @@ public:
     static constexpr int kDefaultHintHidePause = 10;
     static constexpr TColor kDefaultColor = clWindow;
     static constexpr Extended kDefaultZoom = 1.0;
+    // The largest zoom SetZoom takes; MinZoom() is the smallest, the double just above 0.1.
+    static constexpr Extended kMaxZoom = 10;
+    static Extended MinZoom();
+    static constexpr Extended kDefaultWheelZoomFactor = 1.25;
+    // The space ZoomToFit leaves around the drawing, client pixels on every side.
+    static constexpr int kFitMargin = 8;
     // One tick of the hint clock.
     static constexpr int kHintTickMs = 1000;
 
@@ -150,6 +166,32 @@ public:
     void SetCenterToPoint(const TPoint& P);
     // The world point (whole units) in the middle of the visible area.
     TPoint GetCenterPoint() const;
+
+    // ---- gestures ----
+    // The zoom factor of one wheel notch (120 units of angle delta) with Ctrl held; a
+    // high-resolution wheel's partial delta zooms by the matching power of it. Refuses a factor
+    // that is not a finite number above 1 with "WheelZoomFactor ?".
+    Extended WheelZoomFactor() const { return FWheelZoomFactor; }
+    void SetWheelZoomFactor(Extended AValue);
+    // Sets the zoom keeping the world point at the client pixel APoint under that pixel, as far
+    // as the scroll range allows; refuses a zoom as SetZoom does.
+    void ZoomAtPoint(Extended AValue, const TPoint& APoint);
+    // Multiplies the zoom by AFactor around the client pixel APoint, clamped to the zoom limits;
+    // at a limit nothing changes. What the wheel and pinches do.
+    void ZoomByAtPoint(Extended AFactor, const TPoint& APoint);
+    // Sets the largest zoom within the limits at which every visible object of the visible
+    // layers fits the client area with kFitMargin pixels around it, and centres the drawing as
+    // far as the scroll range allows. Without anything to show it changes nothing.
+    void ZoomToFit();
+    // The bounds of every visible object of the visible layers at AZoom, zoomed pixels; none
+    // when there is no such object.
+    std::optional<TRect> DrawingBounds(Extended AZoom) const;
+    // A pan of the middle button, or of the left one pressed while Space was held, is going on.
+    bool Panning() const { return FPan.has_value(); }
+    // Ends a pan in progress: reports the change of the visible area and gives back the cursor.
+    // The rest of the pan's press is passed over, up to its release. Losing the focus ends a
+    // pan so; detaching or freeing the document ends it without a report.
+    void EndPan();
 
     // ---- coordinate transforms, device to world ----
     void TransformZoomXY(int& X, int& Y) const;
@@ -236,6 +278,9 @@ protected:
     void ClipRectChanged();
     void SetClipRectChangeType(TClipRectChangeType AType) { FClipRectChangeType = AType; }
 
+    bool event(QEvent* Event) override;
+    bool viewportEvent(QEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
     void scrollContentsBy(int DX, int DY) override;
@@ -279,6 +324,8 @@ private:
     void ResetHintColor() { SetHintColor(kDefaultHintColor); }
     void ResetHintPause() { SetHintPause(kDefaultHintPause); }
     void ResetHintHidePause() { SetHintHidePause(kDefaultHintHidePause); }
+    void WriteWheelZoomFactor(double AValue);
+    void ResetWheelZoomFactor() { SetWheelZoomFactor(kDefaultWheelZoomFactor); }
 
     void PictureChanged();
     void ApplyScrollRanges();
@@ -299,6 +346,26 @@ private:
     QByteArray ExportSvg(Extended AZoom);
     static TShiftState ShiftOf(const QMouseEvent* Event);
 
+    // ---- gestures ----
+    // Zooms to AZoom with AOrigin (zoomed pixels at AZoom, clamped to the scroll range) as the
+    // new origin, reported once as a zoom; at the same zoom it scrolls there.
+    void ZoomAndScroll(Extended AZoom, const TPoint& AOrigin);
+    void PinchGesture(QGestureEvent* Event);
+    void SetSpaceHeld(bool AValue);
+    // What the mouse handlers ask first: whether the event belongs to panning (it starts,
+    // moves or ends a pan, or comes from a button whose press did not reach MouseDown). Such an
+    // event reaches none of MouseDown, MouseMove and MouseUp.
+    bool PanPress(const QMouseEvent* Event);
+    bool PanMove(const QMouseEvent* Event);
+    bool PanRelease(const QMouseEvent* Event);
+    void PanTo(const QPoint& AClient);
+    // Reports the scroll from the origin at the press, as the scroll bars report theirs.
+    void ReportPan(const TPoint& AFrom);
+    // Ends a pan without a report (the view stays where the pan took it).
+    void DropPan();
+    // The open hand while Space is held, the closed one during a pan, else the viewport's own.
+    void UpdatePanCursor();
+
     QPointer<TSchemeData> FSchemeData;
     TColor FColor = kDefaultColor;
     Extended FZoom = kDefaultZoom;
@@ -317,6 +384,8 @@ private:
     int FZoomedPictureWidth = 0;
     int FZoomedPictureHeight = 0;
     bool FScrolling = false;
+    // The origin a zoom in progress takes instead of the bars' positions (zoomed pixels).
+    std::optional<TPoint> FZoomOrigin;
     // A mouse button is held on a scroll bar: its requests are one gesture until the release.
     bool FBarHeld[2] = {false, false};
     TRect FOldClipRect;
@@ -343,6 +412,30 @@ private:
     bool FHintShowing = false;
     QBasicTimer FHintTimer;
     std::unique_ptr<THintWindow> FHintWindow;
+
+    Extended FWheelZoomFactor = kDefaultWheelZoomFactor;
+    struct TPan {
+        Qt::MouseButton Button;
+        QPoint From;    // the press, client pixels
+        TPoint Origin;  // the origin at the press
+    };
+    std::optional<TPan> FPan;
+    // The world point a run of zooms at one client pixel keeps there, with the origin and zoom
+    // the last of them left; any other scroll or zoom ends the run.
+    struct TZoomAnchor {
+        TPoint Client;
+        TPointExt World;
+        TPoint Origin;
+        Extended Zoom;
+    };
+    std::optional<TZoomAnchor> FZoomAnchor;
+    bool FSpaceHeld = false;
+    // Buttons whose press went to panning: their releases do too.
+    Qt::MouseButtons FPanButtons;
+    // The viewport's cursor from before the hand was shown (none: it had none of its own).
+    bool FHandShown = false;
+    std::optional<QCursor> FCursorBeforeHand;
+    QMetaObject::Connection FDataGone;
 };
 
 }  // namespace scheme

@@ -1,4 +1,5 @@
-// The view's hint clock and hint window, and the road of presses and releases to the document.
+// The view's hint clock and hint window, and the road of presses and releases to the document
+// (past the panning, which takes its own presses first).
 #include <QApplication>
 #include <QCursor>
 #include <QMouseEvent>
@@ -179,6 +180,7 @@ void TSchemeVisual::MouseMove(TShiftState Shift, int X, int Y) {
 void TSchemeVisual::mousePressEvent(QMouseEvent* Event) {
     const std::optional<TMouseButton> Button = ButtonOf(Event->button());
     if (!Button) return QAbstractScrollArea::mousePressEvent(Event);
+    if (PanPress(Event)) return;
     const QPoint P = Event->position().toPoint();
     RunGuarded([&] { MouseDown(*Button, ShiftOf(Event), P.x(), P.y()); });
 }
@@ -186,6 +188,7 @@ void TSchemeVisual::mousePressEvent(QMouseEvent* Event) {
 void TSchemeVisual::mouseDoubleClickEvent(QMouseEvent* Event) {
     const std::optional<TMouseButton> Button = ButtonOf(Event->button());
     if (!Button) return QAbstractScrollArea::mouseDoubleClickEvent(Event);
+    if (PanPress(Event)) return;
     const QPoint P = Event->position().toPoint();
     RunGuarded([&] {
         MouseDown(*Button, ShiftOf(Event), P.x(), P.y());
@@ -194,6 +197,7 @@ void TSchemeVisual::mouseDoubleClickEvent(QMouseEvent* Event) {
 }
 
 void TSchemeVisual::mouseMoveEvent(QMouseEvent* Event) {
+    if (PanMove(Event)) return;
     const QPoint P = Event->position().toPoint();
     RunGuarded([&] { MouseMove(ShiftOf(Event), P.x(), P.y()); });
 }
@@ -201,6 +205,7 @@ void TSchemeVisual::mouseMoveEvent(QMouseEvent* Event) {
 void TSchemeVisual::mouseReleaseEvent(QMouseEvent* Event) {
     const std::optional<TMouseButton> Button = ButtonOf(Event->button());
     if (!Button) return QAbstractScrollArea::mouseReleaseEvent(Event);
+    if (PanRelease(Event)) return;
     const QPoint P = Event->position().toPoint();
     RunGuarded([&] { MouseUp(*Button, ShiftOf(Event), P.x(), P.y()); });
 }

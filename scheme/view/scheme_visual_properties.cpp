@@ -16,6 +16,10 @@ void TSchemeVisual::WriteZoom(double AValue) {
     RunGuarded([&] { SetZoom(AValue); });
 }
 
+void TSchemeVisual::WriteWheelZoomFactor(double AValue) {
+    RunGuarded([&] { SetWheelZoomFactor(AValue); });
+}
+
 QString TSchemeVisual::GridPenColorText() const {
     return ColorToString(FGridPen.Color());
 }

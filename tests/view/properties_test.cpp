@@ -38,6 +38,7 @@ const std::vector<TPropertyRow> kViewRows{
     {"HintColor", "$0080FFFF", "clWhite"},
     {"HintPause", 5, 2},
     {"HintHidePause", 10, 20},
+    {"WheelZoomFactor", 1.25, 1.5},
 };
 
 std::vector<TPropertyRow> EditingViewRows() {
