@@ -71,7 +71,18 @@ QString Describe(const char* Verb, size_t Count) {
         .arg(Count == 1 ? QString() : QStringLiteral("s"));
 }
 
-TSchemeClipboard::TPasted PasteNamed(TSchemeData& Data, QStringList& Text, Extended DX, Extended DY,
+// The top-left corner of the box around the objects of Part.
+TPointExt Corner(const TSchemeData& Part) {
+    TSchemeArea Box;
+    for (int L = 0; L < Part.LayerCount(); ++L)
+        for (int I = 0; I < Part.GetLayerIndex(L)->Count(); ++I)
+            Box = Box.United(Part.GetLayerIndex(L)->GetItemIndex(I)->GetArea());
+    return Box.IsEmpty() ? PointExt(0, 0) : PointExt(Box.Left, Box.Top);
+}
+
+// Reads Text and adds its objects to Data, moved by what Offset answers for them.
+template <class F>
+TSchemeClipboard::TPasted PasteNamed(TSchemeData& Data, QStringList& Text, F&& OffsetOf,
                                      const char* Verb) {
     TSchemeData Part;
     Part.SetTimerInterval(0);
@@ -79,9 +90,10 @@ TSchemeClipboard::TPasted PasteNamed(TSchemeData& Data, QStringList& Text, Exten
     size_t Count = 0;
     for (int L = 0; L < Part.LayerCount(); ++L) Count += size_t(Part.GetLayerIndex(L)->Count());
     if (Count == 0) RaiseError(QStringLiteral("TSchemeClipboard : The text holds no objects"));
+    const TPointExt Move = OffsetOf(Part);
+    const Extended DX = Move.X, DY = Move.Y;
     TSchemeClipboard::TPasted Pasted{{}, Part.LoadWarnings()};
     const TSchemeHistoryGroup Step(Data, Describe(Verb, Count));
-    for (int L = 0; L < Data.LayerCount(); ++L) Data.GetLayerIndex(L)->SelectAllObjects(false);
     std::unordered_map<const TSchemeObject*, TSchemeObject*> Placed;
     for (int L = 0; L < Part.LayerCount(); ++L) {
         const TSchemeLayer* From = Part.GetLayerIndex(L);
@@ -103,7 +115,6 @@ TSchemeClipboard::TPasted PasteNamed(TSchemeData& Data, QStringList& Text, Exten
             Offset(*Copy, DX, DY);
             Target->Add(Copy.get());
             TSchemeObject* Obj = Copy.release();
-            Obj->SetSelected(true);
             Placed[Original] = Obj;
             Pasted.Objects.push_back(Obj);
         }
@@ -115,7 +126,13 @@ TSchemeClipboard::TPasted PasteNamed(TSchemeData& Data, QStringList& Text, Exten
                                           End(Link->Child()), Link->ChildLinkType());
             Data.GetLink(Slot)->SetEnabled(Link->Enabled());
         }
+    Data.SelectObjects(Pasted.Objects, TSchemeData::TSelectMode::Replace);
     return Pasted;
+}
+
+// The offset that moves objects by (DX, DY).
+auto By(Extended DX, Extended DY) {
+    return [DX, DY](const TSchemeData&) { return PointExt(DX, DY); };
 }
 
 }  // namespace
@@ -173,27 +190,49 @@ QStringList TSchemeClipboard::TextOf(const QMimeData& Mime) {
 
 TSchemeClipboard::TPasted TSchemeClipboard::Paste(TSchemeData& Data, QStringList Text, Extended DX,
                                                   Extended DY) {
-    return PasteNamed(Data, Text, DX, DY, "Paste");
+    return PasteNamed(Data, Text, By(DX, DY), "Paste");
+}
+
+TSchemeClipboard::TPasted TSchemeClipboard::PasteAt(TSchemeData& Data, QStringList Text,
+                                                    const TPointExt& At) {
+    return PasteNamed(
+        Data, Text,
+        [&At](const TSchemeData& Part) {
+            const TPointExt From = Corner(Part);
+            return PointExt(At.X - From.X, At.Y - From.Y);
+        },
+        "Paste");
 }
 
 TSchemeClipboard::TPasted TSchemeClipboard::Duplicate(TSchemeData& Data,
                                                       const std::vector<TSchemeObject*>& Objects,
                                                       Extended DX, Extended DY) {
     QStringList Lines = Text(Data, Objects);
-    return PasteNamed(Data, Lines, DX, DY, "Duplicate");
+    return PasteNamed(Data, Lines, By(DX, DY), "Duplicate");
 }
 
 void TSchemeClipboard::Copy(TSchemeData& Data, const std::vector<TSchemeObject*>& Objects) {
     QGuiApplication::clipboard()->setMimeData(MimeData(Data, Objects).release());
 }
 
-TSchemeClipboard::TPasted TSchemeClipboard::PasteFromClipboard(TSchemeData& Data, Extended DX,
-                                                               Extended DY) {
+namespace {
+QStringList ClipboardText() {
     const QMimeData* Mime = QGuiApplication::clipboard()->mimeData();
-    QStringList Lines = Mime ? TextOf(*Mime) : QStringList();
+    QStringList Lines = Mime ? TSchemeClipboard::TextOf(*Mime) : QStringList();
     if (Lines.isEmpty())
         RaiseError(QStringLiteral("TSchemeClipboard : The clipboard holds no text"));
-    return Paste(Data, std::move(Lines), DX, DY);
+    return Lines;
+}
+}  // namespace
+
+TSchemeClipboard::TPasted TSchemeClipboard::PasteFromClipboard(TSchemeData& Data, Extended DX,
+                                                               Extended DY) {
+    return Paste(Data, ClipboardText(), DX, DY);
+}
+
+TSchemeClipboard::TPasted TSchemeClipboard::PasteFromClipboardAt(TSchemeData& Data,
+                                                                 const TPointExt& At) {
+    return PasteAt(Data, ClipboardText(), At);
 }
 
 }  // namespace scheme

@@ -38,6 +38,8 @@ public:
     // of the history. A text that does not read, or holds no object, raises and changes
     // nothing.
     static TPasted Paste(TSchemeData& Data, QStringList Text, Extended DX, Extended DY);
+    // The same with the top-left corner of the box around the objects at the world point At.
+    static TPasted PasteAt(TSchemeData& Data, QStringList Text, const TPointExt& At);
     // Copy and paste in one, leaving the system clipboard alone.
     static TPasted Duplicate(TSchemeData& Data, const std::vector<TSchemeObject*>& Objects,
                              Extended DX, Extended DY);
@@ -45,6 +47,7 @@ public:
     // The same through the application's clipboard (a GUI application must exist).
     static void Copy(TSchemeData& Data, const std::vector<TSchemeObject*>& Objects);
     static TPasted PasteFromClipboard(TSchemeData& Data, Extended DX, Extended DY);
+    static TPasted PasteFromClipboardAt(TSchemeData& Data, const TPointExt& At);
 };
 
 }  // namespace scheme

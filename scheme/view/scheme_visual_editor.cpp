@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "scheme/document/history/scheme_history.h"
+#include "scheme/document/scheme_clipboard.h"
 
 namespace scheme {
 
@@ -73,12 +74,72 @@ void TSchemeVisualEditor::DeleteSelection() {
     SchemeData()->DeleteObjects(Selected);
 }
 
+TPointExt TSchemeVisualEditor::PasteStep() const {
+    const TSchemeGridType& Grid = Editor()->AlignToGrid();
+    if (Grid.Enabled() && Grid.DeltaX() > 0 && Grid.DeltaY() > 0)
+        return PointExt(Grid.DeltaX(), Grid.DeltaY());
+    return PointExt(kPasteOffset, kPasteOffset);
+}
+
+void TSchemeVisualEditor::Pasted(const QStringList& Warnings) {
+    if (!Warnings.isEmpty() && OnPasteWarnings) OnPasteWarnings(this, Warnings);
+}
+
+void TSchemeVisualEditor::CopySelection() {
+    if (!SchemeData() || SchemeData()->SelectedCount() == 0) return;
+    TSchemeClipboard::Copy(*SchemeData(), SchemeData()->SelectedObjects());
+}
+
+void TSchemeVisualEditor::CutSelection() {
+    if (!SchemeData() || MovingObject() || SchemeData()->SelectedCount() == 0) return;
+    CopySelection();
+    const std::vector<TSchemeObject*> Selected = SchemeData()->SelectedObjects();
+    TSchemeHistoryGroup Step(*SchemeData(), ManyObjects("Cut", Selected));
+    SchemeData()->DeleteObjects(Selected);
+}
+
+void TSchemeVisualEditor::PasteFromClipboard(std::optional<TPointExt> At) {
+    if (!SchemeData() || MovingObject()) return;
+    const TPointExt Step = PasteStep();
+    Pasted((At ? TSchemeClipboard::PasteFromClipboardAt(*SchemeData(), *At)
+               : TSchemeClipboard::PasteFromClipboard(*SchemeData(), Step.X, Step.Y))
+               .Warnings);
+}
+
+void TSchemeVisualEditor::DuplicateSelection() {
+    if (!SchemeData() || MovingObject() || SchemeData()->SelectedCount() == 0) return;
+    const TPointExt Step = PasteStep();
+    Pasted(
+        TSchemeClipboard::Duplicate(*SchemeData(), SchemeData()->SelectedObjects(), Step.X, Step.Y)
+            .Warnings);
+}
+
+bool TSchemeVisualEditor::ClipboardKey(int Key) {
+    switch (Key) {
+        case Qt::Key_C:
+            CopySelection();
+            return true;
+        case Qt::Key_X:
+            CutSelection();
+            return true;
+        case Qt::Key_V:
+            PasteFromClipboard();
+            return true;
+        case Qt::Key_D:
+            DuplicateSelection();
+            return true;
+        default:
+            return false;
+    }
+}
+
 // The arrows move by the alignment grid's step, or by a unit without a grid; Shift ten
 // times as far.
 bool TSchemeVisualEditor::KeyDown(int Key, Qt::KeyboardModifiers Modifiers) {
     if (TSchemeVisualEditing::KeyDown(Key, Modifiers)) return true;
-    if (!SchemeData() || !EditEnabled() || MovingObject() || SchemeData()->SelectedCount() == 0)
-        return false;
+    if (!SchemeData() || !EditEnabled() || MovingObject()) return false;
+    if (Modifiers == Qt::ControlModifier && ClipboardKey(Key)) return true;
+    if (SchemeData()->SelectedCount() == 0) return false;
     if (Key == Qt::Key_Delete) {
         DeleteSelection();
         return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -193,12 +194,32 @@ public:
     // Frees the selected objects and their links, as one step.
     void DeleteSelection();
 
+    // ---- the clipboard (Ctrl+C, Ctrl+X, Ctrl+V, Ctrl+D) ----
+    // The selected objects and the links among them go to the system clipboard as document
+    // text; Cut frees them as well, as one step.
+    void CopySelection();
+    void CutSelection();
+    // Adds the clipboard's objects, selected, as one step: moved by one step of the alignment
+    // grid (kPasteOffset world units without a grid), or with the top-left corner of their box
+    // at the world point At. What reading them left out goes to OnPasteWarnings; content that
+    // does not read raises and changes nothing.
+    void PasteFromClipboard(std::optional<TPointExt> At = std::nullopt);
+    // A copy of the selection beside it, leaving the clipboard alone.
+    void DuplicateSelection();
+    static constexpr Extended kPasteOffset = 10;
+    std::function<void(TObject* Sender, const QStringList& Warnings)> OnPasteWarnings;
+
 protected:
     bool Accepts(const TSchemeData* AValue) const override;
     bool StartGrab(TShiftState Shift, Extended X, Extended Y) override;
     void MoveHeld(TShiftState Shift, int X, int Y) override;
     void ReleaseHeld(TShiftState Shift, int X, int Y) override;
     bool KeyDown(int Key, Qt::KeyboardModifiers Modifiers) override;
+
+private:
+    TPointExt PasteStep() const;
+    void Pasted(const QStringList& Warnings);
+    bool ClipboardKey(int Key);
 };
 
 }  // namespace scheme

@@ -2,6 +2,9 @@
 // arrow keys, Delete and Escape, each driven by real mouse and key events.
 #include <set>
 
+#include <QClipboard>
+#include <QMimeData>
+
 #include "editor_fixture.h"
 #include "scheme/document/history/scheme_history.h"
 
@@ -232,6 +235,38 @@ TEST_F(SelectionTest, EscapeDuringADragRestoresEverything) {
         }
     }
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join(u'\n').toStdString();
+}
+
+// The clipboard keys: copy and paste one grid step away, duplicate, cut, paste at a point;
+// garbage on the clipboard reaches the error handler and changes nothing.
+TEST_F(SelectionTest, ClipboardKeysCopyCutPasteAndDuplicateTheSelection) {
+    TSchemeShape* A = AddBox(1, 10, 10, 20, 20);
+    TSchemeShape* B = AddBox(2, 60, 10, 20, 20);
+    Data->LinkAdd(A, -1, B, -1);
+    Data->AlignToGrid().SetDeltaX(5);
+    Data->AlignToGrid().SetDeltaY(8);
+    Data->AlignToGrid().SetEnabled(true);
+    Data->SelectObjects(std::vector<TSchemeObject*>{A, B}, TSchemeData::TSelectMode::Replace);
+    Key(Qt::Key_C, Qt::ControlModifier);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    TSchemeLayer* Layer = Data->GetLayer(1);
+    ASSERT_EQ(Layer->Count(), 4);
+    EXPECT_EQ(Layer->GetItemIndex(2)->GetPoints(0), (TPoint{15, 18}));
+    EXPECT_EQ(Data->SelectedCount(), 2);
+    EXPECT_EQ(Data->LinkCount(), 2);
+    Key(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(Layer->Count(), 6);
+    EXPECT_EQ(Layer->GetItemIndex(4)->GetPoints(0), (TPoint{20, 26}));
+    Key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(Layer->Count(), 4);
+    View->PasteFromClipboard(PointExt(200, 100));
+    ASSERT_EQ(Layer->Count(), 6);
+    EXPECT_EQ(Layer->GetItemIndex(4)->Area().Left, 200);
+    const QStringList Before = Text();
+    QApplication::clipboard()->setText(QStringLiteral("not a document"));
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Text(), Before);
+    EXPECT_EQ(Errors.size(), 1);
 }
 
 }  // namespace
