@@ -110,9 +110,9 @@ public:
     enum class TSelectMode { Replace, Add, Remove, Toggle };
     void SelectObjects(std::span<TSchemeObject* const> Objects, TSelectMode Mode);
     void ClearSelection();
-    // Every visible object of the visible, enabled layers.
+    // Every visible, enabled object of the visible, enabled layers: what the mouse can grab.
     void SelectAll();
-    // The visible objects of visible, enabled layers whose box (world units) lies inside the
+    // The visible, enabled objects of visible, enabled layers whose box (world units) lies inside the
     // rectangle, in drawing order; answered through the spatial index.
     std::vector<TSchemeObject*> ObjectsInside(Extended Left, Extended Top, Extended Right,
                                               Extended Bottom);

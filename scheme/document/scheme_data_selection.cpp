@@ -68,7 +68,8 @@ void TSchemeData::SelectAll() {
     for (TSchemeLayer* Layer : FLayers) {
         if (!Layer->Visible() || !Layer->Enabled()) continue;
         for (int I = 0; I < Layer->Count(); ++I)
-            if (TSchemeObject* Obj = Layer->GetItemIndex(I); Obj->Visible()) All.push_back(Obj);
+            if (TSchemeObject* Obj = Layer->GetItemIndex(I); Obj->Visible() && Obj->Enabled())
+                All.push_back(Obj);
     }
     SelectObjects(All, TSelectMode::Replace);
 }
@@ -80,8 +81,8 @@ std::vector<TSchemeObject*> TSchemeData::ObjectsInside(Extended Left, Extended T
     std::erase_if(Found, [&](const TSchemeObject* Obj) {
         const TSchemeArea& A = Obj->Area();
         const TSchemeLayer* Layer = Obj->Layer();
-        return !Obj->Visible() || !Layer->Visible() || !Layer->Enabled() || A.IsEmpty() ||
-               A.Left < Left || A.Top < Top || A.Right > Right || A.Bottom > Bottom;
+        return !Obj->Visible() || !Obj->Enabled() || !Layer->Visible() || !Layer->Enabled() ||
+               A.IsEmpty() || A.Left < Left || A.Top < Top || A.Right > Right || A.Bottom > Bottom;
     });
     SortInDrawingOrder(Found);
     return Found;
