@@ -74,8 +74,9 @@ TFormMain::TFormMain(const QString& DocumentPath, QWidget* Parent)
 }
 
 TFormMain::~TFormMain() {
-    // The views go before the document they show; the selection is not the window's to free.
-    SelectObject(nullptr);
+    // The document outlives the window's members: it reports to them no more.
+    FDocument->OnSelectionChange = nullptr;
+    FDocument->OnMouseDown = nullptr;
 }
 
 void TFormMain::SetDialogs(IEditorDialogs* Dialogs) {
@@ -112,8 +113,14 @@ void TFormMain::SetUpDocumentEvents() {
     Align.SetDeltaX(5);
     Align.SetDeltaY(5);
     FDocument->SetGrid(&Align);
-    FDocument->OnMouseDown = [this](TObject*, TObject*, TMouseButton, TShiftState,
-                                    TSchemeObject* AObject) { SelectObject(AObject); };
+    // A plain press on an object that is not selected selects it alone; a press on a selected
+    // one leaves the selection to the view's group drag, and Ctrl or Shift to its toggling.
+    FDocument->OnMouseDown = [this](TObject*, TObject*, TMouseButton, TShiftState Shift,
+                                    TSchemeObject* AObject) {
+        if (AObject && !(Shift & (ssCtrl | ssShift)) && !AObject->Selected()) SelectOnly(AObject);
+    };
+    // A change made outside a gesture is reported from the event loop: it runs guarded.
+    FDocument->OnSelectionChange = [this](TObject*) { RunGuarded([this] { SelectionChanged(); }); };
     const auto Busy = [this](TObject*, QStringList&) {
         if (!FHourglass) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
         FHourglass = true;
@@ -151,6 +158,12 @@ void TFormMain::SetUpViews() {
             ViewMouseMove(Sender, X, Y);
         };
         View->OnMouseUp = [](TObject*, TMouseButton, TShiftState, int, int) {};
+        View->OnPasteWarnings = [this](TObject*, const QStringList& Warnings) {
+            statusBar()->showMessage(QStringLiteral("Pasted with %1 warning(s): %2")
+                                         .arg(Warnings.size())
+                                         .arg(Warnings.constFirst()));
+        };
+        View->installEventFilter(this);
         View->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(View, &QWidget::customContextMenuRequested, this, [this, View](const QPoint& Pos) {
             ShowPopupMenu(View, View->viewport()->mapToGlobal(Pos));
@@ -198,6 +211,7 @@ void TFormMain::FormCreate(const QString& DocumentPath) {
         };
     ui->ComboBox1->setCurrentIndex(0);
     EnableObjectActions();
+    EnablePaste();
     setWindowState(windowState() | Qt::WindowMaximized);
     // The history is kept from the start; the load starts it anew, clean.
     FDocument->History().SetEnabled(true);
@@ -234,7 +248,7 @@ bool TFormMain::LoadDocument(const QString& FileName, bool Ask) {
     // the document, selection and all.
     const bool Replaced = FDocument->ReplaceFromFile(FileName, [&](const QStringList& Warnings) {
         if (Ask && !Warnings.isEmpty() && !AcceptLoadWarnings(FileName, Warnings)) return false;
-        SelectObject(nullptr);
+        SelectOnly(nullptr);
         return true;
     });
     if (!Replaced) return false;
@@ -327,27 +341,39 @@ void TFormMain::closeEvent(QCloseEvent* Event) {
 
 // ---- selection and status ----
 
-void TFormMain::SelectObject(TSchemeObject* AObject) {
-    if (AObject == FSelectedObject) return;
-    if (FSelectedObject) FSelectedObject->SetSelected(false);
-    FSelectedObject = AObject;
-    if (FSelectedObject) FSelectedObject->SetSelected(true);
+// The window keeps no object of its own: the document's selection is asked each time, so
+// that nothing the window holds can outlive an object a step, a cut or a delete frees.
+TSchemeObject* TFormMain::SelectedObject() const {
+    if (FDocument->SelectedCount() != 1) return nullptr;
+    return FDocument->SelectedObjects().front();
+}
+
+void TFormMain::SelectOnly(TSchemeObject* AObject) {
+    if (AObject)
+        FDocument->SelectObjects(std::span(&AObject, 1), TSchemeData::TSelectMode::Replace);
+    else
+        FDocument->ClearSelection();
+}
+
+void TFormMain::SelectionChanged() {
     ShowSelectedInfo();
     EnableObjectActions();
 }
 
 void TFormMain::ShowSelectedInfo() {
-    if (!FSelectedObject) {
-        SetStatusText(2, {});
+    const int Count = FDocument->SelectedCount();
+    const TSchemeObject* Selected = Count == 1 ? SelectedObject() : nullptr;
+    if (!Selected) {
+        SetStatusText(2, Count > 1 ? QStringLiteral("%1 objects").arg(Count) : QString());
         return;
     }
-    const TSchemeLayer* Layer = FSelectedObject->Layer();
+    const TSchemeLayer* Layer = Selected->Layer();
     SetStatusText(2, QStringLiteral("For selected object: Layer Id: %1   Object Id: %2    "
                                     "State:%3    Type: %4")
                          .arg(Layer ? Layer->ID() : 0)
-                         .arg(FSelectedObject->Id())
-                         .arg(FSelectedObject->State())
-                         .arg(FSelectedObject->ClassName()));
+                         .arg(Selected->Id())
+                         .arg(Selected->State())
+                         .arg(Selected->ClassName()));
 }
 
 void TFormMain::ShowZooms() {
@@ -366,7 +392,6 @@ int TFormMain::ViewIndex(const TSchemeVisualEditor* View) const {
 }
 
 void TFormMain::ViewMouseDown(TObject* Sender, int X, int Y) {
-    SelectObject(nullptr);
     FActiveView = dynamic_cast<TSchemeVisualEditor*>(Sender);
     FPopupPoint = QPoint(X, Y);
 }

@@ -12,6 +12,7 @@
 
 class QAction;
 class QCloseEvent;
+class QKeyEvent;
 class QComboBox;
 class QSpinBox;
 class QLabel;
@@ -34,7 +35,15 @@ namespace tarsel {
 // The editor's one window: one editing document shown in three editing views at different
 // zooms (A above B on the left, C on the right), a popup menu of actions on every view, the
 // property panels below them and a status bar with the pointer's world position, the zooms
-// and the selected object.
+// and the selection.
+//
+// The document's selection is the window's: a plain press on an object that is not selected
+// selects it alone, a press on a selected one keeps the selection (so that it can be dragged
+// as a group), and the views' own gestures (Ctrl/Shift+click, the rubber band) and Select All
+// select many. Delete, Change state and Change type act on every selected object; the actions that
+// need one object (resize hooks, points, pictures) are enabled when exactly one is selected.
+// The clipboard actions work through the view the actions work on; each keystroke reaches
+// either a window action or the view, never both.
 //
 // Every change the menu, the panels or a drag makes to the document is one named step of the
 // document's history, undone and redone by the Undo and Redo actions. The title names the
@@ -60,7 +69,8 @@ public:
     // View 0 is A, 1 is B, 2 is C.
     scheme::TSchemeVisualEditor* View(int Index) const { return FViews[Index]; }
     scheme::TSchemeVisualEditor* ActiveView() const { return FActiveView; }
-    scheme::TSchemeObject* SelectedObject() const { return FSelectedObject; }
+    // The selected object when exactly one is selected, else none.
+    scheme::TSchemeObject* SelectedObject() const;
     QPoint PopupPoint() const { return FPopupPoint; }
     const TEditorSettings& Settings() const { return FSettings; }
     QString StatusText(int Panel) const;
@@ -83,6 +93,9 @@ protected:
     // Asks about unsaved changes first; a cancel (or a save that did not happen) keeps the
     // window open.
     void closeEvent(QCloseEvent* Event) override;
+    // Paste by its shortcut pastes beside the copied objects rather than at the menu's point,
+    // and a view's key press of a disabled action's shortcut goes nowhere.
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     // ---- building the window ----
@@ -96,9 +109,12 @@ private:
     void FormCreate(const QString& DocumentPath);
 
     // ---- selection and status ----
-    void SelectObject(scheme::TSchemeObject* AObject);
+    // Selects AObject alone; none clears the selection.
+    void SelectOnly(scheme::TSchemeObject* AObject);
+    void SelectionChanged();
     void ShowSelectedInfo();
     void EnableObjectActions();
+    void EnablePaste();
     void ShowZooms();
     void SetStatusText(int Panel, const QString& Text);
 
@@ -130,6 +146,7 @@ private:
     // The view the actions work on: the active view, or view A before any press.
     scheme::TSchemeVisualEditor* ActionView() const;
     void ActionObjectAddExecute(QAction* Sender);
+    void ActionObjectDeleteExecute();
     void AddObjectAt(QAction* Sender, scheme::Extended X, scheme::Extended Y);
     void ActionObjectStateExecute();
     void ActionObjectTypeExecute();
@@ -137,6 +154,12 @@ private:
     void ActionObjectAddPointExecute(QAction* Sender);
     void ActionCenterExecute();
     void ActionZoomInExecute(QAction* Sender);
+    void ActionZoomToFitExecute();
+    // Pastes with the top-left corner of the pasted objects at the menu's point; by the
+    // keyboard, one grid step from where they were copied.
+    void ActionPasteExecute(bool ByKeyboard);
+    // A view's key press that a disabled action's shortcut names.
+    bool DisabledShortcut(const QKeyEvent& Key) const;
     void ActionPictuteAExecute();
     void ActionStepExecute(bool Undo);
     void ShowStepActions();
@@ -173,7 +196,6 @@ private:
 
     TEditorSettings FSettings;
     QPoint FPopupPoint;
-    scheme::TSchemeObject* FSelectedObject = nullptr;
     scheme::TSchemeVisualEditor* FActiveView = nullptr;
     QString FDocumentFolder;
     QString FCurrentFile;

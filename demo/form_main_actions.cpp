@@ -1,10 +1,16 @@
 // The popup menu's actions.
+#include <QClipboard>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
+#include <QShortcutEvent>
+#include <algorithm>
 
 #include "form_main.h"
 #include "scheme/document/history/scheme_history.h"
+#include "scheme/document/scheme_clipboard.h"
 #include "scheme/document/scheme_data_editor.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_picture.h"
@@ -30,6 +36,19 @@ QString FolderOf(const QString& FileName) {
     return QFileInfo(FileName).absolutePath();
 }
 
+// A step's name: the object's own for one, the count for more.
+QString StepName(const QString& Verb, const std::vector<TSchemeObject*>& Objects) {
+    return Objects.size() == 1 ? QStringLiteral("%1 %2").arg(Verb, DescribeObject(*Objects[0]))
+                               : QStringLiteral("%1 %2 objects").arg(Verb).arg(Objects.size());
+}
+
+std::vector<TSchemeShape*> ShapesAmong(const std::vector<TSchemeObject*>& Objects) {
+    std::vector<TSchemeShape*> Shapes;
+    for (TSchemeObject* Obj : Objects)
+        if (auto* Shape = dynamic_cast<TSchemeShape*>(Obj)) Shapes.push_back(Shape);
+    return Shapes;
+}
+
 }  // namespace
 
 void TFormMain::SetUpActions() {
@@ -41,6 +60,12 @@ void TFormMain::SetUpActions() {
                               ui->ActionObjectType,
                               ui->ActionObjectDelete,
                               nullptr,
+                              ui->ActionCut,
+                              ui->ActionCopy,
+                              ui->ActionPaste,
+                              ui->ActionDuplicate,
+                              ui->ActionSelectAll,
+                              nullptr,
                               ui->ActionObjectModified,
                               ui->ActionObjectAddPoint,
                               ui->ActionObjectDeletePoint,
@@ -51,6 +76,7 @@ void TFormMain::SetUpActions() {
                               ui->ActionZoomIn,
                               ui->ActionZoomOut,
                               ui->ActionZoomActual,
+                              ui->ActionZoomToFit,
                               nullptr,
                               ui->ActionCenter,
                               ui->ActionLoad,
@@ -64,6 +90,13 @@ void TFormMain::SetUpActions() {
         addAction(Item);  // so that shortcuts work while the menu is closed
     }
     addAction(ui->ActionPictuteA);
+    // The platform's own keys for the clipboard and for selecting everything. A window
+    // shortcut takes the key before the focused view sees it, so a key acts once.
+    ui->ActionCut->setShortcuts(QKeySequence::Cut);
+    ui->ActionCopy->setShortcuts(QKeySequence::Copy);
+    ui->ActionPaste->setShortcuts(QKeySequence::Paste);
+    ui->ActionSelectAll->setShortcuts(QKeySequence::SelectAll);
+    ui->ActionPaste->installEventFilter(this);
     // Undo and Redo come last, after a separator.
     FUndoAction = new QAction(this);
     FUndoAction->setObjectName(QStringLiteral("ActionUndo"));
@@ -84,8 +117,17 @@ void TFormMain::SetUpActions() {
     };
     Bind(ui->ActionLoad, [this] { ActionLoadExecute(); });
     Bind(ui->ActionSave, [this] { ActionSaveExecute(); });
-    for (QAction* A : {ui->ActionObjectAdd, ui->ActionObjectAddZone, ui->ActionObjectDelete})
+    for (QAction* A : {ui->ActionObjectAdd, ui->ActionObjectAddZone})
         Bind(A, [this, A] { ActionObjectAddExecute(A); });
+    Bind(ui->ActionObjectDelete, [this] { ActionObjectDeleteExecute(); });
+    Bind(ui->ActionCut, [this] { ActionView()->CutSelection(); });
+    Bind(ui->ActionCopy, [this] { ActionView()->CopySelection(); });
+    Bind(ui->ActionPaste, [this] { ActionPasteExecute(false); });
+    Bind(ui->ActionDuplicate, [this] { ActionView()->DuplicateSelection(); });
+    Bind(ui->ActionSelectAll, [this] { FDocument->SelectAll(); });
+    Bind(ui->ActionZoomToFit, [this] { ActionZoomToFitExecute(); });
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+            [this] { RunGuarded([this] { EnablePaste(); }); });
     Bind(ui->ActionObjectState, [this] { ActionObjectStateExecute(); });
     Bind(ui->ActionObjectType, [this] { ActionObjectTypeExecute(); });
     Bind(ui->ActionObjectModified, [this] { ActionObjectModifiedExecute(); });
@@ -127,28 +169,38 @@ void TFormMain::ShowStepActions() {
                                  : QStringLiteral("Redo"));
 }
 
-// A step may take the selected object out of the document (undoing its addition): the
-// selection goes first, so that the window never holds an object the document freed.
+// A step may take selected objects out of the document or bring others back: the selection
+// starts afresh. A step that frees selected objects reports the change from the event loop;
+// the window shows it at once.
 void TFormMain::ActionStepExecute(bool Undo) {
-    SelectObject(nullptr);
+    SelectOnly(nullptr);
     if (Undo)
         FDocument->History().Undo();
     else
         FDocument->History().Redo();
-    EnableObjectActions();
+    SelectionChanged();
 }
 
 void TFormMain::EnableObjectActions() {
-    TSchemeObject* S = FSelectedObject;
+    const std::vector<TSchemeObject*> Selected = FDocument->SelectedObjects();
+    const bool Any = !Selected.empty();
+    TSchemeObject* S = Selected.size() == 1 ? Selected.front() : nullptr;
     const auto* Polygon = dynamic_cast<TSchemePolygon*>(S);
-    ui->ActionObjectDelete->setEnabled(S);
-    ui->ActionObjectState->setEnabled(S);
+    for (QAction* A : {ui->ActionObjectDelete, ui->ActionObjectState, ui->ActionCut, ui->ActionCopy,
+                       ui->ActionDuplicate})
+        A->setEnabled(Any);
+    ui->ActionObjectType->setEnabled(!ShapesAmong(Selected).empty());
     ui->ActionObjectModified->setEnabled(S);
-    ui->ActionObjectType->setEnabled(dynamic_cast<TSchemeShape*>(S));
     ui->ActionObjectAddPoint->setEnabled(Polygon && Polygon->ResizedPoint() >= 0);
     ui->ActionObjectDeletePoint->setEnabled(Polygon && Polygon->ResizedPoint() >= 0);
     ui->ActionObjectPicture->setEnabled(dynamic_cast<TSchemePicture*>(S));
     ui->ActionObjectSelectedPicture->setEnabled(dynamic_cast<TSchemePicture*>(S));
+}
+
+// Any text may be a document; whether it is shows when it is pasted.
+void TFormMain::EnablePaste() {
+    const QMimeData* Mime = QGuiApplication::clipboard()->mimeData();
+    ui->ActionPaste->setEnabled(Mime && !TSchemeClipboard::TextOf(*Mime).isEmpty());
 }
 
 TSchemeVisualEditor* TFormMain::ActionView() const {
@@ -188,18 +240,15 @@ void TFormMain::ActionObjectAddExecute(QAction* Sender) {
     Extended Y = FPopupPoint.y();
     ActionView()->TransformZoomAndOriginXYExt(X, Y);
     FDocument->AlignPointToGrid(X, Y);
-    if (Sender == ui->ActionObjectDelete) {
-        if (TSchemeObject* Doomed = FSelectedObject) {
-            const TSchemeHistoryGroup Step(
-                *FDocument, QStringLiteral("Delete %1").arg(DescribeObject(*Doomed)));
-            FSelectedObject = nullptr;
-            FDocument->ObjectDelete(Doomed->Layer()->ID(), Doomed->Id());
-            SetStatusText(2, {});
-        }
-    } else {
-        AddObjectAt(Sender, X, Y);
-    }
-    EnableObjectActions();
+    AddObjectAt(Sender, X, Y);
+}
+
+// The selection and its links go as one step; the selection's change updates the window.
+void TFormMain::ActionObjectDeleteExecute() {
+    const std::vector<TSchemeObject*> Doomed = FDocument->SelectedObjects();
+    if (Doomed.empty()) return;
+    const TSchemeHistoryGroup Step(*FDocument, StepName(QStringLiteral("Delete"), Doomed));
+    FDocument->DeleteObjects(Doomed);
 }
 
 void TFormMain::AddObjectAt(QAction* Sender, Extended X, Extended Y) {
@@ -238,46 +287,86 @@ void TFormMain::CreateLayerForAdding(int LayerId) {
     Layer->SetAllStateColors(kNewLayerColors);
 }
 
-// ---- the selected object ----
+// ---- the selected objects ----
 
+// Each selected object goes on to its own next state, 9 wrapping to 0.
 void TFormMain::ActionObjectStateExecute() {
-    if (!FSelectedObject) return;
-    int N = FSelectedObject->State() + 1;
-    if (N > 9) N = 0;
-    const TSchemeHistoryGroup Step(
-        *FDocument, QStringLiteral("Change state of %1").arg(DescribeObject(*FSelectedObject)));
-    FDocument->SetObjectStateDirect(FSelectedObject, N);
+    const std::vector<TSchemeObject*> Selected = FDocument->SelectedObjects();
+    if (Selected.empty()) return;
+    const TSchemeHistoryGroup Step(*FDocument,
+                                   StepName(QStringLiteral("Change state of"), Selected));
+    for (TSchemeObject* Obj : Selected) {
+        const int N = Obj->State() + 1;
+        FDocument->SetObjectStateDirect(Obj, N > 9 ? 0 : N);
+    }
     ShowSelectedInfo();
 }
 
+// The shapes among the selection change their type; the other kinds have none.
 void TFormMain::ActionObjectTypeExecute() {
-    auto* Shape = dynamic_cast<TSchemeShape*>(FSelectedObject);
-    if (!Shape) return;
-    const TSchemeHistoryGroup Step(*FDocument,
-                                   QStringLiteral("Change type of %1").arg(DescribeObject(*Shape)));
-    Shape->SetShape(NextShape(Shape->Shape()));
+    const std::vector<TSchemeShape*> Shapes = ShapesAmong(FDocument->SelectedObjects());
+    if (Shapes.empty()) return;
+    const TSchemeHistoryGroup Step(
+        *FDocument, StepName(QStringLiteral("Change type of"),
+                             std::vector<TSchemeObject*>(Shapes.begin(), Shapes.end())));
+    for (TSchemeShape* Shape : Shapes) Shape->SetShape(NextShape(Shape->Shape()));
 }
 
 void TFormMain::ActionObjectModifiedExecute() {
-    if (!FSelectedObject) return;
-    const bool On = !FSelectedObject->Resized();
-    const TSchemeHistoryGroup Step(*FDocument,
-                                   QStringLiteral("Resize hooks %1 for %2")
-                                       .arg(On ? QStringLiteral("on") : QStringLiteral("off"),
-                                            DescribeObject(*FSelectedObject)));
-    FSelectedObject->SetResized(On);
+    TSchemeObject* Selected = SelectedObject();
+    if (!Selected) return;
+    const bool On = !Selected->Resized();
+    const TSchemeHistoryGroup Step(
+        *FDocument,
+        QStringLiteral("Resize hooks %1 for %2")
+            .arg(On ? QStringLiteral("on") : QStringLiteral("off"), DescribeObject(*Selected)));
+    Selected->SetResized(On);
 }
 
 void TFormMain::ActionObjectAddPointExecute(QAction* Sender) {
-    if (!FSelectedObject) return;
+    TSchemeObject* Selected = SelectedObject();
+    if (!Selected) return;
     const bool Add = Sender == ui->ActionObjectAddPoint;
     const TSchemeHistoryGroup Step(
         *FDocument, (Add ? QStringLiteral("Add point to %1") : QStringLiteral("Delete point of %1"))
-                        .arg(DescribeObject(*FSelectedObject)));
+                        .arg(DescribeObject(*Selected)));
     if (Add)
-        FDocument->ObjectAddResizedPointDirect(FSelectedObject);
+        FDocument->ObjectAddResizedPointDirect(Selected);
     else
-        FDocument->ObjectDeleteResizedPointDirect(FSelectedObject);
+        FDocument->ObjectDeleteResizedPointDirect(Selected);
+}
+
+// ---- the clipboard ----
+
+void TFormMain::ActionPasteExecute(bool ByKeyboard) {
+    TSchemeVisualEditor* View = ActionView();
+    if (ByKeyboard) return View->PasteFromClipboard();
+    Extended X = FPopupPoint.x();
+    Extended Y = FPopupPoint.y();
+    View->TransformZoomAndOriginXYExt(X, Y);
+    FDocument->AlignPointToGrid(X, Y);
+    View->PasteFromClipboard(PointExt(X, Y));
+}
+
+bool TFormMain::DisabledShortcut(const QKeyEvent& Key) const {
+    const QKeySequence Pressed(Key.keyCombination());
+    return std::ranges::any_of(actions(), [&](const QAction* A) {
+        return !A->isEnabled() && A->shortcuts().contains(Pressed);
+    });
+}
+
+bool TFormMain::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched == ui->ActionPaste && Event->type() == QEvent::Shortcut &&
+        !static_cast<QShortcutEvent*>(Event)->isAmbiguous()) {
+        RunGuarded([this] { ActionPasteExecute(true); });
+        return true;
+    }
+    // The view would act on it by itself, though the window's action says it cannot.
+    if (Event->type() == QEvent::KeyPress &&
+        std::ranges::any_of(FViews, [Watched](const QObject* V) { return V == Watched; }) &&
+        DisabledShortcut(*static_cast<QKeyEvent*>(Event)))
+        return true;
+    return QMainWindow::eventFilter(Watched, Event);
 }
 
 // ---- views ----
@@ -306,6 +395,11 @@ void TFormMain::ActionZoomInExecute(QAction* Sender) {
     ShowZooms();
 }
 
+void TFormMain::ActionZoomToFitExecute() {
+    ActionView()->ZoomToFit();
+    ShowZooms();
+}
+
 // ---- pictures ----
 
 QString TFormMain::ChoosePicture() {
@@ -323,10 +417,11 @@ void TFormMain::ActionPictuteAExecute() {
 }
 
 void TFormMain::ActionObjectPictureExecute(QAction* Sender) {
-    auto* Object = dynamic_cast<TSchemePicture*>(FSelectedObject);
-    if (!Object) return;
+    if (!dynamic_cast<TSchemePicture*>(SelectedObject())) return;
     const QString File = ChoosePicture();
-    if (File.isEmpty()) return;
+    // Asked again: the dialog's event loop may have changed the selection.
+    auto* Object = dynamic_cast<TSchemePicture*>(SelectedObject());
+    if (File.isEmpty() || !Object) return;
     TPicture Picture;
     Picture.LoadFromFile(File);
     const bool Selected = Sender == ui->ActionObjectSelectedPicture;

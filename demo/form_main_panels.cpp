@@ -164,7 +164,7 @@ void TFormMain::RebuildLinkTypes(QSpinBox* ObjectSpin, QSpinBox* LayerSpin, QCom
 }
 
 void TFormMain::FindObject(QSpinBox* ObjectSpin, QSpinBox* LayerSpin) {
-    SelectObject(FDocument->ObjectFind(LayerSpin->value(), ObjectSpin->value()));
+    SelectOnly(FDocument->ObjectFind(LayerSpin->value(), ObjectSpin->value()));
 }
 
 void TFormMain::AddLink() {

@@ -6,12 +6,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -19,6 +21,7 @@
 #include "form_main.h"
 #include "scheme/controls/message_beep.h"
 #include "scheme/document/history/scheme_history.h"
+#include "scheme/document/scheme_clipboard.h"
 #include "scheme/document/scheme_data_editor.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_link.h"
@@ -64,6 +67,7 @@ protected:
             if (!dynamic_cast<const EAbort*>(&E)) Errors << QString::fromUtf8(E.what());
         });
         PreviousBeep = SetMessageBeepHandler([this](unsigned Type) { Beeps << Type; });
+        QGuiApplication::clipboard()->clear();
         Form = std::make_unique<TFormMain>();
         Form->SetDialogs(&Dialogs);
         Form->setWindowState(Qt::WindowNoState);
@@ -114,9 +118,25 @@ protected:
         ADD_FAILURE() << "no empty point";
         return {};
     }
-    static void Click(TSchemeVisual* V, QPoint At, Qt::MouseButton Button = Qt::LeftButton) {
-        QTest::mousePress(V->viewport(), Button, {}, At);
-        QTest::mouseRelease(V->viewport(), Button, {}, At);
+    static void Click(TSchemeVisual* V, QPoint At, Qt::MouseButton Button = Qt::LeftButton,
+                      Qt::KeyboardModifiers Modifiers = {}) {
+        QTest::mousePress(V->viewport(), Button, Modifiers, At);
+        QTest::mouseRelease(V->viewport(), Button, Modifiers, At);
+    }
+    // Two shapes and a box (which has no shape type), selected as a user does: a click in view
+    // B, then Ctrl+clicks.
+    static constexpr std::pair<int, int> kThree[] = {{3, 1}, {3, 2}, {3, 11}};
+    void SelectThree() {
+        for (const auto& [Layer, Id] : kThree)
+            Click(View(1), Show(View(1), Object(Layer, Id)), Qt::LeftButton,
+                  Id == 1 ? Qt::NoModifier : Qt::ControlModifier);
+    }
+    // The object with that Id, or none.
+    TSchemeObject* Lookup(int Layer, int Id) const {
+        TSchemeLayer* L = Doc()->GetLayer(Layer);
+        for (int I = 0; I < L->Count(); ++I)
+            if (L->GetItemIndex(I)->Id() == Id) return L->GetItemIndex(I);
+        return nullptr;
     }
     // Opens the popup menu over a view at a client pixel as a right click does, and closes it
     // again; the menu's point stays until the next move.
@@ -179,8 +199,9 @@ QStringList EnabledActions(const TFormMain& Form) {
 }
 
 const QStringList kSelectionFreeActions = {
-    "ActionCenter", "ActionLoad",       "ActionObjectAdd", "ActionObjectAddZone", "ActionPictuteA",
-    "ActionSave",   "ActionZoomActual", "ActionZoomIn",    "ActionZoomOut"};
+    "ActionCenter",   "ActionLoad",    "ActionObjectAdd", "ActionObjectAddZone",
+    "ActionPictuteA", "ActionSave",    "ActionSelectAll", "ActionZoomActual",
+    "ActionZoomIn",   "ActionZoomOut", "ActionZoomToFit"};
 
 }  // namespace
 
@@ -693,4 +714,144 @@ TEST_F(FormMainTest, UnsavedChangesAskBeforeClosingOrLoading) {
     Saved.SaveToStrings(SavedText);
     EXPECT_EQ(SavedText, Changed);
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
+// ---- many objects ----
+
+TEST_F(FormMainTest, PressesFollowTheViewsSelection) {
+    SelectThree();
+    EXPECT_EQ(Form->StatusText(2), "3 objects");
+    EXPECT_EQ(Form->SelectedObject(), nullptr);
+    EXPECT_TRUE(Action("ActionCopy")->isEnabled());
+    EXPECT_FALSE(Action("ActionObjectModified")->isEnabled());
+
+    // A plain press on a selected object keeps the selection and drags it as a group.
+    const QPoint OnSelected = Show(View(1), Object(3, 2));
+    QTest::mousePress(View(1)->viewport(), Qt::LeftButton, {}, OnSelected);
+    EXPECT_EQ(View(1)->MovingGroup().size(), 3u);
+    QTest::mouseRelease(View(1)->viewport(), Qt::LeftButton, {}, OnSelected);
+    EXPECT_EQ(Doc()->SelectedCount(), 3);
+    // On one that is not selected it selects that one alone.
+    Click(View(1), Show(View(1), Object(3, 3)));
+    EXPECT_EQ(Form->SelectedObject(), Object(3, 3));
+}
+
+TEST_F(FormMainTest, DeleteStateAndTypeActOnEverySelectedObjectAsOneStep) {
+    struct TCase {
+        const char* Action;
+        QString Step;
+        // Whether the object (none once gone) shows the action, given its state and shape
+        // before.
+        bool (*Done)(const TSchemeObject* Now, int State, TShapeType Shape);
+    };
+    const TCase Cases[] = {
+        {"ActionObjectDelete", "Delete 3 objects",
+         [](const TSchemeObject* Now, int, TShapeType) { return !Now; }},
+        {"ActionObjectState", "Change state of 3 objects",
+         [](const TSchemeObject* Now, int State, TShapeType) {
+             return Now->State() == (State + 1) % 10;
+         }},
+        {"ActionObjectType", "Change type of 2 objects",
+         [](const TSchemeObject* Now, int, TShapeType Shape) {
+             const auto* S = dynamic_cast<const TSchemeShape*>(Now);
+             return !S || S->Shape() != Shape;
+         }},
+    };
+    for (const TCase& C : Cases) {
+        SelectThree();
+        const QStringList Before = Text();
+        std::vector<std::pair<int, TShapeType>> Old;
+        for (const auto& [Layer, Id] : kThree) {
+            const auto* S = dynamic_cast<const TSchemeShape*>(Object(Layer, Id));
+            Old.emplace_back(Object(Layer, Id)->State(), S ? S->Shape() : TShapeType{});
+        }
+        Trigger(C.Action);
+        EXPECT_EQ(Action("ActionUndo")->text(), "Undo " + C.Step) << C.Action;
+        for (size_t K = 0; K < std::size(kThree); ++K)
+            EXPECT_TRUE(
+                C.Done(Lookup(kThree[K].first, kThree[K].second), Old[K].first, Old[K].second))
+                << C.Action << " " << K;
+        // One step takes it all back.
+        Trigger("ActionUndo");
+        EXPECT_EQ(Text(), Before) << C.Action;
+        EXPECT_EQ(Form->StatusText(2), "") << C.Action;
+    }
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
+TEST_F(FormMainTest, CopyAndPasteFromThePopupPlaceTheCopiesAtItsPoint) {
+    SelectThree();
+    Trigger("ActionCopy");
+    ASSERT_TRUE(Action("ActionPaste")->isEnabled());
+    // A right press on empty space keeps the selection.
+    PressThenMenu(2, EmptyPoint(View(2)));
+    EXPECT_EQ(Doc()->SelectedCount(), 3);
+    Extended X = Form->PopupPoint().x(), Y = Form->PopupPoint().y();
+    View(2)->TransformZoomAndOriginXYExt(X, Y);
+    Trigger("ActionPaste");
+    const std::vector<TSchemeObject*> Copies = Doc()->SelectedObjects();
+    ASSERT_EQ(Copies.size(), 3u);
+    TSchemeArea Box;
+    for (const TSchemeObject* Copy : Copies) {
+        EXPECT_FALSE(Copy == Object(3, 1) || Copy == Object(3, 2) || Copy == Object(3, 11));
+        Box = Box.United(Copy->GetArea());
+    }
+    EXPECT_NEAR(Box.Left, double(X), 1e-9);
+    EXPECT_NEAR(Box.Top, double(Y), 1e-9);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
+// The view pastes on Ctrl+V by itself as well: the key acts once, or not at all when there is
+// nothing to paste.
+TEST_F(FormMainTest, OneCtrlVToTheFocusedViewPastesOnceOneStepAway) {
+    Find(3, 1);
+    Trigger("ActionCopy");
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    View(1)->setFocus();
+    const int Count = Doc()->GetLayer(3)->Count();
+    const int Steps = Doc()->History().Index();
+    QTest::keyClick(View(1), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Doc()->GetLayer(3)->Count(), Count + 1);
+    EXPECT_EQ(Doc()->History().Index(), Steps + 1);
+    const TSchemeObject* Copy = Form->SelectedObject();
+    ASSERT_NE(Copy, nullptr);
+    const TPointExt From = Object(3, 1)->GetPointsExt(0);
+    const TPointExt Step{TSchemeVisualEditor::kPasteOffset, TSchemeVisualEditor::kPasteOffset};
+    EXPECT_EQ(Copy->GetPointsExt(0), (TPointExt{From.X + Step.X, From.Y + Step.Y}));
+
+    QGuiApplication::clipboard()->clear();
+    EXPECT_FALSE(Action("ActionPaste")->isEnabled());
+    QTest::keyClick(View(1), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Doc()->History().Index(), Steps + 1);
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
+TEST_F(FormMainTest, PasteWarningsShowInTheStatusBar) {
+    Find(3, 1);
+    Trigger("ActionCopy");
+    QStringList Lines = TSchemeClipboard::TextOf(*QGuiApplication::clipboard()->mimeData());
+    Lines.insert(Lines.indexOf("TSchemeShape") + 1, "  Colour=plenty");
+    QGuiApplication::clipboard()->setText(Lines.join('\n'));
+    Trigger("ActionPaste");
+    EXPECT_TRUE(Form->statusBar()->currentMessage().startsWith("Pasted with 1 warning(s): "))
+        << Form->statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
+TEST_F(FormMainTest, SelectAllThenZoomToFitShowsTheWholeDrawingInTheActionView) {
+    OpenMenu(View(2), QPoint(30, 30));
+    Trigger("ActionSelectAll");
+    const int All = Doc()->SelectedCount();
+    EXPECT_GT(All, 3);
+    EXPECT_EQ(Form->StatusText(2), QStringLiteral("%1 objects").arg(All));
+    Trigger("ActionZoomToFit");
+    TSchemeVisualEditor* C = View(2);
+    EXPECT_LT(C->Zoom(), 4.0);
+    const std::optional<TRect> Drawing = C->DrawingBounds(C->Zoom());
+    ASSERT_TRUE(Drawing);
+    EXPECT_LE(Drawing->Right - Drawing->Left, C->viewport()->width());
+    EXPECT_LE(Drawing->Bottom - Drawing->Top, C->viewport()->height());
+    EXPECT_EQ(Form->StatusText(1),
+              QStringLiteral("Zoom A:0.5  B:2.0  C:%1").arg(C->Zoom(), 0, 'f', 1));
 }
