@@ -112,8 +112,8 @@ public:
     void ClearSelection();
     // Every visible, enabled object of the visible, enabled layers: what the mouse can grab.
     void SelectAll();
-    // The visible, enabled objects of visible, enabled layers whose box (world units) lies inside the
-    // rectangle, in drawing order; answered through the spatial index.
+    // The visible, enabled objects of visible, enabled layers whose box (world units) lies inside
+    // the rectangle, in drawing order; answered through the spatial index.
     std::vector<TSchemeObject*> ObjectsInside(Extended Left, Extended Top, Extended Right,
                                               Extended Bottom);
     // Groups selection changes: the outermost end reports them once.
