@@ -151,6 +151,8 @@ void TFormMain::SetUpViews() {
     for (TSchemeVisualEditor* View : FViews) {
         View->SetSchemeData(FDocument);
         View->SetPicture(Background);
+        // The editor draws smoothly unless the popup menu's Smooth drawing is turned off.
+        View->SetAntialiasing(true);
         View->OnMouseDown = [this](TObject* Sender, TMouseButton, TShiftState, int X, int Y) {
             ViewMouseDown(Sender, X, Y);
         };

@@ -77,6 +77,7 @@ void TFormMain::SetUpActions() {
                               ui->ActionZoomOut,
                               ui->ActionZoomActual,
                               ui->ActionZoomToFit,
+                              ui->ActionSmoothDrawing,
                               nullptr,
                               ui->ActionCenter,
                               ui->ActionLoad,
@@ -136,6 +137,10 @@ void TFormMain::SetUpActions() {
     Bind(ui->ActionCenter, [this] { ActionCenterExecute(); });
     for (QAction* A : {ui->ActionZoomIn, ui->ActionZoomOut, ui->ActionZoomActual})
         Bind(A, [this, A] { ActionZoomInExecute(A); });
+    Bind(ui->ActionSmoothDrawing, [this] {
+        for (TSchemeVisualEditor* View : FViews)
+            View->SetAntialiasing(ui->ActionSmoothDrawing->isChecked());
+    });
     Bind(ui->ActionPictuteA, [this] { ActionPictuteAExecute(); });
     Bind(FUndoAction, [this] { ActionStepExecute(true); });
     Bind(FRedoAction, [this] { ActionStepExecute(false); });

@@ -97,6 +97,7 @@ class SCHEME_EXPORT TSchemeVisual : public QAbstractScrollArea, public ISchemeVi
     Q_PROPERTY(int HintHidePause READ HintHidePause WRITE SetHintHidePause RESET ResetHintHidePause)
     Q_PROPERTY(double WheelZoomFactor READ WheelZoomFactor WRITE WriteWheelZoomFactor RESET
                    ResetWheelZoomFactor)
+    Q_PROPERTY(bool Antialiasing READ Antialiasing WRITE SetAntialiasing RESET ResetAntialiasing)
 
 public:
     static constexpr int kDefaultHintWidth = 100;
@@ -144,6 +145,10 @@ public:
     void SetDoubleBuffered(bool AValue) { FDoubleBuffered = AValue; }
     int Param() const override { return FParam; }
     virtual void SetParam(int AValue);
+    // The view paints with antialiased edges, lines and text (its exports stay aliased). Off by
+    // default; a change repaints the whole view.
+    bool Antialiasing() const { return FAntialiasing; }
+    void SetAntialiasing(bool AValue);
 
     // ---- scrolling ----
     int OriginX() const override { return FOriginX; }
@@ -326,6 +331,7 @@ private:
     void ResetHintHidePause() { SetHintHidePause(kDefaultHintHidePause); }
     void WriteWheelZoomFactor(double AValue);
     void ResetWheelZoomFactor() { SetWheelZoomFactor(kDefaultWheelZoomFactor); }
+    void ResetAntialiasing() { SetAntialiasing(false); }
 
     void PictureChanged();
     void ApplyScrollRanges();
@@ -374,6 +380,7 @@ private:
     bool FDoubleBuffered = true;
     TPen FGridPen;
     int FParam = 0;
+    bool FAntialiasing = false;
 
     int FOriginX = 0;
     int FOriginY = 0;

@@ -199,9 +199,9 @@ QStringList EnabledActions(const TFormMain& Form) {
 }
 
 const QStringList kSelectionFreeActions = {
-    "ActionCenter",   "ActionLoad",    "ActionObjectAdd", "ActionObjectAddZone",
-    "ActionPictuteA", "ActionSave",    "ActionSelectAll", "ActionZoomActual",
-    "ActionZoomIn",   "ActionZoomOut", "ActionZoomToFit"};
+    "ActionCenter",     "ActionLoad",   "ActionObjectAdd", "ActionObjectAddZone",
+    "ActionPictuteA",   "ActionSave",   "ActionSelectAll", "ActionSmoothDrawing",
+    "ActionZoomActual", "ActionZoomIn", "ActionZoomOut",   "ActionZoomToFit"};
 
 }  // namespace
 
@@ -319,6 +319,16 @@ TEST_F(FormMainTest, ZoomActionsRefuseOutOfRangeZoomsAndRecentreOnlyOnAMenuPoint
     After = Origin();
     B->SetCenterToPoint(Centre);
     EXPECT_EQ(Origin(), After);
+}
+
+TEST_F(FormMainTest, SmoothDrawingIsOnAtStartAndTheMenuTogglesItOnEveryView) {
+    QAction* Smooth = Action("ActionSmoothDrawing");
+    ASSERT_TRUE(Form->PopupMenu()->actions().contains(Smooth));
+    for (bool On : {true, false, true}) {
+        EXPECT_EQ(Smooth->isChecked(), On);
+        for (int I = 0; I < 3; ++I) EXPECT_EQ(View(I)->Antialiasing(), On) << I;
+        Smooth->trigger();
+    }
 }
 
 TEST_F(FormMainTest, TheMenuOpenedBeforeAnyPressActsOnItsOwnView) {
