@@ -254,6 +254,7 @@ bool TFormMain::LoadDocument(const QString& FileName, bool Ask) {
         return true;
     });
     if (!Replaced) return false;
+    ShowDrawingOrigin();
     FCurrentFile = FileName;
     ShowTitle();
     FLoadLosses = static_cast<int>(FDocument->LoadWarnings().size());
@@ -266,6 +267,18 @@ bool TFormMain::LoadDocument(const QString& FileName, bool Ask) {
     const QSignalBlocker Quiet(ui->CheckBox5);
     ui->CheckBox5->setChecked(FDocument->TimerInterval() > 0);
     return true;
+}
+
+// A new document opens at its top-left corner in every view, not where the last one was
+// scrolled to. Each bar scrolls and reports as the bars themselves do; the document is still
+// updating, so the views show it only when the load ends.
+void TFormMain::ShowDrawingOrigin() {
+    for (TSchemeVisualEditor* View : FViews)
+        for (int Bar : {0, 1}) {
+            if ((Bar == 0 ? View->OriginX() : View->OriginY()) == 0) continue;
+            View->DoScroll(Bar, TScrollCode::scTop);
+            View->DoScroll(Bar, TScrollCode::scEndScroll);
+        }
 }
 
 bool TFormMain::AcceptLoadWarnings(const QString& FileName, const QStringList& Warnings) {

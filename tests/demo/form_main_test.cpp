@@ -533,6 +533,25 @@ TEST_F(FormMainTest, LoadSaveLoadKeepsTheTextAndABadFileLeavesTheWindowUsable) {
     EXPECT_TRUE(Errors.isEmpty());
 }
 
+TEST_F(FormMainTest, ALoadShowsEveryViewFromTheDrawingsOriginAndAFailedOneMovesNone) {
+    SaveToTemp();
+    const auto Origins = [this] {
+        QList<QPoint> All;
+        for (int I = 0; I < 3; ++I) All << QPoint(View(I)->OriginX(), View(I)->OriginY());
+        return All;
+    };
+    for (int I = 0; I < 3; ++I) View(I)->SetCenterToPoint(TPoint{400, 300});
+    const QList<QPoint> Scrolled = Origins();
+    ASSERT_NE(Scrolled, QList<QPoint>(3, QPoint(0, 0)));
+    Dialogs.Document = WriteFile("bad.txt", "TSchemeData\nEnd\nTSchemeLayer\n  ID=x\nEnd\n");
+    Trigger("ActionLoad");
+    EXPECT_EQ(Origins(), Scrolled);
+    Dialogs.Document = Temp.filePath("saved.txt");
+    Trigger("ActionLoad");
+    EXPECT_EQ(Origins(), QList<QPoint>(3, QPoint(0, 0)));
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
 TEST_F(FormMainTest, AFileReadWithWarningsReplacesTheDiagramOnlyWhenTheUserAgrees) {
     const QStringList Before = Text();
     Dialogs.Document = WriteFile("notes.txt", "Shopping\nmilk and bread\n");
