@@ -396,6 +396,7 @@ void TFormMain::ShowZooms() {
                          .arg(FViews[0]->Zoom(), 0, 'f', 1)
                          .arg(FViews[1]->Zoom(), 0, 'f', 1)
                          .arg(FViews[2]->Zoom(), 0, 'f', 1));
+    EnableZoomActions();
 }
 
 // ---- view events ----
@@ -409,6 +410,7 @@ int TFormMain::ViewIndex(const TSchemeVisualEditor* View) const {
 void TFormMain::ViewMouseDown(TObject* Sender, int X, int Y) {
     FActiveView = dynamic_cast<TSchemeVisualEditor*>(Sender);
     FPopupPoint = QPoint(X, Y);
+    EnableZoomActions();
 }
 
 void TFormMain::ViewMouseMove(TObject* Sender, int X, int Y) {
@@ -425,6 +427,7 @@ void TFormMain::ShowPopupMenu(TSchemeVisualEditor* View, const QPoint& GlobalPos
     // A menu opened before any press (by the keyboard's menu key) acts on the view it was
     // opened on.
     if (!FActiveView) FActiveView = View;
+    EnableZoomActions();
     FPopupMenu->popup(GlobalPos);
 }
 

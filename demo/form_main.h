@@ -155,6 +155,9 @@ private:
     void ActionObjectAddPointExecute(QAction* Sender);
     void ActionCenterExecute();
     void ActionZoomInExecute(QAction* Sender);
+    scheme::Extended ZoomTarget(const QAction* Sender,
+                                const scheme::TSchemeVisualEditor* View) const;
+    void EnableZoomActions();
     void ActionZoomToFitExecute();
     // Pastes with the top-left corner of the pasted objects at the menu's point; by the
     // keyboard, one grid step from where they were copied.

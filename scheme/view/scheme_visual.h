@@ -110,6 +110,9 @@ public:
     // The largest zoom SetZoom takes; MinZoom() is the smallest, the double just above 0.1.
     static constexpr Extended kMaxZoom = 10;
     static Extended MinZoom();
+    // Whether SetZoom takes AValue: a zoom above 0.1 (also when rounded to a double) and at
+    // most kMaxZoom.
+    static bool ZoomInRange(Extended AValue);
     static constexpr Extended kDefaultWheelZoomFactor = 1.25;
     // The space ZoomToFit leaves around the drawing, client pixels on every side.
     static constexpr int kFitMargin = 8;
