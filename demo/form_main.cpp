@@ -151,6 +151,8 @@ void TFormMain::SetUpViews() {
     for (TSchemeVisualEditor* View : FViews) {
         View->SetSchemeData(FDocument);
         View->SetPicture(Background);
+        // The editor draws smoothly unless the popup menu's Smooth drawing is turned off.
+        View->SetAntialiasing(true);
         View->OnMouseDown = [this](TObject* Sender, TMouseButton, TShiftState, int X, int Y) {
             ViewMouseDown(Sender, X, Y);
         };
@@ -252,6 +254,7 @@ bool TFormMain::LoadDocument(const QString& FileName, bool Ask) {
         return true;
     });
     if (!Replaced) return false;
+    ShowDrawingOrigin();
     FCurrentFile = FileName;
     ShowTitle();
     FLoadLosses = static_cast<int>(FDocument->LoadWarnings().size());
@@ -264,6 +267,18 @@ bool TFormMain::LoadDocument(const QString& FileName, bool Ask) {
     const QSignalBlocker Quiet(ui->CheckBox5);
     ui->CheckBox5->setChecked(FDocument->TimerInterval() > 0);
     return true;
+}
+
+// A new document opens at its top-left corner in every view, not where the last one was
+// scrolled to. Each bar scrolls and reports as the bars themselves do; the document is still
+// updating, so the views show it only when the load ends.
+void TFormMain::ShowDrawingOrigin() {
+    for (TSchemeVisualEditor* View : FViews)
+        for (int Bar : {0, 1}) {
+            if ((Bar == 0 ? View->OriginX() : View->OriginY()) == 0) continue;
+            View->DoScroll(Bar, TScrollCode::scTop);
+            View->DoScroll(Bar, TScrollCode::scEndScroll);
+        }
 }
 
 bool TFormMain::AcceptLoadWarnings(const QString& FileName, const QStringList& Warnings) {
@@ -381,6 +396,7 @@ void TFormMain::ShowZooms() {
                          .arg(FViews[0]->Zoom(), 0, 'f', 1)
                          .arg(FViews[1]->Zoom(), 0, 'f', 1)
                          .arg(FViews[2]->Zoom(), 0, 'f', 1));
+    EnableZoomActions();
 }
 
 // ---- view events ----
@@ -394,6 +410,7 @@ int TFormMain::ViewIndex(const TSchemeVisualEditor* View) const {
 void TFormMain::ViewMouseDown(TObject* Sender, int X, int Y) {
     FActiveView = dynamic_cast<TSchemeVisualEditor*>(Sender);
     FPopupPoint = QPoint(X, Y);
+    EnableZoomActions();
 }
 
 void TFormMain::ViewMouseMove(TObject* Sender, int X, int Y) {
@@ -410,6 +427,7 @@ void TFormMain::ShowPopupMenu(TSchemeVisualEditor* View, const QPoint& GlobalPos
     // A menu opened before any press (by the keyboard's menu key) acts on the view it was
     // opened on.
     if (!FActiveView) FActiveView = View;
+    EnableZoomActions();
     FPopupMenu->popup(GlobalPos);
 }
 

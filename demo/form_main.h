@@ -123,6 +123,7 @@ private:
     // as it was and raises; with Ask, a file read with warnings replaces it only when the user
     // agrees. Answers whether the document was replaced.
     bool LoadDocument(const QString& FileName, bool Ask);
+    void ShowDrawingOrigin();
     bool AcceptLoadWarnings(const QString& FileName, const QStringList& Warnings);
     // Saves to File (nothing when it is empty) and makes it the current file; answers whether
     // it saved.
@@ -154,6 +155,9 @@ private:
     void ActionObjectAddPointExecute(QAction* Sender);
     void ActionCenterExecute();
     void ActionZoomInExecute(QAction* Sender);
+    scheme::Extended ZoomTarget(const QAction* Sender,
+                                const scheme::TSchemeVisualEditor* View) const;
+    void EnableZoomActions();
     void ActionZoomToFitExecute();
     // Pastes with the top-left corner of the pasted objects at the menu's point; by the
     // keyboard, one grid step from where they were copied.

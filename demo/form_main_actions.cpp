@@ -77,6 +77,7 @@ void TFormMain::SetUpActions() {
                               ui->ActionZoomOut,
                               ui->ActionZoomActual,
                               ui->ActionZoomToFit,
+                              ui->ActionSmoothDrawing,
                               nullptr,
                               ui->ActionCenter,
                               ui->ActionLoad,
@@ -136,6 +137,10 @@ void TFormMain::SetUpActions() {
     Bind(ui->ActionCenter, [this] { ActionCenterExecute(); });
     for (QAction* A : {ui->ActionZoomIn, ui->ActionZoomOut, ui->ActionZoomActual})
         Bind(A, [this, A] { ActionZoomInExecute(A); });
+    Bind(ui->ActionSmoothDrawing, [this] {
+        for (TSchemeVisualEditor* View : FViews)
+            View->SetAntialiasing(ui->ActionSmoothDrawing->isChecked());
+    });
     Bind(ui->ActionPictuteA, [this] { ActionPictuteAExecute(); });
     Bind(FUndoAction, [this] { ActionStepExecute(true); });
     Bind(FRedoAction, [this] { ActionStepExecute(false); });
@@ -381,16 +386,29 @@ void TFormMain::ActionCenterExecute() {
     for (int Other : Others[ViewIndex(View)]) FViews[Other]->SetCenterToPoint(TPoint{PX, PY});
 }
 
+// The zoom an action asks of View: a step in or out, or 1 for Zoom Actual (and for a step of 0).
+Extended TFormMain::ZoomTarget(const QAction* Sender, const TSchemeVisualEditor* View) const {
+    Extended Step = FSettings.ZoomStep[ViewIndex(View)];
+    if (Sender == ui->ActionZoomOut) Step = -Step;
+    if (Sender == ui->ActionZoomActual) Step = 0;
+    return Step != 0 ? View->Zoom() + Step : 1.0;
+}
+
+// Zoom In and Zoom Out are off where the view would refuse their step, for the view they act
+// on: asked again whenever a zoom, a step or that view changes.
+void TFormMain::EnableZoomActions() {
+    const TSchemeVisualEditor* View = ActionView();
+    for (QAction* A : {ui->ActionZoomIn, ui->ActionZoomOut})
+        A->setEnabled(TSchemeVisual::ZoomInRange(ZoomTarget(A, View)));
+}
+
 void TFormMain::ActionZoomInExecute(QAction* Sender) {
     TSchemeVisualEditor* View = ActionView();
     const bool HasPoint = FPopupPoint.x() != 0 && FPopupPoint.y() != 0;
     int PX = FPopupPoint.x();
     int PY = FPopupPoint.y();
     if (HasPoint) View->TransformZoomAndOriginXY(PX, PY);
-    Extended Step = FSettings.ZoomStep[ViewIndex(View)];
-    if (Sender == ui->ActionZoomOut) Step = -Step;
-    if (Sender == ui->ActionZoomActual) Step = 0;
-    View->SetZoom(Step != 0 ? View->Zoom() + Step : 1.0);
+    View->SetZoom(ZoomTarget(Sender, View));
     if (HasPoint) View->SetCenterToPoint(TPoint{PX, PY});
     ShowZooms();
 }

@@ -119,8 +119,10 @@ void TFormMain::ConnectViewSettings() {
         OnSignal(Box, &QCheckBox::toggled, [View, Box] { View->SetEditEnabled(Box->isChecked()); });
         OnSignal(Zoom, &QLineEdit::textChanged,
                  [View, Zoom] { View->SetMinZoomForResize(Zoom->Value()); });
-        OnSignal(Step, &QLineEdit::textChanged,
-                 [this, I, Step] { FSettings.ZoomStep[I] = Step->Value(); });
+        OnSignal(Step, &QLineEdit::textChanged, [this, I, Step] {
+            FSettings.ZoomStep[I] = Step->Value();
+            EnableZoomActions();
+        });
     }
 }
 

@@ -105,10 +105,32 @@ bool TCanvas::Active() const {
 }
 
 void TCanvas::SetUpPainter() {
-    FPainter->setRenderHint(QPainter::Antialiasing, false);
-    FPainter->setRenderHint(QPainter::TextAntialiasing, false);
+    FPainter->setRenderHint(QPainter::Antialiasing, FSmooth);
+    FPainter->setRenderHint(QPainter::TextAntialiasing, FSmooth);
+    // Images keep their pixels either way: a transparent image's key colour must not blend.
     FPainter->setRenderHint(QPainter::SmoothPixmapTransform, false);
     ApplyOrigin();
+}
+
+void TCanvas::SetSmooth(bool AValue) {
+    FSmooth = AValue;
+    if (!Active()) return;
+    FPainter->setRenderHint(QPainter::Antialiasing, FSmooth);
+    FPainter->setRenderHint(QPainter::TextAntialiasing, FSmooth);
+}
+
+template <class TDraw>
+void TCanvas::Stroked(TDraw&& Draw) {
+    // A cosmetic pen is one pixel wide. The clip stays where it is: Qt keeps it in device pixels.
+    const int Width = PenKind() == TPenKind::Wide ? PenWidth() : 1;
+    if (!FSmooth || Width % 2 == 0) {
+        Draw();
+        return;
+    }
+    const QTransform World = FPainter->worldTransform();
+    FPainter->setWorldTransform(QTransform::fromTranslate(0.5, 0.5) * World);
+    Draw();
+    FPainter->setWorldTransform(World);
 }
 
 void TCanvas::SetWindowOrg(const TPoint& Origin) {
@@ -290,6 +312,10 @@ void TCanvas::DrawRoundShape(const TRect& Bounds, int CornerWidth, int CornerHei
     const int Width = PenWidth();
     if (!ReachVisible(Bounds, Kind == TPenKind::Wide ? Width : 1)) return;
     ApplyBackground();
+    if (FSmooth && !detail::TRoundShape(Bounds, CornerWidth, CornerHeight).IsRectangle()) {
+        DrawSmoothRoundShape(Bounds, CornerWidth, CornerHeight);
+        return;
+    }
     const QBrush& Fill = MakeBrush();
     const QBrush& PenFill = PenBrush();
     if (Kind == TPenKind::None) {
@@ -424,20 +450,72 @@ void TCanvas::PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Ins
     Paint(Inside, InsideRects);
 }
 
+namespace {
+
+// The ideal figure whose edges run through R's corners, with a corner ellipse of the given
+// diameters.
+QPainterPath RoundPath(const QRectF& R, qreal CornerWidth, qreal CornerHeight, bool Ellipse) {
+    QPainterPath Path;
+    if (Ellipse)
+        Path.addEllipse(R);
+    else
+        Path.addRoundedRect(R, std::max<qreal>(0, CornerWidth / 2),
+                            std::max<qreal>(0, CornerHeight / 2));
+    return Path;
+}
+
+}  // namespace
+
+// Round shapes of a smooth canvas are filled and stroked along the path through the centres
+// of the aliased outline's pixels, which puts the blended edge where the aliased one is.
+void TCanvas::DrawSmoothRoundShape(const TRect& Bounds, int CornerWidth, int CornerHeight) {
+    const TPenKind Kind = PenKind();
+    const int Width = PenWidth();
+    const detail::TRoundShape Shape(Bounds, CornerWidth, CornerHeight);
+    const bool Ellipse = Shape.IsEllipse();
+    if (Kind == TPenKind::None) {
+        // As aliased, the filled figure is one pixel narrower and shorter.
+        const QRectF R(Bounds.Left, Bounds.Top, Bounds.Width() - 1, Bounds.Height() - 1);
+        FPainter->setPen(Qt::NoPen);
+        FPainter->setBrush(MakeBrush());
+        FPainter->drawPath(RoundPath(R, Shape.CornerWidth(), Shape.CornerHeight(), Ellipse));
+        return;
+    }
+    TRect Path = Bounds;
+    int CW = Shape.CornerWidth(), CH = Shape.CornerHeight();
+    if (Kind == TPenKind::Wide && FPen.Style() == TPenStyle::psInsideFrame) {
+        Path = TRect{Bounds.Left + Width / 2, Bounds.Top + Width / 2,
+                     Bounds.Right - (Width - 1) / 2, Bounds.Bottom - (Width - 1) / 2};
+        if (Path.IsEmpty()) {
+            // The pen is wider than the figure: the figure is all pen.
+            FPainter->setPen(Qt::NoPen);
+            FPainter->setBrush(PenBrush());
+            FPainter->drawPath(RoundPath(ToQRect(Bounds), CW, CH, Ellipse));
+            return;
+        }
+        CW = std::max(0, CW - (Width - 1));
+        CH = std::max(0, CH - (Width - 1));
+    }
+    const QRectF Centre(Path.Left, Path.Top, Path.Width() - 1, Path.Height() - 1);
+    const QPainterPath Outline = RoundPath(Centre, CW - 1, CH - 1, Ellipse);
+    FPainter->setPen(MakePen(Kind));
+    FPainter->setBrush(MakeBrush());
+    Stroked([&] { FPainter->drawPath(Outline); });
+}
+
 void TCanvas::StrokeShape(const detail::TRoundShape& Shape, TPenKind Kind) {
     FPainter->setPen(MakePen(Kind));
     FPainter->setBrush(Qt::NoBrush);
     const TRect& B = Shape.Bounds();
     const QRectF Path(B.Left, B.Top, B.Width() - 1, B.Height() - 1);
     if (Shape.IsEllipse()) {
-        FPainter->drawEllipse(Path);
+        Stroked([&] { FPainter->drawEllipse(Path); });
         return;
     }
     if (!Shape.IsRectangle()) {
-        QPainterPath Rounded;
-        Rounded.addRoundedRect(Path, (Shape.CornerWidth() - 1) / 2.0,
-                               (Shape.CornerHeight() - 1) / 2.0);
-        FPainter->drawPath(Rounded);
+        const QPainterPath Outline =
+            RoundPath(Path, Shape.CornerWidth() - 1, Shape.CornerHeight() - 1, false);
+        Stroked([&] { FPainter->drawPath(Outline); });
         return;
     }
     // Edges far outside the visible area are pulled in by whole dash periods, so that Qt never
@@ -453,7 +531,7 @@ void TCanvas::StrokeShape(const detail::TRoundShape& Shape, TPenKind Kind) {
     const int R = PullIn(B.Right - 1, Visible.Right + Margin, -1);
     const int Bm = PullIn(B.Bottom - 1, Visible.Bottom + Margin, -1);
     const QPoint Corners[] = {QPoint(L, T), QPoint(R, T), QPoint(R, Bm), QPoint(L, Bm)};
-    FPainter->drawPolygon(Corners, 4);
+    Stroked([&] { FPainter->drawPolygon(Corners, 4); });
 }
 
 namespace {
@@ -476,7 +554,7 @@ void TCanvas::Polygon(std::span<const TPoint> Points) {
     ApplyBackground();
     FPainter->setPen(MakePen(Kind));
     FPainter->setBrush(MakeBrush());
-    FPainter->drawPolygon(Shape, Qt::OddEvenFill);
+    Stroked([&] { FPainter->drawPolygon(Shape, Qt::OddEvenFill); });
 }
 
 void TCanvas::Polyline(std::span<const TPoint> Points) {
@@ -501,7 +579,7 @@ void TCanvas::Polyline(std::span<const TPoint> Points) {
         for (qsizetype I = 0; I + 1 < Line.size(); ++I) FPainter->drawLine(Line[I], Line[I + 1]);
         return;
     }
-    FPainter->drawPolyline(Line);
+    Stroked([&] { FPainter->drawPolyline(Line); });
 }
 
 void TCanvas::MoveTo(int X, int Y) {
@@ -532,9 +610,12 @@ void TCanvas::InvertRect(const TRect& R) {
     const TRect Visible = IntersectRect(ClampRect(R.Left, R.Top, R.Right, R.Bottom), ClipRect());
     if (Visible.IsEmpty()) return;
     // Raster operations work on raster devices only; elsewhere this paints nothing useful.
+    // They take no coverage either, so the whole pixels are inverted aliased.
+    FPainter->setRenderHint(QPainter::Antialiasing, false);
     FPainter->setCompositionMode(QPainter::RasterOp_NotDestination);
     FPainter->fillRect(ToQRect(Visible), Qt::white);
     FPainter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    FPainter->setRenderHint(QPainter::Antialiasing, FSmooth);
 }
 
 void TCanvas::TextOut(int X, int Y, const QString& Text) {

@@ -85,7 +85,7 @@ enum class TBkMode { Transparent = 1, Opaque = 2 };
 // the device's top-left corner. A rectangle from (L, T) to (R, B) covers columns L .. R-1 and
 // rows T .. B-1: Rectangle draws its 1-pixel outline on those outer columns and rows and fills
 // the inside with the brush; Ellipse and RoundRect stay inside the same bounds. Painting is
-// never antialiased.
+// aliased unless the canvas is made smooth.
 class SCHEME_EXPORT TCanvas : public TObject {
 public:
     // Paints through Painter, which stays the caller's.
@@ -97,6 +97,12 @@ public:
     TCanvas& operator=(const TCanvas&) = delete;
 
     QPainter* Painter() const { return FPainter; }
+
+    // A smooth canvas draws antialiased edges, lines and text: strokes run through the pixel
+    // centres of the aliased ones and round shapes are painted from their ideal outline, so the
+    // figures keep their places. Rectangle fills and inversions stay pixel-exact. Off by default.
+    bool Smooth() const { return FSmooth; }
+    void SetSmooth(bool AValue);
 
     TPen& Pen() { return FPen; }
     TBrush& Brush() { return FBrush; }
@@ -175,6 +181,11 @@ private:
     void DrawRoundShape(const TRect& Bounds, int CornerWidth, int CornerHeight);
     void PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Inside, const QBrush& Edge);
     void StrokeShape(const detail::TRoundShape& Shape, TPenKind Kind);
+    void DrawSmoothRoundShape(const TRect& Bounds, int CornerWidth, int CornerHeight);
+    // Strokes painted by Draw, shifted half a pixel on a smooth canvas when the pen is an odd
+    // number of pixels wide, so that they cover whole pixels as the aliased ones do.
+    template <class TDraw>
+    void Stroked(TDraw&& Draw);
 
     std::unique_ptr<QPainter> FOwnPainter;
     QPainter* FPainter = nullptr;
@@ -191,6 +202,7 @@ private:
     TBkMode FBkMode = TBkMode::Opaque;
     TColor FBkColor = clWhite;
     std::optional<TRect> FClipRect;
+    bool FSmooth = false;
 
     // Values made from keys, a few kept: objects take turns among a handful of state colours,
     // and each look is made once rather than once an object.

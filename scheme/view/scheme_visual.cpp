@@ -69,14 +69,17 @@ void TSchemeVisual::SetColor(TColor AValue) {
     RepaintClientRect();
 }
 
+bool TSchemeVisual::ZoomInRange(Extended AValue) {
+    return AValue > 0.1L && static_cast<double>(AValue) > 0.1 && AValue <= kMaxZoom;
+}
+
 void TSchemeVisual::SetZoom(Extended AValue) {
     if (AValue == FZoom) return;
     // 0.1L is the value nearest to one tenth: a zoom of exactly that is refused, 10 is not. A
     // caller that holds a zoom as a double (the Zoom property, a spin box) has 0.1 as the
     // double nearest to one tenth, a little above 0.1L: every zoom that is that double when
     // rounded is refused as well.
-    if (!(AValue > 0.1L) || static_cast<double>(AValue) <= 0.1 || AValue > 10)
-        RaiseError(QStringLiteral("Zoom ?"));
+    if (!ZoomInRange(AValue)) RaiseError(QStringLiteral("Zoom ?"));
     FClipRectChangeType =
         AValue > FZoom ? TClipRectChangeType::vcZoomIn : TClipRectChangeType::vcZoomOut;
     FOldClipRect = ToWorld(VisibleRect());

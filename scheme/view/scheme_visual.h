@@ -97,6 +97,7 @@ class SCHEME_EXPORT TSchemeVisual : public QAbstractScrollArea, public ISchemeVi
     Q_PROPERTY(int HintHidePause READ HintHidePause WRITE SetHintHidePause RESET ResetHintHidePause)
     Q_PROPERTY(double WheelZoomFactor READ WheelZoomFactor WRITE WriteWheelZoomFactor RESET
                    ResetWheelZoomFactor)
+    Q_PROPERTY(bool Antialiasing READ Antialiasing WRITE SetAntialiasing RESET ResetAntialiasing)
 
 public:
     static constexpr int kDefaultHintWidth = 100;
@@ -109,6 +110,9 @@ public:
     // The largest zoom SetZoom takes; MinZoom() is the smallest, the double just above 0.1.
     static constexpr Extended kMaxZoom = 10;
     static Extended MinZoom();
+    // Whether SetZoom takes AValue: a zoom above 0.1 (also when rounded to a double) and at
+    // most kMaxZoom.
+    static bool ZoomInRange(Extended AValue);
     static constexpr Extended kDefaultWheelZoomFactor = 1.25;
     // The space ZoomToFit leaves around the drawing, client pixels on every side.
     static constexpr int kFitMargin = 8;
@@ -144,6 +148,10 @@ public:
     void SetDoubleBuffered(bool AValue) { FDoubleBuffered = AValue; }
     int Param() const override { return FParam; }
     virtual void SetParam(int AValue);
+    // The view paints with antialiased edges, lines and text (its exports stay aliased). Off by
+    // default; a change repaints the whole view.
+    bool Antialiasing() const { return FAntialiasing; }
+    void SetAntialiasing(bool AValue);
 
     // ---- scrolling ----
     int OriginX() const override { return FOriginX; }
@@ -326,6 +334,7 @@ private:
     void ResetHintHidePause() { SetHintHidePause(kDefaultHintHidePause); }
     void WriteWheelZoomFactor(double AValue);
     void ResetWheelZoomFactor() { SetWheelZoomFactor(kDefaultWheelZoomFactor); }
+    void ResetAntialiasing() { SetAntialiasing(false); }
 
     void PictureChanged();
     void ApplyScrollRanges();
@@ -374,6 +383,7 @@ private:
     bool FDoubleBuffered = true;
     TPen FGridPen;
     int FParam = 0;
+    bool FAntialiasing = false;
 
     int FOriginX = 0;
     int FOriginY = 0;

@@ -111,7 +111,9 @@ void TSchemeVisual::ShowHintWindow() {
     QString HintString = Obj->GetHintString();
     bool CanVisible = true;
     if (OnShowHint) OnShowHint(this, Obj, TPoint{P.x(), P.y()}, HintString, CanVisible);
-    if (CanVisible) {
+    // A hint with nothing to read (none written, or only blanks) would be an empty box over
+    // the object: it is passed over as a vetoed one is.
+    if (CanVisible && !HintString.trimmed().isEmpty()) {
         QSize Size(FHintWidth, FHintHeight);
         if (FHintWidth <= 0 || FHintHeight <= 0)
             Size = FHintWindow->CalcHintRect(ScreenAround(P).width(), HintString).size();

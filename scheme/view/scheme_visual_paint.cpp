@@ -70,6 +70,14 @@ void TSchemeVisual::EnsureBuffer() {
     FStale = QRegion(viewport()->rect());
 }
 
+void TSchemeVisual::SetAntialiasing(bool AValue) {
+    if (FAntialiasing == AValue) return;
+    FAntialiasing = AValue;
+    // The direct canvas is made again with the new setting when next asked for.
+    EndDirectPainting();
+    RepaintClientRect();
+}
+
 void TSchemeVisual::EndDirectPainting() {
     FDirectCanvas.reset();
 }
@@ -116,7 +124,10 @@ TCanvas* TSchemeVisual::GetCanvasFor(const TRect& ZoomedArea) {
 // pixels) reaches the screen.
 TCanvas* TSchemeVisual::DirectCanvas(const QRect& Shown) {
     EnsureBuffer();
-    if (!FDirectCanvas) FDirectCanvas = std::make_unique<TCanvas>(&FBuffer);
+    if (!FDirectCanvas) {
+        FDirectCanvas = std::make_unique<TCanvas>(&FBuffer);
+        FDirectCanvas->SetSmooth(FAntialiasing);
+    }
     FDirectCanvas->SetWindowOrg(TPoint{FOriginX, FOriginY});
     ShowDirect(Shown);
     return FDirectCanvas.get();
@@ -145,6 +156,7 @@ void TSchemeVisual::RenderStale() {
     QPainter Painter(&FBuffer);
     Painter.setClipRegion(Stale);
     TCanvas Canvas(&Painter);
+    Canvas.SetSmooth(FAntialiasing);
     Canvas.SetWindowOrg(TPoint{FOriginX, FOriginY});
     const QScopedValueRollback Current(FPaintCanvas, &Canvas);
     FillSolid(Canvas, FColor, VisibleRect());

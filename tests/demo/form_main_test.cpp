@@ -199,9 +199,9 @@ QStringList EnabledActions(const TFormMain& Form) {
 }
 
 const QStringList kSelectionFreeActions = {
-    "ActionCenter",   "ActionLoad",    "ActionObjectAdd", "ActionObjectAddZone",
-    "ActionPictuteA", "ActionSave",    "ActionSelectAll", "ActionZoomActual",
-    "ActionZoomIn",   "ActionZoomOut", "ActionZoomToFit"};
+    "ActionCenter",     "ActionLoad",   "ActionObjectAdd", "ActionObjectAddZone",
+    "ActionPictuteA",   "ActionSave",   "ActionSelectAll", "ActionSmoothDrawing",
+    "ActionZoomActual", "ActionZoomIn", "ActionZoomToFit"};
 
 }  // namespace
 
@@ -282,16 +282,38 @@ TEST_F(FormMainTest, AddingSnapsToTheDocumentsGridUntilAnEditChangesIt) {
     EXPECT_EQ(Object(9, 2)->GetPointsExt(0), (TPointExt{12, 15}));
 }
 
-TEST_F(FormMainTest, ZoomActionsRefuseOutOfRangeZoomsAndRecentreOnlyOnAMenuPoint) {
+// Zoom In and Zoom Out are off where the view they act on would refuse their step of 0.5.
+TEST_F(FormMainTest, ZoomActionsAreOffAtTheLimitsAndRecentreOnlyOnAMenuPoint) {
     TSchemeVisualEditor* A = View(0);
+    const auto Enabled = [this] {
+        return std::pair(Action("ActionZoomIn")->isEnabled(), Action("ActionZoomOut")->isEnabled());
+    };
     PressThenMenu(0, QPoint(40, 40));
     const int OX = A->OriginX(), OY = A->OriginY();
+    EXPECT_EQ(Enabled(), std::pair(true, false));
     Trigger("ActionZoomOut");
-    EXPECT_EQ(Errors, QStringList{"Zoom ?"});
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
     EXPECT_EQ(A->Zoom(), 0.5);
     EXPECT_EQ(A->OriginX(), OX);
     EXPECT_EQ(A->OriginY(), OY);
     EXPECT_EQ(Form->StatusText(1), "Zoom A:0.5  B:2.0  C:4.0");
+    // A zoom from anywhere (here as the wheel's would come) is followed.
+    const struct {
+        Extended Zoom;
+        std::pair<bool, bool> Enabled;
+    } Rows[] = {{0.6, {true, false}},
+                {0.7, {true, true}},
+                {9.5, {true, true}},
+                {9.6, {false, true}},
+                {10, {false, true}}};
+    for (const auto& Row : Rows) {
+        A->SetZoom(Row.Zoom);
+        EXPECT_EQ(Enabled(), Row.Enabled) << double(Row.Zoom);
+    }
+    // Pressing in another view makes its zoom the one that counts.
+    Click(View(1), EmptyPoint(View(1)));
+    EXPECT_EQ(Enabled(), std::pair(true, true));
+    A->SetZoom(0.5);
 
     // At x = 0 there is no menu point: the view is not centred on the point under the menu.
     TSchemeVisualEditor* B = View(1);
@@ -319,6 +341,16 @@ TEST_F(FormMainTest, ZoomActionsRefuseOutOfRangeZoomsAndRecentreOnlyOnAMenuPoint
     After = Origin();
     B->SetCenterToPoint(Centre);
     EXPECT_EQ(Origin(), After);
+}
+
+TEST_F(FormMainTest, SmoothDrawingIsOnAtStartAndTheMenuTogglesItOnEveryView) {
+    QAction* Smooth = Action("ActionSmoothDrawing");
+    ASSERT_TRUE(Form->PopupMenu()->actions().contains(Smooth));
+    for (bool On : {true, false, true}) {
+        EXPECT_EQ(Smooth->isChecked(), On);
+        for (int I = 0; I < 3; ++I) EXPECT_EQ(View(I)->Antialiasing(), On) << I;
+        Smooth->trigger();
+    }
 }
 
 TEST_F(FormMainTest, TheMenuOpenedBeforeAnyPressActsOnItsOwnView) {
@@ -521,6 +553,25 @@ TEST_F(FormMainTest, LoadSaveLoadKeepsTheTextAndABadFileLeavesTheWindowUsable) {
     EXPECT_FALSE(Doc()->Updating());
     Trigger("ActionObjectAdd");
     EXPECT_TRUE(Errors.isEmpty());
+}
+
+TEST_F(FormMainTest, ALoadShowsEveryViewFromTheDrawingsOriginAndAFailedOneMovesNone) {
+    SaveToTemp();
+    const auto Origins = [this] {
+        QList<QPoint> All;
+        for (int I = 0; I < 3; ++I) All << QPoint(View(I)->OriginX(), View(I)->OriginY());
+        return All;
+    };
+    for (int I = 0; I < 3; ++I) View(I)->SetCenterToPoint(TPoint{400, 300});
+    const QList<QPoint> Scrolled = Origins();
+    ASSERT_NE(Scrolled, QList<QPoint>(3, QPoint(0, 0)));
+    Dialogs.Document = WriteFile("bad.txt", "TSchemeData\nEnd\nTSchemeLayer\n  ID=x\nEnd\n");
+    Trigger("ActionLoad");
+    EXPECT_EQ(Origins(), Scrolled);
+    Dialogs.Document = Temp.filePath("saved.txt");
+    Trigger("ActionLoad");
+    EXPECT_EQ(Origins(), QList<QPoint>(3, QPoint(0, 0)));
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
 }
 
 TEST_F(FormMainTest, AFileReadWithWarningsReplacesTheDiagramOnlyWhenTheUserAgrees) {

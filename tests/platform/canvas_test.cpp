@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <climits>
+#include <cstdlib>
 #include <functional>
 
 namespace scheme {
@@ -15,10 +16,12 @@ namespace {
 constexpr QRgb kBlack = 0x000000, kRed = 0xFF0000, kWhite = 0xFFFFFF;
 
 // Paints on a white image with the default black 1-pixel pen and a solid red brush.
-QImage Paint(int Width, int Height, const std::function<void(TCanvas&)>& Draw) {
+QImage Paint(int Width, int Height, const std::function<void(TCanvas&)>& Draw,
+             bool Smooth = false) {
     QImage Image(Width, Height, QImage::Format_RGB32);
     Image.fill(Qt::white);
     TCanvas Canvas(&Image);
+    Canvas.SetSmooth(Smooth);
     Canvas.Brush().SetColor(clRed);
     Draw(Canvas);
     return Image;
@@ -96,6 +99,46 @@ TEST(CanvasRoundRect, CornersRoundedWithinBoundsAndExtremesDegenerate) {
                      [](TCanvas& C) { C.Ellipse(2, 2, 37, 27); }));
     EXPECT_TRUE(Same([](TCanvas& C) { C.RoundRect(2, 2, 37, 27, -5, 0); },
                      [](TCanvas& C) { C.Rectangle(2, 2, 37, 27); }));
+}
+
+// A smooth canvas blends edges but puts every figure where the aliased one is.
+TEST(CanvasSmooth, FiguresKeepTheirPlacesWithBlendedEdges) {
+    auto Blended = [](const QImage& Image) {
+        for (int Y = 0; Y < Image.height(); ++Y)
+            for (int X = 0; X < Image.width(); ++X)
+                if (const QRgb C = At(Image, X, Y); C != kBlack && C != kRed && C != kWhite)
+                    return true;
+        return false;
+    };
+    for (int Width : {1, 3, 4}) {
+        SCOPED_TRACE(Width);
+        const auto Round = [Width](TCanvas& C) {
+            C.Pen().SetWidth(Width);
+            C.Ellipse(6, 5, 46, 35);
+            C.RoundRect(50, 5, 90, 35, 16, 12);
+        };
+        const QImage Smooth = Paint(96, 40, Round, true);
+        EXPECT_EQ(PaintedBounds(Smooth), PaintedBounds(Paint(96, 40, Round)));
+        EXPECT_TRUE(Blended(Smooth));
+        EXPECT_EQ(At(Smooth, 26, 20), kRed);
+        const auto Straight = [Width](TCanvas& C) {
+            C.Pen().SetWidth(Width);
+            C.Rectangle(4, 4, 30, 20);
+            C.MoveTo(2, 30);
+            C.LineTo(40, 30);
+        };
+        // A line's thickness covers the same rows; its ends may blend into the next pixel.
+        const TRect Line = PaintedBounds(Paint(48, 36, Straight, true));
+        const TRect Aliased = PaintedBounds(Paint(48, 36, Straight));
+        EXPECT_EQ(Line.Top, Aliased.Top);
+        EXPECT_EQ(Line.Bottom, Aliased.Bottom);
+        EXPECT_LE(std::abs(Line.Right - Aliased.Right), 1);
+    }
+    const auto Thin = [](TCanvas& C) {
+        C.Rectangle(2, 2, 20, 12);
+        C.InvertRect(Rect(4, 4, 10, 10));
+    };
+    EXPECT_EQ(Paint(24, 16, Thin, true), Paint(24, 16, Thin));
 }
 
 TEST(CanvasStyles, DashGapsAndHatchesShowBkColorOnlyWhenOpaque) {
@@ -313,6 +356,7 @@ TEST(CanvasRobustness, HugeOrDegenerateFiguresAreCheapAndSound) {
     EXPECT_EQ(At(Image, 0, 50), kBlack);
     EXPECT_EQ(At(Image, 0, 51), kRed);
     Paint(100, 100, Huge);
+    Paint(100, 100, Huge, true);
     EXPECT_EQ(PaintedBounds(Paint(10, 10,
                                   [](TCanvas& C) {
                                       C.Pen().SetWidth(TPen::kMaxWidth);

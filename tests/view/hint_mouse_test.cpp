@@ -2,6 +2,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <optional>
 
 #include "scheme/platform/error_handler.h"
 #include "scheme/platform/exceptions.h"
@@ -78,6 +79,30 @@ TEST_F(HintTest, AHandlerChangesTheTextOrVetoesTheHintForAWholeCycle) {
     EXPECT_EQ(Asked, 2);
     ASSERT_TRUE(Showing());
     EXPECT_EQ(View->HintWindow()->Text(), QStringLiteral("changed"));
+}
+
+// Only the final text counts: a handler may write a hint for an object without one, or clear
+// one; a blank text shows nothing.
+TEST_F(HintTest, AnEmptyFinalTextShowsNoHint) {
+    const struct {
+        const char* Written;
+        std::optional<QString> Handler;
+        bool Shown;
+    } Rows[] = {{"", std::nullopt, false},
+                {" \r\n ", std::nullopt, false},
+                {"", "from the handler", true},
+                {"a box", "", false}};
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Written);
+        Box->SetHintString(QString::fromLatin1(Row.Written));
+        View->OnShowHint = [&](TObject*, TSchemeObject*, const TPoint&, QString& Text, bool&) {
+            if (Row.Handler) Text = *Row.Handler;
+        };
+        View->HideHintWindow();
+        PointAt(30, 30);
+        Ticks(6);
+        EXPECT_EQ(Showing(), Row.Shown);
+    }
 }
 
 TEST_F(HintTest, WithoutAFixedSizeTheWindowFitsItsText) {

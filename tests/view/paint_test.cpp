@@ -1,5 +1,6 @@
 #include <QBuffer>
 #include <QScrollBar>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include "scheme/platform/error_handler.h"
@@ -143,6 +144,25 @@ TEST_F(PaintTest, ExportsTakeThePictureSizeAtTheZoom) {
         EXPECT_EQ(Read.Width(), 100) << Name;
     }
     EXPECT_THROW(View->ExportToBmp(Dir.filePath(QStringLiteral("a.unknown")), 1), Exception);
+}
+
+TEST_F(PaintTest, AntialiasingBlendsTheEdgesOfWhatTheViewPaints) {
+    View->OnPaint = [](TObject*, TCanvas& Canvas) {
+        Canvas.MoveTo(10, 10);
+        Canvas.LineTo(200, 90);
+    };
+    auto Colours = [&] {
+        const QImage Image = Shown();
+        QSet<QRgb> Seen;
+        for (int Y = 0; Y < Image.height(); ++Y)
+            for (int X = 0; X < Image.width(); ++X) Seen.insert(Image.pixel(X, Y));
+        return Seen.size();
+    };
+    EXPECT_EQ(Colours(), 2);
+    View->SetAntialiasing(true);
+    EXPECT_GT(Colours(), 2);
+    View->SetAntialiasing(false);
+    EXPECT_EQ(Colours(), 2);
 }
 
 TEST_F(PaintTest, AnErrorInAPaintHandlerReachesTheApplicationHandler) {

@@ -39,6 +39,7 @@ const std::vector<TPropertyRow> kViewRows{
     {"HintPause", 5, 2},
     {"HintHidePause", 10, 20},
     {"WheelZoomFactor", 1.25, 1.5},
+    {"Antialiasing", false, true},
 };
 
 std::vector<TPropertyRow> EditingViewRows() {
