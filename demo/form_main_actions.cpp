@@ -36,12 +36,6 @@ QString FolderOf(const QString& FileName) {
     return QFileInfo(FileName).absolutePath();
 }
 
-// A step's name: the object's own for one, the count for more.
-QString StepName(const QString& Verb, const std::vector<TSchemeObject*>& Objects) {
-    return Objects.size() == 1 ? QStringLiteral("%1 %2").arg(Verb, DescribeObject(*Objects[0]))
-                               : QStringLiteral("%1 %2 objects").arg(Verb).arg(Objects.size());
-}
-
 std::vector<TSchemeShape*> ShapesAmong(const std::vector<TSchemeObject*>& Objects) {
     std::vector<TSchemeShape*> Shapes;
     for (TSchemeObject* Obj : Objects)
@@ -250,10 +244,7 @@ void TFormMain::ActionObjectAddExecute(QAction* Sender) {
 
 // The selection and its links go as one step; the selection's change updates the window.
 void TFormMain::ActionObjectDeleteExecute() {
-    const std::vector<TSchemeObject*> Doomed = FDocument->SelectedObjects();
-    if (Doomed.empty()) return;
-    const TSchemeHistoryGroup Step(*FDocument, StepName(QStringLiteral("Delete"), Doomed));
-    FDocument->DeleteObjects(Doomed);
+    ActionView()->DeleteSelection();
 }
 
 void TFormMain::AddObjectAt(QAction* Sender, Extended X, Extended Y) {
@@ -299,7 +290,7 @@ void TFormMain::ActionObjectStateExecute() {
     const std::vector<TSchemeObject*> Selected = FDocument->SelectedObjects();
     if (Selected.empty()) return;
     const TSchemeHistoryGroup Step(*FDocument,
-                                   StepName(QStringLiteral("Change state of"), Selected));
+                                   DescribeObjects(QStringLiteral("Change state of"), Selected));
     for (TSchemeObject* Obj : Selected) {
         const int N = Obj->State() + 1;
         FDocument->SetObjectStateDirect(Obj, N > 9 ? 0 : N);
@@ -312,8 +303,8 @@ void TFormMain::ActionObjectTypeExecute() {
     const std::vector<TSchemeShape*> Shapes = ShapesAmong(FDocument->SelectedObjects());
     if (Shapes.empty()) return;
     const TSchemeHistoryGroup Step(
-        *FDocument, StepName(QStringLiteral("Change type of"),
-                             std::vector<TSchemeObject*>(Shapes.begin(), Shapes.end())));
+        *FDocument, DescribeObjects(QStringLiteral("Change type of"),
+                                    std::vector<TSchemeObject*>(Shapes.begin(), Shapes.end())));
     for (TSchemeShape* Shape : Shapes) Shape->SetShape(NextShape(Shape->Shape()));
 }
 

@@ -127,7 +127,8 @@ void TSchemeData::DeleteObjects(std::span<TSchemeObject* const> Objects) {
     BeginSelectionChange();
     try {
         // The topmost first, so that every other keeps its place until its turn.
-        for (TSchemeObject* Obj : std::vector(Doomed.rbegin(), Doomed.rend())) {
+        for (auto It = Doomed.rbegin(); It != Doomed.rend(); ++It) {
+            TSchemeObject* Obj = *It;
             SchemeChanged(TSchemeNotice{TSchemeNoticeKind::Deleting, Obj->Layer(), Obj, {}, false});
             delete Obj;
         }

@@ -50,19 +50,11 @@ void TSchemeVisualEditor::MoveHeld(TShiftState /*Shift*/, int X, int Y) {
     UpdateNow();
 }
 
-namespace {
-QString ManyObjects(const char* Verb, const std::vector<TSchemeObject*>& Objects) {
-    return Objects.size() == 1
-               ? QStringLiteral("%1 %2").arg(QLatin1String(Verb), DescribeObject(*Objects[0]))
-               : QStringLiteral("%1 %2 objects").arg(QLatin1String(Verb)).arg(Objects.size());
-}
-}  // namespace
-
 void TSchemeVisualEditor::MoveSelection(Extended DX, Extended DY) {
     if (!SchemeData() || MovingObject()) return;
     const std::vector<TSchemeObject*> Selected = SchemeData()->SelectedObjects();
     if (Selected.empty()) return;
-    TSchemeHistoryGroup Step(*SchemeData(), ManyObjects("Move", Selected));
+    TSchemeHistoryGroup Step(*SchemeData(), DescribeObjects(QStringLiteral("Move"), Selected));
     SchemeData()->MoveObjects(Selected, DX, DY);
 }
 
@@ -70,15 +62,15 @@ void TSchemeVisualEditor::DeleteSelection() {
     if (!SchemeData() || MovingObject()) return;
     const std::vector<TSchemeObject*> Selected = SchemeData()->SelectedObjects();
     if (Selected.empty()) return;
-    TSchemeHistoryGroup Step(*SchemeData(), ManyObjects("Delete", Selected));
+    TSchemeHistoryGroup Step(*SchemeData(), DescribeObjects(QStringLiteral("Delete"), Selected));
     SchemeData()->DeleteObjects(Selected);
 }
 
-TPointExt TSchemeVisualEditor::PasteStep() const {
+TPointExt TSchemeVisualEditor::GridStep(Extended Without) const {
     const TSchemeGridType& Grid = Editor()->AlignToGrid();
     if (Grid.Enabled() && Grid.DeltaX() > 0 && Grid.DeltaY() > 0)
         return PointExt(Grid.DeltaX(), Grid.DeltaY());
-    return PointExt(kPasteOffset, kPasteOffset);
+    return PointExt(Without, Without);
 }
 
 void TSchemeVisualEditor::Pasted(const QStringList& Warnings) {
@@ -94,13 +86,13 @@ void TSchemeVisualEditor::CutSelection() {
     if (!SchemeData() || MovingObject() || SchemeData()->SelectedCount() == 0) return;
     CopySelection();
     const std::vector<TSchemeObject*> Selected = SchemeData()->SelectedObjects();
-    TSchemeHistoryGroup Step(*SchemeData(), ManyObjects("Cut", Selected));
+    TSchemeHistoryGroup Step(*SchemeData(), DescribeObjects(QStringLiteral("Cut"), Selected));
     SchemeData()->DeleteObjects(Selected);
 }
 
 void TSchemeVisualEditor::PasteFromClipboard(std::optional<TPointExt> At) {
     if (!SchemeData() || MovingObject()) return;
-    const TPointExt Step = PasteStep();
+    const TPointExt Step = GridStep(kPasteOffset);
     Pasted((At ? TSchemeClipboard::PasteFromClipboardAt(*SchemeData(), *At)
                : TSchemeClipboard::PasteFromClipboard(*SchemeData(), Step.X, Step.Y))
                .Warnings);
@@ -108,7 +100,7 @@ void TSchemeVisualEditor::PasteFromClipboard(std::optional<TPointExt> At) {
 
 void TSchemeVisualEditor::DuplicateSelection() {
     if (!SchemeData() || MovingObject() || SchemeData()->SelectedCount() == 0) return;
-    const TPointExt Step = PasteStep();
+    const TPointExt Step = GridStep(kPasteOffset);
     Pasted(
         TSchemeClipboard::Duplicate(*SchemeData(), SchemeData()->SelectedObjects(), Step.X, Step.Y)
             .Warnings);
@@ -144,11 +136,9 @@ bool TSchemeVisualEditor::KeyDown(int Key, Qt::KeyboardModifiers Modifiers) {
         DeleteSelection();
         return true;
     }
-    const TSchemeGridType& Grid = Editor()->AlignToGrid();
-    const bool OnGrid = Grid.Enabled() && Grid.DeltaX() > 0 && Grid.DeltaY() > 0;
     const Extended Scale = (Modifiers & Qt::ShiftModifier) ? 10 : 1;
-    const Extended SX = (OnGrid ? Grid.DeltaX() : 1) * Scale;
-    const Extended SY = (OnGrid ? Grid.DeltaY() : 1) * Scale;
+    const TPointExt Step = GridStep(1);
+    const Extended SX = Step.X * Scale, SY = Step.Y * Scale;
     switch (Key) {
         case Qt::Key_Left:
             MoveSelection(-SX, 0);

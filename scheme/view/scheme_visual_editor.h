@@ -141,7 +141,8 @@ private:
 
     struct TBand;
     bool MayGrab(TMouseButton Button) const;
-    void Grab(TMouseButton Button, TShiftState Shift, int X, int Y, TSchemeObject* Obj);
+    // Holds Obj, found under the world point (WX, WY).
+    void Grab(TMouseButton Button, TShiftState Shift, Extended WX, Extended WY, TSchemeObject* Obj);
     // A left press that selects rather than grabs: with Ctrl or Shift, or on empty space.
     bool PressSelects(TShiftState Shift, int X, int Y, TSchemeObject* Obj);
     void MoveBand(int X, int Y);
@@ -217,7 +218,8 @@ protected:
     bool KeyDown(int Key, Qt::KeyboardModifiers Modifiers) override;
 
 private:
-    TPointExt PasteStep() const;
+    // The alignment grid's step while it is on, else Without on both axes.
+    TPointExt GridStep(Extended Without) const;
     void Pasted(const QStringList& Warnings);
     bool ClipboardKey(int Key);
 };

@@ -101,10 +101,8 @@ QString GestureName(const TSchemeObject& Obj, int Detail) {
 }
 }  // namespace
 
-void TSchemeVisualEditing::Grab(TMouseButton Button, TShiftState Shift, int X, int Y,
+void TSchemeVisualEditing::Grab(TMouseButton Button, TShiftState Shift, Extended WX, Extended WY,
                                 TSchemeObject* Obj) {
-    Extended WX = X, WY = Y;
-    TransformZoomAndOriginXYExt(WX, WY);
     if (!Obj) return;
     FMovingObject = Obj;
     try {
@@ -121,7 +119,7 @@ void TSchemeVisualEditing::Grab(TMouseButton Button, TShiftState Shift, int X, i
         FGroupData = SchemeData();
         FGroupData->History().BeginRevertibleGroup(
             FGroup.empty() ? GestureName(*Obj, FMovingDetail)
-                           : QStringLiteral("Move %1 objects").arg(FGroup.size()));
+                           : DescribeObjects(QStringLiteral("Move"), FGroup));
         Obj->SetMoved(true);
         // Shows the hook just made active.
         if (FMovingDetail >= 0) SchemeData()->ObjectRepaintDirect(Obj);
@@ -140,7 +138,7 @@ void TSchemeVisualEditing::MouseDown(TMouseButton Button, TShiftState Shift, int
         TransformZoomAndOriginXYExt(WX, WY);
         TSchemeObject* Obj = SchemeData()->ObjectForPointWithCheckEnabled(WX, WY, true, Param());
         if (Button != TMouseButton::mbLeft || !PressSelects(Shift, X, Y, Obj))
-            Grab(Button, Shift, X, Y, Obj);
+            Grab(Button, Shift, WX, WY, Obj);
     }
     TSchemeVisual::MouseDown(Button, Shift, X, Y);
 }

@@ -288,6 +288,11 @@ QString DescribeObject(const TSchemeObject& Obj) {
     return QStringLiteral("%1 %2").arg(Kind).arg(Obj.Id());
 }
 
+QString DescribeObjects(const QString& Verb, std::span<TSchemeObject* const> Objects) {
+    return Objects.size() == 1 ? QStringLiteral("%1 %2").arg(Verb, DescribeObject(*Objects[0]))
+                               : QStringLiteral("%1 %2 objects").arg(Verb).arg(Objects.size());
+}
+
 }  // namespace scheme
 
 namespace scheme::history {

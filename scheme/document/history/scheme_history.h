@@ -5,6 +5,7 @@
 #include <QUndoStack>
 #include <cstddef>
 #include <memory>
+#include <span>
 
 #include "scheme/model/persistent.h"
 #include "scheme/platform/export.h"
@@ -19,6 +20,9 @@ class TSchemeObject;
 // A short description of an object for the names of undo steps: its caption's first line, or
 // its kind and Id ("Shape 4").
 SCHEME_EXPORT QString DescribeObject(const TSchemeObject& Obj);
+// The name of a step that did Verb to Objects: "Verb DESCRIPTION" for one, "Verb 3 objects" for
+// more.
+SCHEME_EXPORT QString DescribeObjects(const QString& Verb, std::span<TSchemeObject* const> Objects);
 
 namespace history {
 class TRecorder;
