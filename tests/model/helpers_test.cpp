@@ -6,6 +6,7 @@
 
 #include "scheme/model/class_registry.h"
 #include "scheme/model/helpers.h"
+#include "scheme/model/kind_name.h"
 #include "scheme/platform/exceptions.h"
 
 using namespace scheme;
@@ -83,4 +84,19 @@ TEST(ClassRegistry, UnknownNameRaisesTheLibraryError) {
     } catch (const ESchemeErrorException& E) {
         EXPECT_EQ(E.Message(), QStringLiteral("Sorry... No class found!\rTFoo"));
     }
+}
+
+TEST(KindName, NamesKindsInWordsAndUnknownClassesFromTheirName) {
+    const std::pair<const char*, const char*> Names[] = {
+        {"TSchemeShape", "Shape"},
+        {"TSchemePolygon", "Polygon"},
+        {"TSchemeInternalPicture", "Embedded picture"},
+        {"TSchemeTextBox", "Text box"},
+        {"TMyGauge", "My gauge"},
+        {"TSchemeSVGFrame", "SVGFrame"},
+        {"Plain", "Plain"},
+        {"TScheme", "TScheme"},
+    };
+    for (const auto& [Class, Words] : Names)
+        EXPECT_EQ(KindNameOfClass(QString::fromLatin1(Class)), QString::fromLatin1(Words)) << Class;
 }

@@ -6,6 +6,7 @@
 
 #include "scheme/document/scheme_data.h"
 #include "scheme/model/class_registry.h"
+#include "scheme/model/kind_name.h"
 #include "scheme/model/record.h"
 #include "scheme/model/scheme_link.h"
 #include "scheme/model/scheme_object.h"
@@ -283,9 +284,7 @@ namespace scheme {
 QString DescribeObject(const TSchemeObject& Obj) {
     const QString Caption = Obj.Text().section(QLatin1Char('\n'), 0, 0).trimmed();
     if (!Caption.isEmpty()) return Caption;
-    QString Kind = Obj.ClassName();
-    if (Kind.startsWith(QStringLiteral("TScheme"))) Kind = Kind.mid(7);
-    return QStringLiteral("%1 %2").arg(Kind).arg(Obj.Id());
+    return QStringLiteral("%1 %2").arg(KindName(Obj)).arg(Obj.Id());
 }
 
 QString DescribeObjects(const QString& Verb, std::span<TSchemeObject* const> Objects) {
