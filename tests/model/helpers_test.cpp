@@ -95,7 +95,7 @@ TEST(KindName, NamesKindsInWordsAndUnknownClassesFromTheirName) {
         {"TMyGauge", "My gauge"},
         {"TSchemeSVGFrame", "SVGFrame"},
         {"Plain", "Plain"},
-        {"TScheme", "TScheme"},
+        {"TScheme", "Scheme"},
     };
     for (const auto& [Class, Words] : Names)
         EXPECT_EQ(KindNameOfClass(QString::fromLatin1(Class)), QString::fromLatin1(Words)) << Class;
