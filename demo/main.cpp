@@ -3,8 +3,8 @@
 //   tarsel [DOCUMENT] [--screenshot FILE [--tab N] [--menu]]
 //
 // Opens DOCUMENT, or the sample diagram (installed under share/tarsel, or beside the program in
-// the build tree); a DOCUMENT that cannot be opened is told in a message box. With --screenshot it writes a
-// picture of the window after start-up to FILE, prints where, and quits; --tab N shows tab
+// the build tree); a DOCUMENT that cannot be opened is told in a message box. With --screenshot it
+// writes a picture of the window after start-up to FILE, prints where, and quits; --tab N shows tab
 // sheet N (0 to 2) first and --menu opens the popup menu over view B (the picture is then taken
 // of the whole screen, since the menu is a window of its own). Without a display it runs on
 // Qt's offscreen platform and takes the screenshot (./tarsel.png unless FILE is given). A
