@@ -9,7 +9,28 @@ namespace tarsel {
 
 namespace {
 
-const QString kDocumentFilter = QStringLiteral("txt (*.txt)");
+// The document's own extension first; the sample and older documents are text files.
+const QString kSchemeFilter = QStringLiteral("Scheme documents (*.scheme)");
+const QString kTextFilter = QStringLiteral("Text files (*.txt)");
+const QString kAllFilter = QStringLiteral("All files (*)");
+const QString kOpenFilter =
+    QStringLiteral("Scheme documents (*.scheme *.txt *.TXT);;") + kAllFilter;
+
+// A save dialog that adds the chosen filter's extension to a name typed without one (the
+// document's own under "All files").
+QString SaveFileName(QWidget* Parent, const QString& Title, const QString& Folder,
+                     const QStringList& Filters, const QStringList& Suffixes) {
+    QFileDialog Dialog(Parent, Title, Folder);
+    Dialog.setNameFilters(Filters);
+    Dialog.setAcceptMode(QFileDialog::AcceptSave);
+    Dialog.setDefaultSuffix(Suffixes.value(0));
+    QObject::connect(&Dialog, &QFileDialog::filterSelected, &Dialog, [&](const QString& Filter) {
+        const QString Suffix = Suffixes.value(static_cast<int>(Filters.indexOf(Filter)));
+        Dialog.setDefaultSuffix(Suffix.isEmpty() ? Suffixes.value(0) : Suffix);
+    });
+    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return {};
+    return Dialog.selectedFiles().first();
+}
 
 // Every picture format the library reads: the raster formats Qt has readers for, and SVG.
 QString PictureFilter() {
@@ -23,15 +44,19 @@ QString PictureFilter() {
 }  // namespace
 
 QString TEditorDialogs::OpenDocument(QWidget* Parent, const QString& Folder) {
-    return QFileDialog::getOpenFileName(Parent, QStringLiteral("Load"), Folder, kDocumentFilter);
+    return QFileDialog::getOpenFileName(Parent, QStringLiteral("Open"), Folder, kOpenFilter);
 }
 
 QString TEditorDialogs::SaveDocument(QWidget* Parent, const QString& Folder) {
-    QFileDialog Dialog(Parent, QStringLiteral("Save"), Folder, kDocumentFilter);
-    Dialog.setAcceptMode(QFileDialog::AcceptSave);
-    Dialog.setDefaultSuffix(QStringLiteral("txt"));
-    if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return {};
-    return Dialog.selectedFiles().first();
+    return SaveFileName(Parent, QStringLiteral("Save As"), Folder,
+                        {kSchemeFilter, kTextFilter, kAllFilter},
+                        {QStringLiteral("scheme"), QStringLiteral("txt")});
+}
+
+QString TEditorDialogs::ExportFile(QWidget* Parent, const QString& Folder, const QString& Format) {
+    return SaveFileName(Parent, QStringLiteral("Export"), Folder,
+                        {QStringLiteral("%1 files (*.%2)").arg(Format.toUpper(), Format)},
+                        {Format});
 }
 
 QString TEditorDialogs::OpenPicture(QWidget* Parent, const QString& Folder) {

@@ -19,6 +19,8 @@ public:
     virtual QString OpenDocument(QWidget* Parent, const QString& Folder) = 0;
     virtual QString SaveDocument(QWidget* Parent, const QString& Folder) = 0;
     virtual QString OpenPicture(QWidget* Parent, const QString& Folder) = 0;
+    // The file a picture of the drawing goes to; Format is its extension ("png", "svg", "pdf").
+    virtual QString ExportFile(QWidget* Parent, const QString& Folder, const QString& Format) = 0;
     // A message with an OK button.
     virtual void Message(QWidget* Parent, const QString& Text) = 0;
     // A question answered Yes (true) or No.
@@ -33,6 +35,7 @@ public:
     QString OpenDocument(QWidget* Parent, const QString& Folder) override;
     QString SaveDocument(QWidget* Parent, const QString& Folder) override;
     QString OpenPicture(QWidget* Parent, const QString& Folder) override;
+    QString ExportFile(QWidget* Parent, const QString& Folder, const QString& Format) override;
     void Message(QWidget* Parent, const QString& Text) override;
     bool Question(QWidget* Parent, const QString& Text) override;
     TSaveChoice SaveChanges(QWidget* Parent, const QString& DocumentName) override;

@@ -16,6 +16,7 @@
 #include "scheme/controls/numeric_edit.h"
 #include "scheme/document/history/scheme_history.h"
 #include "scheme/document/scheme_data_editor.h"
+#include "scheme/model/kind_name.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/platform/error_handler.h"
 #include "scheme/platform/exceptions.h"
@@ -55,8 +56,9 @@ QList<QImage> ImageStrip(const QString& FileName, int Size) {
 
 }  // namespace
 
-TFormMain::TFormMain(const QString& DocumentPath, QWidget* Parent)
+TFormMain::TFormMain(const QString& DocumentPath, QWidget* Parent, IEditorDialogs* Dialogs)
     : QMainWindow(Parent), ui(std::make_unique<Ui::FormMain>()) {
+    SetDialogs(Dialogs);
     FDocument = new TSchemeDataEditor(this);
     FDocument->setObjectName(QStringLiteral("SchemeDataEditor1"));
     ui->setupUi(this);
@@ -68,6 +70,7 @@ TFormMain::TFormMain(const QString& DocumentPath, QWidget* Parent)
     SetUpViews();
     SetUpStatusBar();
     SetUpActions();
+    SetUpMenus();
     SetUpHistory();
     SetUpPanels();
     RunGuarded([&] { FormCreate(DocumentPath); });
@@ -83,8 +86,11 @@ void TFormMain::SetDialogs(IEditorDialogs* Dialogs) {
     FDialogs = Dialogs ? Dialogs : &FOwnDialogs;
 }
 
-QString TFormMain::ProgramFolder() {
-    return QCoreApplication::applicationDirPath();
+QString TFormMain::DataFolder() {
+    const QDir Program(QCoreApplication::applicationDirPath());
+    const QString Installed = Program.absoluteFilePath(QStringLiteral("../share/tarsel"));
+    if (QFileInfo::exists(QDir(Installed).filePath(kSampleName))) return QDir::cleanPath(Installed);
+    return Program.absolutePath();
 }
 
 QString TFormMain::StatusText(int Panel) const {
@@ -101,7 +107,7 @@ void TFormMain::SetUpImageList() {
     FImageList = new TImageList(kImageSize, kImageSize, this);
     FImageList->setObjectName(QStringLiteral("ImageListImages"));
     // The images beside the program, or the copy built into it.
-    QString File = QDir(ProgramFolder()).filePath(kImageListName);
+    QString File = QDir(DataFolder()).filePath(kImageListName);
     if (!QFileInfo::exists(File)) File = QStringLiteral(":/") + kImageListName;
     for (const QImage& Image : ImageStrip(File, kImageSize)) FImageList->Add(Image);
 }
@@ -144,7 +150,7 @@ void TFormMain::SetUpDocumentEvents() {
 
 void TFormMain::SetUpViews() {
     TPicture Background;
-    const QString BackgroundFile = QDir(ProgramFolder()).filePath(kBackgroundName);
+    const QString BackgroundFile = QDir(DataFolder()).filePath(kBackgroundName);
     if (QFileInfo::exists(BackgroundFile))
         RunGuarded([&] { Background.LoadFromFile(BackgroundFile); });
     // The views' looks (zoom, grid, hints) are the form's properties.
@@ -217,9 +223,11 @@ void TFormMain::FormCreate(const QString& DocumentPath) {
     setWindowState(windowState() | Qt::WindowMaximized);
     // The history is kept from the start; the load starts it anew, clean.
     FDocument->History().SetEnabled(true);
-    const QString File =
-        DocumentPath.isEmpty() ? QDir(ProgramFolder()).filePath(kSampleName) : DocumentPath;
-    FStartedWithDocument = LoadDocument(File, false);
+    // The sample is the editor's own: it is not a recent file, and Save does not overwrite it.
+    const bool Sample = DocumentPath.isEmpty();
+    const QString File = Sample ? QDir(DataFolder()).filePath(kSampleName) : DocumentPath;
+    FStartedWithDocument = OpenDocumentFile(File, false, !Sample);
+    FCurrentIsSample = Sample && FStartedWithDocument;
 }
 
 // ---- documents ----
@@ -236,6 +244,24 @@ void CheckRegularFile(const QString& FileName) {
 
 bool TFormMain::LoadDocument(const QString& FileName, bool Ask) {
     CheckRegularFile(FileName);
+    const bool Replaced = ReplaceContent(
+        [&](const TLoadCheck& Check) { return FDocument->ReplaceFromFile(FileName, Check); },
+        FileName, Ask);
+    if (!Replaced) return false;
+    FCurrentFile = FileName;
+    FCurrentIsSample = false;
+    ShowTitle();
+    FLoadLosses = static_cast<int>(FDocument->LoadWarnings().size());
+    if (FLoadLosses > 0)
+        statusBar()->showMessage(QStringLiteral("%1 was read with %2 warning(s): %3")
+                                     .arg(QFileInfo(FileName).fileName())
+                                     .arg(FLoadLosses)
+                                     .arg(FDocument->LoadWarnings().constFirst()));
+    return true;
+}
+
+bool TFormMain::ReplaceContent(const std::function<bool(const TLoadCheck&)>& Load,
+                               const QString& FileName, bool Ask) {
     // However the load ends, the update ends and every view shows what it left.
     struct TEndUpdate {
         TSchemeDataEditor* Document;
@@ -248,21 +274,13 @@ bool TFormMain::LoadDocument(const QString& FileName, bool Ask) {
     const TEndUpdate Ending{FDocument};
     // The selection goes only when the content does: a load that fails or is refused keeps
     // the document, selection and all.
-    const bool Replaced = FDocument->ReplaceFromFile(FileName, [&](const QStringList& Warnings) {
+    const bool Replaced = Load([&](const QStringList& Warnings) {
         if (Ask && !Warnings.isEmpty() && !AcceptLoadWarnings(FileName, Warnings)) return false;
         SelectOnly(nullptr);
         return true;
     });
     if (!Replaced) return false;
     ShowDrawingOrigin();
-    FCurrentFile = FileName;
-    ShowTitle();
-    FLoadLosses = static_cast<int>(FDocument->LoadWarnings().size());
-    if (FLoadLosses > 0)
-        statusBar()->showMessage(QStringLiteral("%1 was read with %2 warning(s): %3")
-                                     .arg(QFileInfo(FileName).fileName())
-                                     .arg(FLoadLosses)
-                                     .arg(FDocument->LoadWarnings().constFirst()));
     // The box shows the loaded document's blinking; it does not set it again.
     const QSignalBlocker Quiet(ui->CheckBox5);
     ui->CheckBox5->setChecked(FDocument->TimerInterval() > 0);
@@ -313,21 +331,52 @@ bool TFormMain::SaveDocumentTo(const QString& File) {
                                       .arg(DocumentName())
                                       .arg(FLoadLosses)))
         return false;
-    FDocumentFolder = QFileInfo(File).absolutePath();
     FDocument->SaveToFile(File);
     FLoadLosses = 0;
     FCurrentFile = File;
+    FCurrentIsSample = false;
     ShowTitle();
+    RememberRecent(File);
+    statusBar()->showMessage(QStringLiteral("Saved %1").arg(QFileInfo(File).fileName()),
+                             kStatusMessageTime);
     return true;
+}
+
+QString TFormMain::SaveTarget() const {
+    return FCurrentIsSample ? QString() : FCurrentFile;
+}
+
+bool TFormMain::SaveDocument() {
+    const QString Target = SaveTarget();
+    return Target.isEmpty() ? SaveDocumentAs() : SaveDocumentTo(Target);
+}
+
+// A name given without an extension gets the document's own.
+bool TFormMain::SaveDocumentAs() {
+    QString File = FDialogs->SaveDocument(this, DialogFolder());
+    if (File.isEmpty()) return false;
+    if (QFileInfo(File).suffix().isEmpty()) File += QStringLiteral(".scheme");
+    RememberFolder(File);
+    return SaveDocumentTo(File);
+}
+
+// The sample's folder is the program's data: no dialog starts there.
+QString TFormMain::DialogFolder() const {
+    const QString Target = SaveTarget();
+    if (!Target.isEmpty()) return QFileInfo(Target).absolutePath();
+    const QString Last = FRecent.LastFolder();
+    return !Last.isEmpty() && QFileInfo(Last).isDir() ? Last : QDir::homePath();
+}
+
+void TFormMain::RememberFolder(const QString& File) {
+    FRecent.SetLastFolder(QFileInfo(File).absolutePath());
 }
 
 bool TFormMain::SettleUnsavedChanges() {
     if (!FDocument->Modified()) return true;
     switch (FDialogs->SaveChanges(this, DocumentName())) {
         case TSaveChoice::Save:
-            return SaveDocumentTo(FCurrentFile.isEmpty()
-                                      ? FDialogs->SaveDocument(this, FDocumentFolder)
-                                      : FCurrentFile);
+            return SaveDocument();
         case TSaveChoice::Discard:
             return true;
         case TSaveChoice::Cancel:
@@ -371,6 +420,7 @@ void TFormMain::SelectOnly(TSchemeObject* AObject) {
 }
 
 void TFormMain::SelectionChanged() {
+    RememberFirstSelected();
     ShowSelectedInfo();
     EnableObjectActions();
 }
@@ -388,7 +438,7 @@ void TFormMain::ShowSelectedInfo() {
                          .arg(Layer ? Layer->ID() : 0)
                          .arg(Selected->Id())
                          .arg(Selected->State())
-                         .arg(Selected->ClassName()));
+                         .arg(KindName(*Selected)));
 }
 
 void TFormMain::ShowZooms() {

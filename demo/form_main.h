@@ -4,14 +4,20 @@
 #include <QPoint>
 #include <QPointer>
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include "editor_dialogs.h"
 #include "editor_settings.h"
+#include "recent_files.h"
 #include "scheme/platform/input.h"
 
 class QAction;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QKeyEvent;
 class QComboBox;
 class QSpinBox;
@@ -34,8 +40,9 @@ namespace tarsel {
 
 // The editor's one window: one editing document shown in three editing views at different
 // zooms (A above B on the left, C on the right), a popup menu of actions on every view, the
-// property panels below them and a status bar with the pointer's world position, the zooms
-// and the selection.
+// same actions in the menu bar and the most common of them in the toolbar, the property panels
+// below the views and a status bar with the pointer's world position, the zooms and the
+// selection.
 //
 // The document's selection is the window's: a plain press on an object that is not selected
 // selects it alone, a press on a selected one keeps the selection (so that it can be dragged
@@ -48,7 +55,9 @@ namespace tarsel {
 // Every change the menu, the panels or a drag makes to the document is one named step of the
 // document's history, undone and redone by the Undo and Redo actions. The title names the
 // open file and marks unsaved changes; closing the window or loading another file with
-// unsaved changes asks first.
+// unsaved changes asks first. Save writes the file the document came from (the sample the
+// editor starts with is not overwritten: saving it asks for a name); every file opened or saved
+// goes first in the recent files. A document file dropped on the window opens as if chosen.
 //
 // Every handler that can fail runs guarded: its error goes to the application's error handler
 // and the window stays as the failure left it.
@@ -57,8 +66,10 @@ class TFormMain : public QMainWindow {
 
 public:
     // Builds the window from its form, then starts up: loads DocumentPath, or the sample
-    // diagram beside the program when it is empty.
-    explicit TFormMain(const QString& DocumentPath = {}, QWidget* Parent = nullptr);
+    // diagram when it is empty. A file that cannot be read is told through Dialogs (the
+    // window's own when none is given; the caller keeps a given one alive).
+    explicit TFormMain(const QString& DocumentPath = {}, QWidget* Parent = nullptr,
+                       IEditorDialogs* Dialogs = nullptr);
     ~TFormMain() override;
 
     // Replaces the file dialogs and the message box (tests answer them); the window keeps a
@@ -75,6 +86,9 @@ public:
     const TEditorSettings& Settings() const { return FSettings; }
     QString StatusText(int Panel) const;
     QMenu* PopupMenu() const { return FPopupMenu; }
+    // The menu bar's View menu; the window's docks add their toggles at its end.
+    QMenu* ViewMenu() const { return FViewMenu; }
+    QMenu* RecentMenu() const { return FRecentMenu; }
     // The file the document was loaded from or last saved to; empty when none.
     QString CurrentFile() const { return FCurrentFile; }
     // Whether the document the window started with was read (false when it could not be).
@@ -86,8 +100,10 @@ public:
     // Opens the popup menu as the view's context-menu request does, at GlobalPos.
     void ShowPopupMenu(scheme::TSchemeVisualEditor* View, const QPoint& GlobalPos);
 
-    // The sample diagram's folder: the program's own.
-    static QString ProgramFolder();
+    // The folder of the sample diagram, the image list and the background picture: the
+    // installed data folder (share/tarsel beside the program's bin folder) when there is one,
+    // else the program's own folder, as in the build tree.
+    static QString DataFolder();
 
 protected:
     // Asks about unsaved changes first; a cancel (or a save that did not happen) keeps the
@@ -96,6 +112,9 @@ protected:
     // Paste by its shortcut pastes beside the copied objects rather than at the menu's point,
     // and a view's key press of a disabled action's shortcut goes nowhere.
     bool eventFilter(QObject* Watched, QEvent* Event) override;
+    // A local file dragged on the window is offered to be opened.
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
 
 private:
     // ---- building the window ----
@@ -104,6 +123,9 @@ private:
     void SetUpImageList();
     void SetUpDocumentEvents();
     void SetUpActions();
+    // The menu bar, the toolbar and the actions only they hold.
+    void SetUpMenus();
+    void SetUpToolBar(QAction* NewDocument);
     void SetUpHistory();
     void SetUpPanels();
     void FormCreate(const QString& DocumentPath);
@@ -123,11 +145,36 @@ private:
     // as it was and raises; with Ask, a file read with warnings replaces it only when the user
     // agrees. Answers whether the document was replaced.
     bool LoadDocument(const QString& FileName, bool Ask);
+    // What a replacing load is asked before it takes over: the warnings of the text read.
+    using TLoadCheck = std::function<bool(const QStringList& Warnings)>;
+    // Replaces the document's content by what Load reads (given the check to pass on), in one
+    // update of the views; the selection goes only when the content does. FileName names the
+    // text in the question about warnings (with Ask).
+    bool ReplaceContent(const std::function<bool(const TLoadCheck&)>& Load, const QString& FileName,
+                        bool Ask);
+    // Loads File as LoadDocument does; a failure is told through the message box and leaves
+    // the document as it was. With Remember, an opened file goes first in the recent files.
+    // Answers whether it opened.
+    bool OpenDocumentFile(const QString& File, bool Ask, bool Remember = true);
+    // Opens a file chosen other than by the open dialog (a recent file, a drop), asking about
+    // unsaved changes first.
+    void OpenChosenFile(const QString& File);
     void ShowDrawingOrigin();
     bool AcceptLoadWarnings(const QString& FileName, const QStringList& Warnings);
     // Saves to File (nothing when it is empty) and makes it the current file; answers whether
     // it saved.
     bool SaveDocumentTo(const QString& File);
+    // Save: the current file, or a name asked for when there is none. Save As: always asks.
+    bool SaveDocument();
+    bool SaveDocumentAs();
+    // The file Save writes without asking: the current one, unless it is the sample.
+    QString SaveTarget() const;
+    // Where the file dialogs open: the current file's folder, else the last one used, else the
+    // home folder.
+    QString DialogFolder() const;
+    void RememberFolder(const QString& File);
+    void RememberRecent(const QString& File);
+    void RebuildRecentMenu();
     // Before unsaved changes would be lost: asks to save, discard or cancel. Answers whether
     // the caller may go on.
     bool SettleUnsavedChanges();
@@ -143,7 +190,18 @@ private:
 
     // ---- actions ----
     void ActionLoadExecute();
-    void ActionSaveExecute();
+    void ActionNewExecute();
+    void ActionOpenRecentExecute(const QString& File);
+    // Writes a picture of the acting view's whole drawing at zoom 1 to a file the user names.
+    void ActionExportExecute(const QString& Format);
+    void ActionExportPdfExecute();
+    void ActionPrintExecute();
+    void ActionPrintPreviewExecute();
+    void ActionGridExecute();
+    void ActionShowLinksExecute();
+    void ActionAboutExecute();
+    // Links the two selected objects, the one selected first as the parent.
+    void ActionLinkSelectedExecute();
     // The view the actions work on: the active view, or view A before any press.
     scheme::TSchemeVisualEditor* ActionView() const;
     void ActionObjectAddExecute(QAction* Sender);
@@ -183,9 +241,14 @@ private:
     scheme::TSchemeObject* ObjectOf(QSpinBox* ObjectSpin, QSpinBox* LayerSpin) const;
     void AddLink();
     void SetBlinking(bool On);
+    // Keeps which object was selected first, for linking the two selected objects.
+    void RememberFirstSelected();
     // Runs F guarded whenever Sender emits Signal.
     template <class Sender, class Signal, class F>
     void OnSignal(Sender* S, Signal Sig, F&& Handler);
+
+    // How long the status bar shows a passing message, in milliseconds.
+    static constexpr int kStatusMessageTime = 5000;
 
     std::unique_ptr<Ui::FormMain> ui;
     TEditorDialogs FOwnDialogs;
@@ -195,14 +258,24 @@ private:
     std::array<scheme::TSchemeVisualEditor*, 3> FViews{};
     std::array<QLabel*, 3> FStatusPanels{};
     QMenu* FPopupMenu = nullptr;
+    QMenu* FViewMenu = nullptr;
+    QMenu* FRecentMenu = nullptr;
+    QAction* FClearRecentAction = nullptr;
+    QAction* FGridAction = nullptr;
+    QAction* FLinkSelectedAction = nullptr;
+    TRecentFiles FRecent;
+    // Which views show their grid while the Grid action is on: those the form gives one.
+    std::array<bool, 3> FGridShown{};
     QAction* FUndoAction = nullptr;
     QAction* FRedoAction = nullptr;
 
     TEditorSettings FSettings;
     QPoint FPopupPoint;
     scheme::TSchemeVisualEditor* FActiveView = nullptr;
-    QString FDocumentFolder;
     QString FCurrentFile;
+    bool FCurrentIsSample = false;
+    // (layer Id, object Id) of the object that was selected alone before the selection grew.
+    std::optional<std::pair<int, int>> FFirstSelected;
     bool FStartedWithDocument = false;
     int FLoadLosses = 0;
     // The form's title, shown after the file's name.

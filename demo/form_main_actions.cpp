@@ -12,6 +12,7 @@
 #include "scheme/document/history/scheme_history.h"
 #include "scheme/document/scheme_clipboard.h"
 #include "scheme/document/scheme_data_editor.h"
+#include "scheme/model/kind_name.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_picture.h"
 #include "scheme/model/scheme_polygon.h"
@@ -111,7 +112,7 @@ void TFormMain::SetUpActions() {
         connect(Action, &QAction::triggered, this, [Handler] { RunGuarded(Handler); });
     };
     Bind(ui->ActionLoad, [this] { ActionLoadExecute(); });
-    Bind(ui->ActionSave, [this] { ActionSaveExecute(); });
+    Bind(ui->ActionSave, [this] { SaveDocument(); });
     for (QAction* A : {ui->ActionObjectAdd, ui->ActionObjectAddZone})
         Bind(A, [this, A] { ActionObjectAddExecute(A); });
     Bind(ui->ActionObjectDelete, [this] { ActionObjectDeleteExecute(); });
@@ -194,6 +195,7 @@ void TFormMain::EnableObjectActions() {
     ui->ActionObjectDeletePoint->setEnabled(Polygon && Polygon->ResizedPoint() >= 0);
     ui->ActionObjectPicture->setEnabled(dynamic_cast<TSchemePicture*>(S));
     ui->ActionObjectSelectedPicture->setEnabled(dynamic_cast<TSchemePicture*>(S));
+    FLinkSelectedAction->setEnabled(Selected.size() == 2);
 }
 
 // Any text may be a document; whether it is shows when it is pasted.
@@ -208,15 +210,19 @@ TSchemeVisualEditor* TFormMain::ActionView() const {
 
 // ---- documents ----
 
-// A file that cannot be read leaves the open diagram as it is; the error, with the line it
-// names, is told through the message.
 void TFormMain::ActionLoadExecute() {
     if (!SettleUnsavedChanges()) return;
-    const QString File = FDialogs->OpenDocument(this, FDocumentFolder);
+    const QString File = FDialogs->OpenDocument(this, DialogFolder());
     if (File.isEmpty()) return;
-    FDocumentFolder = FolderOf(File);
+    RememberFolder(File);
+    OpenDocumentFile(File, true);
+}
+
+// A file that cannot be read leaves the open diagram as it is; the error, with the line it
+// names, is told through the message.
+bool TFormMain::OpenDocumentFile(const QString& File, bool Ask, bool Remember) {
     try {
-        LoadDocument(File, true);
+        if (!LoadDocument(File, Ask)) return false;
     } catch (const EAbort&) {
         throw;
     } catch (const std::exception& E) {
@@ -225,11 +231,10 @@ void TFormMain::ActionLoadExecute() {
         FDialogs->Message(this, QStringLiteral("%1 could not be loaded; the open diagram is "
                                                "unchanged.\n\n%2")
                                     .arg(QFileInfo(File).fileName(), Error));
+        return false;
     }
-}
-
-void TFormMain::ActionSaveExecute() {
-    SaveDocumentTo(FDialogs->SaveDocument(this, FDocumentFolder));
+    if (Remember) RememberRecent(File);
+    return true;
 }
 
 // ---- adding and deleting ----
@@ -272,7 +277,7 @@ void TFormMain::AddObjectAt(QAction* Sender, Extended X, Extended Y) {
     }
     TSchemeObject* Added = Layer->GetItem(Id);
     Added->SetHintString(
-        QStringLiteral("%1 Layer Id:%2 Object Id:%3").arg(Added->ClassName()).arg(LayerId).arg(Id));
+        QStringLiteral("%1 Layer Id:%2 Object Id:%3").arg(KindName(*Added)).arg(LayerId).arg(Id));
     Layer->Sort();
 }
 

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLocale>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTime>
 
 #include "form_main.h"
@@ -10,6 +11,7 @@
 #include "scheme/controls/numeric_edit.h"
 #include "scheme/document/history/scheme_history.h"
 #include "scheme/document/scheme_data_editor.h"
+#include "scheme/model/kind_name.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/platform/error_handler.h"
 #include "scheme/platform/exceptions.h"
@@ -23,6 +25,7 @@ namespace tarsel {
 namespace {
 
 const QString kMoving = QStringLiteral("Moving");
+constexpr int kLinkTypeMoving = -1;
 const QString kAlwaysLastPoint = QStringLiteral("Always last point");
 constexpr int kLinkTypeLastPoint = 100;
 
@@ -51,7 +54,7 @@ void TFormMain::SetUpPanels() {
     FViews[2]->OnShowHint = [](TObject*, TSchemeObject* AObject, const TPoint&, QString& HintString,
                                bool&) {
         HintString = QStringLiteral("%1\rObject Id=%2\rLayer Id=%3")
-                         .arg(AObject->ClassName())
+                         .arg(KindName(*AObject))
                          .arg(AObject->Id())
                          .arg(AObject->Layer() ? AObject->Layer()->ID() : 0);
     };
@@ -193,6 +196,51 @@ void TFormMain::AddLink() {
                                 .arg(ui->SpinEdit3->value())
                                 .arg(ui->SpinEdit4->value())
                                 .arg(ui->ComboBox3->currentText()));
+}
+
+// ---- linking the selection ----
+
+namespace {
+std::pair<int, int> IdsOf(const TSchemeObject& Object) {
+    return {Object.Layer() ? Object.Layer()->ID() : 0, Object.Id()};
+}
+}  // namespace
+
+// Ids, not the object: a step or a delete may free it while it is remembered.
+void TFormMain::RememberFirstSelected() {
+    const int Count = FDocument->SelectedCount();
+    if (Count == 0) FFirstSelected.reset();
+    if (Count == 1) FFirstSelected = IdsOf(*SelectedObject());
+}
+
+// The link types are the link panel's choices where its lists are those of the objects linked,
+// else "Moving" for both.
+void TFormMain::ActionLinkSelectedExecute() {
+    std::vector<TSchemeObject*> Selected = FDocument->SelectedObjects();
+    if (Selected.size() != 2) return;
+    // The document answers drawing order; the parent is the one selected first.
+    if (FFirstSelected == IdsOf(*Selected[1])) std::swap(Selected[0], Selected[1]);
+    TSchemeObject* const Parent = Selected[0];
+    TSchemeObject* const Child = Selected[1];
+    const auto TypeOf = [this](const TSchemeObject* Object, QSpinBox* ObjectSpin,
+                               QSpinBox* LayerSpin, const QComboBox* Combo) {
+        if (Combo->count() == 0) return kLinkTypeMoving;
+        try {
+            if (ObjectOf(ObjectSpin, LayerSpin) != Object) return kLinkTypeMoving;
+        } catch (const scheme::Exception&) {
+            return kLinkTypeMoving;
+        }
+        return LinkTypeOf(Combo);
+    };
+    const int ParentType = TypeOf(Parent, ui->SpinEdit1, ui->SpinEdit2, ui->ComboBox2);
+    const int ChildType = TypeOf(Child, ui->SpinEdit3, ui->SpinEdit4, ui->ComboBox3);
+    const QString Names =
+        QStringLiteral("%1 to %2").arg(DescribeObject(*Parent), DescribeObject(*Child));
+    {
+        const TSchemeHistoryGroup Step(*FDocument, QStringLiteral("Link ") + Names);
+        FDocument->LinkAdd(Parent, ParentType, Child, ChildType);
+    }
+    statusBar()->showMessage(QStringLiteral("Linked ") + Names, kStatusMessageTime);
 }
 
 }  // namespace tarsel

@@ -2,11 +2,13 @@
 //
 //   tarsel [DOCUMENT] [--screenshot FILE [--tab N] [--menu]]
 //
-// Opens DOCUMENT, or the sample diagram beside the program. With --screenshot it writes a
-// picture of the window after start-up to FILE, prints where, and quits; --tab N shows tab
+// Opens DOCUMENT, or the sample diagram (installed under share/tarsel, or beside the program in
+// the build tree); a DOCUMENT that cannot be opened is told in a message box. With --screenshot it
+// writes a picture of the window after start-up to FILE, prints where, and quits; --tab N shows tab
 // sheet N (0 to 2) first and --menu opens the popup menu over view B (the picture is then taken
 // of the whole screen, since the menu is a window of its own). Without a display it runs on
-// Qt's offscreen platform and takes the screenshot (./tarsel.png unless FILE is given).
+// Qt's offscreen platform and takes the screenshot (./tarsel.png unless FILE is given). A
+// screenshot run tells its messages on standard error and fails when DOCUMENT cannot be opened.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -18,11 +20,28 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "editor_dialogs.h"
 #include "form_main.h"
 #include "scheme/view/error_message_box.h"
 #include "scheme/view/scheme_visual_editor.h"
 
 namespace {
+
+// The dialogs of a run without a user: messages go to standard error; nothing is chosen.
+class TConsoleDialogs : public tarsel::IEditorDialogs {
+public:
+    QString OpenDocument(QWidget*, const QString&) override { return {}; }
+    QString SaveDocument(QWidget*, const QString&) override { return {}; }
+    QString OpenPicture(QWidget*, const QString&) override { return {}; }
+    QString ExportFile(QWidget*, const QString&, const QString&) override { return {}; }
+    void Message(QWidget*, const QString& Text) override {
+        std::fprintf(stderr, "tarsel: %s\n", qPrintable(Text));
+    }
+    bool Question(QWidget*, const QString&) override { return false; }
+    tarsel::TSaveChoice SaveChanges(QWidget*, const QString&) override {
+        return tarsel::TSaveChoice::Cancel;
+    }
+};
 
 bool HasDisplay() {
     return !qEnvironmentVariableIsEmpty("DISPLAY") ||
@@ -62,6 +81,8 @@ int main(int argc, char** argv) {
     const bool Offscreen = !HasDisplay();
     if (Offscreen) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication App(argc, argv);
+    // The settings (recent files, the last folder) are kept under this name.
+    QApplication::setOrganizationName(QStringLiteral("tarsel"));
     QApplication::setApplicationName(QStringLiteral("tarsel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tarsel"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarsel.svg")));
@@ -87,7 +108,8 @@ int main(int argc, char** argv) {
     // A screenshot run reports errors on standard error (the library's default) instead.
     const bool Screenshot = Parser.isSet(ShotOption) || Offscreen;
     if (!Screenshot) scheme::InstallErrorMessageBox();
-    tarsel::TFormMain Form(Documents.value(0));
+    TConsoleDialogs Console;
+    tarsel::TFormMain Form(Documents.value(0), nullptr, Screenshot ? &Console : nullptr);
     if (Screenshot) {
         const QString File =
             Parser.isSet(ShotOption) ? Parser.value(ShotOption) : QStringLiteral("tarsel.png");

@@ -8,7 +8,8 @@ qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins libqt6svg6
 qt6-tools-dev libqt6opengl6-dev
 libgl-dev libboost-dev
 libgtest-dev libgmock-dev googletest libbenchmark-dev
-clang-14 libclang-rt-14-dev clang-format-14"
+clang-14 libclang-rt-14-dev clang-format-14
+xdg-utils shared-mime-info libfile-mimeinfo-perl"
 
 missing=""
 for p in $PACKAGES; do

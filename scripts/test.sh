@@ -20,6 +20,9 @@ ctest --test-dir build --output-on-failure -j2
 echo "== installed package =="
 ./scripts/check-package.sh build
 
+echo "== installed editor =="
+./scripts/check-install.sh build
+
 echo "== sanitizer build and test =="
 # The benchmarks are compiled once, in the normal build; they run no tests.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSCHEME_SANITIZE=ON -DSCHEME_WERROR=ON \

@@ -11,11 +11,17 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
+#include <QUrl>
 #include <memory>
 
 #include "form_main.h"
@@ -46,9 +52,18 @@ struct TFakeDialogs : tarsel::IEditorDialogs {
     QStringList Questions;
     TSaveChoice Choice = TSaveChoice::Cancel;
     QStringList SaveAsked;
+    QString Export;
+    QStringList Asked;  // the file dialogs opened, by kind
     QString OpenDocument(QWidget*, const QString&) override { return Document; }
-    QString SaveDocument(QWidget*, const QString&) override { return Document; }
+    QString SaveDocument(QWidget*, const QString&) override {
+        Asked << "save";
+        return Document;
+    }
     QString OpenPicture(QWidget*, const QString&) override { return Picture; }
+    QString ExportFile(QWidget*, const QString&, const QString& Format) override {
+        Asked << Format;
+        return Export;
+    }
     void Message(QWidget*, const QString& Text) override { Messages << Text; }
     bool Question(QWidget*, const QString& Text) override {
         Questions << Text;
@@ -68,6 +83,10 @@ protected:
         });
         PreviousBeep = SetMessageBeepHandler([this](unsigned Type) { Beeps << Type; });
         QGuiApplication::clipboard()->clear();
+        // The recent files and folders go to settings of the test's own, never the user's.
+        QCoreApplication::setOrganizationName(QStringLiteral("tarsel-tests"));
+        for (auto Format : {QSettings::NativeFormat, QSettings::IniFormat})
+            QSettings::setPath(Format, QSettings::UserScope, SettingsDir.path());
         Form = std::make_unique<TFormMain>();
         Form->SetDialogs(&Dialogs);
         Form->setWindowState(Qt::WindowNoState);
@@ -175,9 +194,10 @@ protected:
     // Saves the document to a temporary file, which becomes the current file.
     void SaveToTemp(const char* Name = "saved.txt") {
         Dialogs.Document = Temp.filePath(Name);
-        Trigger("ActionSave");
+        Trigger("ActionSaveAs");
     }
 
+    QTemporaryDir SettingsDir;
     TFakeDialogs Dialogs;
     QTemporaryDir Temp;
     QStringList Errors;
@@ -199,9 +219,12 @@ QStringList EnabledActions(const TFormMain& Form) {
 }
 
 const QStringList kSelectionFreeActions = {
-    "ActionCenter",     "ActionLoad",   "ActionObjectAdd", "ActionObjectAddZone",
-    "ActionPictuteA",   "ActionSave",   "ActionSelectAll", "ActionSmoothDrawing",
-    "ActionZoomActual", "ActionZoomIn", "ActionZoomToFit"};
+    "ActionAbout",        "ActionCenter",        "ActionExportPdf",     "ActionExportPng",
+    "ActionExportSvg",    "ActionGrid",          "ActionLoad",          "ActionNew",
+    "ActionObjectAdd",    "ActionObjectAddZone", "ActionPictuteA",      "ActionPrint",
+    "ActionPrintPreview", "ActionQuit",          "ActionSave",          "ActionSaveAs",
+    "ActionSelectAll",    "ActionShowLinks",     "ActionSmoothDrawing", "ActionZoomActual",
+    "ActionZoomIn",       "ActionZoomToFit"};
 
 }  // namespace
 
@@ -227,7 +250,7 @@ TEST_F(FormMainTest, APressSelectsTheObjectUnderItAndAPressOnEmptySpaceClearsThe
     EXPECT_EQ(Form->ActiveView(), View(1));
     EXPECT_EQ(Form->StatusText(2),
               QStringLiteral("For selected object: Layer Id: 3   Object Id: 1    State:%1    "
-                             "Type: TSchemeShape")
+                             "Type: Shape")
                   .arg(Shape->State()));
     EXPECT_TRUE(Action("ActionObjectType")->isEnabled());
     EXPECT_TRUE(Action("ActionObjectDelete")->isEnabled());
@@ -247,8 +270,7 @@ TEST_F(FormMainTest, AddObjectGivesTheNextIdsAndCreatesAMissingLayer) {
     Trigger("ActionObjectAdd");
     EXPECT_EQ(Doc()->GetLayer(1)->GetObjectMaxId(), N + 2);
     TSchemeObject* Added = Object(1, N + 1);
-    EXPECT_EQ(Added->HintString(),
-              QStringLiteral("TSchemeShape Layer Id:1 Object Id:%1").arg(N + 1));
+    EXPECT_EQ(Added->HintString(), QStringLiteral("Shape Layer Id:1 Object Id:%1").arg(N + 1));
     EXPECT_FALSE(Added->Selected());
 
     Child<QSpinBox>("SpinEditLaerIdAdd")->setValue(7);
@@ -536,7 +558,7 @@ TEST_F(FormMainTest, LoadSaveLoadKeepsTheTextAndABadFileLeavesTheWindowUsable) {
     Trigger("ActionSave");
     Trigger("ActionLoad");
     Dialogs.Document = Dir.filePath("second.txt");
-    Trigger("ActionSave");
+    Trigger("ActionSaveAs");
     EXPECT_EQ(Read(Dir.filePath("first.txt")), Read(Dir.filePath("second.txt")));
     EXPECT_EQ(Form->StatusText(2), "");
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
@@ -640,7 +662,7 @@ TEST_F(FormMainTest, ViewsBAndCWriteTheirOwnHints) {
     QString Hint;
     bool Visible = true;
     View(2)->OnShowHint(View(2), Shape, TPoint{0, 0}, Hint, Visible);
-    EXPECT_EQ(Hint, "TSchemeShape\rObject Id=1\rLayer Id=3");
+    EXPECT_EQ(Hint, "Shape\rObject Id=1\rLayer Id=3");
     View(1)->OnShowHint(View(1), Shape, TPoint{0, 0}, Hint, Visible);
     EXPECT_FALSE(Hint.isEmpty());
     EXPECT_FALSE(Hint.contains("Object Id"));
@@ -905,4 +927,243 @@ TEST_F(FormMainTest, SelectAllThenZoomToFitShowsTheWholeDrawingInTheActionView) 
     EXPECT_LE(Drawing->Bottom - Drawing->Top, C->viewport()->height());
     EXPECT_EQ(Form->StatusText(1),
               QStringLiteral("Zoom A:0.5  B:2.0  C:%1").arg(C->Zoom(), 0, 'f', 1));
+}
+
+// ---- the menu bar, files and the desktop ----
+
+namespace {
+// The object names of a menu's or toolbar's items; "-" for a separator.
+QStringList ItemNames(const QWidget* Bar) {
+    QStringList Names;
+    for (const QAction* A : Bar->actions())
+        Names << (A->isSeparator() ? QStringLiteral("-")
+                  : A->menu()      ? A->menu()->objectName()
+                                   : A->objectName());
+    return Names;
+}
+}  // namespace
+
+TEST_F(FormMainTest, TheMenuBarAndTheToolbarHoldThePopupsOwnActions) {
+    const struct {
+        const char* Bar;
+        QStringList Items;
+    } Rows[] = {
+        {"MenuFile",
+         {"ActionNew", "ActionLoad", "MenuOpenRecent", "-", "ActionSave", "ActionSaveAs", "-",
+          "MenuExport", "-", "ActionPrint", "ActionPrintPreview", "-", "ActionQuit"}},
+        {"MenuExport", {"ActionExportPng", "ActionExportSvg", "ActionExportPdf"}},
+        {"MenuOpenRecent", {"-", "ActionClearRecent"}},
+        {"MenuEdit",
+         {"ActionUndo", "ActionRedo", "-", "ActionCut", "ActionCopy", "ActionPaste",
+          "ActionDuplicate", "ActionObjectDelete", "-", "ActionSelectAll"}},
+        {"MenuView",
+         {"ActionZoomIn", "ActionZoomOut", "ActionZoomActual", "ActionZoomToFit", "-", "ActionGrid",
+          "ActionSmoothDrawing", "ActionShowLinks", "-", ""}},
+        {"MenuObject",
+         {"ActionObjectState", "ActionObjectType", "-", "ActionObjectModified",
+          "ActionObjectAddPoint", "ActionObjectDeletePoint", "-", "ActionObjectPicture",
+          "ActionObjectSelectedPicture", "-", "ActionLinkSelected"}},
+        {"MenuHelp", {"ActionAbout"}},
+        {"ToolBarMain",
+         {"ActionNew", "ActionLoad", "ActionSave", "-", "ActionUndo", "ActionRedo", "-",
+          "ActionCut", "ActionCopy", "ActionPaste", "ActionObjectDelete", "-", "ActionZoomIn",
+          "ActionZoomOut", "ActionZoomToFit"}},
+    };
+    for (const auto& Row : Rows) EXPECT_EQ(ItemNames(Child(Row.Bar)), Row.Items) << Row.Bar;
+    EXPECT_EQ(ItemNames(Form->menuBar()),
+              QStringList({"MenuFile", "MenuEdit", "MenuView", "MenuObject", "MenuHelp"}));
+    EXPECT_EQ(Form->ViewMenu(), Child<QMenu>("MenuView"));
+    for (QAction* A : Child<QToolBar>("ToolBarMain")->actions())
+        EXPECT_TRUE(A->isSeparator() || !A->icon().isNull()) << A->objectName().toStdString();
+    EXPECT_EQ(Action("ActionNew")->shortcut(), QKeySequence(QKeySequence::New));
+    EXPECT_EQ(Action("ActionSaveAs")->shortcut(), QKeySequence(QKeySequence::SaveAs));
+
+    Trigger("ActionAbout");
+    ASSERT_EQ(Dialogs.Messages.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^Tarsel \\d+\\.\\d+").match(Dialogs.Messages[0]).hasMatch());
+}
+
+TEST_F(FormMainTest, GridHidesAndShowsTheGridsOfTheViewsThatHaveOne) {
+    const auto Grids = [this] {
+        return std::array{View(0)->Grid().Enabled(), View(1)->Grid().Enabled(),
+                          View(2)->Grid().Enabled()};
+    };
+    ASSERT_EQ(Grids(), (std::array{false, true, true}));
+    Trigger("ActionGrid");
+    EXPECT_EQ(Grids(), (std::array{false, false, false}));
+    Trigger("ActionGrid");
+    EXPECT_EQ(Grids(), (std::array{false, true, true}));
+}
+
+// The sample is the editor's own: Save asks for a name. Afterwards Save writes the current file
+// without asking, Save As always asks, and a name without an extension gets the document's.
+TEST_F(FormMainTest, SaveWritesTheCurrentFileAndSaveAsAsks) {
+    Dialogs.Document = Temp.filePath("first");
+    Trigger("ActionSave");
+    EXPECT_EQ(Dialogs.Asked, QStringList{"save"});
+    EXPECT_EQ(Form->CurrentFile(), Temp.filePath("first.scheme"));
+    EXPECT_EQ(Form->statusBar()->currentMessage(), "Saved first.scheme");
+
+    Dialogs.Document = WriteFile("opened.txt", ReadFile(Temp.filePath("first.scheme")));
+    Trigger("ActionLoad");
+    Trigger("ActionObjectAdd");
+    Dialogs.Asked.clear();
+    Trigger("ActionSave");
+    EXPECT_TRUE(Dialogs.Asked.isEmpty());
+    EXPECT_TRUE(Dialogs.Questions.isEmpty());
+    EXPECT_EQ(ReadFile(Dialogs.Document).split('\n').size(), Text().size() + 1);
+    EXPECT_FALSE(Form->isWindowModified());
+
+    Dialogs.Document = Temp.filePath("copy.txt");
+    Trigger("ActionSaveAs");
+    EXPECT_EQ(Dialogs.Asked, QStringList{"save"});
+    EXPECT_EQ(ReadFile(Temp.filePath("copy.txt")), ReadFile(Temp.filePath("opened.txt")));
+    EXPECT_TRUE(Form->windowTitle().startsWith("copy.txt[*]"));
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
+TEST_F(FormMainTest, ExportWritesThePictureThroughTheDialog) {
+    const struct {
+        const char* Action;
+        const char* Format;
+        QByteArray Starts;
+    } Rows[] = {{"ActionExportPng", "png", "\x89PNG"}, {"ActionExportSvg", "svg", "<?xml"}};
+    for (const auto& Row : Rows) {
+        Dialogs.Asked.clear();
+        Dialogs.Export = Temp.filePath("drawing");
+        Trigger(Row.Action);
+        const QString File = Dialogs.Export + '.' + Row.Format;
+        EXPECT_EQ(Dialogs.Asked, QStringList{Row.Format});
+        EXPECT_TRUE(ReadFile(File).startsWith(Row.Starts)) << Row.Action;
+        EXPECT_EQ(Form->statusBar()->currentMessage(), "Exported " + QFileInfo(File).fileName());
+    }
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
+TEST_F(FormMainTest, OpenRecentListsTheLastFilesAndDropsOnesThatAreGone) {
+    const auto Entries = [this] {
+        QStringList Paths;
+        for (const QAction* A : Form->RecentMenu()->actions())
+            if (!A->isSeparator() && A != Action("ActionClearRecent")) {
+                EXPECT_EQ(A->text(), QFileInfo(A->toolTip()).fileName());
+                Paths << A->toolTip();
+            }
+        return Paths;
+    };
+    EXPECT_TRUE(Entries().isEmpty());
+    SaveToTemp("a.txt");
+    SaveToTemp("b.txt");
+    Dialogs.Document = Temp.filePath("a.txt");
+    Trigger("ActionLoad");
+    Dialogs.Document = Temp.filePath("b.txt");
+    Trigger("ActionLoad");
+    EXPECT_EQ(Entries(), QStringList({Temp.filePath("b.txt"), Temp.filePath("a.txt")}));
+    // A new window reads them back.
+    Form = std::make_unique<TFormMain>(QString(), nullptr, &Dialogs);
+    EXPECT_EQ(Entries().size(), 2);
+
+    Form->RecentMenu()->actions()[1]->trigger();
+    EXPECT_EQ(Form->CurrentFile(), Temp.filePath("a.txt"));
+    EXPECT_EQ(Entries(), QStringList({Temp.filePath("a.txt"), Temp.filePath("b.txt")}));
+    ASSERT_TRUE(QFile::remove(Temp.filePath("b.txt")));
+    Form->RecentMenu()->actions()[1]->trigger();
+    ASSERT_EQ(Dialogs.Messages.size(), 1);
+    EXPECT_TRUE(Dialogs.Messages[0].contains("no longer exists"));
+    EXPECT_EQ(Entries(), QStringList{Temp.filePath("a.txt")});
+    EXPECT_EQ(Form->CurrentFile(), Temp.filePath("a.txt"));
+    Trigger("ActionClearRecent");
+    EXPECT_TRUE(Entries().isEmpty());
+    EXPECT_FALSE(Action("ActionClearRecent")->isEnabled());
+
+    // At most eight, each once, the latest first.
+    tarsel::TRecentFiles Recent;
+    for (int I = 0; I < 10; ++I) Recent.Add(Temp.filePath(QString::number(I)));
+    Recent.Add(Temp.filePath("5"));
+    const QStringList Files = Recent.Files();
+    ASSERT_EQ(Files.size(), tarsel::TRecentFiles::kMaxFiles);
+    EXPECT_EQ(Files[0], Temp.filePath("5"));
+    EXPECT_EQ(Files[1], Temp.filePath("9"));
+    EXPECT_EQ(Files.count(Temp.filePath("5")), 1);
+}
+
+TEST_F(FormMainTest, NewAsksAboutUnsavedChangesThenEmptiesTheDocument) {
+    Trigger("ActionObjectAdd");
+    const QStringList Changed = Text();
+    Dialogs.Choice = TSaveChoice::Cancel;
+    Trigger("ActionNew");
+    EXPECT_EQ(Text(), Changed);
+    EXPECT_EQ(Dialogs.SaveAsked.size(), 1);
+    Dialogs.Choice = TSaveChoice::Discard;
+    Trigger("ActionNew");
+    EXPECT_EQ(Doc()->LayerCount(), 0);
+    EXPECT_EQ(Form->CurrentFile(), "");
+    EXPECT_TRUE(Form->windowTitle().startsWith("Untitled[*]"));
+    EXPECT_FALSE(Form->isWindowModified());
+    EXPECT_FALSE(Action("ActionUndo")->isEnabled());
+    // With no file, Save asks for one.
+    Dialogs.Asked.clear();
+    Trigger("ActionSave");
+    EXPECT_EQ(Dialogs.Asked, QStringList{"save"});
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
+TEST_F(FormMainTest, ADroppedDocumentOpensAfterTheUnsavedChangesAreSettled) {
+    SaveToTemp("dropped.txt");
+    const auto Drop = [this](const QUrl& Url) {
+        QMimeData Mime;
+        Mime.setUrls({Url});
+        QDragEnterEvent Enter(QPoint(50, 50), Qt::CopyAction, &Mime, Qt::LeftButton, {});
+        QApplication::sendEvent(Form.get(), &Enter);
+        QDropEvent Dropped(QPointF(50, 50), Qt::CopyAction, &Mime, Qt::LeftButton, {});
+        QApplication::sendEvent(Form.get(), &Dropped);
+        QApplication::processEvents();
+        return Enter.isAccepted();
+    };
+    EXPECT_FALSE(Drop(QUrl("https://example.org/x.scheme")));
+    Trigger("ActionNew");
+    Trigger("ActionObjectAdd");
+    Dialogs.Choice = TSaveChoice::Cancel;
+    EXPECT_TRUE(Drop(QUrl::fromLocalFile(Temp.filePath("dropped.txt"))));
+    EXPECT_EQ(Dialogs.SaveAsked, QStringList{"Untitled"});
+    EXPECT_EQ(Form->CurrentFile(), "");
+    Dialogs.Choice = TSaveChoice::Discard;
+    Drop(QUrl::fromLocalFile(Temp.filePath("dropped.txt")));
+    EXPECT_EQ(Form->CurrentFile(), Temp.filePath("dropped.txt"));
+    EXPECT_GT(Doc()->LayerCount(), 0);
+}
+
+TEST_F(FormMainTest, ADocumentThatCannotBeOpenedAtStartIsTold) {
+    TFakeDialogs Told;
+    TFormMain Missing(Temp.filePath("MISSING.scheme"), nullptr, &Told);
+    EXPECT_FALSE(Missing.StartedWithDocument());
+    ASSERT_EQ(Told.Messages.size(), 1);
+    EXPECT_TRUE(Told.Messages[0].startsWith("MISSING.scheme could not be loaded"));
+}
+
+// The parent is the object selected first, whatever the drawing order; moving it moves the
+// child.
+TEST_F(FormMainTest, LinkSelectedObjectsLinksTheFirstSelectedAsParent) {
+    TSchemeObject* First = Object(3, 2);
+    TSchemeObject* Second = Object(3, 1);
+    Click(View(1), Show(View(1), First));
+    EXPECT_FALSE(Action("ActionLinkSelected")->isEnabled());
+    Click(View(1), Show(View(1), Second), Qt::LeftButton, Qt::ControlModifier);
+    ASSERT_EQ(Doc()->SelectedObjects().front(), Second);
+    ASSERT_TRUE(Action("ActionLinkSelected")->isEnabled());
+    const int Links = Doc()->LinkCount();
+    Trigger("ActionLinkSelected");
+    ASSERT_EQ(Doc()->LinkCount(), Links + 1);
+    const TSchemeLink* Link = Doc()->GetLink(Links);
+    EXPECT_EQ(Link->Parent(), First);
+    EXPECT_EQ(Link->Child(), Second);
+    EXPECT_EQ(std::pair(Link->ParentLinkType(), Link->ChildLinkType()), std::pair(-1, -1));
+    const QString Names = DescribeObject(*First) + " to " + DescribeObject(*Second);
+    EXPECT_EQ(Action("ActionUndo")->text(), "Undo Link " + Names);
+    EXPECT_EQ(Form->statusBar()->currentMessage(), "Linked " + Names);
+
+    const TPointExt Before = Second->GetPointsExt(0);
+    TSchemeObject* const Moved[] = {First};
+    Doc()->MoveObjects(Moved, 10, 0);
+    EXPECT_EQ(Second->GetPointsExt(0), (TPointExt{Before.X + 10, Before.Y}));
+    EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
 }
