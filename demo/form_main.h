@@ -262,6 +262,8 @@ private:
     QMenu* FRecentMenu = nullptr;
     QAction* FClearRecentAction = nullptr;
     QAction* FGridAction = nullptr;
+    // File > Open..., the menu bar's name for the popup menu's Load.
+    QAction* FOpenAction = nullptr;
     QAction* FLinkSelectedAction = nullptr;
     TRecentFiles FRecent;
     // Which views show their grid while the Grid action is on: those the form gives one.

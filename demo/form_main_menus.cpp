@@ -39,6 +39,25 @@ QAction* NewAction(QWidget* Window, const char* Name, const QString& Text,
     return Action;
 }
 
+// The menu bar's name for a popup-menu action whose popup caption is not what desktop programs
+// call the command ("Load" is File > Open...). The alias mirrors the action's state, shows its
+// first shortcut and triggers it; the shortcut itself stays with the action, so a key acts once.
+QAction* MenuAlias(QAction* Source, const char* Name, const QString& Text) {
+    auto* Alias = new QAction(Source->parent());
+    Alias->setObjectName(QString::fromLatin1(Name));
+    const auto Mirror = [Alias, Source, Text] {
+        const QString Key = Source->shortcut().toString(QKeySequence::NativeText);
+        Alias->setText(Key.isEmpty() ? Text : Text + QLatin1Char('\t') + Key);
+        Alias->setIcon(Source->icon());
+        Alias->setEnabled(Source->isEnabled());
+        Alias->setToolTip(Text);
+    };
+    Mirror();
+    QObject::connect(Source, &QAction::changed, Alias, Mirror);
+    QObject::connect(Alias, &QAction::triggered, Source, &QAction::trigger);
+    return Alias;
+}
+
 // Fills a menu or a toolbar with Items in order, a null item standing for a separator.
 template <class TBar>
 void AddItems(TBar* Bar, std::initializer_list<QAction*> Items) {
@@ -99,6 +118,15 @@ void TFormMain::SetUpMenus() {
     for (const auto& [Action, Icon] : Icons)
         Action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(Icon))));
 
+    FOpenAction = MenuAlias(ui->ActionLoad, "ActionOpen", QStringLiteral("Open\u2026"));
+    QAction* ActualSize =
+        MenuAlias(ui->ActionZoomActual, "ActionActualSize", QStringLiteral("Actual Size"));
+    QAction* ChangePicture = MenuAlias(ui->ActionObjectPicture, "ActionChangePicture",
+                                       QStringLiteral("Change picture\u2026"));
+    QAction* ChangeSelectedPicture =
+        MenuAlias(ui->ActionObjectSelectedPicture, "ActionChangeSelectedPicture",
+                  QStringLiteral("Change selected picture\u2026"));
+
     QMenu* File = menuBar()->addMenu(QStringLiteral("&File"));
     File->setObjectName(QStringLiteral("MenuFile"));
     FRecentMenu = new QMenu(QStringLiteral("Open &Recent"), File);
@@ -107,7 +135,7 @@ void TFormMain::SetUpMenus() {
     QMenu* Export = new QMenu(QStringLiteral("&Export"), File);
     Export->setObjectName(QStringLiteral("MenuExport"));
     AddItems(Export, {ExportPng, ExportSvg, ExportPdf});
-    AddItems(File, {NewDocument, ui->ActionLoad, FRecentMenu->menuAction(), nullptr, ui->ActionSave,
+    AddItems(File, {NewDocument, FOpenAction, FRecentMenu->menuAction(), nullptr, ui->ActionSave,
                     SaveAs, nullptr, Export->menuAction(), nullptr, Print, Preview, nullptr, Quit});
 
     QMenu* Edit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -118,16 +146,15 @@ void TFormMain::SetUpMenus() {
 
     FViewMenu = menuBar()->addMenu(QStringLiteral("&View"));
     FViewMenu->setObjectName(QStringLiteral("MenuView"));
-    AddItems(FViewMenu,
-             {ui->ActionZoomIn, ui->ActionZoomOut, ui->ActionZoomActual, ui->ActionZoomToFit,
-              nullptr, FGridAction, ui->ActionSmoothDrawing, ShowLinks, nullptr});
+    AddItems(FViewMenu, {ui->ActionZoomIn, ui->ActionZoomOut, ActualSize, ui->ActionZoomToFit,
+                         nullptr, FGridAction, ui->ActionSmoothDrawing, ShowLinks, nullptr});
 
     QMenu* Object = menuBar()->addMenu(QStringLiteral("&Object"));
     Object->setObjectName(QStringLiteral("MenuObject"));
-    AddItems(Object, {ui->ActionObjectState, ui->ActionObjectType, nullptr,
-                      ui->ActionObjectModified, ui->ActionObjectAddPoint,
-                      ui->ActionObjectDeletePoint, nullptr, ui->ActionObjectPicture,
-                      ui->ActionObjectSelectedPicture, nullptr, FLinkSelectedAction});
+    AddItems(Object,
+             {ui->ActionObjectState, ui->ActionObjectType, nullptr, ui->ActionObjectModified,
+              ui->ActionObjectAddPoint, ui->ActionObjectDeletePoint, nullptr, ChangePicture,
+              ChangeSelectedPicture, nullptr, FLinkSelectedAction});
 
     QMenu* Help = menuBar()->addMenu(QStringLiteral("&Help"));
     Help->setObjectName(QStringLiteral("MenuHelp"));
@@ -159,7 +186,7 @@ void TFormMain::SetUpToolBar(QAction* NewDocument) {
     Bar->setObjectName(QStringLiteral("ToolBarMain"));
     Bar->setIconSize(QSize(16, 16));
     Bar->setMovable(false);
-    AddItems(Bar, {NewDocument, ui->ActionLoad, ui->ActionSave, nullptr, FUndoAction, FRedoAction,
+    AddItems(Bar, {NewDocument, FOpenAction, ui->ActionSave, nullptr, FUndoAction, FRedoAction,
                    nullptr, ui->ActionCut, ui->ActionCopy, ui->ActionPaste, ui->ActionObjectDelete,
                    nullptr, ui->ActionZoomIn, ui->ActionZoomOut, ui->ActionZoomToFit});
     FViewMenu->addAction(Bar->toggleViewAction());

@@ -54,7 +54,10 @@ struct TFakeDialogs : tarsel::IEditorDialogs {
     QStringList SaveAsked;
     QString Export;
     QStringList Asked;  // the file dialogs opened, by kind
-    QString OpenDocument(QWidget*, const QString&) override { return Document; }
+    QString OpenDocument(QWidget*, const QString&) override {
+        Asked << "open";
+        return Document;
+    }
     QString SaveDocument(QWidget*, const QString&) override {
         Asked << "save";
         return Document;
@@ -219,12 +222,12 @@ QStringList EnabledActions(const TFormMain& Form) {
 }
 
 const QStringList kSelectionFreeActions = {
-    "ActionAbout",        "ActionCenter",        "ActionExportPdf",     "ActionExportPng",
-    "ActionExportSvg",    "ActionGrid",          "ActionLoad",          "ActionNew",
-    "ActionObjectAdd",    "ActionObjectAddZone", "ActionPictuteA",      "ActionPrint",
-    "ActionPrintPreview", "ActionQuit",          "ActionSave",          "ActionSaveAs",
-    "ActionSelectAll",    "ActionShowLinks",     "ActionSmoothDrawing", "ActionZoomActual",
-    "ActionZoomIn",       "ActionZoomToFit"};
+    "ActionAbout",         "ActionActualSize", "ActionCenter",        "ActionExportPdf",
+    "ActionExportPng",     "ActionExportSvg",  "ActionGrid",          "ActionLoad",
+    "ActionNew",           "ActionObjectAdd",  "ActionObjectAddZone", "ActionOpen",
+    "ActionPictuteA",      "ActionPrint",      "ActionPrintPreview",  "ActionQuit",
+    "ActionSave",          "ActionSaveAs",     "ActionSelectAll",     "ActionShowLinks",
+    "ActionSmoothDrawing", "ActionZoomActual", "ActionZoomIn",        "ActionZoomToFit"};
 
 }  // namespace
 
@@ -949,7 +952,7 @@ TEST_F(FormMainTest, TheMenuBarAndTheToolbarHoldThePopupsOwnActions) {
         QStringList Items;
     } Rows[] = {
         {"MenuFile",
-         {"ActionNew", "ActionLoad", "MenuOpenRecent", "-", "ActionSave", "ActionSaveAs", "-",
+         {"ActionNew", "ActionOpen", "MenuOpenRecent", "-", "ActionSave", "ActionSaveAs", "-",
           "MenuExport", "-", "ActionPrint", "ActionPrintPreview", "-", "ActionQuit"}},
         {"MenuExport", {"ActionExportPng", "ActionExportSvg", "ActionExportPdf"}},
         {"MenuOpenRecent", {"-", "ActionClearRecent"}},
@@ -957,15 +960,15 @@ TEST_F(FormMainTest, TheMenuBarAndTheToolbarHoldThePopupsOwnActions) {
          {"ActionUndo", "ActionRedo", "-", "ActionCut", "ActionCopy", "ActionPaste",
           "ActionDuplicate", "ActionObjectDelete", "-", "ActionSelectAll"}},
         {"MenuView",
-         {"ActionZoomIn", "ActionZoomOut", "ActionZoomActual", "ActionZoomToFit", "-", "ActionGrid",
+         {"ActionZoomIn", "ActionZoomOut", "ActionActualSize", "ActionZoomToFit", "-", "ActionGrid",
           "ActionSmoothDrawing", "ActionShowLinks", "-", ""}},
         {"MenuObject",
          {"ActionObjectState", "ActionObjectType", "-", "ActionObjectModified",
-          "ActionObjectAddPoint", "ActionObjectDeletePoint", "-", "ActionObjectPicture",
-          "ActionObjectSelectedPicture", "-", "ActionLinkSelected"}},
+          "ActionObjectAddPoint", "ActionObjectDeletePoint", "-", "ActionChangePicture",
+          "ActionChangeSelectedPicture", "-", "ActionLinkSelected"}},
         {"MenuHelp", {"ActionAbout"}},
         {"ToolBarMain",
-         {"ActionNew", "ActionLoad", "ActionSave", "-", "ActionUndo", "ActionRedo", "-",
+         {"ActionNew", "ActionOpen", "ActionSave", "-", "ActionUndo", "ActionRedo", "-",
           "ActionCut", "ActionCopy", "ActionPaste", "ActionObjectDelete", "-", "ActionZoomIn",
           "ActionZoomOut", "ActionZoomToFit"}},
     };
@@ -977,6 +980,14 @@ TEST_F(FormMainTest, TheMenuBarAndTheToolbarHoldThePopupsOwnActions) {
         EXPECT_TRUE(A->isSeparator() || !A->icon().isNull()) << A->objectName().toStdString();
     EXPECT_EQ(Action("ActionNew")->shortcut(), QKeySequence(QKeySequence::New));
     EXPECT_EQ(Action("ActionSaveAs")->shortcut(), QKeySequence(QKeySequence::SaveAs));
+
+    // The menu bar's names for popup actions mirror them and trigger them.
+    EXPECT_TRUE(Action("ActionOpen")->text().startsWith(QStringLiteral("Open\u2026\t")));
+    EXPECT_FALSE(Action("ActionChangePicture")->isEnabled());
+    Form->Document()->SelectAll();
+    EXPECT_EQ(Action("ActionObjectDelete")->isEnabled(), true);
+    Trigger("ActionOpen");
+    EXPECT_EQ(Dialogs.Asked, QStringList{"open"});
 
     Trigger("ActionAbout");
     ASSERT_EQ(Dialogs.Messages.size(), 1);
