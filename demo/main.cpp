@@ -1,12 +1,13 @@
 // tarsel, the diagram editor.
 //
-//   tarsel [DOCUMENT] [--screenshot FILE [--tab N] [--menu]]
+//   tarsel [DOCUMENT] [--screenshot FILE [--tab N] [--menu | --open-menu TITLE | --print-preview]]
 //
 // Opens DOCUMENT, or the sample diagram (installed under share/tarsel, or beside the program in
 // the build tree); a DOCUMENT that cannot be opened is told in a message box. With --screenshot it
 // writes a picture of the window after start-up to FILE, prints where, and quits; --tab N shows tab
-// sheet N (0 to 2) first and --menu opens the popup menu over view B (the picture is then taken
-// of the whole screen, since the menu is a window of its own). Without a display it runs on
+// sheet N (0 to 2) first; --menu opens the popup menu over view B, --open-menu the menu bar's
+// menu of that title ("File") and --print-preview the print preview (the picture is then taken
+// of the whole screen, since a menu or dialog is a window of its own). Without a display it runs on
 // Qt's offscreen platform and takes the screenshot (./tarsel.png unless FILE is given). A
 // screenshot run tells its messages on standard error and fails when DOCUMENT cannot be opened.
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
@@ -49,29 +51,60 @@ bool HasDisplay() {
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
-// Grabs the window, or the whole screen while the popup menu is open, once the window has been
-// laid out and painted.
-int TakeScreenshot(tarsel::TFormMain& Form, const QString& File, int Tab, bool Menu) {
-    Form.setWindowState(Qt::WindowNoState);
-    Form.resize(1280, 800);
-    if (auto* Pages = Form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
-        Pages && Tab >= 0)
-        Pages->setCurrentIndex(Tab);
-    Form.show();
-    QApplication::processEvents();
-    if (Menu) {
+// What a screenshot shows besides the window: a tab sheet, the popup menu over view B, a menu
+// of the menu bar (by its title without the "&", e.g. "File"), or the print preview.
+struct TShot {
+    QString File;
+    int Tab = -1;
+    bool Popup = false;
+    QString BarMenu;
+    bool PrintPreview = false;
+};
+
+// Opens what the shot shows over the window; answers whether it opened a window of its own,
+// so that the picture has to be taken of the whole screen.
+bool OpenForShot(tarsel::TFormMain& Form, const TShot& Shot) {
+    if (Shot.Popup) {
         scheme::TSchemeVisualEditor* View = Form.View(1);
         const QPoint At = View->viewport()->mapToGlobal(View->viewport()->rect().center());
         QCursor::setPos(At);
         Form.ShowPopupMenu(View, At);
+        return true;
     }
+    if (!Shot.BarMenu.isEmpty()) {
+        for (QAction* Item : Form.menuBar()->actions())
+            if (Item->menu() && Item->text().remove(QLatin1Char('&')) == Shot.BarMenu) {
+                Form.menuBar()->setActiveAction(Item);
+                return true;
+            }
+        std::fprintf(stderr, "tarsel: the menu bar has no menu \"%s\"\n", qPrintable(Shot.BarMenu));
+        return false;
+    }
+    if (Shot.PrintPreview) {
+        Form.ShowPrintPreview();
+        return true;
+    }
+    return false;
+}
+
+// Grabs the window, or the whole screen while a menu or dialog is open, once the window has been
+// laid out and painted.
+int TakeScreenshot(tarsel::TFormMain& Form, const TShot& Shot) {
+    Form.setWindowState(Qt::WindowNoState);
+    Form.resize(1280, 800);
+    if (auto* Pages = Form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+        Pages && Shot.Tab >= 0)
+        Pages->setCurrentIndex(Shot.Tab);
+    Form.show();
     QApplication::processEvents();
-    const QPixmap Shot = Menu ? Form.screen()->grabWindow(0) : Form.grab();
-    if (!Shot.save(File)) {
-        std::fprintf(stderr, "tarsel: cannot write %s\n", qPrintable(File));
+    const bool Screen = OpenForShot(Form, Shot);
+    QApplication::processEvents();
+    const QPixmap Picture = Screen ? Form.screen()->grabWindow(0) : Form.grab();
+    if (!Picture.save(Shot.File)) {
+        std::fprintf(stderr, "tarsel: cannot write %s\n", qPrintable(Shot.File));
         return 1;
     }
-    std::printf("Wrote %s\n", qPrintable(QFileInfo(File).absoluteFilePath()));
+    std::printf("Wrote %s\n", qPrintable(QFileInfo(Shot.File).absoluteFilePath()));
     return 0;
 }
 
@@ -100,7 +133,13 @@ int main(int argc, char** argv) {
                                        QStringLiteral("index"), QStringLiteral("-1"));
     const QCommandLineOption MenuOption(QStringLiteral("menu"),
                                         QStringLiteral("Open the popup menu for the screenshot."));
-    Parser.addOptions({ShotOption, TabOption, MenuOption});
+    const QCommandLineOption BarMenuOption(
+        QStringLiteral("open-menu"),
+        QStringLiteral("Open a menu of the menu bar for the screenshot."), QStringLiteral("title"));
+    const QCommandLineOption PreviewOption(
+        QStringLiteral("print-preview"),
+        QStringLiteral("Open the print preview for the screenshot."));
+    Parser.addOptions({ShotOption, TabOption, MenuOption, BarMenuOption, PreviewOption});
     Parser.process(App);
     const QStringList Documents = Parser.positionalArguments();
     if (Documents.size() > 1) Parser.showHelp(2);
@@ -111,12 +150,16 @@ int main(int argc, char** argv) {
     TConsoleDialogs Console;
     tarsel::TFormMain Form(Documents.value(0), nullptr, Screenshot ? &Console : nullptr);
     if (Screenshot) {
-        const QString File =
+        TShot Shot;
+        Shot.File =
             Parser.isSet(ShotOption) ? Parser.value(ShotOption) : QStringLiteral("tarsel.png");
-        const int Shot =
-            TakeScreenshot(Form, File, Parser.value(TabOption).toInt(), Parser.isSet(MenuOption));
+        Shot.Tab = Parser.value(TabOption).toInt();
+        Shot.Popup = Parser.isSet(MenuOption);
+        Shot.BarMenu = Parser.value(BarMenuOption);
+        Shot.PrintPreview = Parser.isSet(PreviewOption);
+        const int Written = TakeScreenshot(Form, Shot);
         // A document that could not be read is a failure, whatever the screenshot shows.
-        return Form.StartedWithDocument() ? Shot : 1;
+        return Form.StartedWithDocument() ? Written : 1;
     }
     Form.show();
     return App.exec();
