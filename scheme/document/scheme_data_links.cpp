@@ -75,10 +75,8 @@ bool TSchemeData::LinkBehaviorRules(TSchemeLink* ALink, TObject* AObject, int AO
     TSchemeObject* Child = ALink->Child();
     if (!Parent || Parent != AObject || !Child) return false;
     AChildDetail = AObjectDetail;
-    int P = ALink->ParentLinkType();
-    int C = ALink->ChildLinkType();
-    if (P == TSchemeLink::kLastPoint) P = Parent->Count() - 1;
-    if (C == TSchemeLink::kLastPoint) C = Child->Count() - 1;
+    const int P = TSchemeLink::ResolvedType(ALink->ParentLinkType(), *Parent);
+    const int C = TSchemeLink::ResolvedType(ALink->ChildLinkType(), *Child);
     if (Parent->Moved()) {
         if (P < 0 && C < 0 && AObjectDetail == -1) return true;
         if (P != AObjectDetail) return false;

@@ -54,6 +54,23 @@ void TSchemeLink::WriteRecord(record::TRecordWriter& Writer) const {
     WriteSide(Writer, "Child", FChild, FChildLinkType);
 }
 
+int TSchemeLink::ResolvedType(int ALinkType, const TSchemeObject& AObject) {
+    return ALinkType == kLastPoint ? AObject.Count() - 1 : ALinkType;
+}
+
+TPointExt TSchemeLink::LinkedPoint(int ALinkType, const TSchemeObject& AObject) {
+    const int Type = ResolvedType(ALinkType, AObject);
+    if (Type >= 0) return AObject.GetPointsExt(std::min(Type, std::max(AObject.Count() - 1, 0)));
+    if (AObject.Count() <= 0) return PointExt(0, 0);
+    TPointExt Low = AObject.GetPointsExt(0), High = Low;
+    for (int I = 1; I < AObject.Count(); ++I) {
+        const TPointExt P = AObject.GetPointsExt(I);
+        Low = PointExt(std::min(Low.X, P.X), std::min(Low.Y, P.Y));
+        High = PointExt(std::max(High.X, P.X), std::max(High.Y, P.Y));
+    }
+    return PointExt((Low.X + High.X) / 2, (Low.Y + High.Y) / 2);
+}
+
 void TSchemeLink::SetParent(TSchemeObject* Value) {
     CheckUnlisted();
     FParent = Value;

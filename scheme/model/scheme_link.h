@@ -24,6 +24,14 @@ public:
     static constexpr int kLastPoint = 100;
     static constexpr int kNoType = -100;
 
+    // The link type ALinkType with kLastPoint resolved on AObject: its last point's index;
+    // any other type as it is.
+    static int ResolvedType(int ALinkType, const TSchemeObject& AObject);
+    // Where a link of type ALinkType meets AObject (world units): point ALinkType (resolved,
+    // and clamped to the object's points) for a type of 0 or more, else the centre of the
+    // bounding box of the object's points.
+    static TPointExt LinkedPoint(int ALinkType, const TSchemeObject& AObject);
+
     TSchemeLink(TSchemeObject* Parent, int ParentLinkType, TSchemeObject* Child, int ChildLinkType);
     // Reads the enabled flag and the link types; the document resolves the objects.
     explicit TSchemeLink(QStringList& Strings);

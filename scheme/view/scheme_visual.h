@@ -98,6 +98,7 @@ class SCHEME_EXPORT TSchemeVisual : public QAbstractScrollArea, public ISchemeVi
     Q_PROPERTY(double WheelZoomFactor READ WheelZoomFactor WRITE WriteWheelZoomFactor RESET
                    ResetWheelZoomFactor)
     Q_PROPERTY(bool Antialiasing READ Antialiasing WRITE SetAntialiasing RESET ResetAntialiasing)
+    Q_PROPERTY(bool ShowLinks READ ShowLinks WRITE SetShowLinks RESET ResetShowLinks)
 
 public:
     static constexpr int kDefaultHintWidth = 100;
@@ -118,6 +119,11 @@ public:
     static constexpr int kFitMargin = 8;
     // One tick of the hint clock.
     static constexpr int kHintTickMs = 1000;
+    // The colour of the connectors ShowLinks draws: a blue grey (RGB 96, 125, 139).
+    static constexpr TColor kLinkColor = 0x008B7D60;
+    // Why an export or a print of a drawing without pixels is refused.
+    static constexpr const char* kEmptyDrawing =
+        "the drawing is empty (0 x 0 pixels): the view has no picture";
 
     explicit TSchemeVisual(QWidget* AParent = nullptr);
     ~TSchemeVisual() override;
@@ -152,6 +158,19 @@ public:
     // default; a change repaints the whole view.
     bool Antialiasing() const { return FAntialiasing; }
     void SetAntialiasing(bool AValue);
+    // The view draws every link of its document as a connector: a dashed line one pixel wide
+    // in kLinkColor from the parent's linked point to the child's (TSchemeLink::LinkedPoint),
+    // over the objects, after the document and before OnPaint: the enabled links (a disabled one
+    // carries nothing) whose two objects are shown (visible, in visible layers). On screen only:
+    // exports and prints show the document as it is, without them. Off by default; a change
+    // repaints the whole view.
+    //
+    // While they are shown, each paint compares every connector with the one on screen and
+    // repaints the old and the new place of those that moved, whatever moved their ends (a
+    // drag, a change in code, an undo); areas painted directly are rendered again so that the
+    // connectors stay over them. Off, none of this costs anything.
+    bool ShowLinks() const { return FShowLinks; }
+    void SetShowLinks(bool AValue);
 
     // ---- scrolling ----
     int OriginX() const override { return FOriginX; }
@@ -229,6 +248,14 @@ public:
     // The file's format follows its extension (BMP, PNG, JPEG, any format Qt writes).
     void ExportToBmp(TBitmap& ABitmap, Extended AZoom);
     void ExportToBmp(const QString& AFileName, Extended AZoom);
+    // PDF: one page of exactly ExportSize(AZoom) points (a pixel at the zoom is a point; see
+    // SetUpPdfWriter), vector drawing, texts kept as text. Empty for a drawing without pixels.
+    QByteArray ExportPdf(Extended AZoom);
+    // Refuses a drawing without pixels and a file that cannot be written, as the other
+    // exports do; the file is replaced only once every byte is written.
+    void ExportToPdf(const QString& AFileName, Extended AZoom);
+    // The size of every export at AZoom: the picture's size at the zoom, in pixels.
+    QSize ExportSize(Extended AZoom) const;
 
     // ---- search ----
     // Scrolls the object's centre into the middle when it is not visible.
@@ -335,6 +362,15 @@ private:
     void WriteWheelZoomFactor(double AValue);
     void ResetWheelZoomFactor() { SetWheelZoomFactor(kDefaultWheelZoomFactor); }
     void ResetAntialiasing() { SetAntialiasing(false); }
+    void ResetShowLinks() { SetShowLinks(false); }
+
+    // ---- link connectors ----
+    // Connectors are shown: ShowLinks is on and the document has links.
+    bool ConnectorsShown() const;
+    // Invalidates the old and the new place of every connector that differs from the one on
+    // screen, and takes the new ones as on screen.
+    void CheckConnectors();
+    void PaintConnectors(TCanvas& ACanvas);
 
     void PictureChanged();
     void ApplyScrollRanges();
@@ -348,7 +384,6 @@ private:
     void ShowDirect(const QRect& ClientRect);
     TCanvas* DirectCanvas(const QRect& Shown);
     void PaintPictureAndGrid(TCanvas& ACanvas, Extended AZoom);
-    QSize ExportSize(Extended AZoom) const;
     // The whole drawing at AZoom; a null image when it has no pixels.
     QImage ExportImage(Extended AZoom);
     // The whole drawing at AZoom as SVG text.
@@ -384,6 +419,14 @@ private:
     TPen FGridPen;
     int FParam = 0;
     bool FAntialiasing = false;
+    bool FShowLinks = false;
+    // The connectors as last invalidated, by link slot: their ends in world units (none for a
+    // slot without a connector).
+    struct TConnector {
+        TPointExt From, To;
+        friend bool operator==(const TConnector&, const TConnector&) = default;
+    };
+    std::vector<std::optional<TConnector>> FConnectors;
 
     int FOriginX = 0;
     int FOriginY = 0;

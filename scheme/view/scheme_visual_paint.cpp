@@ -5,6 +5,7 @@
 #include <QImageWriter>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QScopedValueRollback>
@@ -13,6 +14,7 @@
 #include "scheme/platform/error_handler.h"
 #include "scheme/platform/exceptions.h"
 #include "scheme/platform/metafile.h"
+#include "scheme/platform/pdf_page.h"
 #include "scheme/platform/raster_graphic.h"
 #include "scheme/view/scheme_visual.h"
 
@@ -27,8 +29,7 @@ void FillSolid(TCanvas& Canvas, TColor Color, const TRect& R) {
 }
 
 // A drawing takes the size of the view's picture at the zoom.
-const QString kEmptyDrawing =
-    QStringLiteral("the drawing is empty (0 x 0 pixels): the view has no picture");
+const QString kEmptyDrawing = QString::fromLatin1(TSchemeVisual::kEmptyDrawing);
 
 [[noreturn]] void CannotWrite(const QString& FileName, const QString& Reason) {
     throw Exception(QStringLiteral("Cannot write file \"%1\": %2").arg(FileName, Reason));
@@ -138,11 +139,14 @@ TCanvas* TSchemeVisual::DirectCanvas(const QRect& Shown) {
 void TSchemeVisual::ShowDirect(const QRect& ClientRect) {
     const QRect R = ClientRect & viewport()->rect();
     if (R.isEmpty()) return;
+    // What is painted directly would cover the connectors: the paint renders it again.
+    if (ConnectorsShown()) FStale += R;
     FUnshown += R;
     viewport()->update(R);
 }
 
 void TSchemeVisual::UpdateNow() {
+    if (ConnectorsShown()) CheckConnectors();
     if (FUnshown.isEmpty() || !viewport()->isVisible()) return;
     viewport()->repaint(std::exchange(FUnshown, QRegion()));
 }
@@ -150,6 +154,8 @@ void TSchemeVisual::UpdateNow() {
 void TSchemeVisual::RenderStale() {
     EndDirectPainting();
     EnsureBuffer();
+    // Connectors that moved since the last paint are stale at their old and new places.
+    if (ConnectorsShown()) CheckConnectors();
     const QRegion Stale = FStale;
     FStale = QRegion();
     if (Stale.isEmpty() || FBuffer.isNull()) return;
@@ -163,6 +169,7 @@ void TSchemeVisual::RenderStale() {
     PaintPicture(Canvas, FZoom);
     PaintGrid(Canvas, FZoom);
     PaintSchemeData();
+    if (ConnectorsShown()) PaintConnectors(*GetCanvas());
     if (OnPaint) OnPaint(this, *GetCanvas());
 }
 
@@ -284,6 +291,27 @@ QImage TSchemeVisual::ExportImage(Extended AZoom) {
     TCanvas Canvas(&Image);
     PaintDirectInCanvas(Canvas, AZoom);
     return Image;
+}
+
+QByteArray TSchemeVisual::ExportPdf(Extended AZoom) {
+    const QSize Size = ExportSize(AZoom);
+    if (Size.isEmpty()) return QByteArray();
+    QByteArray Pdf;
+    QBuffer Buffer(&Pdf);
+    Buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter Writer(&Buffer);
+        SetUpPdfWriter(Writer, Size);
+        TCanvas Canvas(&Writer);
+        PaintDirectInCanvas(Canvas, AZoom);
+    }
+    Buffer.close();
+    return Pdf;
+}
+
+void TSchemeVisual::ExportToPdf(const QString& AFileName, Extended AZoom) {
+    if (ExportSize(AZoom).isEmpty()) CannotWrite(AFileName, kEmptyDrawing);
+    WriteFile(AFileName, ExportPdf(AZoom));
 }
 
 void TSchemeVisual::ExportToBmp(TBitmap& ABitmap, Extended AZoom) {

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 
@@ -154,6 +155,35 @@ TEST_F(Tool, RenderWritesSvg) {
     Painter.end();
     EXPECT_EQ(QColor(Image.pixel(30, 25)), QColor(Qt::red));
     EXPECT_EQ(QColor(Image.pixel(80, 20)), QColor(Qt::green));
+}
+
+TEST_F(Tool, RenderWritesPdf) {
+    const QString Output = Dir.filePath(QStringLiteral("out.pdf"));
+    EXPECT_EQ(RunTool({QStringLiteral("render"), Input, Output, QStringLiteral("--zoom"),
+                       QStringLiteral("2")})
+                  .Code,
+              0);
+    const QByteArray Pdf = ReadAll(Output);
+    EXPECT_TRUE(Pdf.startsWith("%PDF-")) << Pdf.left(16).toStdString();
+    // One page of the PNG's size, a pixel to a point.
+    const QString Png = Dir.filePath(QStringLiteral("out.png"));
+    ASSERT_EQ(RunTool({QStringLiteral("render"), Input, Png, QStringLiteral("--zoom"),
+                       QStringLiteral("2")})
+                  .Code,
+              0);
+    const QImage Image(Png);
+    const QRegularExpressionMatch Box =
+        QRegularExpression(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]"))
+            .match(QString::fromLatin1(Pdf));
+    ASSERT_TRUE(Box.hasMatch());
+    EXPECT_EQ(Box.captured(1).toDouble(), Image.width());
+    EXPECT_EQ(Box.captured(2).toDouble(), Image.height());
+    // A name of another kind is refused, and the message lists the three that are known.
+    const Result Other =
+        RunTool({QStringLiteral("render"), Input, Dir.filePath(QStringLiteral("out.gif"))});
+    EXPECT_EQ(Other.Code, 1);
+    EXPECT_TRUE(Other.Err.contains(QStringLiteral("must end in .png, .svg or .pdf")))
+        << Other.Err.toStdString();
 }
 
 TEST_F(Tool, LoadErrorsGoToStandardErrorWithTheirLine) {
@@ -318,6 +348,7 @@ TEST_F(Tool, RenderFailuresNameTheCauseAndKeepThePreviousImage) {
         {Dir.filePath(QStringLiteral("missing/out.png")), QStringLiteral("missing/out.png\": ")},
         {Dir.filePath(QStringLiteral("full.png")), Full},  // links to /dev/full
         {Dir.filePath(QStringLiteral("full.svg")), Full},
+        {Dir.filePath(QStringLiteral("full.pdf")), Full},
     };
     for (const auto& C : Cases) {
         QFile::link(QStringLiteral("/dev/full"), C.Target);

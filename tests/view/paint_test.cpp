@@ -114,14 +114,16 @@ TEST_F(PaintTest, ExportsTakeThePictureSizeAtTheZoom) {
     EXPECT_EQ(Empty.Height(), 0);
     // A file of nothing is refused, not written empty.
     QTemporaryDir Dir;
-    for (const char* Name : {"empty.png", "empty.svg"}) {
+    for (const char* Name : {"empty.png", "empty.svg", "empty.pdf"}) {
         const QString Path = Dir.filePath(QString::fromLatin1(Name));
-        EXPECT_THROW(Path.endsWith(QLatin1String(".svg")) ? View->ExportToMetafile(Path, 1)
-                                                          : View->ExportToBmp(Path, 1),
+        EXPECT_THROW(Path.endsWith(QLatin1String(".svg"))   ? View->ExportToMetafile(Path, 1)
+                     : Path.endsWith(QLatin1String(".pdf")) ? View->ExportToPdf(Path, 1)
+                                                            : View->ExportToBmp(Path, 1),
                      Exception)
             << Name;
         EXPECT_FALSE(QFile::exists(Path)) << Name;
     }
+    EXPECT_TRUE(View->ExportPdf(1).isEmpty());
 
     SetPicture(100, 50);
     AddBox(1, 10, 10, 20, 20);
@@ -146,23 +148,37 @@ TEST_F(PaintTest, ExportsTakeThePictureSizeAtTheZoom) {
     EXPECT_THROW(View->ExportToBmp(Dir.filePath(QStringLiteral("a.unknown")), 1), Exception);
 }
 
+qsizetype Colours(const QImage& Image) {
+    QSet<QRgb> Seen;
+    for (int Y = 0; Y < Image.height(); ++Y)
+        for (int X = 0; X < Image.width(); ++X) Seen.insert(Image.pixel(X, Y));
+    return Seen.size();
+}
+
 TEST_F(PaintTest, AntialiasingBlendsTheEdgesOfWhatTheViewPaints) {
     View->OnPaint = [](TObject*, TCanvas& Canvas) {
         Canvas.MoveTo(10, 10);
         Canvas.LineTo(200, 90);
     };
-    auto Colours = [&] {
-        const QImage Image = Shown();
-        QSet<QRgb> Seen;
-        for (int Y = 0; Y < Image.height(); ++Y)
-            for (int X = 0; X < Image.width(); ++X) Seen.insert(Image.pixel(X, Y));
-        return Seen.size();
-    };
-    EXPECT_EQ(Colours(), 2);
+    EXPECT_EQ(Colours(Shown()), 2);
     View->SetAntialiasing(true);
-    EXPECT_GT(Colours(), 2);
+    EXPECT_GT(Colours(Shown()), 2);
     View->SetAntialiasing(false);
-    EXPECT_EQ(Colours(), 2);
+    EXPECT_EQ(Colours(Shown()), 2);
+}
+
+// A document's round shape, zoomed: its outline gets in-between shades when smooth, and the
+// aliased drawing comes back pixel for pixel.
+TEST_F(PaintTest, AntialiasingSmoothsTheEdgeOfACircleAndLeavesNoTrace) {
+    Data.ObjectAddShapeExt(1, 1, 20, 10, 40, 40, 0, TShapeType::stCircle);
+    View->SetZoom(2);
+    const QImage Aliased = Shown();
+    ASSERT_EQ(Aliased.pixel(80, 60), Rgb(kObjectColor));  // the centre, at zoom 2
+    EXPECT_LE(Colours(Aliased), 3);                       // background, fill, outline
+    View->SetAntialiasing(true);
+    EXPECT_GT(Colours(Shown()), 10);
+    View->SetAntialiasing(false);
+    EXPECT_EQ(Shown(), Aliased);
 }
 
 TEST_F(PaintTest, AnErrorInAPaintHandlerReachesTheApplicationHandler) {

@@ -40,6 +40,7 @@ const std::vector<TPropertyRow> kViewRows{
     {"HintHidePause", 10, 20},
     {"WheelZoomFactor", 1.25, 1.5},
     {"Antialiasing", false, true},
+    {"ShowLinks", false, true},
 };
 
 std::vector<TPropertyRow> EditingViewRows() {

@@ -2,7 +2,8 @@
 //
 //   scheme-tool check FILE [--strict]
 //   scheme-tool save IN OUT [--lossy]
-//   scheme-tool render IN OUT.png|OUT.svg [--zoom Z] [--background PICTURE [--grid DX,DY]]
+//   scheme-tool render IN OUT.png|OUT.svg|OUT.pdf [--zoom Z]
+//                      [--background PICTURE [--grid DX,DY]]
 //
 // What a load left out or reinterpreted goes to standard error as warnings, and so do the pictures
 // that rendering could not decode within the document's picture budget. Load, save and
@@ -45,7 +46,7 @@ int Usage() {
     Print(stderr,
           QStringLiteral("usage: scheme-tool check FILE [--strict]\n"
                          "       scheme-tool save IN OUT [--lossy]\n"
-                         "       scheme-tool render IN OUT.png|OUT.svg [--zoom Z]\n"
+                         "       scheme-tool render IN OUT.png|OUT.svg|OUT.pdf [--zoom Z]\n"
                          "                          [--background PICTURE [--grid DX,DY]]\n"));
     return kBadArguments;
 }

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QSaveFile>
 #include <QSvgGenerator>
 #include <cmath>
@@ -14,6 +15,7 @@
 #include "scheme/model/scheme_layer.h"
 #include "scheme/platform/canvas.h"
 #include "scheme/platform/exceptions.h"
+#include "scheme/platform/pdf_page.h"
 #include "scheme/platform/region.h"
 #include "scheme/view/scheme_visual.h"
 
@@ -172,9 +174,11 @@ void WriteFile(const QString& FileName, const QByteArray& Bytes) {
 void RenderDocument(TSchemeData& Data, const QString& FileName, Extended Zoom,
                     const std::optional<TBackground>& Background) {
     const QString Suffix = QFileInfo(FileName).suffix().toLower();
-    if (Suffix != QLatin1String("svg") && Suffix != QLatin1String("png"))
-        throw Exception(QStringLiteral("Cannot render to \"%1\": the name must end in .png or .svg")
-                            .arg(FileName));
+    if (Suffix != QLatin1String("svg") && Suffix != QLatin1String("png") &&
+        Suffix != QLatin1String("pdf"))
+        throw Exception(
+            QStringLiteral("Cannot render to \"%1\": the name must end in .png, .svg or .pdf")
+                .arg(FileName));
     const std::unique_ptr<TSchemeVisual> View =
         Background ? BackgroundView(Data, *Background) : nullptr;
     const QSize PictureSize =
@@ -190,6 +194,11 @@ void RenderDocument(TSchemeData& Data, const QString& FileName, Extended Zoom,
         Svg.setViewBox(QRect(QPoint(0, 0), Size));
         Svg.setTitle(QFileInfo(FileName).completeBaseName());
         Paint(Data, View.get(), Svg, Size, Zoom);
+    } else if (Suffix == QLatin1String("pdf")) {
+        QPdfWriter Pdf(&Buffer);
+        SetUpPdfWriter(Pdf, Size);
+        Pdf.setTitle(QFileInfo(FileName).completeBaseName());
+        Paint(Data, View.get(), Pdf, Size, Zoom);
     } else {
         QImage Image(Size, QImage::Format_RGB32);
         if (Image.isNull())

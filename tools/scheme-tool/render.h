@@ -25,8 +25,9 @@ struct TBackground {
     scheme::Extended GridDeltaY = 0;
 };
 
-// Paints the whole document, from the world origin to its farthest object, into a PNG or SVG
-// file chosen by the file's extension. With a background the painting goes through a view,
+// Paints the whole document, from the world origin to its farthest object, into a PNG, SVG or
+// PDF file chosen by the file's extension (a PDF page of exactly the drawing's size in points,
+// SetUpPdfWriter). With a background the painting goes through a view,
 // and the image also covers the picture at the zoom. The file is replaced only once the whole
 // image is written. Raises scheme::Exception when the name has another extension, when the
 // picture cannot be read, when an object lies beyond the pixel range at this zoom, when the
