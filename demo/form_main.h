@@ -15,6 +15,7 @@
 #include "scheme/platform/input.h"
 
 class QAction;
+class QPrintPreviewDialog;
 class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
@@ -97,6 +98,9 @@ public:
     // allowed to lose it.
     int LoadLosses() const { return FLoadLosses; }
 
+    // Opens the print preview of the acting view's drawing (File > Print Preview...), window-modal;
+    // it frees itself when closed.
+    QPrintPreviewDialog* ShowPrintPreview();
     // Opens the popup menu as the view's context-menu request does, at GlobalPos.
     void ShowPopupMenu(scheme::TSchemeVisualEditor* View, const QPoint& GlobalPos);
 
@@ -194,11 +198,8 @@ private:
     void ActionOpenRecentExecute(const QString& File);
     // Writes a picture of the acting view's whole drawing at zoom 1 to a file the user names.
     void ActionExportExecute(const QString& Format);
-    void ActionExportPdfExecute();
     void ActionPrintExecute();
-    void ActionPrintPreviewExecute();
     void ActionGridExecute();
-    void ActionShowLinksExecute();
     void ActionAboutExecute();
     // Links the two selected objects, the one selected first as the parent.
     void ActionLinkSelectedExecute();

@@ -16,6 +16,7 @@
 #include "form_main.h"
 #include "scheme/document/scheme_data_editor.h"
 #include "scheme/platform/error_handler.h"
+#include "scheme/view/scheme_print.h"
 #include "scheme/view/scheme_visual_editor.h"
 #include "ui_form_main.h"
 
@@ -164,12 +165,14 @@ void TFormMain::SetUpMenus() {
     Bind(SaveAs, [this] { SaveDocumentAs(); });
     Bind(ExportPng, [this] { ActionExportExecute(QStringLiteral("png")); });
     Bind(ExportSvg, [this] { ActionExportExecute(QStringLiteral("svg")); });
-    Bind(ExportPdf, [this] { ActionExportPdfExecute(); });
+    Bind(ExportPdf, [this] { ActionExportExecute(QStringLiteral("pdf")); });
     Bind(Print, [this] { ActionPrintExecute(); });
-    Bind(Preview, [this] { ActionPrintPreviewExecute(); });
+    Bind(Preview, [this] { ShowPrintPreview(); });
     Bind(Quit, [this] { close(); });
     Bind(FGridAction, [this] { ActionGridExecute(); });
-    Bind(ShowLinks, [this] { ActionShowLinksExecute(); });
+    Bind(ShowLinks, [this, ShowLinks] {
+        for (TSchemeVisualEditor* View : FViews) View->SetShowLinks(ShowLinks->isChecked());
+    });
     Bind(FLinkSelectedAction, [this] { ActionLinkSelectedExecute(); });
     Bind(About, [this] { ActionAboutExecute(); });
     Bind(FClearRecentAction, [this] {
@@ -277,25 +280,31 @@ void TFormMain::ActionExportExecute(const QString& Format) {
     if (File.isEmpty()) return;
     if (QFileInfo(File).suffix().isEmpty()) File += QLatin1Char('.') + Format;
     RememberFolder(File);
+    TSchemeVisualEditor* View = ActionView();
     if (Format == QLatin1String("svg"))
-        ActionView()->ExportToMetafile(File, 1.0);
+        View->ExportToMetafile(File, 1.0);
+    else if (Format == QLatin1String("pdf"))
+        View->ExportToPdf(File, 1.0);
     else
-        ActionView()->ExportToBmp(File, 1.0);
+        View->ExportToBmp(File, 1.0);
     statusBar()->showMessage(QStringLiteral("Exported %1").arg(QFileInfo(File).fileName()),
                              kStatusMessageTime);
 }
 
-void TFormMain::ActionExportPdfExecute() {
-    // TODO: write the acting view's drawing with its ExportToPdf(File, 1.0), the file chosen as
-    // for the other exports.
-}
-
 void TFormMain::ActionPrintExecute() {
-    // TODO: PrintSchemeWithDialog(ActionView(), this).
+    if (PrintSchemeWithDialog(*ActionView(), this))
+        statusBar()->showMessage(QStringLiteral("Printed %1").arg(DocumentName()),
+                                 kStatusMessageTime);
 }
 
-void TFormMain::ActionPrintPreviewExecute() {
-    // TODO: show CreatePrintPreview(ActionView(), this).
+// The preview is window-modal and frees itself when closed.
+QPrintPreviewDialog* TFormMain::ShowPrintPreview() {
+    QPrintPreviewDialog* Preview = CreatePrintPreview(*ActionView(), this);
+    Preview->setObjectName(QStringLiteral("PrintPreview"));
+    Preview->setAttribute(Qt::WA_DeleteOnClose);
+    Preview->resize(900, 700);
+    Preview->open();
+    return Preview;
 }
 
 // ---- views ----
@@ -307,10 +316,6 @@ void TFormMain::ActionGridExecute() {
         Grid.SetEnabled(FGridAction->isChecked());
         FViews[I]->SetGrid(Grid);
     }
-}
-
-void TFormMain::ActionShowLinksExecute() {
-    // TODO: every view's SetShowLinks(checked).
 }
 
 void TFormMain::ActionAboutExecute() {

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
@@ -1038,7 +1039,9 @@ TEST_F(FormMainTest, ExportWritesThePictureThroughTheDialog) {
         const char* Action;
         const char* Format;
         QByteArray Starts;
-    } Rows[] = {{"ActionExportPng", "png", "\x89PNG"}, {"ActionExportSvg", "svg", "<?xml"}};
+    } Rows[] = {{"ActionExportPng", "png", "\x89PNG"},
+                {"ActionExportSvg", "svg", "<?xml"},
+                {"ActionExportPdf", "pdf", "%PDF-"}};
     for (const auto& Row : Rows) {
         Dialogs.Asked.clear();
         Dialogs.Export = Temp.filePath("drawing");
@@ -1048,6 +1051,14 @@ TEST_F(FormMainTest, ExportWritesThePictureThroughTheDialog) {
         EXPECT_TRUE(ReadFile(File).startsWith(Row.Starts)) << Row.Action;
         EXPECT_EQ(Form->statusBar()->currentMessage(), "Exported " + QFileInfo(File).fileName());
     }
+    // The preview opens over the window and goes when closed.
+    Trigger("ActionPrintPreview");
+    auto* Preview = Form->findChild<QPrintPreviewDialog*>("PrintPreview");
+    ASSERT_TRUE(Preview);
+    EXPECT_TRUE(Preview->isVisible());
+    Preview->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(Form->findChild<QPrintPreviewDialog*>("PrintPreview"));
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
 }
 
