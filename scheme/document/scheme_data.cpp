@@ -1,8 +1,10 @@
 #include "scheme/document/scheme_data.h"
 
 #include <QCoreApplication>
+#include <QMetaObject>
 #include <QTimerEvent>
 #include <algorithm>
+#include <utility>
 
 #include "scheme/document/history/scheme_history.h"
 #include "scheme/document/scheme_visual_link.h"
@@ -259,6 +261,9 @@ void TSchemeData::SchemeChanged(const TSchemeNotice& Notice) {
             if (History) History->NoticeDone(Notice);
         }
     } Done{FLoading == 0 ? FHistory.get() : nullptr, Notice};
+    // One flag test per notice once the turn has a change: the report is posted once.
+    if (!FContentChanged && !(Notice.Kind == TSchemeNoticeKind::Changed && Notice.SelectionChanged))
+        NoteContentChange();
     if (FLoading == 0) {
         FHistory->Notice(Notice);
         NoteModified(Notice);
@@ -286,6 +291,29 @@ void TSchemeData::SchemeChanged(const TSchemeNotice& Notice) {
             RepaintChange(Notice);
             break;
     }
+}
+
+void TSchemeData::NoteContentChange() {
+    FContentChanged = true;
+    if (FLoading == 0) PostContentChange();
+}
+
+void TSchemeData::PostContentChange() {
+    if (FContentReportPosted) return;
+    FContentReportPosted = true;
+    QMetaObject::invokeMethod(
+        this, [this] { ReportContentChange(); }, Qt::QueuedConnection);
+}
+
+// A report that comes due while a load lets the event loop turn waits for the load's end.
+void TSchemeData::ReportContentChange() {
+    FContentReportPosted = false;
+    if (FLoading > 0 || !std::exchange(FContentChanged, false)) return;
+    emit ContentChanged();
+}
+
+void TSchemeData::EndLoadingLevel() {
+    if (--FLoading == 0 && FContentChanged) PostContentChange();
 }
 
 // A change of the document (not of what only views show: selection and the active hook come
@@ -579,10 +607,10 @@ void TSchemeData::LayerClear() {
     try {
         while (!FLayers.empty()) FreeLayer(FLayers.back());
     } catch (...) {
-        --FLoading;
+        EndLoadingLevel();
         throw;
     }
-    --FLoading;
+    EndLoadingLevel();
     if (!Any) return;
     FHistory->Clear(false);
     FModified = true;
@@ -602,6 +630,12 @@ void TSchemeData::FreeLayer(TSchemeLayer* ALayer) {
 
 void TSchemeData::LayerExchange(int ALayerId1, int ALayerId2) {
     ExchangeLayerIndex(GetListIndex(ALayerId1), GetListIndex(ALayerId2));
+}
+
+void TSchemeData::LayerExchangeIndex(int AIndex1, int AIndex2) {
+    CheckPosition(FLayers, AIndex1);
+    CheckPosition(FLayers, AIndex2);
+    if (AIndex1 != AIndex2) ExchangeLayerIndex(AIndex1, AIndex2);
 }
 
 void TSchemeData::ExchangeLayerIndex(int Index1, int Index2) {

@@ -99,6 +99,7 @@ public:
     TNotifyEvent OnModifiedChange;
     // The selection changed: once per gesture or call of the selection methods below, and
     // for selections made object by object in code, once between two turns of the event loop.
+    // The signal SelectionChanged comes with it (just before), for any number of listeners.
     TNotifyEvent OnSelectionChange;
 
     // ---- selection ----
@@ -239,6 +240,9 @@ public:
     void LayerDelete(int ALayerId);
     void LayerClear();
     void LayerExchange(int ALayerId1, int ALayerId2);
+    // The layers at list positions AIndex1 and AIndex2 change places; a position outside the
+    // list raises EListError.
+    void LayerExchangeIndex(int AIndex1, int AIndex2);
     void LayerIdChanged(TSchemeLayer* ALayer, int AOldId) override;
     // How often the table of layer Ids was rebuilt from the whole layer list (after layers
     // were inserted or taken out in the middle); for checking that other changes keep it.
@@ -307,6 +311,15 @@ public:
     // the rest. Cleared when a load starts.
     const QStringList& LoadWarnings() const { return FLoadWarnings; }
 
+signals:
+    // The document changed, whatever changed it (a view's drag, undo, code): emitted once the
+    // event loop turns after one or more changes, so that many changes in one turn make one
+    // emission. A change of the selection alone emits nothing (one of the active hook or of the
+    // hooks shown does); a load emits once, when it is over.
+    void ContentChanged();
+    // Emitted whenever OnSelectionChange is called, just before it.
+    void SelectionChanged();
+
 protected:
     void timerEvent(QTimerEvent* Event) override;
 
@@ -323,6 +336,13 @@ private:
     void NoteModified(const TSchemeNotice& Notice);
     void NoteSelectionChange();
     void ReportSelectionChange();
+    // A change of the document's content: ContentChanged is posted for the next turn of the
+    // event loop, or for the end of the load under way.
+    void NoteContentChange();
+    void PostContentChange();
+    void ReportContentChange();
+    // Leaves one level of loading; the outermost end posts what changed meanwhile.
+    void EndLoadingLevel();
     void ReportModified();
     // The load that takes a fresh document's content over.
     bool Replace(const std::function<void(TSchemeData&)>& Load, const TSchemeDataLoadCheck& ACheck);
@@ -440,6 +460,9 @@ private:
     std::optional<TSchemeArea> FSelectionArea;
     bool FSelectionChanged = false;
     bool FSelectionReportPosted = false;
+    // The content changed since ContentChanged was last emitted; a report is posted.
+    bool FContentChanged = false;
+    bool FContentReportPosted = false;
     bool FInBlinkPass = false;
     bool FBlinkPassPending = false;
     // Time since events were last processed during a load; a monotonic clock, so that a clock

@@ -468,13 +468,13 @@ void TSchemeData::Loading(F&& Load) {
     try {
         Load();
     } catch (...) {
-        --FLoading;
+        EndLoadingLevel();
         FHistory->Clear(false);
         FModified = true;
         ReportModified();
         throw;
     }
-    --FLoading;
+    EndLoadingLevel();
     FHistory->Clear(true);
     FModified = false;
     ReportModified();

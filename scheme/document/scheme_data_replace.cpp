@@ -89,10 +89,10 @@ void TSchemeData::TakeContentOf(TSchemeData& Source) {
             IndexLink(LinkCount() - 1);
         }
     } catch (...) {
-        --FLoading;
+        EndLoadingLevel();
         throw;
     }
-    --FLoading;
+    EndLoadingLevel();
 }
 
 }  // namespace scheme

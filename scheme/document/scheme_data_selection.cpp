@@ -113,6 +113,7 @@ void TSchemeData::NoteSelectionChange() {
 
 void TSchemeData::ReportSelectionChange() {
     if (!std::exchange(FSelectionChanged, false)) return;
+    emit SelectionChanged();
     if (OnSelectionChange) OnSelectionChange(this);
 }
 
