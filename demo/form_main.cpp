@@ -71,6 +71,7 @@ TFormMain::TFormMain(const QString& DocumentPath, QWidget* Parent, IEditorDialog
     SetUpStatusBar();
     SetUpActions();
     SetUpMenus();
+    SetUpDocks();
     SetUpHistory();
     SetUpPanels();
     RunGuarded([&] { FormCreate(DocumentPath); });

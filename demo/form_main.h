@@ -33,6 +33,8 @@ namespace scheme {
 class TImageList;
 class TObject;
 class TSchemeDataEditor;
+class TSchemeLayerList;
+class TSchemeObjectInspector;
 class TSchemeObject;
 class TSchemeVisualEditor;
 }  // namespace scheme
@@ -81,6 +83,8 @@ public:
     // View 0 is A, 1 is B, 2 is C.
     scheme::TSchemeVisualEditor* View(int Index) const { return FViews[Index]; }
     scheme::TSchemeVisualEditor* ActiveView() const { return FActiveView; }
+    scheme::TSchemeObjectInspector* Inspector() const { return FInspector; }
+    scheme::TSchemeLayerList* LayerList() const { return FLayerList; }
     // The selected object when exactly one is selected, else none.
     scheme::TSchemeObject* SelectedObject() const;
     QPoint PopupPoint() const { return FPopupPoint; }
@@ -129,6 +133,7 @@ private:
     void SetUpActions();
     // The menu bar, the toolbar and the actions only they hold.
     void SetUpMenus();
+    void SetUpDocks();
     void SetUpToolBar(QAction* NewDocument);
     void SetUpHistory();
     void SetUpPanels();
@@ -263,6 +268,8 @@ private:
     QMenu* FRecentMenu = nullptr;
     QAction* FClearRecentAction = nullptr;
     QAction* FGridAction = nullptr;
+    scheme::TSchemeObjectInspector* FInspector = nullptr;
+    scheme::TSchemeLayerList* FLayerList = nullptr;
     // File > Open..., the menu bar's name for the popup menu's Load.
     QAction* FOpenAction = nullptr;
     QAction* FLinkSelectedAction = nullptr;

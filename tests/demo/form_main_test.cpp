@@ -1,13 +1,16 @@
 // The editor's main window, driven offscreen as a user drives it: presses in the views, the
 // popup menu's actions and the panels' controls.
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
+#include "qt_printers.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -22,10 +25,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QTreeWidget>
 #include <QUrl>
 #include <memory>
 
 #include "form_main.h"
+#include "scheme/controls/layer_list.h"
 #include "scheme/controls/message_beep.h"
 #include "scheme/document/history/scheme_history.h"
 #include "scheme/document/scheme_clipboard.h"
@@ -223,12 +228,13 @@ QStringList EnabledActions(const TFormMain& Form) {
 }
 
 const QStringList kSelectionFreeActions = {
-    "ActionAbout",         "ActionActualSize", "ActionCenter",        "ActionExportPdf",
-    "ActionExportPng",     "ActionExportSvg",  "ActionGrid",          "ActionLoad",
-    "ActionNew",           "ActionObjectAdd",  "ActionObjectAddZone", "ActionOpen",
-    "ActionPictuteA",      "ActionPrint",      "ActionPrintPreview",  "ActionQuit",
-    "ActionSave",          "ActionSaveAs",     "ActionSelectAll",     "ActionShowLinks",
-    "ActionSmoothDrawing", "ActionZoomActual", "ActionZoomIn",        "ActionZoomToFit"};
+    "ActionAbout",      "ActionActualSize", "ActionCenter",        "ActionExportPdf",
+    "ActionExportPng",  "ActionExportSvg",  "ActionGrid",          "ActionLoad",
+    "ActionNew",        "ActionObjectAdd",  "ActionObjectAddZone", "ActionOpen",
+    "ActionPictuteA",   "ActionPrint",      "ActionPrintPreview",  "ActionQuit",
+    "ActionSave",       "ActionSaveAs",     "ActionSelectAll",     "ActionShowInspector",
+    "ActionShowLayers", "ActionShowLinks",  "ActionSmoothDrawing", "ActionZoomActual",
+    "ActionZoomIn",     "ActionZoomToFit"};
 
 }  // namespace
 
@@ -962,7 +968,8 @@ TEST_F(FormMainTest, TheMenuBarAndTheToolbarHoldThePopupsOwnActions) {
           "ActionDuplicate", "ActionObjectDelete", "-", "ActionSelectAll"}},
         {"MenuView",
          {"ActionZoomIn", "ActionZoomOut", "ActionActualSize", "ActionZoomToFit", "-", "ActionGrid",
-          "ActionSmoothDrawing", "ActionShowLinks", "-", ""}},
+          "ActionSmoothDrawing", "ActionShowLinks", "-", "", "ActionShowInspector",
+          "ActionShowLayers"}},
         {"MenuObject",
          {"ActionObjectState", "ActionObjectType", "-", "ActionObjectModified",
           "ActionObjectAddPoint", "ActionObjectDeletePoint", "-", "ActionChangePicture",
@@ -1188,4 +1195,55 @@ TEST_F(FormMainTest, LinkSelectedObjectsLinksTheFirstSelectedAsParent) {
     Doc()->MoveObjects(Moved, 10, 0);
     EXPECT_EQ(Second->GetPointsExt(0), (TPointExt{Before.X + 10, Before.Y}));
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
+}
+
+// The docks act on the window's document: each inspector edit is one step of its history, the
+// inspector follows a drag in a view, and the layer list's changes are undone as steps too.
+TEST_F(FormMainTest, InspectorAndLayerListEditTheDocumentInUndoableSteps) {
+    TSchemeObject* Shape = Object(3, 1);
+    Click(View(1), Show(View(1), Shape));
+    QCoreApplication::processEvents();
+    auto* Caption = Child<QLineEdit>("InspectorCaption");
+    Caption->selectAll();
+    QTest::keyClicks(Caption, "Renamed");
+    QTest::keyClick(Caption, Qt::Key_Return);
+    Child<QSpinBox>("InspectorState")->setValue(Shape->State() == 4 ? 5 : 4);
+    const int State = Shape->State();
+    EXPECT_EQ(Shape->Text(), "Renamed");
+    Trigger("ActionUndo");
+    EXPECT_NE(Shape->State(), State);
+    EXPECT_EQ(Shape->Text(), "Renamed");
+    Trigger("ActionUndo");
+    EXPECT_NE(Shape->Text(), "Renamed");
+
+    // A drag in view B moves the object; the inspector shows where it went.
+    const Extended Moved = Shape->GetPointsExt(0).X;
+    const QPoint From = Show(View(1), Shape);
+    const auto Send = [this](QEvent::Type Type, QPoint At, Qt::MouseButtons Held) {
+        QMouseEvent Event(Type, At, View(1)->viewport()->mapToGlobal(At),
+                          Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Held, {});
+        QApplication::sendEvent(View(1)->viewport(), &Event);
+    };
+    Send(QEvent::MouseButtonPress, From, Qt::LeftButton);
+    Send(QEvent::MouseMove, From + QPoint(40, 0), Qt::LeftButton);
+    Send(QEvent::MouseButtonRelease, From + QPoint(40, 0), {});
+    QCoreApplication::processEvents();
+    const Extended Left = Shape->GetPointsExt(0).X;
+    EXPECT_NE(Left, Moved);
+    EXPECT_DOUBLE_EQ(Child<QDoubleSpinBox>("InspectorLeft")->value(), double(Left));
+
+    // The layer list hides a layer and moves another up; undo puts both back.
+    auto* Tree = Child<QTreeWidget>("LayerTree");
+    const int First = Doc()->GetLayerIndex(0)->ID();
+    const int Second = Doc()->GetLayerIndex(1)->ID();
+    Tree->topLevelItem(0)->setCheckState(TSchemeLayerList::ColumnVisible, Qt::Unchecked);
+    EXPECT_FALSE(Doc()->GetLayerIndex(0)->Visible());
+    Form->LayerList()->SetCurrentLayerId(Second);
+    EXPECT_EQ(Child<QSpinBox>("SpinEditLaerIdAdd")->value(), Second);
+    Child<QPushButton>("LayerUp")->click();
+    EXPECT_EQ(Doc()->GetLayerIndex(0)->ID(), Second);
+    Trigger("ActionUndo");
+    EXPECT_EQ(Doc()->GetLayerIndex(0)->ID(), First);
+    Trigger("ActionUndo");
+    EXPECT_TRUE(Doc()->GetLayerIndex(0)->Visible());
 }
