@@ -1,15 +1,17 @@
 // tarsel, the diagram editor.
 //
-//   tarsel [DOCUMENT] [--screenshot FILE [--tab N] [--menu | --open-menu TITLE | --print-preview]]
+//   tarsel [DOCUMENT] [--screenshot FILE [--tab N] [--select L:ID]
+//          [--menu | --open-menu TITLE | --print-preview]]
 //
 // Opens DOCUMENT, or the sample diagram (installed under share/tarsel, or beside the program in
 // the build tree); a DOCUMENT that cannot be opened is told in a message box. With --screenshot it
 // writes a picture of the window after start-up to FILE, prints where, and quits; --tab N shows tab
-// sheet N (0 to 2) first; --menu opens the popup menu over view B, --open-menu the menu bar's
-// menu of that title ("File") and --print-preview the print preview (the picture is then taken
-// of the whole screen, since a menu or dialog is a window of its own). Without a display it runs on
-// Qt's offscreen platform and takes the screenshot (./tarsel.png unless FILE is given). A
-// screenshot run tells its messages on standard error and fails when DOCUMENT cannot be opened.
+// sheet N (0 to 2) first, --select L:ID selects object ID of layer L; --menu opens the popup menu
+// over view B, --open-menu the menu bar's menu of that title ("File") and --print-preview the print
+// preview (the picture is then taken of the whole screen, since a menu or dialog is a window of its
+// own). Without a display it runs on Qt's offscreen platform and takes the screenshot (./tarsel.png
+// unless FILE is given). A screenshot run tells its messages on standard error and fails when
+// DOCUMENT cannot be opened.
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
@@ -24,6 +26,9 @@
 
 #include "editor_dialogs.h"
 #include "form_main.h"
+#include "scheme/document/scheme_data_editor.h"
+#include "scheme/model/scheme_layer.h"
+#include "scheme/platform/exceptions.h"
 #include "scheme/view/error_message_box.h"
 #include "scheme/view/scheme_visual_editor.h"
 
@@ -59,7 +64,29 @@ struct TShot {
     bool Popup = false;
     QString BarMenu;
     bool PrintPreview = false;
+    // "LAYER:ID" of an object to select first, so that the inspector shows it.
+    QString Select;
 };
+
+// Selects the object the shot names; a name that is not "LAYER:ID" or names no object is told.
+void SelectForShot(tarsel::TFormMain& Form, const QString& Name) {
+    const QStringList Parts = Name.split(QLatin1Char(':'));
+    bool LayerOk = false, IdOk = false;
+    const int Layer = Parts.value(0).toInt(&LayerOk);
+    const int Id = Parts.value(1).toInt(&IdOk);
+    scheme::TSchemeDataEditor* Document = Form.Document();
+    scheme::TSchemeObject* Object = nullptr;
+    if (Parts.size() == 2 && LayerOk && IdOk && Document->LayerExists(Layer)) try {
+            Object = Document->GetLayer(Layer)->GetItem(Id);
+        } catch (const scheme::Exception&) {
+            // told below
+        }
+    if (!Object) {
+        std::fprintf(stderr, "tarsel: --select %s names no object\n", qPrintable(Name));
+        return;
+    }
+    Document->SelectObjects(std::span(&Object, 1), scheme::TSchemeData::TSelectMode::Replace);
+}
 
 // Opens what the shot shows over the window; answers whether it opened a window of its own,
 // so that the picture has to be taken of the whole screen.
@@ -96,6 +123,7 @@ int TakeScreenshot(tarsel::TFormMain& Form, const TShot& Shot) {
         Pages && Shot.Tab >= 0)
         Pages->setCurrentIndex(Shot.Tab);
     Form.show();
+    if (!Shot.Select.isEmpty()) SelectForShot(Form, Shot.Select);
     QApplication::processEvents();
     const bool Screen = OpenForShot(Form, Shot);
     QApplication::processEvents();
@@ -139,7 +167,11 @@ int main(int argc, char** argv) {
     const QCommandLineOption PreviewOption(
         QStringLiteral("print-preview"),
         QStringLiteral("Open the print preview for the screenshot."));
-    Parser.addOptions({ShotOption, TabOption, MenuOption, BarMenuOption, PreviewOption});
+    const QCommandLineOption SelectOption(QStringLiteral("select"),
+                                          QStringLiteral("Select an object for the screenshot."),
+                                          QStringLiteral("layer:id"));
+    Parser.addOptions(
+        {ShotOption, TabOption, MenuOption, BarMenuOption, PreviewOption, SelectOption});
     Parser.process(App);
     const QStringList Documents = Parser.positionalArguments();
     if (Documents.size() > 1) Parser.showHelp(2);
@@ -157,6 +189,7 @@ int main(int argc, char** argv) {
         Shot.Popup = Parser.isSet(MenuOption);
         Shot.BarMenu = Parser.value(BarMenuOption);
         Shot.PrintPreview = Parser.isSet(PreviewOption);
+        Shot.Select = Parser.value(SelectOption);
         const int Written = TakeScreenshot(Form, Shot);
         // A document that could not be read is a failure, whatever the screenshot shows.
         return Form.StartedWithDocument() ? Written : 1;

@@ -186,6 +186,10 @@ void TSchemeObjectInspector::Build() {
     FPenColor->setToolTip(tr("Pen colour"));
     FBrushColor->setToolTip(tr("Brush colour"));
 
+    // A blank box measures its width from no text: these are wide enough for their values.
+    for (QAbstractSpinBox* Box : std::initializer_list<QAbstractSpinBox*>{FState, FPenWidth})
+        Box->setMinimumWidth(Box->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 24);
+
     Form->addRow(tr("Kind"), FKind);
     Form->addRow(tr("Id"), FId);
     Form->addRow(tr("Layer"), FLayer);

@@ -41,9 +41,20 @@ void PrintScheme(TSchemeVisual& View, QPrinter& Printer) {
         throw Exception(QStringLiteral("Cannot print: the printer did not take the page"));
 }
 
+namespace {
+// A drawing wider than it is high is offered on a page turned the same way; the user may still
+// turn it back.
+void OrientLikeDrawing(const TSchemeVisual& View, QPrinter& Printer) {
+    const QSize Size = View.ExportSize(1);
+    Printer.setPageOrientation(Size.width() > Size.height() ? QPageLayout::Landscape
+                                                            : QPageLayout::Portrait);
+}
+}  // namespace
+
 bool PrintSchemeWithDialog(TSchemeVisual& View, QWidget* Parent) {
     // At the screen's resolution lines one pixel wide print about as wide as they are shown.
     QPrinter Printer(QPrinter::ScreenResolution);
+    OrientLikeDrawing(View, Printer);
     QPrintDialog Dialog(&Printer, Parent);
     if (Dialog.exec() != QDialog::Accepted) return false;
     PrintScheme(View, Printer);
@@ -52,6 +63,7 @@ bool PrintSchemeWithDialog(TSchemeVisual& View, QWidget* Parent) {
 
 QPrintPreviewDialog* CreatePrintPreview(TSchemeVisual& View, QWidget* Parent) {
     auto* Dialog = new QPrintPreviewDialog(Parent ? Parent : &View);
+    OrientLikeDrawing(View, *Dialog->printer());
     QObject::connect(Dialog, &QPrintPreviewDialog::paintRequested, Dialog,
                      [Shown = QPointer<TSchemeVisual>(&View)](QPrinter* Printer) {
                          if (Shown && Printer) RunGuarded([&] { PrintScheme(*Shown, *Printer); });

@@ -132,6 +132,8 @@ TEST_F(SampleExportTest, PrintingOnAPdfPrinterWritesTheDrawingWithItsTexts) {
     ASSERT_NE(Pages, nullptr);
     Pages->updatePreview();
     EXPECT_EQ(Pages->pageCount(), 1);
+    // The sample is wider than it is high: its page is turned so.
+    EXPECT_EQ(Preview->printer()->pageLayout().orientation(), QPageLayout::Landscape);
 
     if (!Installed("pdftotext")) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     const std::optional<QString> Text = PdfText(Path);
