@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <utility>
 
@@ -39,6 +40,18 @@ QIcon StateColorSwatches(const TSchemeLayer& Layer) {
         Painter.drawRect(State * kSwatchWidth, 0, kSwatchWidth - 1, kSwatchHeight - 1);
     }
     return QIcon(Pixmap);
+}
+
+// The colours the swatches show, as the key that tells whether a row's icon must be drawn anew:
+// a change elsewhere in the document redraws no icon.
+QByteArray SwatchKey(const TSchemeLayer& Layer) {
+    const int Count = std::min(Layer.StateColorCount(), kMaxSwatches);
+    QByteArray Key(Count * qsizetype(sizeof(TColor)), Qt::Uninitialized);
+    for (int State = 0; State < Count; ++State) {
+        const TColor Color = Layer.GetStateColor(State);
+        std::memcpy(Key.data() + State * sizeof(TColor), &Color, sizeof(TColor));
+    }
+    return Key;
 }
 
 QString LayerStepName(const QString& Verb, const TSchemeLayer& Layer) {
@@ -142,7 +155,11 @@ void TSchemeLayerList::Refresh() {
         Item->setTextAlignment(ColumnCount, Qt::AlignRight | Qt::AlignVCenter);
         Item->setCheckState(ColumnVisible, Layer.Visible() ? Qt::Checked : Qt::Unchecked);
         Item->setCheckState(ColumnEnabled, Layer.Enabled() ? Qt::Checked : Qt::Unchecked);
-        Item->setIcon(ColumnColors, StateColorSwatches(Layer));
+        const QByteArray Key = SwatchKey(Layer);
+        if (Item->data(ColumnColors, Qt::UserRole).toByteArray() != Key) {
+            Item->setData(ColumnColors, Qt::UserRole, Key);
+            Item->setIcon(ColumnColors, StateColorSwatches(Layer));
+        }
     }
     // The current layer keeps its row while the row still holds it, else the first row that
     // does; gone, the row in its place (or the last one) takes over.

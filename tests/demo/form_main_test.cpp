@@ -1002,7 +1002,7 @@ TEST_F(FormMainTest, TheMenuBarAndTheToolbarHoldThePopupsOwnActions) {
     EXPECT_TRUE(QRegularExpression("^Tarsel \\d+\\.\\d+").match(Dialogs.Messages[0]).hasMatch());
 }
 
-TEST_F(FormMainTest, GridHidesAndShowsTheGridsOfTheViewsThatHaveOne) {
+TEST_F(FormMainTest, GridAndShowLinksToggleWhatTheViewsDraw) {
     const auto Grids = [this] {
         return std::array{View(0)->Grid().Enabled(), View(1)->Grid().Enabled(),
                           View(2)->Grid().Enabled()};
@@ -1012,6 +1012,11 @@ TEST_F(FormMainTest, GridHidesAndShowsTheGridsOfTheViewsThatHaveOne) {
     EXPECT_EQ(Grids(), (std::array{false, false, false}));
     Trigger("ActionGrid");
     EXPECT_EQ(Grids(), (std::array{false, true, true}));
+    // Show links draws the connectors in every view.
+    for (bool On : {true, false}) {
+        Trigger("ActionShowLinks");
+        for (int I = 0; I < 3; ++I) EXPECT_EQ(View(I)->ShowLinks(), On) << I;
+    }
 }
 
 // The sample is the editor's own: Save asks for a name. Afterwards Save writes the current file
