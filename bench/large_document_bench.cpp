@@ -14,7 +14,11 @@
 //   Move     one object moved, the union of its old and new area repainted;
 //   Blink    one blink pass over 10 selected objects;
 //   Load     reading the saved document; Save writing it;
-//   Memory   heap bytes per object after building in code and after loading, indexes built.
+//   Memory   heap bytes per object after building in code and after loading, indexes built;
+//   Delete   one object deleted by Id and added back, the spatial index built, at constant
+//            memory.
+// Repaints run through the library's canvas and TSchemeVisual, and through the scene's render()
+// and a real QGraphicsView widget's paint event.
 // The table at the end gives the median of each figure and the library's ratios.
 //
 //   QT_QPA_PLATFORM=offscreen large_document_bench --benchmark_repetitions=3
@@ -31,6 +35,7 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
+#include <QGraphicsView>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -224,49 +229,57 @@ struct TGraphicsWorld {
     std::vector<QAbstractGraphicsShapeItem*> Items;
 };
 
-// Items are positioned at their box's top-left corner; insertion order is stacking order, the
-// last on top, as in the library's layer.
+// The pen and brushes items share, as a scene built with care shares them.
+struct TItemStyle {
+    QPen Pen = OutlinePen();
+    QBrush Brushes[kStates];
+    QFont Font;
+    TItemStyle() {
+        for (int S = 0; S < kStates; ++S) Brushes[S] = QBrush(ToQColor(kStateColors[S]));
+    }
+};
+
+// The item of a plain object, positioned at its box's top-left corner.
+QAbstractGraphicsShapeItem* MakeItem(const TPlainObject& O, TItemStyle& Style) {
+    const QRectF Local(0, 0, O.Box.width(), O.Box.height());
+    QAbstractGraphicsShapeItem* Item = nullptr;
+    switch (O.Kind) {
+        case TKind::Rectangle:
+            Item = new QGraphicsRectItem(Local);
+            break;
+        case TKind::Ellipse:
+            Item = new QGraphicsEllipseItem(Local);
+            break;
+        case TKind::Polygon: {
+            QPolygonF Polygon;
+            Polygon.reserve(O.Count);
+            for (int V = 0; V < O.Count; ++V)
+                Polygon.append(QPointF(O.Points[size_t(V)] - O.Box.topLeft()));
+            Item = new QGraphicsPolygonItem(Polygon);
+            break;
+        }
+        case TKind::Text: {
+            auto* Text = new QGraphicsSimpleTextItem(O.Text);
+            Style.Font.setPixelSize(TextPixels(O.Box.height(), 1.0));
+            Text->setFont(Style.Font);
+            Item = Text;
+            break;
+        }
+    }
+    if (O.Kind != TKind::Text) Item->setPen(Style.Pen);
+    Item->setBrush(Style.Brushes[O.State]);
+    Item->setPos(O.Box.topLeft());
+    return Item;
+}
+
+// Insertion order is stacking order, the last on top, as in the library's layer.
 TGraphicsWorld BuildScene(const std::vector<TPlainObject>& Objects, int Side) {
     TGraphicsWorld World;
     World.Scene = std::make_unique<QGraphicsScene>(0, 0, Side, Side);
     World.Items.reserve(Objects.size());
-    const QPen Pen = OutlinePen();
-    QBrush Brushes[kStates];
-    for (int S = 0; S < kStates; ++S) Brushes[S] = QBrush(ToQColor(kStateColors[S]));
-    QFont Font;
+    TItemStyle Style;
     for (const TPlainObject& O : Objects) {
-        const QRectF Local(0, 0, O.Box.width(), O.Box.height());
-        QAbstractGraphicsShapeItem* Item = nullptr;
-        switch (O.Kind) {
-            case TKind::Rectangle:
-                Item = new QGraphicsRectItem(Local);
-                break;
-            case TKind::Ellipse:
-                Item = new QGraphicsEllipseItem(Local);
-                break;
-            case TKind::Polygon: {
-                QPolygonF Polygon;
-                Polygon.reserve(O.Count);
-                for (int V = 0; V < O.Count; ++V)
-                    Polygon.append(QPointF(O.Points[size_t(V)] - O.Box.topLeft()));
-                Item = new QGraphicsPolygonItem(Polygon);
-                break;
-            }
-            case TKind::Text: {
-                auto* Text = new QGraphicsSimpleTextItem(O.Text);
-                Font.setPixelSize(TextPixels(O.Box.height(), 1.0));
-                Text->setFont(Font);
-                Item = Text;
-                break;
-            }
-        }
-        if (O.Kind == TKind::Text) {
-            Item->setBrush(Brushes[O.State]);
-        } else {
-            Item->setPen(Pen);
-            Item->setBrush(Brushes[O.State]);
-        }
-        Item->setPos(O.Box.topLeft());
+        QAbstractGraphicsShapeItem* Item = MakeItem(O, Style);
         World.Scene->addItem(Item);
         World.Items.push_back(Item);
     }
@@ -284,9 +297,9 @@ int ToInt(const char* Begin, const char* End) {
 }
 
 // A line scanner over the document text: class lines start a record, "Key=Value" lines fill it,
-// End closes it. Only the keys that make the plain object are read.
-std::vector<TPlainObject> ParsePlain(const QByteArray& Bytes) {
-    std::vector<TPlainObject> Objects;
+// End closes it. Only the keys that make the plain object are read. Appends to Objects, so that
+// a caller can hand in a list whose memory is already in use.
+void ParsePlain(const QByteArray& Bytes, std::vector<TPlainObject>& Objects) {
     const char* P = Bytes.constData();
     const char* const End = P + Bytes.size();
     TPlainObject O;
@@ -358,6 +371,11 @@ std::vector<TPlainObject> ParsePlain(const QByteArray& Bytes) {
             O.Text = QString::fromUtf8(V, E - V);
         }
     }
+}
+
+std::vector<TPlainObject> ParsePlain(const QByteArray& Bytes) {
+    std::vector<TPlainObject> Objects;
+    ParsePlain(Bytes, Objects);
     Objects.shrink_to_fit();
     return Objects;
 }
@@ -392,9 +410,10 @@ void AppendPoint(std::string& Out, int Index, const QPoint& P) {
     Out.append("\r\n");
 }
 
-// The document's lines for the plain objects, record for record as the library writes them.
-std::string FormatPlain(const std::vector<TPlainObject>& Objects) {
-    std::string Out;
+// The document's lines for the plain objects, record for record as the library writes them,
+// into Out, whose memory is reused.
+void FormatPlain(const std::vector<TPlainObject>& Objects, std::string& Out) {
+    Out.clear();
     Out.reserve(Objects.size() * 200);
     Append(Out, "TSchemeData\r\n  TimerInterval=0\r\nEnd\r\nTSchemeLayer\r\n  ID=1\r\n");
     Append(Out, "  StateCount=4\r\n  Color0=clRed\r\n  Color1=clLime\r\n  Color2=clYellow\r\n");
@@ -426,7 +445,6 @@ std::string FormatPlain(const std::vector<TPlainObject>& Objects) {
         }
         Append(Out, "End\r\n");
     }
-    return Out;
 }
 
 // ---- one world per size --------------------------------------------------------------------
@@ -765,6 +783,41 @@ void BM_RepaintGraphicsView(benchmark::State& State) {
     CountVisible(State, W, V);
 }
 
+// A real QGraphicsView on the scene, 1920 x 1080 viewport pixels, shown on the offscreen
+// platform, scaled to the setup's zoom and centred on its centre.
+std::unique_ptr<QGraphicsView> MakeGraphicsView(TWorld& W, const TViewSetup& V, QString& Error) {
+    auto View = std::make_unique<QGraphicsView>(W.Graphics.Scene.get());
+    View->setFrameShape(QFrame::NoFrame);
+    View->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    View->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    View->setTransform(QTransform::fromScale(V.Zoom, V.Zoom));
+    View->show();
+    View->resize(QSize(kViewWidth, kViewHeight) + View->size() - View->viewport()->size());
+    QCoreApplication::processEvents();
+    View->centerOn(QPointF(V.Centre.X, V.Centre.Y));
+    QCoreApplication::processEvents();
+    if (View->viewport()->size() != QSize(kViewWidth, kViewHeight))
+        Error = QStringLiteral("the view's viewport is %1 x %2")
+                    .arg(View->viewport()->width())
+                    .arg(View->viewport()->height());
+    return View;
+}
+
+// The widget's own paint event, run now over its whole viewport: what a Graphics View user sees
+// cost, beside the scene rendered into an image above.
+void BM_RepaintGraphicsViewWidget(benchmark::State& State) {
+    TWorld& W = World(int(State.range(0)));
+    const TViewSetup V = ViewFor(W.N, int(State.range(1)));
+    QString Error;
+    std::unique_ptr<QGraphicsView> View = MakeGraphicsView(W, V, Error);
+    if (!Error.isEmpty()) {
+        State.SkipWithError(Error.toStdString().c_str());
+        return;
+    }
+    for (auto _ : State) View->viewport()->repaint();
+    CountVisible(State, W, V);
+}
+
 void BM_RepaintFloor(benchmark::State& State) {
     TWorld& W = World(int(State.range(0)));
     const TViewSetup V = ViewFor(W.N, int(State.range(1)));
@@ -776,6 +829,12 @@ void BM_RepaintFloor(benchmark::State& State) {
 void RepaintArgs(benchmark::internal::Benchmark* B) {
     for (int N : {10000, 100000})
         for (int Case = 0; Case < 3; ++Case) B->Args({N, Case});
+}
+
+// The zooms a view of the document shows at every size: 1% of the world and zoom 1.
+void RepaintWidgetArgs(benchmark::internal::Benchmark* B) {
+    for (int N : {10000, 100000})
+        for (int Case = 0; Case < 2; ++Case) B->Args({N, Case});
 }
 
 void RepaintViewArgs(benchmark::internal::Benchmark* B) {
@@ -980,16 +1039,25 @@ void BM_LoadGraphicsView(benchmark::State& State) {
     State.counters["per_object"] = PerOperation(double(W.N));
 }
 
-// The byte floor: the whole file read at once and scanned into plain structs.
+// The byte floor: the whole file read at once and scanned into plain structs. The file's bytes
+// and the list go into buffers kept from one iteration to the next, as the library's heap keeps
+// the memory it freed: memory fresh from the system would add a page fault per page.
 void BM_LoadFloor(benchmark::State& State) {
     TWorld& W = World(int(State.range(0)));
+    QByteArray Bytes;
+    std::vector<TPlainObject> Objects;
     for (auto _ : State) {
         QFile File(W.File);
         if (!File.open(QIODevice::ReadOnly)) {
             State.SkipWithError("cannot read the saved document");
             break;
         }
-        std::vector<TPlainObject> Objects = ParsePlain(File.readAll());
+        Bytes.resize(File.size());
+        if (File.read(Bytes.data(), Bytes.size()) != Bytes.size()) {
+            State.SkipWithError("cannot read the saved document");
+            break;
+        }
+        ParsePlain(Bytes, Objects);
         State.PauseTiming();
         if (Objects.size() != W.Objects.size()) State.SkipWithError("the scanner lost objects");
         Objects.clear();
@@ -1008,12 +1076,14 @@ void BM_SaveLibrary(benchmark::State& State) {
     State.counters["file_bytes"] = double(QFile(Target).size());
 }
 
-// The floor: the same lines formatted into one buffer and written at once.
+// The floor: the same lines formatted into one buffer, kept between iterations, and written at
+// once.
 void BM_SaveFloor(benchmark::State& State) {
     TWorld& W = World(int(State.range(0)));
     const QString Target = W.Directory.filePath(QStringLiteral("floor.txt"));
+    std::string Text;
     for (auto _ : State) {
-        const std::string Text = FormatPlain(W.Objects);
+        FormatPlain(W.Objects, Text);
         QFile File(Target);
         if (!File.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
             File.write(Text.data(), qint64(Text.size())) != qint64(Text.size())) {
@@ -1081,6 +1151,41 @@ void MemoryArgs(benchmark::internal::Benchmark* B) {
         for (int Case = 0; Case < 2; ++Case) B->Args({N, Case});
 }
 
+// ---- 8. delete by Id ------------------------------------------------------------------------
+
+// An object deleted by Id, the spatial index built, and the same object added back on top, so
+// that each document keeps its size. The memory is constant too, as in core_bench: 100,000
+// objects in as many documents of N as it takes, the objects drawn at random over all of them,
+// so that what changes with N is what a document's size costs, not the cache's share of it.
+void BM_DeleteLibrary(benchmark::State& State) {
+    TWorld& W = World(int(State.range(0)));
+    // Documents of their own: deleting and adding back changes the list order others rely on.
+    std::vector<std::unique_ptr<TSchemeData>> Documents;
+    for (int D = 0; D < 100000 / W.N; ++D) {
+        Documents.push_back(BuildDocument(W.Objects));
+        benchmark::DoNotOptimize(Documents.back()->ObjectForPoint(0, 0, 0));
+    }
+    constexpr size_t kSteps = size_t(1) << 16;
+    std::mt19937 Random(11u);
+    std::uniform_int_distribution<size_t> Document(0, Documents.size() - 1);
+    std::uniform_int_distribution<size_t> Index(0, W.Objects.size() - 1);
+    std::vector<std::pair<size_t, size_t>> Order(kSteps);
+    for (auto& [D, I] : Order) {
+        D = Document(Random);
+        I = Index(Random);
+    }
+    size_t Step = 0;
+    for (auto _ : State) {
+        const auto& [D, I] = Order[Step++ & (kSteps - 1)];
+        TSchemeData& Data = *Documents[D];
+        Data.ObjectDelete(kLayer, W.Objects[I].Id);
+        AddToDocument(Data, W.Objects[I]);
+    }
+    for (const auto& Data : Documents)
+        if (Data->GetLayer(kLayer)->Count() != W.N) State.SkipWithError("a document lost objects");
+    State.counters["documents"] = double(Documents.size());
+}
+
 // ---- the table -----------------------------------------------------------------------------
 
 // Keeps each benchmark's median (or its only run) for the table printed at the end.
@@ -1112,18 +1217,24 @@ public:
             const char* Figure;
             int Case;  // -1: none
             const char* Library;
+            const char* Graphics = "GraphicsView";
         };
         static const TRow Rows[] = {
             {"hit test", "HitTest", -1, "Library"},
             {"repaint 1% of world (canvas)", "Repaint", 0, "Library"},
             {"repaint 1% of world (TSchemeVisual)", "Repaint", 0, "LibraryView"},
+            {"repaint 1% of world (TSchemeVisual / QGraphicsView widget)", "Repaint", 0,
+             "LibraryView", "GraphicsViewWidget"},
             {"repaint zoom 1 (canvas)", "Repaint", 1, "Library"},
             {"repaint zoom 1 (TSchemeVisual)", "Repaint", 1, "LibraryView"},
+            {"repaint zoom 1 (TSchemeVisual / QGraphicsView widget)", "Repaint", 1, "LibraryView",
+             "GraphicsViewWidget"},
             {"repaint all visible (canvas)", "Repaint", 2, "Library"},
             {"repaint all visible (TSchemeVisual)", "Repaint", 2, "LibraryView"},
             {"move + repaint area (canvas)", "Move", -1, "Library"},
             {"move + repaint area (TSchemeVisual)", "Move", -1, "LibraryView"},
             {"blink pass, 10 selected", "Blink", -1, "Library"},
+            {"delete by Id + add back, index built", "Delete", -1, "Library"},
             {"load", "Load", -1, "Library"},
             {"save", "Save", -1, "Library"},
             {"memory/object, built in code", "Memory", 0, "Library"},
@@ -1136,8 +1247,8 @@ public:
             for (const TRow& Row : Rows) {
                 const TFigure* Library = Find(Row.Figure, Row.Library, N, Row.Case);
                 if (!Library) continue;
-                const TFigure* Graphics = Find(Row.Figure, "GraphicsView", N, Row.Case);
-                if (!Graphics && Row.Case > 0) Graphics = Find(Row.Figure, "GraphicsView", N, 0);
+                const TFigure* Graphics = Find(Row.Figure, Row.Graphics, N, Row.Case);
+                if (!Graphics && Row.Case > 0) Graphics = Find(Row.Figure, Row.Graphics, N, 0);
                 const TFigure* Floor = Find(Row.Figure, "Floor", N, Row.Case);
                 std::printf("| %d | %s | %s | %s | %s | %s | %s |\n", N, Row.Label,
                             Show(Library).c_str(), Show(Graphics).c_str(), Show(Floor).c_str(),
@@ -1146,7 +1257,8 @@ public:
         }
         std::printf("\n| figure | 1,000 | 100,000 | 100,000 / 1,000 |\n|---|---|---|---|\n");
         for (const TRow& Row : Rows) {
-            if (std::strcmp(Row.Figure, "Move") != 0 && std::strcmp(Row.Figure, "Blink") != 0)
+            if (std::strcmp(Row.Figure, "Move") != 0 && std::strcmp(Row.Figure, "Blink") != 0 &&
+                std::strcmp(Row.Figure, "Delete") != 0)
                 continue;
             const TFigure* Small = Find(Row.Figure, Row.Library, 1000, Row.Case);
             const TFigure* Large = Find(Row.Figure, Row.Library, 100000, Row.Case);
@@ -1227,6 +1339,11 @@ BENCHMARK(BM_RepaintLibraryView)
 BENCHMARK(BM_RepaintGraphicsView)
     ->Name("Repaint/GraphicsView")
     ->Apply(RepaintArgs)
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(0.3);
+BENCHMARK(BM_RepaintGraphicsViewWidget)
+    ->Name("Repaint/GraphicsViewWidget")
+    ->Apply(RepaintWidgetArgs)
     ->Unit(benchmark::kMillisecond)
     ->MinTime(0.3);
 BENCHMARK(BM_RepaintFloor)
@@ -1330,6 +1447,13 @@ BENCHMARK(BM_MemoryFloor)
     ->Apply(MemoryArgs)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_DeleteLibrary)
+    ->Name("Delete/Library")
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(0.3);
 
 // Graphics View and the view need a widget application, hence an entry point of its own.
 int main(int argc, char** argv) {
