@@ -110,6 +110,20 @@ void TFirstSlotIndex::Remove(int Id, int Slot) {
     if (Slots.size() < 2) FShared.erase(Shared);
 }
 
+void TFirstSlotIndex::Move(int Id, int From, int To) {
+    const auto Shared = FShared.find(Id);
+    if (Shared == FShared.end()) {
+        if (int* First = FFirst.Entry(Id); First && *First == From) *First = To;
+        return;
+    }
+    std::set<int>& Slots = Shared->second;
+    const auto It = Slots.find(From);
+    if (It == Slots.end()) return;
+    // The order is kept, so To takes From's place in the set: the hint makes it O(1).
+    Slots.insert(Slots.erase(It), To);
+    *FFirst.Entry(Id) = *Slots.begin();
+}
+
 void TFirstSlotIndex::Clear() {
     FFirst.Clear();
     FShared.clear();

@@ -49,6 +49,9 @@ public:
     void Add(int Id, int Slot);
     // Forgets Slot for Id (nothing when it was not stored).
     void Remove(int Id, int Slot);
+    // The object with that Id in slot From now lives in slot To, and the list's order is kept
+    // (To is not stored for Id, and no other slot of Id lies between the two).
+    void Move(int Id, int From, int To);
     void Clear();
 
 private:

@@ -194,12 +194,24 @@ void TSchemeLayer::DropSlot(size_t Slot) {
     if (Empty > 64 && Empty > static_cast<size_t>(FLive)) Compact();
 }
 
+// The objects keep their order, so the Id table is kept too: each moved object's entry learns
+// its new slot, which costs no more than the move itself.
 void TSchemeLayer::Compact() const {
     if (FObjects.size() == static_cast<size_t>(FLive)) return;
-    FObjects.erase(std::remove(FObjects.begin(), FObjects.end(), nullptr), FObjects.end());
-    FFilled.AssignFilled(FObjects.size());
-    RenumberFrom(0);
-    FIdIndexValid = false;
+    size_t To = 0;
+    for (size_t From = 0; From < FObjects.size(); ++From) {
+        TSchemeObject* Obj = FObjects[From];
+        if (!Obj) continue;
+        if (To != From) {
+            FObjects[To] = Obj;
+            Obj->FLayerSlot = static_cast<int>(To);
+            if (FIdIndexValid)
+                FIdIndex.Move(Obj->Id(), static_cast<int>(From), static_cast<int>(To));
+        }
+        ++To;
+    }
+    FObjects.resize(To);
+    FFilled.AssignFilled(To);
 }
 
 void TSchemeLayer::RenumberFrom(size_t First) const {

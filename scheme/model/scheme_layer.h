@@ -176,8 +176,8 @@ private:
     }
 
 public:
-    // How often the Id table was rebuilt from the whole list (after insertions in the middle,
-    // squeezing or reordering the list); for checking that other changes keep it as it is.
+    // How often the Id table was rebuilt from the whole list (after insertions in the middle or
+    // reordering the list); for checking that other changes keep it as it is.
     int IdIndexRebuilds() const { return FIdIndexRebuilds; }
 
 private:
