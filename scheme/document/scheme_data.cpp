@@ -353,11 +353,13 @@ void TSchemeData::RepaintChange(const TSchemeNotice& Notice) {
                     FSelectionArea->United(Notice.Before).United(Notice.Object->Area());
                 break;
             }
+            // The old and the new box, not the object's exact region: building that region
+            // costs more than repainting a box's corners, whose objects the paint culls anyway.
             EraseArea(Notice.Before);
-            ObjectRepaintDirect(Notice.Object);
+            EraseArea(Notice.Object->Area());
             break;
         case TSchemeNoticeKind::Joined:
-            ObjectRepaintDirect(Notice.Object);
+            EraseArea(Notice.Object->Area());
             break;
         case TSchemeNoticeKind::LayerJoined:
             if (Notice.Layer) Notice.Layer->RepaintDirect();
@@ -375,7 +377,7 @@ void TSchemeData::RepaintChange(const TSchemeNotice& Notice) {
     }
 }
 
-// Invalidates an area the document's objects no longer cover, in every view.
+// Invalidates an area in every view: its box at each view's zoom.
 void TSchemeData::EraseArea(const TSchemeArea& Area) {
     if (FUpdating || Area.IsEmpty()) return;
     for (ISchemeVisual* Visual : std::vector<ISchemeVisual*>(FVisualLinks)) {

@@ -196,13 +196,20 @@ TEST_F(TwoLayers, FindAsksEveryView) {
     EXPECT_EQ(Second.Found, std::vector<TSchemeObject*>{Obj(1, 1)});
 }
 
-TEST_F(TwoLayers, AMoveErasesTheAreaItLeft) {
-    TSchemeObject* Moving = Obj(1, 1);
+// The old and the new box are invalidated, shifted by the origin: they hold the exact regions,
+// and cost nothing to build.
+TEST_F(TwoLayers, AMoveInvalidatesTheBoxesItLeftAndReached) {
+    TSchemeObject* Moving = Data.ObjectAddShapeExt(1, 3, 40, 40, 30, 20, 0, TShapeType::stEllipse);
     const QRegion Left = Moving->GetClippingRegion(1, 0);
+    const TSchemeArea Before = Moving->Area();
+    View.Origin = Point(5, 5);
     View.Invalid = QRegion();
     Moving->MoveToExt(PointExt(150, 150));
-    EXPECT_TRUE((Left - View.Invalid).isEmpty());
-    EXPECT_TRUE((Moving->GetClippingRegion(1, 0) - View.Invalid).isEmpty());
+    const QRegion Boxes =
+        CreateRectRgnIndirect(Before.AtZoom(1)) + CreateRectRgnIndirect(Moving->Area().AtZoom(1));
+    EXPECT_EQ(View.Invalid, OffsetRgn(Boxes, -5, -5));
+    EXPECT_TRUE((Left - Boxes).isEmpty());
+    EXPECT_TRUE((Moving->GetClippingRegion(1, 0) - Boxes).isEmpty());
 }
 
 TEST_F(TwoLayers, StateChangesOutsideALayerReportNoLayer) {
