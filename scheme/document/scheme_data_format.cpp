@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <string>
@@ -695,13 +697,46 @@ void TSchemeData::PlaceLink(std::unique_ptr<TSchemeLink> Link, const record::TRe
 namespace {
 const QString kNoMemory = QStringLiteral("TSchemeData : Not enough memory to read the document");
 
+constexpr std::uint64_t kEveryByte = 0x0101010101010101ull;
+
+// A one in the low bit of each byte of Word that equals Byte, nothing elsewhere.
+std::uint64_t Matches(std::uint64_t Word, char Byte) {
+    constexpr std::uint64_t Low7 = 0x7F7F7F7F7F7F7F7Full;
+    const std::uint64_t X = Word ^ (kEveryByte * static_cast<unsigned char>(Byte));
+    // A byte's high bit survives the complement exactly when the byte of X is zero.
+    return (~(((X & Low7) + Low7) | X) & ~Low7) >> 7;
+}
+
+// The sum of the eight bytes of Counts.
+qsizetype SumOfBytes(std::uint64_t Counts) {
+    constexpr std::uint64_t Even = 0x00FF00FF00FF00FFull;
+    const std::uint64_t Pairs = (Counts & Even) + ((Counts >> 8) & Even);
+    return static_cast<qsizetype>((Pairs * 0x0001000100010001ull) >> 48);
+}
+
 // The number of lines of a text, counting line ends the way the longest reading of CR and LF
-// would: an upper bound, found without splitting the text.
+// would: an upper bound, found without splitting the text. Eight bytes at a time, counted in
+// byte-wide lanes that are summed before any can pass 255: lines are short in documents, so
+// this beats a search for each line end.
 qsizetype LineBound(const QByteArray& Bytes) {
+    const char* const Text = Bytes.constData();
+    const size_t Size = static_cast<size_t>(Bytes.size());
     qsizetype Feeds = 0, Returns = 0;
-    for (const char C : Bytes) {
-        Feeds += C == '\n';
-        Returns += C == '\r';
+    size_t I = 0;
+    while (I + 8 <= Size) {
+        std::uint64_t FeedLanes = 0, ReturnLanes = 0;
+        for (int Words = 0; Words < 255 && I + 8 <= Size; ++Words, I += 8) {
+            std::uint64_t Word;
+            std::memcpy(&Word, Text + I, sizeof Word);
+            FeedLanes += Matches(Word, '\n');
+            ReturnLanes += Matches(Word, '\r');
+        }
+        Feeds += SumOfBytes(FeedLanes);
+        Returns += SumOfBytes(ReturnLanes);
+    }
+    for (; I < Size; ++I) {
+        Feeds += Text[I] == '\n';
+        Returns += Text[I] == '\r';
     }
     return std::max(Feeds, Returns) + 1;
 }

@@ -285,24 +285,36 @@ TEST(LoadLimits, ARecordClaimingHugelyManyPointsIsRefusedAtOnce) {
 }
 
 // Countless empty lines fit in the size limit but would take many times their size as a list of
-// lines: such a text is refused before it is split, and the document keeps what it had.
+// lines: such a text is refused before it is split, and the document keeps what it had. The
+// count is the longest reading of its CRs and LFs, wherever they lie.
 TEST(LoadLimits, ATextOfCountlessLinesIsRefusedBeforeItIsSplit) {
-    TSchemeData Data;
-    Data.SetTimerInterval(0);
-    Data.LayerAdd(7);
-    QByteArray Bytes = QByteArrayLiteral("TSchemeData\r\nEnd\r\n");
-    Bytes += QByteArray(2 * (TSchemeData::kMaxDocumentLines + 1), '\n');
-    QBuffer Stream(&Bytes);
-    Stream.open(QIODevice::ReadOnly);
-    try {
-        Data.LoadFromStream(Stream);
-        ADD_FAILURE() << "loaded";
-    } catch (const ESchemeErrorException& E) {
-        EXPECT_TRUE(
-            E.Message().startsWith(QStringLiteral("TSchemeData : Document has too many lines (")))
-            << E.what();
+    constexpr qsizetype kMax = TSchemeData::kMaxDocumentLines;
+    const struct {
+        QByteArray Tail;
+        qsizetype Lines;
+    } Cases[] = {
+        {QByteArray(2 * kMax, '\n'), 2 * kMax + 3},
+        {"x" + QByteArray(kMax, '\r'), kMax + 3},
+        {QByteArray("\r\n").repeated(kMax), kMax + 3},
+        {"xyz" + QByteArray(kMax + 5, '\n') + QByteArray(7, '\r'), kMax + 8},
+    };
+    for (const auto& C : Cases) {
+        TSchemeData Data;
+        Data.SetTimerInterval(0);
+        Data.LayerAdd(7);
+        QByteArray Bytes = QByteArrayLiteral("TSchemeData\r\nEnd\r\n") + C.Tail;
+        QBuffer Stream(&Bytes);
+        Stream.open(QIODevice::ReadOnly);
+        try {
+            Data.LoadFromStream(Stream);
+            ADD_FAILURE() << "loaded";
+        } catch (const ESchemeErrorException& E) {
+            EXPECT_TRUE(E.Message().startsWith(
+                QStringLiteral("TSchemeData : Document has too many lines (%1,").arg(C.Lines)))
+                << E.what();
+        }
+        EXPECT_EQ(Data.LayerCount(), 1);
     }
-    EXPECT_EQ(Data.LayerCount(), 1);
 }
 
 // Forty pictures whose GIFs each claim 5792 x 5792 pixels: loading decodes none; painting
