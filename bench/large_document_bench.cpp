@@ -757,22 +757,29 @@ void BM_RepaintLibrary(benchmark::State& State) {
     CountVisible(State, W, V);
 }
 
-// A real view: the whole client area invalidated and repainted at once, back buffer and copy
-// to the (offscreen) screen included. Registered only where the view accepts the zoom.
-void BM_RepaintLibraryView(benchmark::State& State) {
+// A widget made by Make (a view of the world at the case's zoom), repainted by Repaint in each
+// iteration.
+template <class TMake, class TRepaint>
+void RepaintWidget(benchmark::State& State, TMake&& Make, TRepaint&& Repaint) {
     TWorld& W = World(int(State.range(0)));
     const TViewSetup V = ViewFor(W.N, int(State.range(1)));
     QString Error;
-    std::unique_ptr<TSchemeVisual> View = MakeView(W, V, Error);
+    const auto View = Make(W, V, Error);
     if (!Error.isEmpty()) {
         State.SkipWithError(Error.toStdString().c_str());
         return;
     }
-    for (auto _ : State) {
-        View->RepaintClientRect();
-        View->viewport()->repaint();
-    }
+    for (auto _ : State) Repaint(*View);
     CountVisible(State, W, V);
+}
+
+// A real view: the whole client area invalidated and repainted at once, back buffer and copy
+// to the (offscreen) screen included. Registered only where the view accepts the zoom.
+void BM_RepaintLibraryView(benchmark::State& State) {
+    RepaintWidget(State, MakeView, [](TSchemeVisual& View) {
+        View.RepaintClientRect();
+        View.viewport()->repaint();
+    });
 }
 
 void BM_RepaintGraphicsView(benchmark::State& State) {
@@ -806,16 +813,7 @@ std::unique_ptr<QGraphicsView> MakeGraphicsView(TWorld& W, const TViewSetup& V, 
 // The widget's own paint event, run now over its whole viewport: what a Graphics View user sees
 // cost, beside the scene rendered into an image above.
 void BM_RepaintGraphicsViewWidget(benchmark::State& State) {
-    TWorld& W = World(int(State.range(0)));
-    const TViewSetup V = ViewFor(W.N, int(State.range(1)));
-    QString Error;
-    std::unique_ptr<QGraphicsView> View = MakeGraphicsView(W, V, Error);
-    if (!Error.isEmpty()) {
-        State.SkipWithError(Error.toStdString().c_str());
-        return;
-    }
-    for (auto _ : State) View->viewport()->repaint();
-    CountVisible(State, W, V);
+    RepaintWidget(State, MakeGraphicsView, [](QGraphicsView& View) { View.viewport()->repaint(); });
 }
 
 void BM_RepaintFloor(benchmark::State& State) {
