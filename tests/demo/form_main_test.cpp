@@ -146,6 +146,17 @@ protected:
         ADD_FAILURE() << "no empty point";
         return {};
     }
+    // A press, one move with the left button held and a release, as a drag of the mouse.
+    static void Drag(TSchemeVisual* V, QPoint From, QPoint To) {
+        const auto Send = [V](QEvent::Type Type, QPoint At, Qt::MouseButtons Held) {
+            QMouseEvent Event(Type, At, V->viewport()->mapToGlobal(At),
+                              Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Held, {});
+            QApplication::sendEvent(V->viewport(), &Event);
+        };
+        Send(QEvent::MouseButtonPress, From, Qt::LeftButton);
+        Send(QEvent::MouseMove, To, Qt::LeftButton);
+        Send(QEvent::MouseButtonRelease, To, {});
+    }
     static void Click(TSchemeVisual* V, QPoint At, Qt::MouseButton Button = Qt::LeftButton,
                       Qt::KeyboardModifiers Modifiers = {}) {
         QTest::mousePress(V->viewport(), Button, Modifiers, At);
@@ -1196,8 +1207,11 @@ TEST_F(FormMainTest, LinkSelectedObjectsLinksTheFirstSelectedAsParent) {
     EXPECT_EQ(Form->statusBar()->currentMessage(), "Linked " + Names);
 
     const TPointExt Before = Second->GetPointsExt(0);
-    TSchemeObject* const Moved[] = {First};
-    Doc()->MoveObjects(Moved, 10, 0);
+    // A drag of the parent alone (a plain press selects it alone) moves the child with it.
+    Doc()->ClearSelection();
+    const QPoint From = Show(View(1), First);
+    Drag(View(1), From, From + QPoint(20, 0));
+    EXPECT_FALSE(Second->Selected());
     EXPECT_EQ(Second->GetPointsExt(0), (TPointExt{Before.X + 10, Before.Y}));
     EXPECT_TRUE(Errors.isEmpty()) << Errors.join('\n').toStdString();
 }
@@ -1224,14 +1238,7 @@ TEST_F(FormMainTest, InspectorAndLayerListEditTheDocumentInUndoableSteps) {
     // A drag in view B moves the object; the inspector shows where it went.
     const Extended Moved = Shape->GetPointsExt(0).X;
     const QPoint From = Show(View(1), Shape);
-    const auto Send = [this](QEvent::Type Type, QPoint At, Qt::MouseButtons Held) {
-        QMouseEvent Event(Type, At, View(1)->viewport()->mapToGlobal(At),
-                          Type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Held, {});
-        QApplication::sendEvent(View(1)->viewport(), &Event);
-    };
-    Send(QEvent::MouseButtonPress, From, Qt::LeftButton);
-    Send(QEvent::MouseMove, From + QPoint(40, 0), Qt::LeftButton);
-    Send(QEvent::MouseButtonRelease, From + QPoint(40, 0), {});
+    Drag(View(1), From, From + QPoint(40, 0));
     QCoreApplication::processEvents();
     const Extended Left = Shape->GetPointsExt(0).X;
     EXPECT_NE(Left, Moved);
