@@ -1,28 +1,25 @@
 #!/bin/sh
-# Installs a finished build into a temporary prefix and checks the editor as installed: it
-# starts from the prefix and finds its sample under share/tarsel (a screenshot run says
-# "Wrote ..." and succeeds), and, where xdg-mime and update-mime-database are at hand, the
-# desktop recognises its documents by the installed MIME package: a .scheme file by its name,
-# a document saved as .txt by its first line.
+# Checks the editor as installed in PREFIX (scripts/check-package.sh installs a build there and
+# calls this): it starts from the prefix and finds its sample under share/tarsel (a screenshot
+# run says "Wrote ..." and succeeds), and, where xdg-mime and update-mime-database are at hand,
+# the desktop recognises its documents by the installed MIME package: a .scheme file by its
+# name, a document saved as .txt by its first line.
 #
-#   scripts/check-install.sh [BUILD_DIR]     (default: build)
+#   scripts/check-install.sh PREFIX [BUILD_DIR]     (the build's scheme-tool, when the prefix
+#                                                   has none; default: build)
 set -eu
 cd "$(dirname "$0")/.."
-build="${1:-build}"
+prefix="$1"
+build="${2:-build}"
 export QT_QPA_PLATFORM=offscreen
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-prefix="$tmp/prefix"
 fail() {
   echo "check-install: $*" >&2
   exit 1
 }
 
-cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" || {
-  cat "$tmp/install.log"
-  exit 1
-}
 for file in bin/tarsel share/tarsel/DEMO_EXAMPLES.TXT share/tarsel/image_list.svg \
     share/tarsel/background.svg share/applications/tarsel.desktop \
     share/mime/packages/tarsel.xml; do

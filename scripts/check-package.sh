@@ -3,7 +3,8 @@
 # runs tests/package/ against it: a project that finds the library with find_package(Scheme)
 # alone (Qt coming in through the package's own dependencies), compiles every installed header,
 # runs a program that paints and saves a document and builds a Designer form with a view, and
-# the README's example program; checks the installed Designer plugin, when the build has one.
+# the README's example program; checks the installed Designer plugin, when the build has one,
+# and the installed editor (scripts/check-install.sh).
 #
 #   scripts/check-package.sh [BUILD_DIR]     (default: build)
 set -eu
@@ -70,3 +71,6 @@ for file in plant.txt plant.png; do
   fi
 done
 echo "check-package: the installed package builds and runs tests/package"
+
+# The editor as installed, from the same prefix.
+./scripts/check-install.sh "$prefix" "$build"

@@ -17,11 +17,8 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DSCHEME_WERROR=ON >/dev
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
 
-echo "== installed package =="
+echo "== installed package and editor =="
 ./scripts/check-package.sh build
-
-echo "== installed editor =="
-./scripts/check-install.sh build
 
 echo "== sanitizer build and test =="
 # The benchmarks are compiled once, in the normal build; they run no tests.

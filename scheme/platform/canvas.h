@@ -245,4 +245,27 @@ private:
     QPolygon FPolygon;
 };
 
+// Lines drawn over what a canvas holds: while it lives the canvas draws with Pen and a clear
+// brush; its pen and brush style come back however drawing ends.
+class TLineDrawing {
+public:
+    TLineDrawing(TCanvas& ACanvas, const TPen& Pen)
+        : FCanvas(ACanvas), FBrush(ACanvas.Brush().Style()) {
+        FPen.Assign(ACanvas.Pen());
+        ACanvas.Brush().SetStyle(TBrushStyle::bsClear);
+        ACanvas.Pen().Assign(Pen);
+    }
+    ~TLineDrawing() {
+        FCanvas.Pen().Assign(FPen);
+        FCanvas.Brush().SetStyle(FBrush);
+    }
+    TLineDrawing(const TLineDrawing&) = delete;
+    TLineDrawing& operator=(const TLineDrawing&) = delete;
+
+private:
+    TCanvas& FCanvas;
+    TPen FPen;
+    TBrushStyle FBrush;
+};
+
 }  // namespace scheme

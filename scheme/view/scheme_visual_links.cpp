@@ -84,20 +84,11 @@ void TSchemeVisual::CheckConnectors() {
 // Draws the connectors as last checked, in zoomed pixels (the canvas's window origin is the
 // view's origin); the canvas's pen and brush come back as they were.
 void TSchemeVisual::PaintConnectors(TCanvas& ACanvas) {
-    struct TRestore {
-        TCanvas& Canvas;
-        TPen Pen;
-        TBrushStyle Brush;
-        ~TRestore() {
-            Canvas.Pen().Assign(Pen);
-            Canvas.Brush().SetStyle(Brush);
-        }
-    } Restore{ACanvas, {}, ACanvas.Brush().Style()};
-    Restore.Pen.Assign(ACanvas.Pen());
-    ACanvas.Brush().SetStyle(TBrushStyle::bsClear);
-    ACanvas.Pen().SetColor(kLinkColor);
-    ACanvas.Pen().SetStyle(TPenStyle::psDash);
-    ACanvas.Pen().SetWidth(1);
+    TPen Dashed;
+    Dashed.SetColor(kLinkColor);
+    Dashed.SetStyle(TPenStyle::psDash);
+    Dashed.SetWidth(1);
+    const TLineDrawing Lines(ACanvas, Dashed);
     const TRect Clip = ACanvas.ClipRect();
     for (const std::optional<TConnector>& C : FConnectors) {
         if (!C) continue;

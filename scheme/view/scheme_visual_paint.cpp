@@ -202,19 +202,7 @@ void TSchemeVisual::PaintGrid(TCanvas& ACanvas, Extended AZoom) {
     const int SX = Round(AZoom * FGrid.DeltaX());
     const int SY = Round(AZoom * FGrid.DeltaY());
     if (SX < 3 || SY < 3) return;
-    // The canvas's pen and brush style come back however drawing ends.
-    struct TRestore {
-        TCanvas& Canvas;
-        TPen Pen;
-        TBrushStyle Brush;
-        ~TRestore() {
-            Canvas.Pen().Assign(Pen);
-            Canvas.Brush().SetStyle(Brush);
-        }
-    } Restore{ACanvas, {}, ACanvas.Brush().Style()};
-    Restore.Pen.Assign(ACanvas.Pen());
-    ACanvas.Brush().SetStyle(TBrushStyle::bsClear);
-    ACanvas.Pen().Assign(FGridPen);
+    const TLineDrawing Lines(ACanvas, FGridPen);
     const TRect Clip = ACanvas.ClipRect();
     auto FirstLine = [](int Edge, int Step) { return Edge <= 0 ? 0 : (Edge - 1) / Step * Step; };
     for (int X = FirstLine(Clip.Left, SX); X <= W && X <= Clip.Right; X += SX) {
