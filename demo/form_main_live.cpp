@@ -1,10 +1,12 @@
 // Live states in the editor: connecting the document to a broker, the connection in the status
 // bar, acknowledging alarms, and the operator station that only watches.
 #include <QAction>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabWidget>
 
@@ -24,6 +26,9 @@ namespace tarsel {
 namespace {
 
 const QString kBrokerGroup = QStringLiteral("broker");
+// The blinking interval a connection switches on when the document blinks not at all; the
+// Blink box's own.
+constexpr int kLiveBlinkInterval = 200;
 
 QAction* LiveAction(QWidget* Window, const char* Name, const QString& Text) {
     auto* Action = new QAction(Text, Window);
@@ -96,6 +101,12 @@ void TFormMain::ConnectToBroker(const TBrokerSettings& Settings) {
     Stored.setValue(QStringLiteral("cafile"), Settings.CaFile);
     FFeed->SetBroker(Settings);
     FFeed->Start();
+    // Alarms flash with the document's blink timer: a station that watches a broker needs it.
+    if (FDocument->TimerInterval() <= 0) {
+        FDocument->SetTimerInterval(kLiveBlinkInterval);
+        const QSignalBlocker Quiet(ui->CheckBox5);
+        ui->CheckBox5->setChecked(true);
+    }
     ShowConnection();
 }
 

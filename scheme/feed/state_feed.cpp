@@ -165,7 +165,9 @@ TStateFeed::TStateFeed(TSchemeData& Data, QObject* Parent) : QObject(Parent), FD
     connect(&Data, &TSchemeData::AlarmAcknowledged, this, &TStateFeed::Acknowledged);
 }
 
+// Owners being destroyed hear nothing more from the feed.
 TStateFeed::~TStateFeed() {
+    blockSignals(true);
     Stop();
 }
 
