@@ -15,8 +15,11 @@ int main(int argc, char** argv) {
     scheme::TSchemeVisual View;
     View.SetSchemeData(&Data);
     View.show();
+    scheme::TBrokerSettings Broker;  // never read from the document
+    Broker.Host = QString::fromLocal8Bit(argv[2]);
+    Broker.Port = std::atoi(argv[3]);
     scheme::TStateFeed Feed(Data);
-    Feed.SetBroker({.Host = QString::fromLocal8Bit(argv[2]), .Port = std::atoi(argv[3])});
+    Feed.SetBroker(Broker);
     QObject::connect(&Feed, &scheme::TStateFeed::Warning,
                      [](const QString& Text) { qWarning("%s", qPrintable(Text)); });
     Feed.Start();

@@ -50,8 +50,9 @@ QString ErrorText(int Rc) {
 struct TStateFeed::TClient {
     TStateFeed& Feed;
     mosquitto* Mosq = nullptr;
-    std::unique_ptr<QSocketNotifier> Reader;
-    std::unique_ptr<QSocketNotifier> Writer;
+    // Children of the feed, so that one whose deletion is deferred never outlives it.
+    QPointer<QSocketNotifier> Reader;
+    QPointer<QSocketNotifier> Writer;
     QTimer Misc;
     QTimer Retry;
     std::vector<TStateBinding> Bindings;
@@ -92,10 +93,10 @@ struct TStateFeed::TClient {
         DropSocket();
         const int Socket = mosquitto_socket(Mosq);
         if (Socket < 0) return;
-        Reader = std::make_unique<QSocketNotifier>(Socket, QSocketNotifier::Read);
-        QObject::connect(Reader.get(), &QSocketNotifier::activated, &Feed, [this] { Read(); });
-        Writer = std::make_unique<QSocketNotifier>(Socket, QSocketNotifier::Write);
-        QObject::connect(Writer.get(), &QSocketNotifier::activated, &Feed, [this] { Write(); });
+        Reader = new QSocketNotifier(Socket, QSocketNotifier::Read, &Feed);
+        QObject::connect(Reader, &QSocketNotifier::activated, &Feed, [this] { Read(); });
+        Writer = new QSocketNotifier(Socket, QSocketNotifier::Write, &Feed);
+        QObject::connect(Writer, &QSocketNotifier::activated, &Feed, [this] { Write(); });
         UpdateWriter();
         Misc.start();
     }
@@ -104,12 +105,14 @@ struct TStateFeed::TClient {
     // its own slot is deleted once that returns.
     void DropSocket() {
         Misc.stop();
-        for (auto* N : {&Reader, &Writer}) {
-            if (!*N) continue;
-            (*N)->setEnabled(false);
-            (*N)->disconnect();
-            (*N).release()->deleteLater();
+        for (QSocketNotifier* N : {Reader.data(), Writer.data()}) {
+            if (!N) continue;
+            N->setEnabled(false);
+            N->disconnect();
+            N->deleteLater();
         }
+        Reader = nullptr;
+        Writer = nullptr;
     }
 
     void UpdateWriter() {

@@ -3,15 +3,17 @@
 // A mosquitto broker of the tests' own on 127.0.0.1, on a free port, with its own config file
 // (anonymous clients allowed, nothing kept on disk), and a plain client to publish and listen
 // with. Nothing but this broker is contacted.
+#include <arpa/inet.h>
 #include <mosquitto.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QThread>
 #include <functional>
@@ -24,10 +26,14 @@ namespace scheme::testing {
 class TTestBroker {
 public:
     TTestBroker() {
-        // The port of a listener opened on port 0 and closed again is free for the broker.
-        QTcpServer Probe;
-        if (Probe.listen(QHostAddress::LocalHost, 0)) FPort = Probe.serverPort();
-        Probe.close();
+        // The port of a socket bound to port 0 and closed again is free for the broker.
+        const int Probe = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in At = Loopback(0);
+        socklen_t Size = sizeof At;
+        if (bind(Probe, reinterpret_cast<sockaddr*>(&At), Size) == 0 &&
+            getsockname(Probe, reinterpret_cast<sockaddr*>(&At), &Size) == 0)
+            FPort = ntohs(At.sin_port);
+        close(Probe);
         FConfig = FDir.filePath(QStringLiteral("mosquitto.conf"));
         QFile File(FConfig);
         if (File.open(QIODevice::WriteOnly))
@@ -49,9 +55,11 @@ public:
         if (!FProcess.waitForStarted(3000)) return false;
         const QDeadlineTimer Deadline(5000);
         while (!Deadline.hasExpired()) {
-            QTcpSocket Socket;
-            Socket.connectToHost(QHostAddress::LocalHost, quint16(FPort));
-            if (Socket.waitForConnected(200)) return true;
+            const int Socket = socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in At = Loopback(FPort);
+            const bool Up = connect(Socket, reinterpret_cast<sockaddr*>(&At), sizeof At) == 0;
+            close(Socket);
+            if (Up) return true;
             if (FProcess.state() != QProcess::Running) return false;
             QThread::msleep(10);
         }
@@ -65,6 +73,14 @@ public:
     }
 
 private:
+    static sockaddr_in Loopback(int Port) {
+        sockaddr_in At{};
+        At.sin_family = AF_INET;
+        At.sin_port = htons(uint16_t(Port));
+        At.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        return At;
+    }
+
     QTemporaryDir FDir;
     QString FConfig;
     int FPort = 0;
