@@ -57,17 +57,22 @@ qint64 SentAt(const QByteArray& Payload) {
 // Times the end of each paint of the view: the messages applied before it are shown by it.
 class TPaintClock : public QObject {
 public:
-    std::vector<qint64> Waiting;
+    // Publish and receipt times of the messages applied since the last paint.
+    std::vector<std::pair<qint64, qint64>> Waiting;
     std::vector<double> LatenciesMs;
+    std::vector<double> InProgramMs;
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override {
         if (Event->type() != QEvent::Paint) return false;
-        std::vector<qint64> Shown;
+        std::vector<std::pair<qint64, qint64>> Shown;
         Shown.swap(Waiting);
         Watched->event(Event);
         const qint64 Done = Now();
-        for (qint64 Sent : Shown) LatenciesMs.push_back(double(Done - Sent) * 1e-6);
+        for (const auto& [Sent, Received] : Shown) {
+            LatenciesMs.push_back(double(Done - Sent) * 1e-6);
+            InProgramMs.push_back(double(Done - Received) * 1e-6);
+        }
         return true;
     }
 };
@@ -126,7 +131,7 @@ void LiveFeed(benchmark::State& State) {
     Settings.Port = Broker.Port();
     Feed.SetBroker(Settings);
     Feed.OnStateMessage = [&](TSchemeObject*, const QByteArray& Payload) {
-        Clock.Waiting.push_back(SentAt(Payload));
+        if (const qint64 Sent = SentAt(Payload)) Clock.Waiting.emplace_back(Sent, Now());
     };
     Feed.Start();
     {
@@ -142,6 +147,7 @@ void LiveFeed(benchmark::State& State) {
     const qint64 Before = Feed.MessagesApplied();
     Clock.Waiting.clear();
     Clock.LatenciesMs.clear();
+    Clock.InProgramMs.clear();
 
     for (auto _ : State) {
         std::atomic<qint64> Sent{0};
@@ -157,15 +163,20 @@ void LiveFeed(benchmark::State& State) {
         const double Busy = (ThreadCpuSeconds() - Cpu0) / (double(Wall.elapsed()) * 1e-3);
         Publisher.join();
         std::vector<double>& L = Clock.LatenciesMs;
+        std::vector<double>& P = Clock.InProgramMs;
         std::sort(L.begin(), L.end());
-        const auto At = [&](double Q) {
-            return L.empty() ? 0.0 : L[size_t(Q * double(L.size() - 1))];
+        std::sort(P.begin(), P.end());
+        const auto At = [](const std::vector<double>& V, double Q) {
+            return V.empty() ? 0.0 : V[size_t(Q * double(V.size() - 1))];
         };
         State.counters["published"] = double(Sent);
         State.counters["applied"] = double(Feed.MessagesApplied() - Before);
         State.counters["ignored"] = double(Feed.MessagesIgnored());
-        State.counters["median_ms"] = At(0.5);
-        State.counters["p99_ms"] = At(0.99);
+        // From publishing to the end of the repaint, and from receipt to the end of the repaint.
+        State.counters["median_ms"] = At(L, 0.5);
+        State.counters["p99_ms"] = At(L, 0.99);
+        State.counters["recv_median_ms"] = At(P, 0.5);
+        State.counters["recv_p99_ms"] = At(P, 0.99);
         State.counters["max_ms"] = L.empty() ? 0.0 : L.back();
         State.counters["ui_busy_pct"] = 100 * Busy;
         State.counters["seconds"] = double(Wall.elapsed()) * 1e-3;

@@ -2,12 +2,12 @@
 #include "scheme/feed/state_feed.h"
 
 #include <mosquitto.h>
-#include <sys/ioctl.h>
 
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <cerrno>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -116,19 +116,20 @@ struct TStateFeed::TClient {
     }
 
     void UpdateWriter() {
-        if (Writer) Writer->setEnabled(mosquitto_want_write(Mosq));
+        const bool Want = mosquitto_want_write(Mosq);
+        if (Writer && Writer->isEnabled() != Want) Writer->setEnabled(Want);
     }
 
+    // The library reads one packet a call and tells that the socket ran dry only through
+    // errno; reading goes on until then or until the slice is over.
     void Read() {
         const QDeadlineTimer Slice(kReadSliceMs);
-        const int Socket = mosquitto_socket(Mosq);
         int Rc = MOSQ_ERR_SUCCESS;
         do {
+            errno = 0;
             Rc = mosquitto_loop_read(Mosq, 1);
-            if (Rc != MOSQ_ERR_SUCCESS) break;
-            int Pending = 0;
-            if (Socket < 0 || ioctl(Socket, FIONREAD, &Pending) != 0 || Pending <= 0) break;
-        } while (!Slice.hasExpired() && Mosq);
+            if (Rc != MOSQ_ERR_SUCCESS || errno == EAGAIN || errno == EWOULDBLOCK) break;
+        } while (!Slice.hasExpired());
         Checked(Rc);
     }
 
