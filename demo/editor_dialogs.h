@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <optional>
+
+#include "scheme/feed/state_feed.h"
 
 class QWidget;
 
@@ -27,6 +30,10 @@ public:
     virtual bool Question(QWidget* Parent, const QString& Text) = 0;
     // Asks what becomes of the unsaved changes of the document named DocumentName.
     virtual TSaveChoice SaveChanges(QWidget* Parent, const QString& DocumentName) = 0;
+    // The broker to connect to, starting from Current; nothing when the user cancelled. By
+    // default the broker dialog (broker_dialog.cpp).
+    virtual std::optional<scheme::TBrokerSettings> BrokerSettings(
+        QWidget* Parent, const scheme::TBrokerSettings& Current);
 };
 
 // The dialogs a person sees: Qt's file dialogs and message box.

@@ -71,6 +71,7 @@ TFormMain::TFormMain(const QString& DocumentPath, QWidget* Parent, IEditorDialog
     SetUpStatusBar();
     SetUpActions();
     SetUpMenus();
+    SetUpLive();
     SetUpDocks();
     SetUpHistory();
     SetUpPanels();
@@ -282,6 +283,7 @@ bool TFormMain::ReplaceContent(const std::function<bool(const TLoadCheck&)>& Loa
     });
     if (!Replaced) return false;
     ShowDrawingOrigin();
+    if (FFeed) FFeed->Rebind();
     // The box shows the loaded document's blinking; it does not set it again.
     const QSignalBlocker Quiet(ui->CheckBox5);
     ui->CheckBox5->setChecked(FDocument->TimerInterval() > 0);
@@ -374,7 +376,7 @@ void TFormMain::RememberFolder(const QString& File) {
 }
 
 bool TFormMain::SettleUnsavedChanges() {
-    if (!FDocument->Modified()) return true;
+    if (FViewOnly || !FDocument->Modified()) return true;
     switch (FDialogs->SaveChanges(this, DocumentName())) {
         case TSaveChoice::Save:
             return SaveDocument();

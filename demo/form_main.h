@@ -30,6 +30,8 @@ class FormMain;
 }
 
 namespace scheme {
+struct TBrokerSettings;
+class TStateFeed;
 class TImageList;
 class TObject;
 class TSchemeDataEditor;
@@ -112,6 +114,18 @@ public:
     // installed data folder (share/tarsel beside the program's bin folder) when there is one,
     // else the program's own folder, as in the build tree.
     static QString DataFolder();
+
+    // ---- live states (form_main_live.cpp) ----
+    // Connects the document to the broker (remembered for the next "Connect to broker…") or,
+    // connected, to the new one; the status bar shows the connection.
+    void ConnectToBroker(const scheme::TBrokerSettings& Settings);
+    void DisconnectFromBroker();
+    scheme::TStateFeed* Feed() const { return FFeed; }
+    // An operator station: the document is watched and its alarms acknowledged, never edited.
+    void SetViewOnly(bool Value);
+    bool ViewOnly() const { return FViewOnly; }
+    // The broker last connected to (QSettings), or the default one.
+    static scheme::TBrokerSettings RememberedBroker();
 
 protected:
     // Asks about unsaved changes first; a cancel (or a save that did not happen) keeps the
@@ -247,6 +261,13 @@ private:
     scheme::TSchemeObject* ObjectOf(QSpinBox* ObjectSpin, QSpinBox* LayerSpin) const;
     void AddLink();
     void SetBlinking(bool On);
+    void SetUpLive();
+    void ShowConnection();
+    void EnableLiveActions();
+    void ActionConnectExecute();
+    void ActionAcknowledgeExecute();
+    // The actions and panels that change the document, off on an operator station.
+    void DisableEditing();
     // Keeps which object was selected first, for linking the two selected objects.
     void RememberFirstSelected();
     // Runs F guarded whenever Sender emits Signal.
@@ -292,6 +313,13 @@ private:
     QString FBaseTitle;
     QString FLastPictureDir;
     bool FHourglass = false;
+    scheme::TStateFeed* FFeed = nullptr;
+    QLabel* FConnectionPanel = nullptr;
+    QAction* FConnectAction = nullptr;
+    QAction* FDisconnectAction = nullptr;
+    QAction* FAcknowledgeAction = nullptr;
+    QAction* FAcknowledgeAllAction = nullptr;
+    bool FViewOnly = false;
 };
 
 }  // namespace tarsel

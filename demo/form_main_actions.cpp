@@ -196,6 +196,7 @@ void TFormMain::EnableObjectActions() {
     ui->ActionObjectPicture->setEnabled(dynamic_cast<TSchemePicture*>(S));
     ui->ActionObjectSelectedPicture->setEnabled(dynamic_cast<TSchemePicture*>(S));
     FLinkSelectedAction->setEnabled(Selected.size() == 2);
+    if (FViewOnly) DisableEditing();
 }
 
 // Any text may be a document; whether it is shows when it is pasted.

@@ -1,7 +1,12 @@
 // tarsel, the diagram editor.
 //
-//   tarsel [DOCUMENT] [--screenshot FILE [--tab N] [--select L:ID]
-//          [--menu | --open-menu TITLE | --print-preview]]
+//   tarsel [--broker HOST:PORT [--view-only]] [DOCUMENT] [--screenshot FILE [--tab N]
+//          [--select L:ID] [--menu | --open-menu TITLE | --print-preview]]
+//
+// --broker connects the document's bound objects to the broker at start (the other settings of
+// the broker, user, password and TLS, are the ones last used); --view-only makes the window an
+// operator station that watches and acknowledges alarms but never edits. A screenshot run with
+// a broker waits for the connection and the first values (two seconds at most).
 //
 // Opens DOCUMENT, or the sample diagram (installed under share/tarsel, or beside the program in
 // the build tree); a DOCUMENT that cannot be opened is told in a message box. With --screenshot it
@@ -15,6 +20,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QIcon>
 #include <QMenu>
@@ -23,10 +29,12 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
+#include <optional>
 
 #include "editor_dialogs.h"
 #include "form_main.h"
 #include "scheme/document/scheme_data_editor.h"
+#include "scheme/feed/state_feed.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/platform/exceptions.h"
 #include "scheme/view/error_message_box.h"
@@ -47,6 +55,10 @@ public:
     bool Question(QWidget*, const QString&) override { return false; }
     tarsel::TSaveChoice SaveChanges(QWidget*, const QString&) override {
         return tarsel::TSaveChoice::Cancel;
+    }
+    std::optional<scheme::TBrokerSettings> BrokerSettings(QWidget*,
+                                                          const scheme::TBrokerSettings&) override {
+        return std::nullopt;
     }
 };
 
@@ -116,6 +128,34 @@ bool OpenForShot(tarsel::TFormMain& Form, const TShot& Shot) {
 
 // Grabs the window, or the whole screen while a menu or dialog is open, once the window has been
 // laid out and painted.
+// Parses HOST:PORT (the last colon separates them); nothing when it is not that.
+std::optional<scheme::TBrokerSettings> ParseBroker(const QString& Text) {
+    const qsizetype Colon = Text.lastIndexOf(QLatin1Char(':'));
+    bool Ok = false;
+    const int Port = Colon > 0 ? Text.mid(Colon + 1).toInt(&Ok) : 0;
+    if (!Ok || Port <= 0 || Port > 65535) return std::nullopt;
+    scheme::TBrokerSettings Settings = tarsel::TFormMain::RememberedBroker();
+    Settings.Host = Text.left(Colon);
+    Settings.Port = Port;
+    return Settings;
+}
+
+// Lets a connecting feed connect and take in the values the broker keeps for it.
+void WaitForFeed(tarsel::TFormMain& Form) {
+    scheme::TStateFeed* Feed = Form.Feed();
+    if (!Feed || Feed->State() == scheme::TFeedState::Stopped) return;
+    QElapsedTimer Clock;
+    Clock.start();
+    while (Feed->State() != scheme::TFeedState::Connected && Clock.elapsed() < 2000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    const qint64 Connected = Clock.elapsed();
+    while (Clock.elapsed() < Connected + 300)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    // Alarms are shown in the blink's on phase.
+    while (!Form.Document()->BlinkPhase() && Clock.elapsed() < Connected + 1300)
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
 int TakeScreenshot(tarsel::TFormMain& Form, const TShot& Shot) {
     Form.setWindowState(Qt::WindowNoState);
     Form.resize(1280, 800);
@@ -123,6 +163,7 @@ int TakeScreenshot(tarsel::TFormMain& Form, const TShot& Shot) {
         Pages && Shot.Tab >= 0)
         Pages->setCurrentIndex(Shot.Tab);
     Form.show();
+    WaitForFeed(Form);
     if (!Shot.Select.isEmpty()) SelectForShot(Form, Shot.Select);
     QApplication::processEvents();
     const bool Screen = OpenForShot(Form, Shot);
@@ -170,17 +211,34 @@ int main(int argc, char** argv) {
     const QCommandLineOption SelectOption(QStringLiteral("select"),
                                           QStringLiteral("Select an object for the screenshot."),
                                           QStringLiteral("layer:id"));
-    Parser.addOptions(
-        {ShotOption, TabOption, MenuOption, BarMenuOption, PreviewOption, SelectOption});
+    const QCommandLineOption BrokerOption(QStringLiteral("broker"),
+                                          QStringLiteral("Connect to the MQTT broker at start."),
+                                          QStringLiteral("host:port"));
+    const QCommandLineOption ViewOnlyOption(
+        QStringLiteral("view-only"),
+        QStringLiteral("An operator station: watch and acknowledge, never edit."));
+    Parser.addOptions({ShotOption, TabOption, MenuOption, BarMenuOption, PreviewOption,
+                       SelectOption, BrokerOption, ViewOnlyOption});
     Parser.process(App);
     const QStringList Documents = Parser.positionalArguments();
     if (Documents.size() > 1) Parser.showHelp(2);
+    std::optional<scheme::TBrokerSettings> Broker;
+    if (Parser.isSet(BrokerOption)) {
+        Broker = ParseBroker(Parser.value(BrokerOption));
+        if (!Broker) {
+            std::fprintf(stderr, "tarsel: --broker takes HOST:PORT, not %s\n",
+                         qPrintable(Parser.value(BrokerOption)));
+            return 2;
+        }
+    }
 
     // A screenshot run reports errors on standard error (the library's default) instead.
     const bool Screenshot = Parser.isSet(ShotOption) || Offscreen;
     if (!Screenshot) scheme::InstallErrorMessageBox();
     TConsoleDialogs Console;
     tarsel::TFormMain Form(Documents.value(0), nullptr, Screenshot ? &Console : nullptr);
+    if (Parser.isSet(ViewOnlyOption)) Form.SetViewOnly(true);
+    if (Broker) Form.ConnectToBroker(*Broker);
     if (Screenshot) {
         TShot Shot;
         Shot.File =

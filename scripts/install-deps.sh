@@ -6,6 +6,7 @@ set -eu
 PACKAGES="cmake ninja-build g++ pkg-config
 qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins libqt6svg6
 qt6-tools-dev libqt6opengl6-dev
+mosquitto libmosquitto-dev
 libgl-dev libboost-dev
 poppler-utils
 libgtest-dev libgmock-dev googletest libbenchmark-dev

@@ -165,7 +165,10 @@ void TSchemeData::SetObjectStateDirect(TSchemeObject* AObject, int AState) {
         const int LayerId = AObject->Layer() ? AObject->Layer()->ID() : -1;
         OnObjectStatusChange(this, LayerId, AObject->Id(), AObject->State(), NewState, CanChange);
     }
-    if (CanChange) AObject->SetState(NewState);
+    if (!CanChange) return;
+    const int OldState = AObject->State();
+    AObject->SetState(NewState);
+    NoteStateSet(AObject, OldState);
 }
 
 // ---- objects -------------------------------------------------------------------------------

@@ -172,6 +172,23 @@ public:
     void SetObjectState(int ALayerId, int AId, int AState);
     void SetObjectStateDirect(TSchemeObject* AObject, int AState);
 
+    // ---- alarms and live looks (scheme_data_alarms.cpp) ----
+    // An object whose state operation takes it into one of its layer's alarm states (from
+    // another state) blinks with the selected objects until its alarm is acknowledged; a state
+    // that is no alarm ends it.
+    bool AlarmUnacknowledged(const TSchemeObject* AObject) const;
+    // The alarms awaiting acknowledgement, in drawing order.
+    std::vector<TSchemeObject*> UnacknowledgedAlarms() const;
+    // Acknowledges the object's alarm: it stops blinking and shows its alarm colour steadily,
+    // and AlarmAcknowledged is emitted. Answers false (and emits nothing) when the object had
+    // no alarm awaiting acknowledgement.
+    bool AcknowledgeAlarm(TSchemeObject* AObject);
+    // Acknowledges every alarm awaiting it; answers how many.
+    int AcknowledgeAllAlarms();
+    // Marks the object's state as unknown for now (shown faded) or known again.
+    void SetObjectStale(TSchemeObject* AObject, bool AStale);
+    bool ObjectStale(const TSchemeObject* AObject) const;
+
     // ---- objects ----
     // Adds the object to a layer, which then owns it; on failure the object stays the caller's
     // and "TSchemeData : Can't add Scheme!" is raised.
@@ -319,6 +336,8 @@ signals:
     void ContentChanged();
     // Emitted whenever OnSelectionChange is called, just before it.
     void SelectionChanged();
+    // An alarm was acknowledged through AcknowledgeAlarm or AcknowledgeAllAlarms.
+    void AlarmAcknowledged(scheme::TSchemeObject* AObject);
 
 protected:
     void timerEvent(QTimerEvent* Event) override;
@@ -384,6 +403,10 @@ private:
     TSchemeLink* LinkAtSlot(int Slot) const;
     bool IsRegistered(const ISchemeVisual* AVisual) const;
     void BlinkPass();
+    // The state operation set AObject's state (it had AOldState before).
+    void NoteStateSet(TSchemeObject* AObject, int AOldState);
+    // Adds the alarms that blink to Objects (sorted in drawing order and without repeats).
+    void AddBlinkingAlarms(std::vector<TSchemeObject*>& Objects);
     // The spatial index and the selected objects, built on first use and kept from then on.
     TSpatialIndex& Index();
     void DropIndex();

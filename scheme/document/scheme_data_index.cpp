@@ -227,6 +227,7 @@ void TSchemeData::BlinkPass() {
         Index();
         std::vector<TSchemeObject*> Selected(FSelected.begin(), FSelected.end());
         SortInDrawingOrder(Selected);
+        AddBlinkingAlarms(Selected);
         for (TSchemeObject* Obj : Selected)
             if (Obj->Layer()->Visible() && !Obj->Moved()) ObjectPaintDirectInWindow(Obj, Visual);
         ProcessMessages();

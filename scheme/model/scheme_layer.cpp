@@ -34,6 +34,7 @@ TSchemeLayer::TSchemeLayer(const record::TRecord& Record) {
     for (int I = 0; I < StateCount; ++I)
         FStateColors.push_back(
             StringToColor(Record.Value(record::TKey("Color" + std::to_string(I)))));
+    if (auto V = Record.FindText("AlarmStates")) FAlarmStates = ParseAlarmStates(*V);
 }
 
 // A layer destroyed while a document holds it leaves that document first, with all its
@@ -58,6 +59,7 @@ void TSchemeLayer::WriteRecord(record::TRecordWriter& Writer) const {
     Writer.WriteInt("StateCount", StateColorCount());
     for (int I = 0; I < StateColorCount(); ++I)
         Writer.WriteColor("Color" + std::to_string(I), FStateColors[static_cast<size_t>(I)]);
+    if (!FAlarmStates.empty()) Writer.Write("AlarmStates", AlarmStatesText(FAlarmStates));
 }
 
 // ---- the object list -----------------------------------------------------------------------
@@ -104,6 +106,7 @@ TSchemeObject* TSchemeLayer::Replace(size_t Slot, TSchemeObject* Obj) {
     FObjects[Slot] = Obj;
     Obj->FLayerSlot = static_cast<int>(Slot);
     Old->FLayerSlot = -1;
+    ForgetLive(Old);
     IndexAdd(Obj->Id(), Slot);
     Old->LeaveLayer();
     Obj->JoinLayer(this);
@@ -177,6 +180,7 @@ void TSchemeLayer::ObjectDestroyed(TSchemeObject* Obj) {
     // A listener may have squeezed the list meanwhile: the object's slot follows it.
     DropSlot(static_cast<size_t>(Obj->FLayerSlot));
     Obj->FLayerSlot = -1;
+    ForgetLive(Obj);
 }
 
 void TSchemeLayer::DropSlot(size_t Slot) {
@@ -502,8 +506,8 @@ void TSchemeLayer::SetID(int Value) {
 }
 
 TSchemeLayer::TSettings TSchemeLayer::Settings() const {
-    return TSettings{FID,      FStateColors,    FSelectedColor,     FEnabled,
-                     FVisible, FMinZoomForText, FEnabledZoomForText};
+    return TSettings{FID,      FStateColors,    FSelectedColor,      FEnabled,
+                     FVisible, FMinZoomForText, FEnabledZoomForText, FAlarmStates};
 }
 
 // Repaints as the setters do: every view when the visibility changes, else the objects.
@@ -519,6 +523,7 @@ void TSchemeLayer::SetSettings(const TSettings& Value) {
     FVisible = Value.Visible;
     FMinZoomForText = Value.MinZoomForText;
     FEnabledZoomForText = Value.EnabledZoomForText;
+    FAlarmStates = Value.AlarmStates;
     if (FID != OldId && FSchemeData) FSchemeData->LayerIdChanged(this, OldId);
     if (VisibilityChanges && FSchemeData) FSchemeData->RepaintAllVisualControls(true);
     Changed();

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <span>
+#include <unordered_set>
 #include <vector>
 
 #include "scheme/model/id_index.h"
@@ -117,6 +118,30 @@ public:
     bool SelectionPhase() const { return FSelectionPhase; }
     void SetSelectionPhase(bool Value) { FSelectionPhase = Value; }
 
+    // ---- alarms and live looks (scheme_layer_alarms.cpp) ----
+    // The states that are alarms, ascending without repeats: an object that enters one blinks
+    // until its alarm is acknowledged. Saved only when there are some.
+    const std::vector<int>& AlarmStates() const { return FAlarmStates; }
+    void SetAlarmStates(std::vector<int> Value);
+    bool IsAlarmState(int State) const;
+    // Whether State has a colour in this layer: the states a feed may set.
+    bool IsValidState(int State) const { return State >= 0 && State < StateColorCount(); }
+    // Objects of the layer whose alarm awaits acknowledgement, and objects whose state is
+    // unknown (shown faded). Neither is saved; an object that leaves the layer loses both.
+    bool AlarmUnacknowledged(const TSchemeObject* Obj) const;
+    void SetAlarmUnacknowledged(TSchemeObject* Obj, bool Value);
+    std::vector<TSchemeObject*> UnacknowledgedAlarms() const;
+    bool Stale(const TSchemeObject* Obj) const;
+    void SetStale(TSchemeObject* Obj, bool Value);
+    // The fill colour an object with state colours shows: its state's colour, faded while the
+    // state is stale, and white (black for a white state) in the blink's off phase while its
+    // alarm awaits acknowledgement.
+    TColor StateColorShown(const TSchemeObject& Obj) const;
+    // The record's text of alarm states ("2,5") and back; parsing skips what is not a
+    // non-negative integer and sorts the rest.
+    static std::vector<int> ParseAlarmStates(const QString& Text);
+    static QString AlarmStatesText(const std::vector<int>& States);
+
     // Everything the layer holds besides its objects, taken and given back whole.
     struct TSettings {
         int ID = 0;
@@ -126,6 +151,7 @@ public:
         bool Visible = true;
         Extended MinZoomForText = 1.0;
         bool EnabledZoomForText = false;
+        std::vector<int> AlarmStates;
         bool operator==(const TSettings&) const = default;
     };
     TSettings Settings() const;
@@ -151,6 +177,8 @@ private:
     void NotifyChange();
     TSchemeObject* Replace(size_t Slot, TSchemeObject* Obj);
     static void CheckFree(const TSchemeObject* Obj);
+    // Drops the live looks of an object that leaves the layer.
+    void ForgetLive(const TSchemeObject* Obj);
 
     // The list keeps the slots of deleted objects empty until there are many of them, so that
     // deleting by Id costs the same in a large layer as in a small one; positions are those of
@@ -192,6 +220,9 @@ private:
     bool FEnabledZoomForText = false;
     bool FSorted = false;
     bool FSelectionPhase = true;
+    std::vector<int> FAlarmStates;
+    std::unordered_set<const TSchemeObject*> FUnacknowledged;
+    std::unordered_set<const TSchemeObject*> FStale;
     ISchemeData* FSchemeData = nullptr;
     mutable TSlotCounter FFilled;
     // Id -> slot of the first object with that Id; rebuilt on demand after changes that move

@@ -36,7 +36,7 @@ void TSchemeObject::SetCanvasProperties(TCanvas& Canvas, Extended Zoom) const {
     Canvas.Pen().SetWidth(Trunc(Pen.Width() * Zoom));
     if (UseStateColor) {
         Canvas.Brush().SetColor(UseSelected ? FLayer->SelectedColor()
-                                            : FLayer->GetStateColor(FState));
+                                            : FLayer->StateColorShown(*this));
         Canvas.Pen().SetColor(clBlack);
     }
 }

@@ -239,13 +239,13 @@ QStringList EnabledActions(const TFormMain& Form) {
 }
 
 const QStringList kSelectionFreeActions = {
-    "ActionAbout",      "ActionActualSize", "ActionCenter",        "ActionExportPdf",
-    "ActionExportPng",  "ActionExportSvg",  "ActionGrid",          "ActionLoad",
-    "ActionNew",        "ActionObjectAdd",  "ActionObjectAddZone", "ActionOpen",
-    "ActionPictuteA",   "ActionPrint",      "ActionPrintPreview",  "ActionQuit",
-    "ActionSave",       "ActionSaveAs",     "ActionSelectAll",     "ActionShowInspector",
-    "ActionShowLayers", "ActionShowLinks",  "ActionSmoothDrawing", "ActionZoomActual",
-    "ActionZoomIn",     "ActionZoomToFit"};
+    "ActionAbout",         "ActionActualSize", "ActionCenter",    "ActionConnect",
+    "ActionExportPdf",     "ActionExportPng",  "ActionExportSvg", "ActionGrid",
+    "ActionLoad",          "ActionNew",        "ActionObjectAdd", "ActionObjectAddZone",
+    "ActionOpen",          "ActionPictuteA",   "ActionPrint",     "ActionPrintPreview",
+    "ActionQuit",          "ActionSave",       "ActionSaveAs",    "ActionSelectAll",
+    "ActionShowInspector", "ActionShowLayers", "ActionShowLinks", "ActionSmoothDrawing",
+    "ActionZoomActual",    "ActionZoomIn",     "ActionZoomToFit"};
 
 }  // namespace
 
@@ -985,6 +985,8 @@ TEST_F(FormMainTest, TheMenuBarAndTheToolbarHoldThePopupsOwnActions) {
          {"ActionObjectState", "ActionObjectType", "-", "ActionObjectModified",
           "ActionObjectAddPoint", "ActionObjectDeletePoint", "-", "ActionChangePicture",
           "ActionChangeSelectedPicture", "-", "ActionLinkSelected"}},
+        {"MenuLive",
+         {"ActionConnect", "ActionDisconnect", "-", "ActionAcknowledge", "ActionAcknowledgeAll"}},
         {"MenuHelp", {"ActionAbout"}},
         {"ToolBarMain",
          {"ActionNew", "ActionOpen", "ActionSave", "-", "ActionUndo", "ActionRedo", "-",
@@ -992,8 +994,8 @@ TEST_F(FormMainTest, TheMenuBarAndTheToolbarHoldThePopupsOwnActions) {
           "ActionZoomOut", "ActionZoomToFit"}},
     };
     for (const auto& Row : Rows) EXPECT_EQ(ItemNames(Child(Row.Bar)), Row.Items) << Row.Bar;
-    EXPECT_EQ(ItemNames(Form->menuBar()),
-              QStringList({"MenuFile", "MenuEdit", "MenuView", "MenuObject", "MenuHelp"}));
+    EXPECT_EQ(ItemNames(Form->menuBar()), QStringList({"MenuFile", "MenuEdit", "MenuView",
+                                                       "MenuObject", "MenuLive", "MenuHelp"}));
     EXPECT_EQ(Form->ViewMenu(), Child<QMenu>("MenuView"));
     for (QAction* A : Child<QToolBar>("ToolBarMain")->actions())
         EXPECT_TRUE(A->isSeparator() || !A->icon().isNull()) << A->objectName().toStdString();

@@ -400,3 +400,21 @@ TEST_F(Tool, CheckOfOversizedPicturesNamesEachDroppedImage) {
         EXPECT_EQ(R.Err.count(QStringLiteral("warning:")), Case.Warnings) << Case.Name;
     }
 }
+
+TEST_F(Tool, BindingsListsTheBoundObjectsAndTheirProblems) {
+    Write(Input,
+          "TSchemeLayer\r\n  ID=1\r\n  StateCount=2\r\n  Color0=clRed\r\n  Color1=clLime\r\nEnd\r\n"
+          "TSchemeBox\r\n  ID=7\r\n  State=0\r\n  LayerID=1\r\n  Count=4\r\n  X0=0\r\n  Y0=0\r\n"
+          "  X1=9\r\n  Y1=0\r\n  X2=9\r\n  Y2=9\r\n  X3=0\r\n  Y3=9\r\n  Properties=>\r\n"
+          "    state.topic=plant/pump\r\n    state.field=v\r\n    state.map=OFF:0,ON:1\r\n"
+          "  PropertiesEnd=>\r\nEnd\r\n"
+          "TSchemeBox\r\n  ID=8\r\n  State=0\r\n  LayerID=1\r\n  Count=4\r\n  X0=0\r\n  Y0=0\r\n"
+          "  X1=9\r\n  Y1=0\r\n  X2=9\r\n  Y2=9\r\n  X3=0\r\n  Y3=9\r\n  Properties=>\r\n"
+          "    state.topic=plant/#\r\n  PropertiesEnd=>\r\nEnd\r\n");
+    const Result R = RunTool({QStringLiteral("bindings"), Input});
+    EXPECT_EQ(R.Code, 1);
+    EXPECT_EQ(R.Out,
+              "layer\tobject\ttopic\tfield\tmap\tack\n"
+              "1\t7\tplant/pump\tv\tOFF:0,ON:1\tplant/pump/ack\n");
+    EXPECT_EQ(R.Err, "scheme-tool: layer 1, object 8: the topic \"plant/#\" has wildcards\n");
+}

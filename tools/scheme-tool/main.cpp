@@ -4,7 +4,11 @@
 //   scheme-tool save IN OUT [--lossy]
 //   scheme-tool render IN OUT.png|OUT.svg|OUT.pdf [--zoom Z]
 //                      [--background PICTURE [--grid DX,DY]]
+//   scheme-tool bindings FILE
 //
+// bindings lists the objects whose state a broker feeds (layer, object, topic, field, map,
+// acknowledgement topic), one a line separated by tabs, and the problems of the bindings on
+// standard error; problems exit with status 1.
 // What a load left out or reinterpreted goes to standard error as warnings, and so do the pictures
 // that rendering could not decode within the document's picture budget. Load, save and
 // render errors (an unreadable background picture among them), refused lossy saves and
@@ -27,6 +31,7 @@
 #include "document_summary.h"
 #include "render.h"
 #include "scheme/document/scheme_data.h"
+#include "scheme/feed/state_binding.h"
 #include "scheme/platform/convert.h"
 #include "scheme/platform/exceptions.h"
 #include "scheme/platform/picture_budget.h"
@@ -43,11 +48,11 @@ void Print(FILE* Stream, const QString& Text) {
 }
 
 int Usage() {
-    Print(stderr,
-          QStringLiteral("usage: scheme-tool check FILE [--strict]\n"
-                         "       scheme-tool save IN OUT [--lossy]\n"
-                         "       scheme-tool render IN OUT.png|OUT.svg|OUT.pdf [--zoom Z]\n"
-                         "                          [--background PICTURE [--grid DX,DY]]\n"));
+    Print(stderr, QStringLiteral("usage: scheme-tool check FILE [--strict]\n"
+                                 "       scheme-tool save IN OUT [--lossy]\n"
+                                 "       scheme-tool render IN OUT.png|OUT.svg|OUT.pdf [--zoom Z]\n"
+                                 "                          [--background PICTURE [--grid DX,DY]]\n"
+                                 "       scheme-tool bindings FILE\n"));
     return kBadArguments;
 }
 
@@ -113,6 +118,19 @@ std::optional<std::pair<Extended, Extended>> ParseGrid(const QString& Text) {
     return std::pair(D[0], D[1]);
 }
 
+int PrintBindings(TSchemeData& Data) {
+    const TBindingList List = ReadBindings(Data);
+    Print(stdout, QStringLiteral("layer\tobject\ttopic\tfield\tmap\tack\n"));
+    for (const TStateBinding& B : List.Bindings)
+        Print(stdout, QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\n")
+                          .arg(B.LayerId)
+                          .arg(B.ObjectId)
+                          .arg(B.Topic, B.Field, B.MapText(), B.AckTopic));
+    for (const QString& Problem : List.Problems)
+        Print(stderr, QStringLiteral("scheme-tool: %1\n").arg(Problem));
+    return List.Problems.isEmpty() ? 0 : kFailed;
+}
+
 int Run(const QStringList& Args) {
     if (Args.isEmpty()) return Usage();
     const QString& Command = Args[0];
@@ -122,6 +140,8 @@ int Run(const QStringList& Args) {
         Problem = ParseArguments(Args, {QStringLiteral("--strict")}, {}, A);
     else if (Command == QLatin1String("save"))
         Problem = ParseArguments(Args, {QStringLiteral("--lossy")}, {}, A);
+    else if (Command == QLatin1String("bindings"))
+        Problem = ParseArguments(Args, {}, {}, A);
     else if (Command == QLatin1String("render"))
         Problem = ParseArguments(
             Args, {},
@@ -141,6 +161,10 @@ int Run(const QStringList& Args) {
             return kFailed;
         }
         return 0;
+    }
+    if (Command == QLatin1String("bindings") && A.Names.size() == 1) {
+        Load(Data, A.Names[0]);
+        return PrintBindings(Data);
     }
     if (Command == QLatin1String("save") && A.Names.size() == 2) {
         if (Load(Data, A.Names[0]) > 0 && !A.Options.contains(QStringLiteral("--lossy"))) {
