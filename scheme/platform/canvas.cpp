@@ -378,7 +378,38 @@ void AddSpan(std::vector<QRect>& Rects, int Left, int Right, int Top, int Bottom
     if (Left < Right) Rects.push_back(ToQRect(TRect{Left, Top, Right, Bottom}));
 }
 
+// Figures up to this many curved rows keep their insets between paints.
+constexpr int kKeptCurvedRows = 512;
+
+// The insets of every curved row of a figure's corners (see TRoundShape::InsetFromEdge), kept
+// by the corners' size: a repaint or a drag paints the same figures again, and a screen holds
+// a few hundred sizes at most. One table a thread, as painters may run in several.
+const std::vector<int>& KeptInsets(const detail::TRoundShape& Shape) {
+    struct TEntry {
+        int Width = -1, Height = -1;
+        std::vector<int> Insets;
+    };
+    thread_local std::array<TEntry, 1024> Kept;
+    const int W = Shape.CornerWidth(), H = Shape.CornerHeight();
+    TEntry& Entry = Kept[(static_cast<size_t>(W) * 131 + static_cast<size_t>(H)) % Kept.size()];
+    if (Entry.Width != W || Entry.Height != H) {
+        Entry.Width = W;
+        Entry.Height = H;
+        Entry.Insets.resize(static_cast<size_t>(Shape.CurvedRows()));
+        for (int M = 0; M < Shape.CurvedRows(); ++M)
+            Entry.Insets[static_cast<size_t>(M)] = Shape.InsetFromEdge(M);
+    }
+    return Entry.Insets;
+}
+
 }  // namespace
+
+// The raster engine fills a rectangle of one colour straight; rectangles painted with a brush
+// go through its paths, at several times the cost.
+bool TCanvas::FastFill(const QBrush& Brush) const {
+    return Brush.style() == Qt::SolidPattern &&
+           FPainter->paintEngine()->type() == QPaintEngine::Raster;
+}
 
 void TCanvas::PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Inside,
                              const QBrush& Edge) {
@@ -411,19 +442,23 @@ void TCanvas::PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Ins
         AddSpan(EdgeRects, Left, InLeft, Top, Bottom, Visible);
         AddSpan(EdgeRects, InRight, Right, Top, Bottom, Visible);
     };
-    // The lower half mirrors the upper one: each inset is worked out once.
-    // (Huge figures, of which only some rows show, are not worth the list.)
+    // The lower half mirrors the upper one: each inset is worked out once, and for figures of
+    // a common size once for many paints. (Huge figures, of which only some rows show, are not
+    // worth the list.)
     const bool Remember = Shape.CurvedRows() <= 65536;
+    const bool Keep = Shape.CurvedRows() <= kKeptCurvedRows;
     std::vector<int>& Insets = FInsets;
-    Insets.assign(Remember ? static_cast<size_t>(Shape.CurvedRows()) : 0, -1);
+    const std::vector<int>* Known = Keep ? &KeptInsets(Shape) : nullptr;
+    if (!Keep) Insets.assign(Remember ? static_cast<size_t>(Shape.CurvedRows()) : 0, -1);
     auto InsetAt = [&](int Y) {
         if (Y < B.Top || Y >= B.Bottom) return -1;
         const int M = std::min(Y - B.Top, B.Bottom - 1 - Y);
         if (M >= Shape.CurvedRows()) return 0;
+        if (Known) return (*Known)[static_cast<size_t>(M)];
         if (!Remember) return Shape.InsetFromEdge(M);
-        int& Known = Insets[static_cast<size_t>(M)];
-        if (Known < 0) Known = Shape.InsetFromEdge(M);
-        return Known;
+        int& Inset = Insets[static_cast<size_t>(M)];
+        if (Inset < 0) Inset = Shape.InsetFromEdge(M);
+        return Inset;
     };
     int Above = InsetAt(Visible.Top - 1), Current = InsetAt(Visible.Top);
     int BandTop = Visible.Top;
@@ -444,7 +479,10 @@ void TCanvas::PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Ins
     auto Paint = [this](const QBrush& Brush, const std::vector<QRect>& Rects) {
         if (Brush.style() == Qt::NoBrush || Rects.empty()) return;
         FPainter->setBrush(Brush);
-        FPainter->drawRects(Rects.data(), static_cast<int>(Rects.size()));
+        if (FastFill(Brush))
+            for (const QRect& R : Rects) FPainter->fillRect(R, Brush.color());
+        else
+            FPainter->drawRects(Rects.data(), static_cast<int>(Rects.size()));
     };
     Paint(Edge, EdgeRects);
     Paint(Inside, InsideRects);
@@ -602,7 +640,10 @@ void TCanvas::FillRect(const TRect& R) {
     ApplyBackground();
     FPainter->setPen(Qt::NoPen);
     FPainter->setBrush(Brush);
-    FPainter->drawRect(ToQRect(Visible));
+    if (FastFill(Brush))
+        FPainter->fillRect(ToQRect(Visible), Brush.color());
+    else
+        FPainter->drawRect(ToQRect(Visible));
 }
 
 void TCanvas::InvertRect(const TRect& R) {
