@@ -209,8 +209,15 @@ bool TCanvas::ReachVisible(const TRect& Bounds, int Reach) const {
     return RectVisible(R);
 }
 
+// In opaque mode Qt fills the gaps of hatched brushes and dashed pens with the background; for
+// anything else the mode changes no pixel, but it sends every primitive through Qt's emulation
+// of such painting, at several times the cost: it is set only where it shows.
 void TCanvas::ApplyBackground() {
-    FPainter->setBackgroundMode(FBkMode == TBkMode::Opaque ? Qt::OpaqueMode : Qt::TransparentMode);
+    const bool Gaps =
+        (FBrush.Style() != TBrushStyle::bsSolid && FBrush.Style() != TBrushStyle::bsClear) ||
+        (FPen.Style() >= TPenStyle::psDash && FPen.Style() <= TPenStyle::psDashDotDot);
+    FPainter->setBackgroundMode(FBkMode == TBkMode::Opaque && Gaps ? Qt::OpaqueMode
+                                                                   : Qt::TransparentMode);
     FPainter->setBackground(
         FQtBackground.Get(FBkColor, [&] { return QBrush(ColorToQColor(FBkColor)); }));
 }
@@ -404,13 +411,6 @@ const std::vector<int>& KeptInsets(const detail::TRoundShape& Shape) {
 
 }  // namespace
 
-// The raster engine fills a rectangle of one colour straight; rectangles painted with a brush
-// go through its paths, at several times the cost.
-bool TCanvas::FastFill(const QBrush& Brush) const {
-    return Brush.style() == Qt::SolidPattern &&
-           FPainter->paintEngine()->type() == QPaintEngine::Raster;
-}
-
 void TCanvas::PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Inside,
                              const QBrush& Edge) {
     const TRect& B = Shape.Bounds();
@@ -479,10 +479,7 @@ void TCanvas::PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Ins
     auto Paint = [this](const QBrush& Brush, const std::vector<QRect>& Rects) {
         if (Brush.style() == Qt::NoBrush || Rects.empty()) return;
         FPainter->setBrush(Brush);
-        if (FastFill(Brush))
-            for (const QRect& R : Rects) FPainter->fillRect(R, Brush.color());
-        else
-            FPainter->drawRects(Rects.data(), static_cast<int>(Rects.size()));
+        FPainter->drawRects(Rects.data(), static_cast<int>(Rects.size()));
     };
     Paint(Edge, EdgeRects);
     Paint(Inside, InsideRects);
@@ -640,10 +637,7 @@ void TCanvas::FillRect(const TRect& R) {
     ApplyBackground();
     FPainter->setPen(Qt::NoPen);
     FPainter->setBrush(Brush);
-    if (FastFill(Brush))
-        FPainter->fillRect(ToQRect(Visible), Brush.color());
-    else
-        FPainter->drawRect(ToQRect(Visible));
+    FPainter->drawRect(ToQRect(Visible));
 }
 
 void TCanvas::InvertRect(const TRect& R) {

@@ -178,7 +178,6 @@ private:
     QPen NewPen(TPenKind Kind) const;
     // True when some pixel within Reach of Bounds can be painted.
     bool ReachVisible(const TRect& Bounds, int Reach) const;
-    bool FastFill(const QBrush& Brush) const;
     void DrawRoundShape(const TRect& Bounds, int CornerWidth, int CornerHeight);
     void PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Inside, const QBrush& Edge);
     void StrokeShape(const detail::TRoundShape& Shape, TPenKind Kind);
