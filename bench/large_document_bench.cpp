@@ -564,6 +564,8 @@ QRectF WorldOf(const QRect& Client, const TViewSetup& V) {
 
 void PaintScene(QGraphicsScene& Scene, QImage& Image, const TViewSetup& V, const QRect& Client) {
     QPainter Painter(&Image);
+    // Aliased, text too, as the library paints.
+    Painter.setRenderHint(QPainter::TextAntialiasing, false);
     Painter.fillRect(Client, Qt::white);
     Scene.render(&Painter, QRectF(Client), WorldOf(Client, V));
 }
@@ -577,6 +579,7 @@ struct TPlainPainter {
     TPlainPainter(QPainter& APainter, const TViewSetup& AV) : Painter(APainter), V(AV) {
         for (int S = 0; S < kStates; ++S) Brushes[S] = QBrush(ToQColor(kStateColors[S]));
         Painter.setPen(OutlinePen());
+        Painter.setRenderHint(QPainter::TextAntialiasing, false);
     }
 
     QPoint ToPixels(const QPoint& P) const {
@@ -794,6 +797,8 @@ void BM_RepaintGraphicsView(benchmark::State& State) {
 // platform, scaled to the setup's zoom and centred on its centre.
 std::unique_ptr<QGraphicsView> MakeGraphicsView(TWorld& W, const TViewSetup& V, QString& Error) {
     auto View = std::make_unique<QGraphicsView>(W.Graphics.Scene.get());
+    // Aliased, text too, as the library paints (text is antialiased by default).
+    View->setRenderHints({});
     View->setFrameShape(QFrame::NoFrame);
     View->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     View->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -978,6 +983,7 @@ void BM_BlinkGraphicsView(benchmark::State& State) {
     for (auto _ : State) {
         Phase = !Phase;
         QPainter Painter(&Image);
+        Painter.setRenderHint(QPainter::TextAntialiasing, false);
         for (size_t I : Selected) {
             QAbstractGraphicsShapeItem* Item = W.Graphics.Items[I];
             Item->setBrush(Phase ? Blink : QBrush(ToQColor(kStateColors[W.Objects[I].State])));

@@ -3,6 +3,8 @@
 #include <boost/geometry.hpp>
 #include <boost/geometry/index/rtree.hpp>
 #include <boost/iterator/function_output_iterator.hpp>
+#include <cfloat>
+#include <cmath>
 #include <utility>
 
 #include "scheme/model/scheme_object.h"
@@ -14,12 +16,35 @@ namespace {
 namespace bg = boost::geometry;
 namespace bgi = boost::geometry::index;
 
-using TWorldPoint = bg::model::point<double, 2, bg::cs::cartesian>;
+// Boxes in float: half the size of double ones, so that more of the tree stays in the cache.
+// Every box is rounded outwards, so that it still holds what it stands for and a query still
+// finds every object it met in double.
+using TWorldPoint = bg::model::point<float, 2, bg::cs::cartesian>;
 using TWorldBox = bg::model::box<TWorldPoint>;
 using TEntry = std::pair<TWorldBox, TSchemeObject*>;
 
+// The float at or below Value (at or above it for Up); beyond float's range the largest
+// float or infinity, NaN staying NaN.
+float Down(double Value) {
+    if (Value >= FLT_MAX) return FLT_MAX;
+    if (Value < -FLT_MAX) return -HUGE_VALF;
+    const float F = static_cast<float>(Value);
+    return static_cast<double>(F) > Value ? std::nextafter(F, -HUGE_VALF) : F;
+}
+
+float Up(double Value) {
+    if (Value <= -FLT_MAX) return -FLT_MAX;
+    if (Value > FLT_MAX) return HUGE_VALF;
+    const float F = static_cast<float>(Value);
+    return static_cast<double>(F) < Value ? std::nextafter(F, HUGE_VALF) : F;
+}
+
+TWorldBox OutwardBox(double Left, double Top, double Right, double Bottom) {
+    return TWorldBox(TWorldPoint(Down(Left), Down(Top)), TWorldPoint(Up(Right), Up(Bottom)));
+}
+
 TWorldBox BoxOf(const TSchemeArea& Area) {
-    return TWorldBox(TWorldPoint(Area.Left, Area.Top), TWorldPoint(Area.Right, Area.Bottom));
+    return OutwardBox(Area.Left, Area.Top, Area.Right, Area.Bottom);
 }
 
 }  // namespace
@@ -68,7 +93,7 @@ size_t TSpatialIndex::Size() const {
 
 void TSpatialIndex::QueryWorld(double Left, double Top, double Right, double Bottom,
                                std::vector<TSchemeObject*>& Out) const {
-    const TWorldBox Box(TWorldPoint(Left, Top), TWorldPoint(Right, Bottom));
+    const TWorldBox Box = OutwardBox(Left, Top, Right, Bottom);
     FTree->Tree.query(bgi::intersects(Box),
                       boost::iterators::make_function_output_iterator(
                           [&Out](const TEntry& E) { Out.push_back(E.second); }));

@@ -209,8 +209,15 @@ bool TCanvas::ReachVisible(const TRect& Bounds, int Reach) const {
     return RectVisible(R);
 }
 
+// In opaque mode Qt fills the gaps of hatched brushes and dashed pens with the background; for
+// anything else the mode changes no pixel, but it sends every primitive through Qt's emulation
+// of such painting, at several times the cost: it is set only where it shows.
 void TCanvas::ApplyBackground() {
-    FPainter->setBackgroundMode(FBkMode == TBkMode::Opaque ? Qt::OpaqueMode : Qt::TransparentMode);
+    const bool Gaps =
+        (FBrush.Style() != TBrushStyle::bsSolid && FBrush.Style() != TBrushStyle::bsClear) ||
+        (FPen.Style() >= TPenStyle::psDash && FPen.Style() <= TPenStyle::psDashDotDot);
+    FPainter->setBackgroundMode(FBkMode == TBkMode::Opaque && Gaps ? Qt::OpaqueMode
+                                                                   : Qt::TransparentMode);
     FPainter->setBackground(
         FQtBackground.Get(FBkColor, [&] { return QBrush(ColorToQColor(FBkColor)); }));
 }
@@ -378,6 +385,30 @@ void AddSpan(std::vector<QRect>& Rects, int Left, int Right, int Top, int Bottom
     if (Left < Right) Rects.push_back(ToQRect(TRect{Left, Top, Right, Bottom}));
 }
 
+// Figures up to this many curved rows keep their insets between paints.
+constexpr int kKeptCurvedRows = 512;
+
+// The insets of every curved row of a figure's corners (see TRoundShape::InsetFromEdge), kept
+// by the corners' size: a repaint or a drag paints the same figures again, and a screen holds
+// a few hundred sizes at most. One table a thread, as painters may run in several.
+const std::vector<int>& KeptInsets(const detail::TRoundShape& Shape) {
+    struct TEntry {
+        int Width = -1, Height = -1;
+        std::vector<int> Insets;
+    };
+    thread_local std::array<TEntry, 1024> Kept;
+    const int W = Shape.CornerWidth(), H = Shape.CornerHeight();
+    TEntry& Entry = Kept[(static_cast<size_t>(W) * 131 + static_cast<size_t>(H)) % Kept.size()];
+    if (Entry.Width != W || Entry.Height != H) {
+        Entry.Width = W;
+        Entry.Height = H;
+        Entry.Insets.resize(static_cast<size_t>(Shape.CurvedRows()));
+        for (int M = 0; M < Shape.CurvedRows(); ++M)
+            Entry.Insets[static_cast<size_t>(M)] = Shape.InsetFromEdge(M);
+    }
+    return Entry.Insets;
+}
+
 }  // namespace
 
 void TCanvas::PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Inside,
@@ -411,19 +442,23 @@ void TCanvas::PaintShapeRows(const detail::TRoundShape& Shape, const QBrush& Ins
         AddSpan(EdgeRects, Left, InLeft, Top, Bottom, Visible);
         AddSpan(EdgeRects, InRight, Right, Top, Bottom, Visible);
     };
-    // The lower half mirrors the upper one: each inset is worked out once.
-    // (Huge figures, of which only some rows show, are not worth the list.)
+    // The lower half mirrors the upper one: each inset is worked out once, and for figures of
+    // a common size once for many paints. (Huge figures, of which only some rows show, are not
+    // worth the list.)
     const bool Remember = Shape.CurvedRows() <= 65536;
+    const bool Keep = Shape.CurvedRows() <= kKeptCurvedRows;
     std::vector<int>& Insets = FInsets;
-    Insets.assign(Remember ? static_cast<size_t>(Shape.CurvedRows()) : 0, -1);
+    const std::vector<int>* Known = Keep ? &KeptInsets(Shape) : nullptr;
+    if (!Keep) Insets.assign(Remember ? static_cast<size_t>(Shape.CurvedRows()) : 0, -1);
     auto InsetAt = [&](int Y) {
         if (Y < B.Top || Y >= B.Bottom) return -1;
         const int M = std::min(Y - B.Top, B.Bottom - 1 - Y);
         if (M >= Shape.CurvedRows()) return 0;
+        if (Known) return (*Known)[static_cast<size_t>(M)];
         if (!Remember) return Shape.InsetFromEdge(M);
-        int& Known = Insets[static_cast<size_t>(M)];
-        if (Known < 0) Known = Shape.InsetFromEdge(M);
-        return Known;
+        int& Inset = Insets[static_cast<size_t>(M)];
+        if (Inset < 0) Inset = Shape.InsetFromEdge(M);
+        return Inset;
     };
     int Above = InsetAt(Visible.Top - 1), Current = InsetAt(Visible.Top);
     int BandTop = Visible.Top;

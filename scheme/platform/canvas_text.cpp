@@ -1,7 +1,9 @@
 // Formatted text and stretched images on the canvas.
 #include <QFontMetrics>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
+#include <array>
 
 #include "scheme/platform/canvas.h"
 
@@ -35,6 +37,34 @@ QString WithLineFeeds(const QString& Text) {
         .replace(QLatin1Char('\r'), QLatin1Char('\n'));
 }
 
+// The box Qt lays a text out in, relative to the layout box's corner, kept for the texts
+// measured last: a repaint measures the same captions again, at the same font and width, and
+// the box moves with the layout box by whole pixels. One table a thread, as painters may run in
+// several.
+QRect MeasuredText(const QFont& Font, const QRect& Layout, int QtFlags, const QString& Lines) {
+    struct TEntry {
+        QFont Font;
+        int Width = -1;
+        int Flags = 0;
+        QString Lines;
+        QRect Box;
+    };
+    thread_local std::array<TEntry, 256> Kept;
+    const size_t Slot =
+        (qHash(Lines) ^ (size_t(Layout.width()) * 31u) ^ size_t(QtFlags)) % Kept.size();
+    TEntry& Entry = Kept[Slot];
+    if (Entry.Width != Layout.width() || Entry.Flags != QtFlags || Entry.Lines != Lines ||
+        !(Entry.Font == Font)) {
+        Entry.Font = Font;
+        Entry.Width = Layout.width();
+        Entry.Flags = QtFlags;
+        Entry.Lines = Lines;
+        Entry.Box =
+            QFontMetrics(Font).boundingRect(QRect(QPoint(0, 0), Layout.size()), QtFlags, Lines);
+    }
+    return Entry.Box.translated(Layout.topLeft());
+}
+
 }  // namespace
 
 int TCanvas::DrawText(const QString& Text, TRect& R, unsigned Flags) {
@@ -44,7 +74,7 @@ int TCanvas::DrawText(const QString& Text, TRect& R, unsigned Flags) {
     // Without word breaks the layout box only limits where the text starts.
     const int LayoutWidth = (Flags & DT_WORDBREAK) ? std::max(R.Width(), 1) : kPixelLimit;
     const QRect Layout(R.Left, R.Top, LayoutWidth, kPixelLimit);
-    const QRect Bounds = QFontMetrics(Font).boundingRect(Layout, QtFlags, Lines);
+    const QRect Bounds = MeasuredText(Font, Layout, QtFlags, Lines);
     if (Flags & DT_CALCRECT) {
         R.Right = R.Left + Bounds.width();
         R.Bottom = R.Top + Bounds.height();

@@ -86,8 +86,9 @@ void TSchemeVisual::SetZoom(Extended AValue) {
     FZoom = AValue;
     if (Extended(FPicture.Width()) * FZoom < viewport()->width() ||
         Extended(FPicture.Height()) * FZoom < viewport()->height()) {
-        // No part of the old, larger picture may stay on screen.
-        TCanvas* Canvas = GetCanvas();
+        // No part of the old, larger picture may stay on screen. The fill covers every pixel:
+        // the buffer need not get the screen's pixels first.
+        TCanvas* Canvas = FPaintCanvas ? GetCanvas() : DirectCanvas(viewport()->rect(), true);
         Canvas->Brush().SetStyle(TBrushStyle::bsSolid);
         Canvas->Brush().SetColor(FColor);
         Canvas->FillRect(TRect{0, 0, viewport()->width(), viewport()->height()});
@@ -343,6 +344,9 @@ void TSchemeVisual::ClipRectChanged() {
 
 void TSchemeVisual::resizeEvent(QResizeEvent* Event) {
     QAbstractScrollArea::resizeEvent(Event);
+    // What lies outside the client area now will never be painted.
+    FStale &= viewport()->rect();
+    FUnshown &= viewport()->rect();
     RunGuarded([&] { NewMaxScrollBarParams(); });
 }
 

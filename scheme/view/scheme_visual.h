@@ -63,10 +63,10 @@ using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, i
 // minus the origin (the scroll bars' positions). Painting always happens in zoomed pixels: the
 // canvas's window origin is the view's origin.
 //
-// Everything on screen comes from one back buffer of the client area. Invalidated parts of it
-// are re-rendered in the next paint, clipped to what was invalidated; direct painting (blink
-// passes, objects being dragged) goes into the buffer at once and is copied to the screen for
-// its own area only.
+// Invalidated parts of the client area are re-rendered in the next paint, clipped to what was
+// invalidated, straight into the window's backing store. Direct painting (blink passes,
+// objects being dragged) goes at once into a back buffer of the client area, which first gets
+// what the screen shows there, and is copied to the screen for its own area only.
 //
 // The published settings are Qt properties too, so that forms store them and Designer edits
 // them. Colours are their texts ("clWindow", "$0080FFFF"), as documents store colours. Qt's
@@ -148,8 +148,8 @@ public:
     virtual void SetGrid(const TSchemeGridType& AValue);
     TPen& GridPen() { return FGridPen; }
     virtual void SetGridPen(const TPen& AValue);
-    // Kept for forms that set it. The view always composes in its back buffer and Qt's
-    // backing store double-buffers every widget, so the setting changes nothing on screen.
+    // Kept for forms that set it. Qt's backing store double-buffers every widget, so the
+    // setting changes nothing on screen.
     bool DoubleBuffered() const { return FDoubleBuffered; }
     void SetDoubleBuffered(bool AValue) { FDoubleBuffered = AValue; }
     int Param() const override { return FParam; }
@@ -232,8 +232,8 @@ public:
     void RepaintOnlySchemeData() override;
     // Re-renders the whole client area now.
     void Refresh() override;
-    // A canvas over the back buffer, its window origin at the view's origin. During a paint it
-    // is the paint's own canvas; otherwise what is painted on it is shown at once.
+    // A canvas over the back buffer, its window origin at the view's origin, on which what is
+    // painted is shown at once; during a paint, the paint's own canvas.
     TCanvas* GetCanvas() override;
     TCanvas* GetCanvasFor(const TRect& ZoomedArea) override;
     void InvalidateRgn(const QRegion& Region) override;
@@ -378,11 +378,13 @@ private:
     void BarAction(int ABar, int Action);
     void BarReleased(int ABar);
     TRect ToWorld(const TRect& Zoomed) const;
-    void RenderStale();
+    void PaintRegion(QPainter& Screen, const QRegion& Region);
+    void Render(QPainter& Painter, const QRegion& Region);
+    void FillBuffer(const QRegion& Region);
     void EnsureBuffer();
     void EndDirectPainting();
     void ShowDirect(const QRect& ClientRect);
-    TCanvas* DirectCanvas(const QRect& Shown);
+    TCanvas* DirectCanvas(const QRect& Shown, bool Covers = false);
     void PaintPictureAndGrid(TCanvas& ACanvas, Extended AZoom);
     // The whole drawing at AZoom; a null image when it has no pixels.
     QImage ExportImage(Extended AZoom);
@@ -445,10 +447,12 @@ private:
     TClipRectChangeType FClipRectChangeType = TClipRectChangeType::vcZoomIn;
     bool FDrawing = false;
 
-    // The back buffer of the client area, what is stale in it (client pixels), the canvas of a
+    // What is stale on screen (client pixels); the back buffer of direct painting and the part
+    // of it that holds what the screen shows (client pixels, where not stale); the canvas of a
     // paint in progress and the canvas of direct painting.
-    QImage FBuffer;
     QRegion FStale;
+    QImage FBuffer;
+    QRegion FBufferValid;
     // What was invalidated or painted directly and is not yet on the screen (client pixels).
     QRegion FUnshown;
     TCanvas* FPaintCanvas = nullptr;

@@ -61,6 +61,7 @@ void InPixels(QByteArray& Svg, const QSize& Size) {
 
 // ---- the back buffer -----------------------------------------------------------------------
 
+// The buffer follows the client area's size; a new one holds nothing of the screen yet.
 void TSchemeVisual::EnsureBuffer() {
     const qreal Ratio = viewport()->devicePixelRatioF();
     const QSize Size = viewport()->size() * Ratio;
@@ -68,7 +69,7 @@ void TSchemeVisual::EnsureBuffer() {
     EndDirectPainting();
     FBuffer = Size.isEmpty() ? QImage() : QImage(Size, QImage::Format_RGB32);
     FBuffer.setDevicePixelRatio(Ratio);
-    FStale = QRegion(viewport()->rect());
+    FBufferValid = QRegion();
 }
 
 void TSchemeVisual::SetAntialiasing(bool AValue) {
@@ -122,9 +123,16 @@ TCanvas* TSchemeVisual::GetCanvasFor(const TRect& ZoomedArea) {
 }
 
 // The canvas over the buffer outside a paint; what is painted on it within Shown (client
-// pixels) reaches the screen.
-TCanvas* TSchemeVisual::DirectCanvas(const QRect& Shown) {
+// pixels) reaches the screen. Direct painting draws over what the screen shows, so the buffer
+// first gets the parts of Shown it does not hold, unless the caller paints every pixel of
+// Shown itself (Covers).
+TCanvas* TSchemeVisual::DirectCanvas(const QRect& Shown, bool Covers) {
     EnsureBuffer();
+    const QRect Client = Shown & viewport()->rect();
+    if (Covers)
+        FBufferValid += Client;
+    else
+        FillBuffer(QRegion(Client) - FStale);
     if (!FDirectCanvas) {
         FDirectCanvas = std::make_unique<TCanvas>(&FBuffer);
         FDirectCanvas->SetSmooth(FAntialiasing);
@@ -151,16 +159,21 @@ void TSchemeVisual::UpdateNow() {
     viewport()->repaint(std::exchange(FUnshown, QRegion()));
 }
 
-void TSchemeVisual::RenderStale() {
+// Renders the parts of Region the buffer does not hold yet into it.
+void TSchemeVisual::FillBuffer(const QRegion& Region) {
+    const QRegion Missing = Region - FBufferValid;
+    if (Missing.isEmpty() || FBuffer.isNull()) return;
+    // The image takes one painter at a time: the direct canvas is made again when next needed.
     EndDirectPainting();
-    EnsureBuffer();
-    // Connectors that moved since the last paint are stale at their old and new places.
-    if (ConnectorsShown()) CheckConnectors();
-    const QRegion Stale = FStale;
-    FStale = QRegion();
-    if (Stale.isEmpty() || FBuffer.isNull()) return;
     QPainter Painter(&FBuffer);
-    Painter.setClipRegion(Stale);
+    Render(Painter, Missing);
+    FBufferValid += Missing;
+}
+
+// The view's looks within Region (client pixels) through Painter: colour, picture, grid, the
+// objects that meet it, the connectors and OnPaint.
+void TSchemeVisual::Render(QPainter& Painter, const QRegion& Region) {
+    Painter.setClipRegion(Region);
     TCanvas Canvas(&Painter);
     Canvas.SetSmooth(FAntialiasing);
     Canvas.SetWindowOrg(TPoint{FOriginX, FOriginY});
@@ -173,13 +186,34 @@ void TSchemeVisual::RenderStale() {
     if (OnPaint) OnPaint(this, *GetCanvas());
 }
 
-void TSchemeVisual::paintEvent(QPaintEvent* Event) {
-    RunGuarded([&] { RenderStale(); });
-    FUnshown -= Event->region();
+// What is stale is rendered straight into the window's backing store, without a copy; the
+// rest of the event's region (what was painted directly, or what Qt asks for again) comes
+// from the buffer, which gets what it lacks of it first.
+void TSchemeVisual::PaintRegion(QPainter& Screen, const QRegion& Region) {
+    EndDirectPainting();
+    // Connectors that moved since the last paint are stale at their old and new places.
+    if (ConnectorsShown()) CheckConnectors();
+    const QRegion Straight = Region & FStale;
+    const QRegion Copied = Region - Straight;
+    FStale -= Region;
+    FBufferValid -= Straight;
+    if (!Straight.isEmpty()) {
+        Screen.save();
+        Render(Screen, Straight);
+        Screen.restore();
+    }
+    if (Copied.isEmpty()) return;
+    EnsureBuffer();
+    FillBuffer(Copied);
     if (FBuffer.isNull()) return;
-    QPainter Screen(viewport());
-    Screen.setClipRegion(Event->region());
+    Screen.setClipRegion(Copied);
     Screen.drawImage(QPoint(0, 0), FBuffer);
+}
+
+void TSchemeVisual::paintEvent(QPaintEvent* Event) {
+    FUnshown -= Event->region();
+    QPainter Screen(viewport());
+    RunGuarded([&] { PaintRegion(Screen, Event->region()); });
 }
 
 // ---- what a paint draws --------------------------------------------------------------------

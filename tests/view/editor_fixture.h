@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "on_screen.h"
 #include "scheme/model/ext/scheme_polyline.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_polygon.h"
@@ -89,9 +90,7 @@ protected:
         return C ? std::optional<Qt::CursorShape>(C->shape()) : std::nullopt;
     }
     // What the user sees in a view.
-    static QImage Shown(TSchemeVisual& V) {
-        return V.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    }
+    static QImage Shown(TSchemeVisual& V) { return OnScreen(*V.viewport()); }
     static bool RedAt(TSchemeVisual& V, int X, int Y) {
         return Shown(V).pixel(X, Y) == QColor(Qt::red).rgb();
     }

@@ -181,6 +181,31 @@ TEST_F(PaintTest, AntialiasingSmoothsTheEdgeOfACircleAndLeavesNoTrace) {
     EXPECT_EQ(Shown(), Aliased);
 }
 
+// A paint renders what is stale straight onto the screen and takes the rest from the back
+// buffer, which is filled from the document where it lacks the screen's pixels: both roads
+// give the same pixels, hatches, dashes and a selected object's hooks among them.
+TEST_F(PaintTest, TheScreenAndTheBackBufferShowTheSamePixels) {
+    View->GridPen().SetColor(clBlue);
+    SetPicture(300, 200, QColor(230, 230, 250));
+    View->Grid().SetDeltaX(10);
+    View->Grid().SetDeltaY(10);
+    View->Grid().SetEnabled(true);
+    Data.ObjectAddShapeExt(1, 1, 20, 10, 70, 50, 0, TShapeType::stEllipse);
+    TSchemeShape* Hatched = AddBox(2, 110, 20, 80, 60);
+    Hatched->Brush()->SetStyle(TBrushStyle::bsDiagCross);
+    Hatched->Pen()->SetStyle(TPenStyle::psDash);
+    const TPoint Star[] = {{220, 20}, {280, 60}, {230, 110}, {250, 60}};
+    Data.ObjectAddPolygon(1, 3, Star, 0, TBrushStyle::bsSolid, QString(), Star[0]);
+    AddBox(4, 30, 120, 60, 40)->SetSelected(true);
+    View->RepaintClientRect();
+    const QImage Straight = Shown();
+    // An empty direct paint over the whole client area fills the buffer; the repaint that Qt
+    // asks for next is copied from it.
+    View->GetCanvas();
+    View->viewport()->repaint();
+    EXPECT_EQ(Shown(), Straight);
+}
+
 TEST_F(PaintTest, AnErrorInAPaintHandlerReachesTheApplicationHandler) {
     QStringList Errors;
     const TExceptionHandler Previous = SetExceptionHandler(

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <memory>
 
+#include "on_screen.h"
 #include "scheme/document/scheme_data.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/platform/raster_graphic.h"
@@ -50,9 +51,7 @@ protected:
     }
 
     // What the user sees: the view's client area after every pending paint.
-    QImage Shown() {
-        return View->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    }
+    QImage Shown() { return OnScreen(*View->viewport()); }
 
     static QRgb Rgb(TColor Color) { return ColorToQColor(Color).rgb(); }
 
