@@ -12,11 +12,6 @@ void TPointStore::Free() {
         delete[] FData.Heap;
 }
 
-size_t TPointStore::HeapBytes() const {
-    if (FWide) return FCapacity * sizeof(TPointExt);
-    return FCapacity > kInline ? FCapacity * 2 * sizeof(double) : 0;
-}
-
 void TPointStore::Reset(int Count) {
     const TPointExt A = Anchor();
     const int Entries = std::max(Count, 0) + 1;

@@ -39,8 +39,11 @@ public:
     void Erase(int I);
     // Whether the entries are held in extended precision.
     bool Wide() const { return FWide; }
-    // Heap bytes the store holds beyond itself.
-    size_t HeapBytes() const;
+    // The entries when they are on the heap, else null.
+    const void* HeapData() const {
+        if (FWide) return FData.Wide;
+        return FCapacity > kInline ? FData.Heap : nullptr;
+    }
 
 private:
     static bool FitsDouble(Extended V) {
