@@ -67,7 +67,7 @@ TSchemeBox::TSchemeBox(const record::TRecord& Record, const QString& KindName)
     // follows corners 0 and 2 and keeps its minimum size.
     std::array<TPointExt, 4> Corners{};
     for (int I = 0; I < 4; ++I)
-        if (auto R = RectForCorner(I, PointsArray()[size_t(I)], Corners[0], Corners[2]))
+        if (auto R = RectForCorner(I, GetPointsExt(I), Corners[0], Corners[2]))
             Corners = CornersOf(*R);
     for (int I = 0; I < 4; ++I) StorePoint(I, Corners[size_t(I)]);
     ReadTextPoint(Record);
@@ -144,7 +144,7 @@ bool TSchemeBox::HasDetail(int Detail) const {
 
 TRect TSchemeBox::GetPenZoomRect(Extended Zoom, int AParam) const {
     TRect R = GetZoomRect(Zoom, AParam);
-    const int W = Round(ActivePen().Width() * Zoom);
+    const int W = Round(ActivePen().Width * Zoom);
     if (W > 1) InflateRect(R, W, W);
     return R;
 }

@@ -13,7 +13,7 @@ TSchemeLine::TSchemeLine(int Id, Extended X1, Extended Y1, Extended X2, Extended
     SetPointCount(2);
     StorePoint(0, PointExt(X1, Y1));
     StorePoint(1, PointExt(X2, Y2));
-    Pen()->SetWidth(PenWidth);
+    InitPenWidth(PenWidth);
 }
 
 TSchemeLine::TSchemeLine(int Id, const TPoint& P1, const TPoint& P2, int PenWidth, int State)

@@ -44,17 +44,64 @@ TSchemeObject::~TSchemeObject() {
 void TSchemeObject::InitDefaults(int Id, int State) {
     FId = Id;
     FState = State;
-    auto Notify = [this](TObject* Sender) { Changed(Sender); };
-    FBrush.OnChange = Notify;
-    FPen.OnChange = Notify;
-    FSelectedBrush.OnChange = Notify;
-    FSelectedPen.OnChange = Notify;
-    FProperties.OnChange = Notify;
-    FBrush.SetChangingOwner(this);
-    FPen.SetChangingOwner(this);
-    FSelectedBrush.SetChangingOwner(this);
-    FSelectedPen.SetChangingOwner(this);
-    FProperties.SetChangingOwner(this);
+}
+
+// ---- tools and rare parts ------------------------------------------------------------------
+
+void TSchemeObject::Attach(TGraphicsObject& Part) {
+    Part.OnChange = [this](TObject* Sender) { Changed(Sender); };
+    Part.SetChangingOwner(this);
+}
+
+void TSchemeObject::Attach(TStringList& Part) {
+    Part.OnChange = [this](TObject* Sender) { Changed(Sender); };
+    Part.SetChangingOwner(this);
+}
+
+TSchemeObject::TTools& TSchemeObject::Tools() const {
+    TRareParts& R = Rare();
+    if (!R.Tools) {
+        auto Made = std::make_unique<TTools>();
+        Made->Brush.SetData(FBrushData);
+        Made->Pen.SetData(FPenData);
+        Made->SelectedBrush.SetData(FSelectedBrushData);
+        Made->SelectedPen.SetData(FSelectedPenData);
+        auto* Self = const_cast<TSchemeObject*>(this);
+        Self->Attach(Made->Brush);
+        Self->Attach(Made->Pen);
+        Self->Attach(Made->SelectedBrush);
+        Self->Attach(Made->SelectedPen);
+        R.Tools = std::move(Made);
+    }
+    return *R.Tools;
+}
+
+TStringList* TSchemeObject::Properties() const {
+    TRareParts& R = Rare();
+    if (!R.PropertiesAttached) {
+        const_cast<TSchemeObject*>(this)->Attach(R.Properties);
+        R.PropertiesAttached = true;
+    }
+    return &R.Properties;
+}
+
+const QStringList& TSchemeObject::PropertyLines() const {
+    static const QStringList kNone;
+    return FRare ? FRare->Properties.Lines() : kNone;
+}
+
+void TSchemeObject::InitBrushStyle(TBrushStyle Style) {
+    if (TTools* T = MadeTools())
+        T->Brush.SetStyle(Style);
+    else
+        FBrushData.Style = Style;
+}
+
+void TSchemeObject::InitPenWidth(int Width) {
+    if (TTools* T = MadeTools())
+        T->Pen.SetWidth(Width);
+    else
+        FPenData.Width = TPen::CheckedWidth(Width);
 }
 
 // ---- properties ----------------------------------------------------------------------------
@@ -116,9 +163,9 @@ void TSchemeObject::SetStateColorSupport(bool Value) {
 }
 
 void TSchemeObject::SetHintString(const QString& Value) {
-    if (Value == FHintString) return;
+    if (Value == (FRare ? FRare->HintString : QString())) return;
     Changing();
-    FHintString = Value;
+    Rare().HintString = Value;
     Changed();
 }
 
@@ -133,19 +180,34 @@ void TSchemeObject::LeaveLayer() {
     if (OnChange) OnChange(this);
 }
 
+const QString& TSchemeObject::Text() const {
+    static const QString kNone;
+    return FCaption ? FCaption->Text : kNone;
+}
+
 void TSchemeObject::SetText(const QString& Value) {
-    UpdateField(FText, Value);
+    if (Value == Text()) return;
+    Update([&] {
+        if (Value.isEmpty() && Value.isNull()) {
+            FCaption.reset();
+            return;
+        }
+        if (!FCaption) FCaption = std::make_unique<TCaption>();
+        FCaption->Text = Value;
+        FCaption->Measured = false;
+    });
 }
 
 void TSchemeObject::SetTextPoint(const TPointExt& Value) {
-    if (Value.X == FTextPoint.X && Value.Y == FTextPoint.Y) return;
-    Update([&] { FTextPoint = Value; });
+    const TPointExt Old = FPoints.Anchor();
+    if (Value.X == Old.X && Value.Y == Old.Y) return;
+    Update([&] { FPoints.SetAnchor(Value); });
 }
 
 // The list announces its own change; both go to the document as one notice.
 void TSchemeObject::SetProperties(const QStringList& Value) {
     Batch([&] {
-        FProperties.Assign(Value);
+        Properties()->Assign(Value);
         Changed();
     });
 }
@@ -168,8 +230,8 @@ bool TKeepResizedPoints::Active() {
 
 void TSchemeObject::SetResizedPoint(int Index) {
     if (TKeepResizedPoints::Active()) return;
-    if (Index > FCount - 1) Index = 0;
-    if (Index < 0) Index = FCount - 1;
+    if (Index > Count() - 1) Index = 0;
+    if (Index < 0) Index = Count() - 1;
     UpdateViewState([&] { FResizedPoint = Index; });
 }
 
@@ -177,27 +239,24 @@ void TSchemeObject::SetResizedPoint(int Index) {
 
 void TSchemeObject::SetPointCount(int Count) {
     Changing();
-    FCount = Count;
-    FPoints.assign(static_cast<size_t>(Count), TPointExt{});
+    FPoints.Reset(Count);
 }
 
 void TSchemeObject::InsertPoint(int Index, const TPointExt& P) {
-    if (Index < 0 || Index > FCount) return;
+    if (Index < 0 || Index > Count()) return;
     Changing();
-    FPoints.insert(FPoints.begin() + Index, P);
-    ++FCount;
+    FPoints.Insert(Index, P);
 }
 
 void TSchemeObject::RemovePoint(int Index) {
-    if (Index < 0 || Index >= FCount) return;
+    if (Index < 0 || Index >= Count()) return;
     Changing();
-    FPoints.erase(FPoints.begin() + Index);
-    --FCount;
+    FPoints.Erase(Index);
 }
 
 TPointExt TSchemeObject::GetPointsExt(int Index) const {
-    if (Index < 0 || Index >= FCount) return TPointExt{};
-    return FPoints[static_cast<size_t>(Index)];
+    if (Index < 0 || Index >= Count()) return TPointExt{};
+    return FPoints.Point(Index);
 }
 
 void TSchemeObject::SetPointsExt(int Index, const TPointExt& P, bool Repaint) {
@@ -205,14 +264,15 @@ void TSchemeObject::SetPointsExt(int Index, const TPointExt& P, bool Repaint) {
 }
 
 void TSchemeObject::SetPointsExtBase(int Index, const TPointExt& P, bool Repaint) {
-    if (Index < 0 || Index >= FCount) return;
+    if (Index < 0 || Index >= Count()) return;
     Changing();
-    TPointExt& Point = FPoints[static_cast<size_t>(Index)];
-    const bool CaptionFollows = Index == 0 && FTextPoint.X == Point.X && FTextPoint.Y == Point.Y;
+    const TPointExt Point = FPoints.Point(Index);
+    const TPointExt Anchor = FPoints.Anchor();
+    const bool CaptionFollows = Index == 0 && Anchor.X == Point.X && Anchor.Y == Point.Y;
     const Extended DX = P.X - Point.X;
     const Extended DY = P.Y - Point.Y;
-    Point = P;
-    if (CaptionFollows) FTextPoint = P;
+    FPoints.SetPoint(Index, P);
+    if (CaptionFollows) FPoints.SetAnchor(P);
     if (OnChange) OnChange(this);
     if (Repaint) AnnounceChange();
     if (!FMoved && FLayer) {
@@ -224,13 +284,14 @@ void TSchemeObject::SetPointsExtBase(int Index, const TPointExt& P, bool Repaint
 // Every point is set in order with its own OnChange and position report (followers of single
 // points rely on those); the document hears one change notice for the whole move.
 void TSchemeObject::MoveToExt(const TPointExt& P) {
-    if (FCount == 0) return;
-    const Extended DX = P.X - FPoints[0].X;
-    const Extended DY = P.Y - FPoints[0].Y;
+    if (Count() == 0) return;
+    const TPointExt First = FPoints.Point(0);
+    const Extended DX = P.X - First.X;
+    const Extended DY = P.Y - First.Y;
     MoveWhole([&] {
         Batch([&] {
-            for (int I = 0; I < FCount; ++I) {
-                const TPointExt& Old = FPoints[static_cast<size_t>(I)];
+            for (int I = 0; I < Count(); ++I) {
+                const TPointExt Old = FPoints.Point(I);
                 SetPointsExtA(I, PointExt(Old.X + DX, Old.Y + DY));
             }
         });
@@ -273,7 +334,7 @@ void TSchemeObject::EndBatch() {
 }
 
 bool TSchemeObject::HasDetail(int Detail) const {
-    return Detail == -1 || (Detail >= 0 && Detail < FCount);
+    return Detail == -1 || (Detail >= 0 && Detail < Count());
 }
 
 // ---- hooks, outline and hit tests ----------------------------------------------------------
@@ -281,10 +342,10 @@ bool TSchemeObject::HasDetail(int Detail) const {
 std::vector<TRect> TSchemeObject::GetHookRect(Extended Zoom, int /*AParam*/) const {
     const int H = Trunc(Zoom * 4 / 2);
     std::vector<TRect> Rects;
-    const int N = MinInt(FCount, kMaxHooks);
+    const int N = MinInt(Count(), kMaxHooks);
     Rects.reserve(static_cast<size_t>(N));
     for (int I = 0; I < N; ++I) {
-        const TPointExt& P = FPoints[static_cast<size_t>(I)];
+        const TPointExt P = FPoints.Point(I);
         const int L = Trunc(P.X * Zoom) - H;
         const int T = Trunc(P.Y * Zoom) - H;
         Rects.push_back(TRect{L, T, L + 2 * H, T + 2 * H});
@@ -307,7 +368,8 @@ void TSchemeObject::PaintHookRect(Extended Zoom, TCanvas& Canvas, int AParam) co
 
 std::vector<TRect> TSchemeObject::HookClipRects(Extended Zoom, int AParam) const {
     if (!FResized) return {};
-    const int Grow = FPen.Width() > 4 ? FPen.Width() : 0;
+    const int Width = PenData().Width;
+    const int Grow = Width > 4 ? Width : 0;
     std::vector<TRect> Rects = GetHookRect(Zoom, AParam);
     for (TRect& R : Rects) InflateRect(R, Grow, Grow);
     return Rects;
@@ -327,13 +389,13 @@ bool TSchemeObject::PointInHooksOrText(int X, int Y, int AParam) const {
 }
 
 TRect TSchemeObject::GetClippingOutsideRect(Extended Zoom, int /*AParam*/) const {
-    if (FCount == 0)
+    if (Count() == 0)
         return TRect{Trunc(998 * Zoom), Trunc(998 * Zoom), Trunc(2 * Zoom), Trunc(2 * Zoom)};
     // Seeded with the first point, so that objects far from the origin get their own box.
-    const TPoint First = PointExt2Point(FPoints[0]);
+    const TPoint First = PointExt2Point(FPoints.Point(0));
     TRect R{First.X, First.Y, First.X, First.Y};
-    for (int I = 1; I < FCount; ++I) {
-        const TPointExt& P = FPoints[static_cast<size_t>(I)];
+    for (int I = 1; I < Count(); ++I) {
+        const TPointExt P = FPoints.Point(I);
         const TPoint Q = PointExt2Point(P);
         if (P.X > R.Right) R.Right = Q.X;
         if (P.X < R.Left) R.Left = Q.X;
@@ -384,11 +446,12 @@ Extended Placed(Extended V) {
 
 TSchemeArea TSchemeObject::OutlineArea(Extended Reach) const {
     TSchemeArea Area;
-    if (FCount > 0) {
-        Extended MinX = Placed(FPoints[0].X), MaxX = MinX;
-        Extended MinY = Placed(FPoints[0].Y), MaxY = MinY;
-        for (int I = 1; I < FCount; ++I) {
-            const TPointExt& P = FPoints[static_cast<size_t>(I)];
+    if (Count() > 0) {
+        const TPointExt First = FPoints.Point(0);
+        Extended MinX = Placed(First.X), MaxX = MinX;
+        Extended MinY = Placed(First.Y), MaxY = MinY;
+        for (int I = 1; I < Count(); ++I) {
+            const TPointExt P = FPoints.Point(I);
             MinX = std::min(MinX, Placed(P.X));
             MaxX = std::max(MaxX, Placed(P.X));
             MinY = std::min(MinY, Placed(P.Y));
@@ -396,7 +459,8 @@ TSchemeArea TSchemeObject::OutlineArea(Extended Reach) const {
         }
         // Pens widen boxes by their whole width (and hook squares by it, in pixels); hook
         // squares reach 2 units past their point; rounding and margins add a few pixels.
-        const int PenWidth = std::clamp(MaxInt(FPen.Width(), FSelectedPen.Width()), 0, kPixelLimit);
+        const int PenWidth =
+            std::clamp(MaxInt(PenData().Width, SelectedPenData().Width), 0, kPixelLimit);
         const Extended World = std::max<Extended>(Reach, 0) + PenWidth + 3;
         Area = TSchemeArea::World(MinX - World, MinY - World, MaxX + World, MaxY + World,
                                   4 + PenWidth);
@@ -405,9 +469,10 @@ TSchemeArea TSchemeObject::OutlineArea(Extended Reach) const {
 }
 
 TSchemeArea TSchemeObject::CaptionArea() const {
-    if (FText.isEmpty()) return TSchemeArea{};
-    const QRect& M = CaptionExtent();
-    const Extended X = Placed(FTextPoint.X), Y = Placed(FTextPoint.Y);
+    if (Text().isEmpty()) return TSchemeArea{};
+    const QRect M = CaptionExtent();
+    const TPointExt Anchor = FPoints.Anchor();
+    const Extended X = Placed(Anchor.X), Y = Placed(Anchor.Y);
     return TSchemeArea::World(X + M.left(), Y + M.top(), X + M.right() + 1, Y + M.bottom() + 1, 0);
 }
 
@@ -416,7 +481,8 @@ TRect TSchemeObject::OutlineBounds(Extended Zoom, int /*AParam*/, Extended Reach
 }
 
 int TSchemeObject::StrokePenWidth() const {
-    return FSelected ? MaxInt(FPen.Width(), FSelectedPen.Width()) : FPen.Width();
+    const int Width = PenData().Width;
+    return FSelected ? MaxInt(Width, SelectedPenData().Width) : Width;
 }
 
 TSchemeArea TSchemeObject::GetArea() const {
@@ -462,7 +528,7 @@ void TSchemeObject::DragPoints(Extended X, Extended Y, int Detail) {
     const TPointExt P0 = GetPointsExt(0);
     const Extended DX = X - P0.X;
     const Extended DY = Y - P0.Y;
-    for (int I = 0; I < FCount; ++I) {
+    for (int I = 0; I < Count(); ++I) {
         const TPointExt P = GetPointsExt(I);
         SetPointsExt(I, PointExt(P.X + DX, P.Y + DY), false);
     }

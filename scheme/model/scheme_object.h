@@ -9,6 +9,7 @@
 
 #include "scheme/model/persistent.h"
 #include "scheme/model/scheme_area.h"
+#include "scheme/model/scheme_object_points.h"
 #include "scheme/platform/export.h"
 #include "scheme/platform/graphics.h"
 #include "scheme/platform/string_list.h"
@@ -55,7 +56,7 @@ public:
 // reports nothing and paints with its own pen and brush.
 class SCHEME_EXPORT TSchemeObject : public TSchemePersistent {
     // The part of an object painting reads: the base object and the first fields of a kind.
-    static constexpr size_t kPrefetchBytes = 384;
+    static constexpr size_t kPrefetchBytes = 256;
 
 public:
     // Hooks exist for at most this many points.
@@ -70,8 +71,9 @@ public:
 
     void SaveToStrings(QStringList& Strings) const override;
 
-    TNotifyEvent OnChange;
-    TNotifyEvent OnDestroy;
+    // Handlers cost one pointer each until they are assigned.
+    TNotifyHandler OnChange;
+    TNotifyHandler OnDestroy;
 
     int Id() const { return FId; }
     virtual void SetId(int Value);
@@ -91,29 +93,44 @@ public:
     void SetFullRepaintIfMoved(bool Value) { FFullRepaintIfMoved = Value; }
     bool StateColorSupport() const { return FStateColorSupport; }
     void SetStateColorSupport(bool Value);
-    virtual QString GetHintString() const { return FHintString; }
+    virtual QString GetHintString() const { return FRare ? FRare->HintString : QString(); }
     virtual void SetHintString(const QString& Value);
     QString HintString() const { return GetHintString(); }
     // The layer that holds the object; it changes only through the layer's operations.
     TSchemeLayer* Layer() const { return FLayer; }
-    const QString& Text() const { return FText; }
+    const QString& Text() const;
     virtual void SetText(const QString& Value);
-    TPointExt TextPoint() const { return FTextPoint; }
+    TPointExt TextPoint() const { return FPoints.Anchor(); }
     void SetTextPoint(const TPointExt& Value);
 
-    TPen* Pen() const { return &FPen; }
-    void SetPen(const TPen& Value) { FPen.Assign(Value); }
-    TBrush* Brush() const { return &FBrush; }
-    void SetBrush(const TBrush& Value) { FBrush.Assign(Value); }
-    TPen* SelectedPen() const { return &FSelectedPen; }
-    void SetSelectedPen(const TPen& Value) { FSelectedPen.Assign(Value); }
-    TBrush* SelectedBrush() const { return &FSelectedBrush; }
-    void SetSelectedBrush(const TBrush& Value) { FSelectedBrush.Assign(Value); }
-    TStringList* GetProperties() const { return &FProperties; }
-    TStringList* Properties() const { return &FProperties; }
+    // The drawing tools and the property list are made on first use and live as long as the
+    // object; what is changed through them is the object's own setting.
+    TPen* Pen() const { return &Tools().Pen; }
+    void SetPen(const TPen& Value) { Pen()->Assign(Value); }
+    TBrush* Brush() const { return &Tools().Brush; }
+    void SetBrush(const TBrush& Value) { Brush()->Assign(Value); }
+    TPen* SelectedPen() const { return &Tools().SelectedPen; }
+    void SetSelectedPen(const TPen& Value) { SelectedPen()->Assign(Value); }
+    TBrush* SelectedBrush() const { return &Tools().SelectedBrush; }
+    void SetSelectedBrush(const TBrush& Value) { SelectedBrush()->Assign(Value); }
+    TStringList* GetProperties() const { return Properties(); }
+    TStringList* Properties() const;
     void SetProperties(const QStringList& Value);
+    // The settings of the pens and brushes, read without making the tool objects.
+    const TPenData& PenData() const { return MadeTools() ? MadeTools()->Pen.Data() : FPenData; }
+    const TBrushData& BrushData() const {
+        return MadeTools() ? MadeTools()->Brush.Data() : FBrushData;
+    }
+    const TPenData& SelectedPenData() const {
+        return MadeTools() ? MadeTools()->SelectedPen.Data() : FSelectedPenData;
+    }
+    const TBrushData& SelectedBrushData() const {
+        return MadeTools() ? MadeTools()->SelectedBrush.Data() : FSelectedBrushData;
+    }
+    // The property lines, read without making the list object.
+    const QStringList& PropertyLines() const;
 
-    int Count() const { return FCount; }
+    int Count() const { return FPoints.Count(); }
     int ResizedPoint() const { return FResizedPoint; }
     virtual void SetResizedPoint(int Index);
 
@@ -212,8 +229,6 @@ public:
     virtual TSchemeObject* Clone();
 
 protected:
-    // Direct access to the point store for kinds that keep invariants of their own.
-    const std::vector<TPointExt>& PointsArray() const { return FPoints; }
     // Hints that the object, and then its points, will soon be read (painting many objects).
     void Prefetch() const {
         const char* Bytes = reinterpret_cast<const char*>(this);
@@ -221,12 +236,12 @@ protected:
             __builtin_prefetch(Bytes + Offset);
     }
     void PrefetchPoints() const {
-        if (!FPoints.empty()) __builtin_prefetch(FPoints.data());
+        if (const void* Points = FPoints.HeapData()) __builtin_prefetch(Points);
     }
     void SetPointCount(int Count);
     void StorePoint(int Index, const TPointExt& P) {
         Changing();
-        FPoints[static_cast<size_t>(Index)] = P;
+        FPoints.SetPoint(Index, P);
     }
     // Inserts P as point Index (0 .. Count), moving the later points up by one; removes point
     // Index (0 .. Count-1), moving the later points down. Other indexes change nothing. Nothing
@@ -309,7 +324,10 @@ protected:
     void ReadTextPoint(const record::TRecord& Record);
     void WriteRecord(record::TRecordWriter& Writer) const override;
     // The pen the object's area is measured with.
-    const TPen& ActivePen() const { return FSelected ? FSelectedPen : FPen; }
+    const TPenData& ActivePen() const { return FSelected ? SelectedPenData() : PenData(); }
+    // Settings a kind's constructor gives its tools, before anyone listens.
+    void InitBrushStyle(TBrushStyle Style);
+    void InitPenWidth(int Width);
     // The pen width a stroked kind's area is measured with: while selected, the wider of both
     // pens, since the selection blinks between them.
     int StrokePenWidth() const;
@@ -334,9 +352,23 @@ private:
     void WriteDrawingTools(record::TRecordWriter& Writer) const;
     void WritePoints(record::TRecordWriter& Writer) const;
     void WriteProperties(record::TRecordWriter& Writer) const;
-    const QRect& CaptionExtent() const;
+    QRect CaptionExtent() const;
     // The caption's box in world units, whatever the zoom (empty without a caption).
     TSchemeArea CaptionArea() const;
+
+    // The tool objects the accessors hand out, made on first use. Once they exist they hold the
+    // settings; until then the object's own values do.
+    struct TTools {
+        TBrush Brush;
+        TPen Pen;
+        TBrush SelectedBrush;
+        TPen SelectedPen;
+    };
+    TTools& Tools() const;
+    TTools* MadeTools() const { return FRare ? FRare->Tools.get() : nullptr; }
+    // Wires a part (a tool, the property list) to the object's change notices.
+    void Attach(TGraphicsObject& Part);
+    void Attach(TStringList& Part);
 
     int FId = 0;
     int FState = 0;
@@ -348,45 +380,47 @@ private:
     bool FEnabled = true;
     bool FFullRepaintIfMoved = true;
     bool FStateColorSupport = true;
-    QString FHintString;
-    TSchemeLayer* FLayer = nullptr;
+    bool FAnnouncePending = false;
+    // The selection changed since the last announcement.
+    bool FSelectionPending = false;
+    bool FMovingWhole = false;
+    int FDeferred = 0;
     // The object's slot in its layer's list, kept by the layer.
     int FLayerSlot = -1;
-    // Kept inside the object (not on the heap of their own): the accessors hand out pointers
-    // to them, which is why they are mutable.
-    mutable TBrush FBrush;
-    mutable TPen FPen;
-    mutable TBrush FSelectedBrush;
-    mutable TPen FSelectedPen;
-    mutable TStringList FProperties;
-    std::vector<TPointExt> FPoints;
-    int FCount = 0;
     int FResizedPoint = 0;
-    QString FText;
-    TPointExt FTextPoint;
+    TSchemeLayer* FLayer = nullptr;
+    // The drawing tools' settings while no tool object has been asked for.
+    TBrushData FBrushData;
+    TBrushData FSelectedBrushData;
+    TPenData FPenData;
+    TPenData FSelectedPenData;
+    // The points and the caption anchor.
+    TPointStore FPoints;
     TSchemeArea FArea;
-    // What few objects have, on the heap only for those: the measured caption and the
-    // document's link slots.
+    // The caption and its measured extent (on the heap only for objects with a caption):
+    // repaints and hit tests ask for the extent far more often than the caption changes.
+    struct TCaption {
+        QString Text;
+        QRect Extent;
+        bool Measured = false;
+    };
+    std::unique_ptr<TCaption> FCaption;
+    // What few objects have, on the heap only for those.
     struct TRareParts {
-        // The caption's measured extent and the text it was measured for: repaints and hit
-        // tests ask for it far more often than the caption changes.
-        QString MeasuredText;
-        QRect MeasuredExtent;
         // The document's link slots that name this object, ascending; kept by the document,
         // with the object so that finding an object's links costs the same in any document
         // size.
         std::vector<int> LinkSlots;
+        QString HintString;
+        TStringList Properties;
+        bool PropertiesAttached = false;
+        std::unique_ptr<TTools> Tools;
     };
     mutable std::unique_ptr<TRareParts> FRare;
     TRareParts& Rare() const {
         if (!FRare) FRare = std::make_unique<TRareParts>();
         return *FRare;
     }
-    int FDeferred = 0;
-    bool FAnnouncePending = false;
-    // The selection changed since the last announcement.
-    bool FSelectionPending = false;
-    bool FMovingWhole = false;
 };
 
 }  // namespace scheme

@@ -1,5 +1,9 @@
 // How an object prepares the canvas and paints and measures its caption.
+#include <QFont>
+#include <QGuiApplication>
+#include <QHash>
 #include <QRegularExpression>
+#include <utility>
 
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_object.h"
@@ -25,15 +29,46 @@ bool CaptionShown(const TSchemeObject& Obj, Extended Zoom) {
     return Obj.Layer() && !Obj.Text().isEmpty() && Zoom >= Obj.Layer()->MinZoomForText();
 }
 
+// What MeasureScreenText answers, remembered by text for the application font and the screen
+// width it was measured with: documents repeat their captions, and measuring a word-wrapped
+// text is the costliest step of placing an object. The cache keeps two generations, so that it
+// stays bounded and the captions in use stay in it.
+QRect MeasuredCaption(const QString& Text) {
+    constexpr qsizetype kGeneration = 4096;
+    struct TCache {
+        QFont Font;
+        int ScreenWidth = -1;
+        QHash<QString, QRect> Current, Previous;
+    };
+    static TCache Cache;
+    const QFont Font = QGuiApplication::font();
+    const int ScreenWidth = ScreenSize().width();
+    if (ScreenWidth != Cache.ScreenWidth || !(Font == Cache.Font)) {
+        Cache.Current.clear();
+        Cache.Previous.clear();
+        Cache.Font = Font;
+        Cache.ScreenWidth = ScreenWidth;
+    }
+    if (auto It = Cache.Current.constFind(Text); It != Cache.Current.cend()) return *It;
+    QRect Extent;
+    if (auto It = Cache.Previous.constFind(Text); It != Cache.Previous.cend())
+        Extent = *It;
+    else
+        Extent = MeasureScreenText(Text);
+    if (Cache.Current.size() >= kGeneration) Cache.Previous = std::exchange(Cache.Current, {});
+    Cache.Current.insert(Text, Extent);
+    return Extent;
+}
+
 }  // namespace
 
 void TSchemeObject::SetCanvasProperties(TCanvas& Canvas, Extended Zoom) const {
     const bool UseSelected = SelectionShown(*this);
     const bool UseStateColor = FStateColorSupport && FLayer;
-    const TPen& Pen = (UseSelected && !UseStateColor) ? FSelectedPen : FPen;
-    Canvas.Brush().Assign((UseSelected && !UseStateColor) ? FSelectedBrush : FBrush);
+    const TPenData& Pen = (UseSelected && !UseStateColor) ? SelectedPenData() : PenData();
+    Canvas.Brush().Assign((UseSelected && !UseStateColor) ? SelectedBrushData() : BrushData());
     Canvas.Pen().Assign(Pen);
-    Canvas.Pen().SetWidth(Trunc(Pen.Width() * Zoom));
+    Canvas.Pen().SetWidth(Trunc(Pen.Width * Zoom));
     if (UseStateColor) {
         Canvas.Brush().SetColor(UseSelected ? FLayer->SelectedColor()
                                             : FLayer->StateColorShown(*this));
@@ -50,9 +85,10 @@ void TSchemeObject::PaintText(Extended Zoom, TCanvas& Canvas, int /*AParam*/) co
     if (FLayer->EnabledZoomForText() && Zoom > 2) Font.SetSize(Trunc(OldSize * Zoom));
     if (SelectionShown(*this)) Font.SetColor(clWhite);
     Canvas.SetBkMode(TBkMode::Transparent);
-    const int X = Trunc(FTextPoint.X * Zoom);
-    int Y = Trunc(FTextPoint.Y * Zoom);
-    for (const QString& Line : CaptionLines(FText)) {
+    const TPointExt Anchor = FPoints.Anchor();
+    const int X = Trunc(Anchor.X * Zoom);
+    int Y = Trunc(Anchor.Y * Zoom);
+    for (const QString& Line : CaptionLines(Text())) {
         Canvas.TextOut(X, Y, Line);
         Y += Canvas.TextHeight(QStringLiteral("Wg"));
     }
@@ -61,23 +97,22 @@ void TSchemeObject::PaintText(Extended Zoom, TCanvas& Canvas, int /*AParam*/) co
     Font.SetSize(OldSize);
 }
 
-const QRect& TSchemeObject::CaptionExtent() const {
-    static const QRect kNothing;
-    if (FText.isEmpty()) return kNothing;
-    TRareParts& R = Rare();
-    if (R.MeasuredText.isNull() || R.MeasuredText != FText) {
-        R.MeasuredExtent = MeasureScreenText(FText);
-        R.MeasuredText = FText;
+QRect TSchemeObject::CaptionExtent() const {
+    if (Text().isEmpty()) return QRect();
+    if (!FCaption->Measured) {
+        FCaption->Extent = MeasuredCaption(FCaption->Text);
+        FCaption->Measured = true;
     }
-    return R.MeasuredExtent;
+    return FCaption->Extent;
 }
 
 std::optional<TRect> TSchemeObject::TextClipRect(Extended Zoom) const {
     if (!CaptionShown(*this, Zoom)) return std::nullopt;
-    const QRect& M = CaptionExtent();
+    const QRect M = CaptionExtent();
     const Extended L = M.left(), T = M.top(), R = M.right() + 1, B = M.bottom() + 1;
-    return TRect{Trunc((FTextPoint.X + L) * Zoom), Trunc((FTextPoint.Y + T) * Zoom),
-                 Trunc((FTextPoint.X + R) * Zoom), Trunc((FTextPoint.Y + B) * Zoom)};
+    const TPointExt A = FPoints.Anchor();
+    return TRect{Trunc((A.X + L) * Zoom), Trunc((A.Y + T) * Zoom), Trunc((A.X + R) * Zoom),
+                 Trunc((A.Y + B) * Zoom)};
 }
 
 QRegion TSchemeObject::GetTextClippingRegion(Extended Zoom, int /*AParam*/) const {

@@ -40,22 +40,22 @@ constexpr TToolKeys kSelectedBrushKeys{"SelectedBrush.Color", "SelectedBrush.Sty
 constexpr TToolKeys kPenKeys{"Pen.Color", "Pen.Style", "Pen.Width"};
 constexpr TToolKeys kSelectedPenKeys{"SelectedPen.Color", "SelectedPen.Style", "SelectedPen.Width"};
 
-void WritePen(record::TRecordWriter& Writer, const TToolKeys& Keys, const TPen& Pen) {
-    if (Pen.Color() != clBlack) Writer.WriteColor(Keys.Color.Name(), Pen.Color());
-    if (Pen.Style() != TPenStyle::psSolid)
-        Writer.WriteInt(Keys.Style.Name(), static_cast<int>(Pen.Style()));
-    if (Pen.Width() != 1) Writer.WriteInt(Keys.Width.Name(), Pen.Width());
+void WritePen(record::TRecordWriter& Writer, const TToolKeys& Keys, const TPenData& Pen) {
+    if (Pen.Color != clBlack) Writer.WriteColor(Keys.Color.Name(), Pen.Color);
+    if (Pen.Style != TPenStyle::psSolid)
+        Writer.WriteInt(Keys.Style.Name(), static_cast<int>(Pen.Style));
+    if (Pen.Width != 1) Writer.WriteInt(Keys.Width.Name(), Pen.Width);
 }
 
-void WriteBrush(record::TRecordWriter& Writer, const TToolKeys& Keys, const TBrush& Brush) {
-    if (Brush.Color() != clWhite) Writer.WriteColor(Keys.Color.Name(), Brush.Color());
-    if (Brush.Style() != TBrushStyle::bsSolid)
-        Writer.WriteInt(Keys.Style.Name(), static_cast<int>(Brush.Style()));
+void WriteBrush(record::TRecordWriter& Writer, const TToolKeys& Keys, const TBrushData& Brush) {
+    if (Brush.Color != clWhite) Writer.WriteColor(Keys.Color.Name(), Brush.Color);
+    if (Brush.Style != TBrushStyle::bsSolid)
+        Writer.WriteInt(Keys.Style.Name(), static_cast<int>(Brush.Style));
 }
 
-void ReadPen(const record::TRecord& Record, const TToolKeys& Keys, TPen& Pen) {
-    if (auto V = Record.OptColor(Keys.Color)) Pen.SetColor(*V);
-    if (auto V = Record.OptInt(Keys.Style)) Pen.SetStyle(static_cast<TPenStyle>(*V));
+void ReadPen(const record::TRecord& Record, const TToolKeys& Keys, TPenData& Pen) {
+    if (auto V = Record.OptColor(Keys.Color)) Pen.Color = *V;
+    if (auto V = Record.OptInt(Keys.Style)) Pen.Style = static_cast<TPenStyle>(*V);
     if (auto V = Record.OptInt(Keys.Width)) {
         // Stored widths are what a pen holds: never negative, never above its limit.
         if (*V < 0 || *V > TPen::kMaxWidth)
@@ -64,13 +64,13 @@ void ReadPen(const record::TRecord& Record, const TToolKeys& Keys, TPen& Pen) {
                                                   qsizetype(Keys.Width.Name().size())))
                            .arg(*V)
                            .arg(TPen::kMaxWidth));
-        Pen.SetWidth(*V);
+        Pen.Width = *V;
     }
 }
 
-void ReadBrush(const record::TRecord& Record, const TToolKeys& Keys, TBrush& Brush) {
-    if (auto V = Record.OptColor(Keys.Color)) Brush.SetColor(*V);
-    if (auto V = Record.OptInt(Keys.Style)) Brush.SetStyle(static_cast<TBrushStyle>(*V));
+void ReadBrush(const record::TRecord& Record, const TToolKeys& Keys, TBrushData& Brush) {
+    if (auto V = Record.OptColor(Keys.Color)) Brush.Color = *V;
+    if (auto V = Record.OptInt(Keys.Style)) Brush.Style = static_cast<TBrushStyle>(*V);
 }
 
 }  // namespace
@@ -85,10 +85,14 @@ void TSchemeObject::WriteRecord(record::TRecordWriter& Writer) const {
     Writer.WriteInt("State", FState);
     if (FLayer) Writer.WriteInt("LayerID", FLayer->ID());
     WriteBaseFlags(Writer);
-    if (!TrimmedView(FText).isEmpty()) Writer.Write("Text", EncodeText(FText));
-    if (FCount > 0 && (FTextPoint.X != FPoints[0].X || FTextPoint.Y != FPoints[0].Y)) {
-        Writer.WriteFloat("TextPoint.X", FTextPoint.X);
-        Writer.WriteFloat("TextPoint.Y", FTextPoint.Y);
+    if (!TrimmedView(Text()).isEmpty()) Writer.Write("Text", EncodeText(Text()));
+    const TPointExt Anchor = FPoints.Anchor();
+    if (Count() > 0) {
+        const TPointExt First = FPoints.Point(0);
+        if (Anchor.X != First.X || Anchor.Y != First.Y) {
+            Writer.WriteFloat("TextPoint.X", Anchor.X);
+            Writer.WriteFloat("TextPoint.Y", Anchor.Y);
+        }
     }
     WriteDrawingTools(Writer);
     WritePoints(Writer);
@@ -103,23 +107,23 @@ void TSchemeObject::WriteBaseFlags(record::TRecordWriter& Writer) const {
 }
 
 void TSchemeObject::WriteDrawingTools(record::TRecordWriter& Writer) const {
-    WriteBrush(Writer, kBrushKeys, FBrush);
-    WriteBrush(Writer, kSelectedBrushKeys, FSelectedBrush);
-    WritePen(Writer, kPenKeys, FPen);
-    WritePen(Writer, kSelectedPenKeys, FSelectedPen);
+    WriteBrush(Writer, kBrushKeys, BrushData());
+    WriteBrush(Writer, kSelectedBrushKeys, SelectedBrushData());
+    WritePen(Writer, kPenKeys, PenData());
+    WritePen(Writer, kSelectedPenKeys, SelectedPenData());
 }
 
 void TSchemeObject::WritePoints(record::TRecordWriter& Writer) const {
-    if (FCount == 0) return;
-    Writer.WriteInt("Count", FCount);
-    for (int I = 0; I < FCount; ++I) Writer.WritePoint(I, FPoints[static_cast<size_t>(I)]);
+    if (Count() == 0) return;
+    Writer.WriteInt("Count", Count());
+    for (int I = 0; I < Count(); ++I) Writer.WritePoint(I, FPoints.Point(I));
 }
 
 void TSchemeObject::WriteProperties(record::TRecordWriter& Writer) const {
-    if (FProperties.Count() == 0) return;
+    const QStringList& Lines = PropertyLines();
+    if (Lines.isEmpty()) return;
     Writer.WriteLine(record::kPrefix + kPropertiesKey + QLatin1String("=>"));
-    for (const QString& Line : FProperties.Lines())
-        Writer.WriteLine(record::kPrefix + record::kPrefix + Line);
+    for (const QString& Line : Lines) Writer.WriteLine(record::kPrefix + record::kPrefix + Line);
     Writer.WriteLine(record::kPrefix + kPropertiesEndKey + QLatin1String("=>"));
 }
 
@@ -130,40 +134,53 @@ void TSchemeObject::ReadRecord(const record::TRecord& Record) {
     if (auto V = Record.OptFlag("Enabled")) FEnabled = *V;
     if (auto V = Record.OptFlag("FullRepaintIfMoved")) FFullRepaintIfMoved = *V;
     if (auto V = Record.OptFlag("StateColorSupport")) FStateColorSupport = *V;
-    if (auto V = Record.FindText("Text")) FText = DecodeText(*V);
-    ReadBrush(Record, kBrushKeys, FBrush);
-    ReadBrush(Record, kSelectedBrushKeys, FSelectedBrush);
-    ReadPen(Record, kPenKeys, FPen);
-    ReadPen(Record, kSelectedPenKeys, FSelectedPen);
+    if (auto V = Record.FindText("Text")) {
+        FCaption = std::make_unique<TCaption>();
+        FCaption->Text = DecodeText(*V);
+    }
+    ReadBrush(Record, kBrushKeys, FBrushData);
+    ReadBrush(Record, kSelectedBrushKeys, FSelectedBrushData);
+    ReadPen(Record, kPenKeys, FPenData);
+    ReadPen(Record, kSelectedPenKeys, FSelectedPenData);
 
     // Points are collected first, so that a count far beyond the record's lines fails at its
     // first missing key instead of reserving memory for it.
+    // Points are collected first, so that a count far beyond the record's lines fails at its
+    // first missing key instead of reserving memory for it; most fit the buffer on the stack.
     const int Count = Record.Count("Count");
-    std::vector<TPointExt> Points;
-    Points.reserve(size_t(std::min<qsizetype>(Count, Record.Size())));
+    constexpr int kOnStack = 16;
+    TPointExt Near[kOnStack];
+    std::vector<TPointExt> Far;
+    if (Count > kOnStack) Far.reserve(size_t(std::min<qsizetype>(Count, Record.Size())));
     for (int I = 0; I < Count; ++I) {
         const Extended X = Record.Point('X', I);
-        Points.push_back(TPointExt{X, Record.Point('Y', I)});
+        const TPointExt P{X, Record.Point('Y', I)};
+        if (Count > kOnStack)
+            Far.push_back(P);
+        else
+            Near[I] = P;
     }
-    FPoints = std::move(Points);
-    FCount = Count;
+    FPoints.Reset(Count);
+    const TPointExt* Points = Count > kOnStack ? Far.data() : Near;
+    for (int I = 0; I < Count; ++I) FPoints.SetPoint(I, Points[I]);
     ReadTextPoint(Record);
 
     const int First = Record.IndexOfName("Properties");
     if (First < 0) return;
     const int Last = Record.IndexOfName("PropertiesEnd");
     if (Last <= First) return;
-    FProperties.Assign(Record.Strings(First + 1, Last));
+    Properties()->Assign(Record.Strings(First + 1, Last));
 }
 
 void TSchemeObject::ReadTextPoint(const record::TRecord& Record) {
-    if (FCount == 0) {
-        FTextPoint = TPointExt{};
+    if (Count() == 0) {
+        FPoints.SetAnchor(TPointExt{});
         return;
     }
-    FTextPoint = FPoints[0];
-    if (auto V = Record.OptFloat("TextPoint.X")) FTextPoint.X = *V;
-    if (auto V = Record.OptFloat("TextPoint.Y")) FTextPoint.Y = *V;
+    TPointExt Anchor = FPoints.Point(0);
+    if (auto V = Record.OptFloat("TextPoint.X")) Anchor.X = *V;
+    if (auto V = Record.OptFloat("TextPoint.Y")) Anchor.Y = *V;
+    FPoints.SetAnchor(Anchor);
 }
 
 }  // namespace scheme

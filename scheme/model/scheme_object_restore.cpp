@@ -12,8 +12,9 @@ namespace scheme {
 // The object is destroyed and built again from the record on the same storage, by the record
 // constructor of its own class, so that every field the record holds is exactly as a load would
 // make it. What the record does not hold (the layer, the handlers, view state, the document's
-// link slots) is carried across. The record is read once beforehand, so that a record that does
-// not read leaves the object untouched.
+// link slots) is carried across, and so are the tool objects and the property list handed out
+// before, which take the settings and lines the record gave. The record is read once beforehand, so
+// that a record that does not read leaves the object untouched.
 bool TSchemeObject::RestoreRecord(const QStringList& Record, bool Resized) {
     const TSchemeClass* Class = FindSchemeClass(ClassName());
     if (!Class->Rebuild || !Class->Type || *Class->Type != typeid(*this)) return false;
@@ -23,8 +24,8 @@ bool TSchemeObject::RestoreRecord(const QStringList& Record, bool Resized) {
     }
     TSchemeLayer* const Layer = FLayer;
     const int LayerSlot = FLayerSlot;
-    TNotifyEvent Change = std::move(OnChange);
-    TNotifyEvent Destroy = std::move(OnDestroy);
+    TNotifyHandler Change = std::move(OnChange);
+    TNotifyHandler Destroy = std::move(OnDestroy);
     std::unique_ptr<TRareParts> Rare = std::move(FRare);
     const bool Selected = FSelected;
     const bool Moved = FMoved;
@@ -51,14 +52,26 @@ bool TSchemeObject::RestoreRecord(const QStringList& Record, bool Resized) {
     Self->OnChange = std::move(Change);
     Self->OnDestroy = std::move(Destroy);
     if (Rare) {
-        Rare->MeasuredText.clear();
-        Rare->MeasuredExtent = QRect();
+        // The hint is no part of the record: it starts empty, as in the rebuilt object.
+        Rare->HintString.clear();
+        if (TTools* Tools = Rare->Tools.get()) {
+            Tools->Brush.SetData(Self->BrushData());
+            Tools->Pen.SetData(Self->PenData());
+            Tools->SelectedBrush.SetData(Self->SelectedBrushData());
+            Tools->SelectedPen.SetData(Self->SelectedPenData());
+        }
+        // The list takes the lines without a notice of its own: the object announces itself.
+        TNotifyHandler ListChange = std::move(Rare->Properties.OnChange);
+        Rare->Properties.SetChangingOwner(nullptr);
+        Rare->Properties.Assign(Self->PropertyLines());
+        Rare->Properties.OnChange = std::move(ListChange);
+        if (Rare->PropertiesAttached) Rare->Properties.SetChangingOwner(Self);
         Self->FRare = std::move(Rare);
     }
     Self->FSelected = Selected;
     Self->FMoved = Moved;
     Self->FResized = Resized;
-    Self->FResizedPoint = ResizedPoint < Self->FCount ? ResizedPoint : 0;
+    Self->FResizedPoint = ResizedPoint < Self->Count() ? ResizedPoint : 0;
     Self->FArea = Area;
     if (Layer && Self->FId != OldId) Layer->ObjectIdChanged(Self, OldId);
     Self->AnnounceChange();

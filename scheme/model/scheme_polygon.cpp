@@ -108,7 +108,7 @@ void TSchemePolygon::SetCaption(TBrushStyle BrushStyle, const QString& Text,
                                 const TPointExt& TextPoint) {
     SetText(Text);
     SetTextPoint(TextPoint);
-    Brush()->SetStyle(BrushStyle);
+    InitBrushStyle(BrushStyle);
 }
 
 // ---- vertex operations ---------------------------------------------------------------------

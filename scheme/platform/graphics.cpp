@@ -12,56 +12,57 @@ void TGraphicsObject::Changed() {
 }
 
 void TPen::SetColor(TColor Value) {
-    if (Value == FColor) return;
+    if (Value == FData.Color) return;
     Changing();
-    FColor = Value;
+    FData.Color = Value;
     Changed();
 }
 
 void TPen::SetStyle(TPenStyle Value) {
-    if (Value == FStyle) return;
+    if (Value == FData.Style) return;
     Changing();
-    FStyle = Value;
+    FData.Style = Value;
     Changed();
 }
 
-void TPen::SetWidth(int Value) {
+int TPen::CheckedWidth(int Value) {
     if (Value > kMaxWidth)
         RaiseError(
             QStringLiteral("TPen : Width %1 is too large (at most %2)").arg(Value).arg(kMaxWidth));
-    Value = std::max(Value, 0);
-    if (Value == FWidth) return;
+    return std::max(Value, 0);
+}
+
+void TPen::SetWidth(int Value) {
+    Value = CheckedWidth(Value);
+    if (Value == FData.Width) return;
     Changing();
-    FWidth = Value;
+    FData.Width = Value;
     Changed();
 }
 
-void TPen::Assign(const TPen& Source) {
+void TPen::Assign(const TPenData& Source) {
     Changing();
-    FColor = Source.FColor;
-    FStyle = Source.FStyle;
-    FWidth = Source.FWidth;
+    FData = Source;
     Changed();
 }
 
 void TBrush::SetColor(TColor Value) {
-    if (Value == FColor) return;
+    if (Value == FData.Color) return;
     Changing();
-    FColor = Value;
+    FData.Color = Value;
     Changed();
 }
 
 void TBrush::SetStyle(TBrushStyle Value) {
-    if (Value == FStyle) return;
+    if (Value == FData.Style) return;
     Changing();
-    FStyle = Value;
+    FData.Style = Value;
     Changed();
 }
 
-void TBrush::Assign(const TBrush& Source) {
+void TBrush::Assign(const TBrushData& Source) {
     Changing();
-    FColor = Source.FColor;
-    FStyle = Source.FStyle;
+    FData = Source;
     Changed();
 }
 

@@ -63,11 +63,26 @@ Q_ENUM_NS(TCursor)
 enum TFontStyle : int { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = int;
 
+// A pen's and a brush's settings as plain values, for holders of many (objects keep theirs so
+// and hand out tool objects only when asked for them).
+struct TPenData {
+    TColor Color = clBlack;
+    TPenStyle Style = TPenStyle::psSolid;
+    int Width = 1;
+    friend bool operator==(const TPenData&, const TPenData&) = default;
+};
+
+struct TBrushData {
+    TColor Color = clWhite;
+    TBrushStyle Style = TBrushStyle::bsSolid;
+    friend bool operator==(const TBrushData&, const TBrushData&) = default;
+};
+
 // Base of the drawing tools: a change notification fired after every change of a setting, and
 // the owner (if any) told just before it.
 class SCHEME_EXPORT TGraphicsObject : public TObject {
 public:
-    TNotifyEvent OnChange;
+    TNotifyHandler OnChange;
     void SetChangingOwner(TObject* Owner) { FChangingOwner = Owner; }
 
 protected:
@@ -82,9 +97,9 @@ private:
 
 class SCHEME_EXPORT TPen : public TGraphicsObject {
 public:
-    TColor Color() const { return FColor; }
+    TColor Color() const { return FData.Color; }
     void SetColor(TColor Value);
-    TPenStyle Style() const { return FStyle; }
+    TPenStyle Style() const { return FData.Style; }
     void SetStyle(TPenStyle Value);
     // The widest pen. A canvas's pen is a TPen too and takes a document pen's width times the
     // zoom, which the pixel conversions saturate at kPixelLimit, so the bound is that limit:
@@ -94,28 +109,36 @@ public:
 
     // Width in pixels; a negative width counts as 0 (the thinnest line). A width above
     // kMaxWidth raises ESchemeErrorException and leaves the pen as it was.
-    int Width() const { return FWidth; }
+    int Width() const { return FData.Width; }
     void SetWidth(int Value);
+    // The width SetWidth stores for Value, or the error it raises.
+    static int CheckedWidth(int Value);
     // Copies every setting and notifies once.
-    void Assign(const TPen& Source);
+    void Assign(const TPen& Source) { Assign(Source.FData); }
+    void Assign(const TPenData& Source);
+    const TPenData& Data() const { return FData; }
+    // Takes every setting without notifying anyone: for an owner that keeps the settings
+    // elsewhere too and brings the pen up to date with them.
+    void SetData(const TPenData& Value) { FData = Value; }
 
 private:
-    TColor FColor = clBlack;
-    TPenStyle FStyle = TPenStyle::psSolid;
-    int FWidth = 1;
+    TPenData FData;
 };
 
 class SCHEME_EXPORT TBrush : public TGraphicsObject {
 public:
-    TColor Color() const { return FColor; }
+    TColor Color() const { return FData.Color; }
     void SetColor(TColor Value);
-    TBrushStyle Style() const { return FStyle; }
+    TBrushStyle Style() const { return FData.Style; }
     void SetStyle(TBrushStyle Value);
-    void Assign(const TBrush& Source);
+    void Assign(const TBrush& Source) { Assign(Source.FData); }
+    void Assign(const TBrushData& Source);
+    const TBrushData& Data() const { return FData; }
+    // As TPen::SetData.
+    void SetData(const TBrushData& Value) { FData = Value; }
 
 private:
-    TColor FColor = clWhite;
-    TBrushStyle FStyle = TBrushStyle::bsSolid;
+    TBrushData FData;
 };
 
 class SCHEME_EXPORT TFont : public TGraphicsObject {

@@ -16,7 +16,7 @@ namespace scheme {
 // any) just before it.
 class SCHEME_EXPORT TStringList : public TObject {
 public:
-    TNotifyEvent OnChange;
+    TNotifyHandler OnChange;
     void SetChangingOwner(TObject* Owner) { FChangingOwner = Owner; }
 
     int Count() const { return static_cast<int>(FLines.size()); }

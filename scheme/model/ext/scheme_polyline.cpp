@@ -50,7 +50,7 @@ TSchemePolyline::TSchemePolyline(const record::TRecord& Record)
 }
 
 void TSchemePolyline::InitPolyline(int PenWidth) {
-    Pen()->SetWidth(PenWidth);
+    InitPenWidth(PenWidth);
     SetFullRepaintIfMoved(false);
 }
 
