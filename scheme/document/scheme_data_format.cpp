@@ -72,6 +72,11 @@ std::optional<std::string_view> NameOf(std::string_view Line) {
     return Line.substr(0, Equals);
 }
 
+int NameLengthOf(std::string_view Line) {
+    const size_t Equals = Line.find('=');
+    return Equals == std::string_view::npos ? -1 : int(Equals);
+}
+
 std::string_view Trimmed(std::string_view Line) {
     size_t First = 0, Last = Line.size();
     while (First < Last && static_cast<unsigned char>(Line[First]) <= 32) ++First;
@@ -219,20 +224,18 @@ public:
         FCopy.clear();
         FSpans.clear();
     }
-    // Adds a trimmed line whose name is Name (nothing without "=").
-    void Add(std::string_view Line, std::optional<std::string_view> Name) {
-        const int NameLength = Name ? int(Name->size()) : -1;
-        if (FStable) {
-            FRecord.AddTrimmed(Line, NameLength);
-            return;
-        }
-        FSpans.push_back(TSpan{FCopy.size(), Line.size(), NameLength});
+    // Adds a trimmed line; answers the length of its name (the text before its first "="), -1
+    // without "=".
+    int Add(std::string_view Line) {
+        if (FStable) return FRecord.AddTrimmed(Line);
+        const std::optional<std::string_view> Name = NameOf(Line);
+        FSpans.push_back(TSpan{FCopy.size(), Line.size()});
         FCopy.append(Line);
+        return Name ? int(Name->size()) : -1;
     }
     const record::TRecord& Record() {
         for (const TSpan& Span : FSpans)
-            FRecord.AddTrimmed(std::string_view(FCopy).substr(Span.Offset, Span.Size),
-                               Span.NameLength);
+            FRecord.AddTrimmed(std::string_view(FCopy).substr(Span.Offset, Span.Size));
         FSpans.clear();
         return FRecord;
     }
@@ -242,7 +245,6 @@ private:
     std::string FCopy;
     struct TSpan {
         size_t Offset, Size;
-        int NameLength;
     };
     std::vector<TSpan> FSpans;
     bool FStable = true;
@@ -644,11 +646,12 @@ void TSchemeData::CollectBlock(TLines& Lines, int& I, TBlock* Block) {
                     .arg(Start));
         const std::string_view Line = ReadLine(Lines, I);
         // A line with "=" is never End.
-        const std::optional<std::string_view> Name = NameOf(Line);
-        if (!InProperties && !Name && IsEnd(Line, Latin1)) return;
-        if (Block) Block->Add(Line, Name);
-        if (Name && SameText(*Name, "Properties", Latin1)) InProperties = true;
-        if (Name && SameText(*Name, "PropertiesEnd", Latin1)) InProperties = false;
+        if (!InProperties && IsEnd(Line, Latin1)) return;
+        const int NameLength = Block ? Block->Add(Line) : NameLengthOf(Line);
+        if (NameLength < 0) continue;
+        const std::string_view Name = Line.substr(0, size_t(NameLength));
+        if (SameText(Name, "Properties", Latin1)) InProperties = true;
+        if (SameText(Name, "PropertiesEnd", Latin1)) InProperties = false;
     }
 }
 
