@@ -398,8 +398,11 @@ Extended TRecord::Float(const TKey& Key) const {
 }
 
 std::optional<int> TRecord::OptInt(const TKey& Key) const {
-    if (!Find(Key)) return std::nullopt;
-    return Int(Key);
+    const auto Text = Find(Key);
+    if (!Text) return std::nullopt;
+    int Value = 0;
+    if (!TryTextToInt(*Text, Value)) RaiseInvalidInt(Decode(*Text));
+    return Value;
 }
 
 std::optional<Extended> TRecord::OptFloat(const TKey& Key) const {
