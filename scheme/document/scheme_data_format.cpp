@@ -49,8 +49,7 @@ QString Decode(std::string_view Text, bool Latin1) {
 // Text equals Ascii with letter case ignored, as QString compares them. Some characters beyond
 // ASCII fold into ASCII letters (the long s into s, the Kelvin sign into k), each written in two
 // or three bytes: a text of other characters is compared as Qt does, when its size allows.
-bool SameText(std::string_view Text, std::string_view Ascii, bool Latin1) {
-    if (Text.size() < Ascii.size() || Text.size() > 3 * Ascii.size()) return false;
+bool SameTextOfSize(std::string_view Text, std::string_view Ascii, bool Latin1) {
     auto Folded = [&] {
         return !Latin1 && QString::fromUtf8(Text.data(), qsizetype(Text.size()))
                                   .compare(QLatin1StringView(Ascii.data(), qsizetype(Ascii.size())),
@@ -66,6 +65,12 @@ bool SameText(std::string_view Text, std::string_view Ascii, bool Latin1) {
             return false;
     }
     return true;
+}
+
+// Most lines are told apart by their size alone: only those are compared in full.
+inline bool SameText(std::string_view Text, std::string_view Ascii, bool Latin1) {
+    if (Text.size() < Ascii.size() || Text.size() > 3 * Ascii.size()) return false;
+    return SameTextOfSize(Text, Ascii, Latin1);
 }
 
 // The name of a key=value line: the text before its first "="; nothing without "=".

@@ -171,7 +171,7 @@ TRecord::TRecord(const QStringList& Lines) : TRecord() {
 void TRecord::Clear(bool Latin1) {
     FLines.clear();
     FLatin1 = Latin1;
-    FNameBits = 0;
+    std::fill(std::begin(FNameBits), std::end(FNameBits), 0);
     // A table grown for a long record is not kept for the short ones after it.
     if (FSlots.size() > kFirstSlots)
         FSlots.assign(kFirstSlots, -1);
@@ -258,7 +258,7 @@ void TRecord::Push(std::string_view Text, int NameLength, std::uint32_t Hash, bo
 void TRecord::IndexName(int L) {
     if (2 * (size_t(L) + 1) > FSlots.size()) GrowSlots();
     const TLine& Line = FLines[size_t(L)];
-    FNameBits |= std::uint64_t(1) << (Line.Hash & 63);
+    FNameBits[Line.Hash >> 6 & 3] |= std::uint64_t(1) << (Line.Hash & 63);
     const size_t Mask = FSlots.size() - 1;
     const std::string_view Name = NameOf(Line);
     for (size_t S = Line.Hash & Mask;; S = (S + 1) & Mask) {
@@ -327,7 +327,7 @@ QStringList TRecord::Lines() const {
 }
 
 int TRecord::FindName(std::string_view Name, std::uint32_t Hash) const {
-    if (!(FNameBits >> (Hash & 63) & 1)) return -1;
+    if (!MayHoldName(Hash)) return -1;
     const size_t Mask = FSlots.size() - 1;
     for (size_t S = Hash & Mask;; S = (S + 1) & Mask) {
         const int Taken = FSlots[S];

@@ -150,7 +150,7 @@ public:
     // The first line named Key; -1 if none. Keys are ASCII.
     int IndexOfName(const TKey& Key) const {
         // Most keys a kind asks for are absent: answered here, without a call.
-        if (Key.Point() < 0 && !(FNameBits >> (Key.Hash() & 63) & 1)) return -1;
+        if (Key.Point() < 0 && !MayHoldName(Key.Hash())) return -1;
         return IndexOfNamed(Key);
     }
     std::optional<std::string_view> Find(const TKey& Key) const {
@@ -202,9 +202,12 @@ private:
     std::vector<TLine> FLines;
     bool FLatin1 = false;
     std::string FOwned;
-    // One bit for each name's hash modulo 64: most keys a kind asks for are absent, and are
+    // One bit for each name's hash modulo 256: most keys a kind asks for are absent, and are
     // answered without a look at the slots.
-    std::uint64_t FNameBits = 0;
+    std::uint64_t FNameBits[4] = {};
+    bool MayHoldName(std::uint32_t Hash) const {
+        return FNameBits[Hash >> 6 & 3] >> (Hash & 63) & 1;
+    }
     // Open addressing over the names (lower case), each slot the first line of a name or -1;
     // at most half full.
     std::vector<int> FSlots;
