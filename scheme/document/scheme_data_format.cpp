@@ -438,11 +438,11 @@ void TSchemeData::SaveToStream(QIODevice& AStream) {
 }
 
 void TSchemeData::SaveToFile(const QString& AFileName) {
-    const std::string Bytes = SavedBytes();
-    const qint64 Size = qint64(Bytes.size());
     // A device or a pipe is written in place: replacing it by a new file would destroy it.
     const QFileInfo Target(AFileName);
     if (Target.exists() && !Target.isFile() && !Target.isDir()) {
+        const std::string Bytes = SavedBytes();
+        const qint64 Size = qint64(Bytes.size());
         QFile File(AFileName);
         if (!File.open(QIODevice::WriteOnly))
             throw Exception(
@@ -453,15 +453,39 @@ void TSchemeData::SaveToFile(const QString& AFileName) {
         SetModified(false);
         return;
     }
-    // The text goes to a temporary file that replaces the old one only when complete. The
+    // The text goes to a temporary file that replaces the old one only when complete: a text
+    // refused on the way (a line too long to be read again) leaves the old file as it was. The
     // buffer is flushed before the commit because a commit does not notice a failed flush.
     QSaveFile File(AFileName);
-    if (!File.open(QIODevice::WriteOnly))
-        throw Exception(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, File.errorString()));
-    if (File.write(Bytes.data(), Size) != Size || !File.flush() || !File.commit())
-        throw Exception(
+    auto WriteError = [&] {
+        return Exception(
             QStringLiteral("Cannot write file \"%1\". %2").arg(AFileName, File.errorString()));
+    };
+    auto Write = [&](const std::string& Bytes) {
+        if (File.write(Bytes.data(), qint64(Bytes.size())) != qint64(Bytes.size()))
+            throw WriteError();
+    };
+    if (OnBeforeSave || OnAfterSave) {
+        const std::string Bytes = SavedBytes();
+        if (!File.open(QIODevice::WriteOnly))
+            throw Exception(
+                QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, File.errorString()));
+        Write(Bytes);
+    } else {
+        if (!File.open(QIODevice::WriteOnly))
+            throw Exception(
+                QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, File.errorString()));
+        // Written in pieces that stay in the cache, rather than built whole in fresh memory.
+        constexpr size_t kPiece = size_t(1) << 18;
+        std::string Piece;
+        Piece.reserve(kPiece + 4096);
+        record::TRecordWriter Writer(Piece, kMaxLineLength, kPiece, Write);
+        WriteText(Writer);
+        if (Writer.TooLongLine() > 0)
+            RaiseTooLongToSave(Writer.TooLongLine(), Writer.TooLongLength());
+        Writer.Finish();
+    }
+    if (!File.flush() || !File.commit()) throw WriteError();
     SetModified(false);
 }
 

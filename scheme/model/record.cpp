@@ -455,6 +455,16 @@ TRecordWriter::TRecordWriter(QStringList& Lines) : FLines(&Lines) {}
 TRecordWriter::TRecordWriter(std::string& Bytes, qsizetype LineLimit)
     : FBytes(&Bytes), FLineLimit(LineLimit) {}
 
+TRecordWriter::TRecordWriter(std::string& Bytes, qsizetype LineLimit, size_t Chunk,
+                             std::function<void(const std::string&)> Drain)
+    : FBytes(&Bytes), FLineLimit(LineLimit), FChunk(Chunk), FDrain(std::move(Drain)) {}
+
+void TRecordWriter::Finish() {
+    if (!FDrain || !FBytes || FBytes->empty()) return;
+    FDrain(*FBytes);
+    FBytes->clear();
+}
+
 void TRecordWriter::BeginKey(std::string_view Key) {
     FLineStart = FBytes->size();
     FBytes->append("  ", 2).append(Key).push_back('=');
@@ -472,6 +482,7 @@ void TRecordWriter::EndLine() {
         }
     }
     FBytes->append("\r\n", 2);
+    LineWritten();
 }
 
 void TRecordWriter::Write(std::string_view Key, QStringView Value) {
@@ -513,6 +524,7 @@ void TRecordWriter::AppendNumber(std::string_view Key, const char* Digits, int L
     *P++ = '\n';
     FBytes->append(Line, size_t(P - Line));
     ++FLineCount;
+    LineWritten();
 }
 
 void TRecordWriter::WriteInt(std::string_view Key, int Value) {

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -232,6 +233,11 @@ class SCHEME_EXPORT TRecordWriter {
 public:
     explicit TRecordWriter(QStringList& Lines);
     TRecordWriter(std::string& Bytes, qsizetype LineLimit);
+    // Bytes as a buffer of about Chunk bytes: each time a line fills it, Drain is handed its
+    // lines and it starts again empty; Finish hands over the rest. A large text thus never
+    // lies in memory as a whole.
+    TRecordWriter(std::string& Bytes, qsizetype LineLimit, size_t Chunk,
+                  std::function<void(const std::string&)> Drain);
     TRecordWriter(const TRecordWriter&) = delete;
     TRecordWriter& operator=(const TRecordWriter&) = delete;
 
@@ -247,6 +253,9 @@ public:
     void WriteLine(std::string_view Ascii);
     void WriteLines(const QStringList& Lines);
 
+    // Hands the bytes not drained yet to Drain (nothing without one).
+    void Finish();
+
     bool ToBytes() const { return FBytes != nullptr; }
     // The lines written so far.
     qsizetype LineCount() const { return FLineCount; }
@@ -258,6 +267,9 @@ private:
     void BeginKey(std::string_view Key);
     void EndLine();
     void AppendNumber(std::string_view Key, const char* Digits, int Length);
+    void LineWritten() {
+        if (FDrain && FBytes->size() >= FChunk) Finish();
+    }
 
     QStringList* FLines = nullptr;
     std::string* FBytes = nullptr;
@@ -266,6 +278,8 @@ private:
     qsizetype FLineCount = 0;
     qsizetype FTooLongLine = 0;
     qsizetype FTooLongLength = 0;
+    size_t FChunk = 0;
+    std::function<void(const std::string&)> FDrain;
 };
 
 }  // namespace record
