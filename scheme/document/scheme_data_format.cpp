@@ -15,6 +15,10 @@
 #include <utility>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "scheme/document/scheme_data.h"
 #include "scheme/model/class_registry.h"
 #include "scheme/model/record.h"
@@ -45,8 +49,7 @@ QString Decode(std::string_view Text, bool Latin1) {
 // Text equals Ascii with letter case ignored, as QString compares them. Some characters beyond
 // ASCII fold into ASCII letters (the long s into s, the Kelvin sign into k), each written in two
 // or three bytes: a text of other characters is compared as Qt does, when its size allows.
-bool SameText(std::string_view Text, std::string_view Ascii, bool Latin1) {
-    if (Text.size() < Ascii.size() || Text.size() > 3 * Ascii.size()) return false;
+bool SameTextOfSize(std::string_view Text, std::string_view Ascii, bool Latin1) {
     auto Folded = [&] {
         return !Latin1 && QString::fromUtf8(Text.data(), qsizetype(Text.size()))
                                   .compare(QLatin1StringView(Ascii.data(), qsizetype(Ascii.size())),
@@ -64,6 +67,12 @@ bool SameText(std::string_view Text, std::string_view Ascii, bool Latin1) {
     return true;
 }
 
+// Most lines are told apart by their size alone: only those are compared in full.
+inline bool SameText(std::string_view Text, std::string_view Ascii, bool Latin1) {
+    if (Text.size() < Ascii.size() || Text.size() > 3 * Ascii.size()) return false;
+    return SameTextOfSize(Text, Ascii, Latin1);
+}
+
 // The name of a key=value line: the text before its first "="; nothing without "=".
 std::optional<std::string_view> NameOf(std::string_view Line) {
     size_t Equals = 0;
@@ -72,11 +81,35 @@ std::optional<std::string_view> NameOf(std::string_view Line) {
     return Line.substr(0, Equals);
 }
 
+int NameLengthOf(std::string_view Line) {
+    const size_t Equals = Line.find('=');
+    return Equals == std::string_view::npos ? -1 : int(Equals);
+}
+
 std::string_view Trimmed(std::string_view Line) {
     size_t First = 0, Last = Line.size();
     while (First < Last && static_cast<unsigned char>(Line[First]) <= 32) ++First;
     while (Last > First && static_cast<unsigned char>(Line[Last - 1]) <= 32) --Last;
     return Line.substr(First, Last - First);
+}
+
+// The offset of the first CR or LF of Text at or after From; Text's size if none. Sixteen bytes
+// at a time where the processor allows: the loader finds every line of a document this way.
+size_t LineEndFrom(std::string_view Text, size_t From) {
+    const char* const Base = Text.data();
+    const size_t N = Text.size();
+    size_t I = From;
+#if defined(__SSE2__)
+    const __m128i Return = _mm_set1_epi8('\r'), Feed = _mm_set1_epi8('\n');
+    for (; I + 16 <= N; I += 16) {
+        const __m128i Bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Base + I));
+        const int Ends = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(Bytes, Return), _mm_cmpeq_epi8(Bytes, Feed)));
+        if (Ends != 0) return I + size_t(__builtin_ctz(unsigned(Ends)));
+    }
+#endif
+    while (I < N && Base[I] != '\r' && Base[I] != '\n') ++I;
+    return I;
 }
 
 // The length of a line as the loader measures it: characters (UTF-16 units), without the leading
@@ -105,6 +138,14 @@ bool IsEnd(std::string_view Line, bool Latin1) {
 // A top-level line that heads a block of a class this program does not know: a bare name.
 bool LooksLikeClassName(std::string_view Line, bool Latin1) {
     return !Line.empty() && Line.find('=') == std::string_view::npos && !IsEnd(Line, Latin1);
+}
+
+// Whether a line of the record that is not blank was left unread: only then can a warning name
+// one.
+bool HasUnreadLine(const record::TRecord& Record) {
+    for (qsizetype L = 0; L < Record.Size(); ++L)
+        if (!Record.WasRead(L) && !Record.Line(L).empty()) return true;
+    return false;
 }
 
 QString LinesWord(qsizetype Count) {
@@ -182,7 +223,10 @@ public:
     bool Latin1() const { return FLatin1; }
     bool Has(int I) {
         while (FIndex < I && FNext < FText.size()) {
-            FCurrent = Trimmed(NextLine(FText, FNext));
+            const size_t End = LineEndFrom(FText, FNext);
+            FCurrent = Trimmed(FText.substr(FNext, End - FNext));
+            FNext = End + 1;
+            if (End + 1 < FText.size() && FText[End] == '\r' && FText[End + 1] == '\n') ++FNext;
             ++FIndex;
         }
         return I >= 0 && I <= FIndex;
@@ -219,20 +263,18 @@ public:
         FCopy.clear();
         FSpans.clear();
     }
-    // Adds a trimmed line whose name is Name (nothing without "=").
-    void Add(std::string_view Line, std::optional<std::string_view> Name) {
-        const int NameLength = Name ? int(Name->size()) : -1;
-        if (FStable) {
-            FRecord.AddTrimmed(Line, NameLength);
-            return;
-        }
-        FSpans.push_back(TSpan{FCopy.size(), Line.size(), NameLength});
+    // Adds a trimmed line; answers the length of its name (the text before its first "="), -1
+    // without "=".
+    int Add(std::string_view Line) {
+        if (FStable) return FRecord.AddTrimmed(Line);
+        const std::optional<std::string_view> Name = NameOf(Line);
+        FSpans.push_back(TSpan{FCopy.size(), Line.size()});
         FCopy.append(Line);
+        return Name ? int(Name->size()) : -1;
     }
     const record::TRecord& Record() {
         for (const TSpan& Span : FSpans)
-            FRecord.AddTrimmed(std::string_view(FCopy).substr(Span.Offset, Span.Size),
-                               Span.NameLength);
+            FRecord.AddTrimmed(std::string_view(FCopy).substr(Span.Offset, Span.Size));
         FSpans.clear();
         return FRecord;
     }
@@ -242,7 +284,6 @@ private:
     std::string FCopy;
     struct TSpan {
         size_t Offset, Size;
-        int NameLength;
     };
     std::vector<TSpan> FSpans;
     bool FStable = true;
@@ -397,11 +438,11 @@ void TSchemeData::SaveToStream(QIODevice& AStream) {
 }
 
 void TSchemeData::SaveToFile(const QString& AFileName) {
-    const std::string Bytes = SavedBytes();
-    const qint64 Size = qint64(Bytes.size());
     // A device or a pipe is written in place: replacing it by a new file would destroy it.
     const QFileInfo Target(AFileName);
     if (Target.exists() && !Target.isFile() && !Target.isDir()) {
+        const std::string Bytes = SavedBytes();
+        const qint64 Size = qint64(Bytes.size());
         QFile File(AFileName);
         if (!File.open(QIODevice::WriteOnly))
             throw Exception(
@@ -412,15 +453,39 @@ void TSchemeData::SaveToFile(const QString& AFileName) {
         SetModified(false);
         return;
     }
-    // The text goes to a temporary file that replaces the old one only when complete. The
+    // The text goes to a temporary file that replaces the old one only when complete: a text
+    // refused on the way (a line too long to be read again) leaves the old file as it was. The
     // buffer is flushed before the commit because a commit does not notice a failed flush.
     QSaveFile File(AFileName);
-    if (!File.open(QIODevice::WriteOnly))
-        throw Exception(
-            QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, File.errorString()));
-    if (File.write(Bytes.data(), Size) != Size || !File.flush() || !File.commit())
-        throw Exception(
+    auto WriteError = [&] {
+        return Exception(
             QStringLiteral("Cannot write file \"%1\". %2").arg(AFileName, File.errorString()));
+    };
+    auto Write = [&](const std::string& Bytes) {
+        if (File.write(Bytes.data(), qint64(Bytes.size())) != qint64(Bytes.size()))
+            throw WriteError();
+    };
+    if (OnBeforeSave || OnAfterSave) {
+        const std::string Bytes = SavedBytes();
+        if (!File.open(QIODevice::WriteOnly))
+            throw Exception(
+                QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, File.errorString()));
+        Write(Bytes);
+    } else {
+        if (!File.open(QIODevice::WriteOnly))
+            throw Exception(
+                QStringLiteral("Cannot create file \"%1\". %2").arg(AFileName, File.errorString()));
+        // Written in pieces that stay in the cache, rather than built whole in fresh memory.
+        constexpr size_t kPiece = size_t(1) << 18;
+        std::string Piece;
+        Piece.reserve(kPiece + 4096);
+        record::TRecordWriter Writer(Piece, kMaxLineLength, kPiece, Write);
+        WriteText(Writer);
+        if (Writer.TooLongLine() > 0)
+            RaiseTooLongToSave(Writer.TooLongLine(), Writer.TooLongLength());
+        Writer.Finish();
+    }
+    if (!File.flush() || !File.commit()) throw WriteError();
     SetModified(false);
 }
 
@@ -499,19 +564,26 @@ void TSchemeData::ReadBlocks(TLines& Lines, int& I) {
             else
                 ReadSelf(Self, Start + 1);
         } else if (TSchemePersistentClass Class = Classes.Find(Line, Latin1)) {
-            const QString Name = Decode(Line, Latin1);
+            // The header's text is needed only for a warning: a view of it is kept where the
+            // lines stay, and decoded when a warning names it.
+            const QString Copied = TLines::Stable ? QString() : Decode(Line, Latin1);
+            const std::string_view Header = Line;
+            auto Name = [&] { return TLines::Stable ? Decode(Header, Latin1) : Copied; };
             const int Start = I;
             CollectBlock(Lines, I, &Block);
             const record::TRecord& Record = Block.Record();
-            if (PlaceItem(Class->Create(Record), Record))
-                WarnUnreadLines(
-                    Name, Start + 1, Record.Size(), [&](qsizetype L) { return Record.WasRead(L); },
-                    [&](qsizetype L) { return Record.Decode(Record.Line(L)); });
-            else
+            if (PlaceItem(Class->Create(Record), Record)) {
+                if (HasUnreadLine(Record))
+                    WarnUnreadLines(
+                        Name(), Start + 1, Record.Size(),
+                        [&](qsizetype L) { return Record.WasRead(L); },
+                        [&](qsizetype L) { return Record.Decode(Record.Line(L)); });
+            } else {
                 AddLoadWarning(QStringLiteral("dropped a block of class %1 at line %2, "
                                               "which has no place in a document")
-                                   .arg(Name)
+                                   .arg(Name())
                                    .arg(Start + 1));
+            }
         } else if (LooksLikeClassName(Line, Latin1)) {
             // A block of a class that is not registered here (or a stray word): skipped, the
             // load goes on.
@@ -644,11 +716,12 @@ void TSchemeData::CollectBlock(TLines& Lines, int& I, TBlock* Block) {
                     .arg(Start));
         const std::string_view Line = ReadLine(Lines, I);
         // A line with "=" is never End.
-        const std::optional<std::string_view> Name = NameOf(Line);
-        if (!InProperties && !Name && IsEnd(Line, Latin1)) return;
-        if (Block) Block->Add(Line, Name);
-        if (Name && SameText(*Name, "Properties", Latin1)) InProperties = true;
-        if (Name && SameText(*Name, "PropertiesEnd", Latin1)) InProperties = false;
+        if (!InProperties && IsEnd(Line, Latin1)) return;
+        const int NameLength = Block ? Block->Add(Line) : NameLengthOf(Line);
+        if (NameLength < 0) continue;
+        const std::string_view Name = Line.substr(0, size_t(NameLength));
+        if (SameText(Name, "Properties", Latin1)) InProperties = true;
+        if (SameText(Name, "PropertiesEnd", Latin1)) InProperties = false;
     }
 }
 
@@ -697,43 +770,33 @@ void TSchemeData::PlaceLink(std::unique_ptr<TSchemeLink> Link, const record::TRe
 namespace {
 const QString kNoMemory = QStringLiteral("TSchemeData : Not enough memory to read the document");
 
-constexpr std::uint64_t kEveryByte = 0x0101010101010101ull;
-
-// A one in the low bit of each byte of Word that equals Byte, nothing elsewhere.
-std::uint64_t Matches(std::uint64_t Word, char Byte) {
-    constexpr std::uint64_t Low7 = 0x7F7F7F7F7F7F7F7Full;
-    const std::uint64_t X = Word ^ (kEveryByte * static_cast<unsigned char>(Byte));
-    // A byte's high bit survives the complement exactly when the byte of X is zero.
-    return (~(((X & Low7) + Low7) | X) & ~Low7) >> 7;
-}
-
-// The sum of the eight bytes of Counts.
-qsizetype SumOfBytes(std::uint64_t Counts) {
-    constexpr std::uint64_t Even = 0x00FF00FF00FF00FFull;
-    const std::uint64_t Pairs = (Counts & Even) + ((Counts >> 8) & Even);
-    return static_cast<qsizetype>((Pairs * 0x0001000100010001ull) >> 48);
-}
-
 // The number of lines of a text, counting line ends the way the longest reading of CR and LF
-// would: an upper bound, found without splitting the text. Eight bytes at a time, counted in
-// byte-wide lanes that are summed before any can pass 255: lines are short in documents, so
-// this beats a search for each line end.
+// would: an upper bound, found without splitting the text. Sixteen bytes at a time where the
+// processor allows.
 qsizetype LineBound(const QByteArray& Bytes) {
     const char* const Text = Bytes.constData();
     const size_t Size = static_cast<size_t>(Bytes.size());
     qsizetype Feeds = 0, Returns = 0;
     size_t I = 0;
-    while (I + 8 <= Size) {
-        std::uint64_t FeedLanes = 0, ReturnLanes = 0;
-        for (int Words = 0; Words < 255 && I + 8 <= Size; ++Words, I += 8) {
-            std::uint64_t Word;
-            std::memcpy(&Word, Text + I, sizeof Word);
-            FeedLanes += Matches(Word, '\n');
-            ReturnLanes += Matches(Word, '\r');
+#if defined(__SSE2__)
+    const __m128i Return = _mm_set1_epi8('\r'), Feed = _mm_set1_epi8('\n');
+    // The sum of the sixteen byte lanes of Counts.
+    const auto Sum = [](__m128i Counts) {
+        const __m128i Pairs = _mm_sad_epu8(Counts, _mm_setzero_si128());
+        return qsizetype(_mm_cvtsi128_si32(Pairs) + _mm_cvtsi128_si32(_mm_srli_si128(Pairs, 8)));
+    };
+    while (I + 16 <= Size) {
+        // Counted in byte-wide lanes (a match is -1), summed before any lane can pass 255.
+        __m128i FeedLanes = _mm_setzero_si128(), ReturnLanes = _mm_setzero_si128();
+        for (int Chunks = 0; Chunks < 255 && I + 16 <= Size; ++Chunks, I += 16) {
+            const __m128i Chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Text + I));
+            FeedLanes = _mm_sub_epi8(FeedLanes, _mm_cmpeq_epi8(Chunk, Feed));
+            ReturnLanes = _mm_sub_epi8(ReturnLanes, _mm_cmpeq_epi8(Chunk, Return));
         }
-        Feeds += SumOfBytes(FeedLanes);
-        Returns += SumOfBytes(ReturnLanes);
+        Feeds += Sum(FeedLanes);
+        Returns += Sum(ReturnLanes);
     }
+#endif
     for (; I < Size; ++I) {
         Feeds += Text[I] == '\n';
         Returns += Text[I] == '\r';

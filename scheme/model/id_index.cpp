@@ -1,10 +1,18 @@
 #include "scheme/model/id_index.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace scheme {
 
 namespace {
 
 constexpr size_t kFirstCapacity = 16;
+
+// The direct array may hold this many slots per entry (and a few to start with) before the map
+// moves into the hash table: dense Ids cost four bytes each, scattered ones cannot blow it up.
+constexpr size_t kDirectPerEntry = 4;
+constexpr size_t kDirectStart = 64;
 
 }  // namespace
 
@@ -14,7 +22,7 @@ size_t TIdIndex::Home(int Id) const {
     return size_t(H >> 32) & (FTable.size() - 1);
 }
 
-int TIdIndex::Find(int Id) const {
+int TIdIndex::FindHashed(int Id) const {
     if (FTable.empty()) return -1;
     for (size_t I = Home(Id);; I = (I + 1) & (FTable.size() - 1)) {
         const TEntry& E = FTable[I];
@@ -23,7 +31,33 @@ int TIdIndex::Find(int Id) const {
     }
 }
 
+bool TIdIndex::FitsDirect(int Id) const {
+    return Id >= 0 && size_t(Id) < kDirectStart + kDirectPerEntry * (size_t(FSize) + 1);
+}
+
 bool TIdIndex::Insert(int Id, int Slot, int** Existing) {
+    if (!FHashed) {
+        if (size_t(unsigned(Id)) >= FDirect.size()) {
+            if (!FitsDirect(Id)) {
+                ToHashed(size_t(FSize) + 1);
+                return InsertHashed(Id, Slot, Existing);
+            }
+            // Doubled, so that Ids added in order cost no more than a push each.
+            FDirect.resize(std::max(size_t(Id) + 1, 2 * FDirect.size()), -1);
+        }
+        int& Entry = FDirect[size_t(Id)];
+        if (Entry >= 0) {
+            if (Existing) *Existing = &Entry;
+            return false;
+        }
+        Entry = Slot;
+        ++FSize;
+        return true;
+    }
+    return InsertHashed(Id, Slot, Existing);
+}
+
+bool TIdIndex::InsertHashed(int Id, int Slot, int** Existing) {
     // At most half full, so that probes stay short.
     if (size_t(FSize + 1) * 2 > FTable.size()) Grow();
     for (size_t I = Home(Id);; I = (I + 1) & (FTable.size() - 1)) {
@@ -40,9 +74,28 @@ bool TIdIndex::Insert(int Id, int Slot, int** Existing) {
     }
 }
 
+// Moves every entry of the direct array into a hash table with room for Capacity entries.
+void TIdIndex::ToHashed(size_t Capacity) {
+    size_t Size = kFirstCapacity;
+    while (Size < 2 * Capacity) Size *= 2;
+    FTable.assign(Size, TEntry{0, -1});
+    FHashed = true;
+    const std::vector<int> Direct = std::exchange(FDirect, {});
+    FSize = 0;
+    for (size_t Id = 0; Id < Direct.size(); ++Id)
+        if (Direct[Id] >= 0) InsertHashed(int(Id), Direct[Id], nullptr);
+}
+
 // Removes the entry and moves later entries of the same probe run back into the gap, so that
 // no marker of a removed entry is ever needed.
 void TIdIndex::Erase(int Id) {
+    if (!FHashed) {
+        if (size_t(unsigned(Id)) < FDirect.size() && FDirect[size_t(Id)] >= 0) {
+            FDirect[size_t(Id)] = -1;
+            --FSize;
+        }
+        return;
+    }
     if (FTable.empty()) return;
     const size_t Mask = FTable.size() - 1;
     size_t Gap = Home(Id);
@@ -63,6 +116,10 @@ void TIdIndex::Erase(int Id) {
 }
 
 int* TIdIndex::Entry(int Id) {
+    if (!FHashed) {
+        if (size_t(unsigned(Id)) >= FDirect.size() || FDirect[size_t(Id)] < 0) return nullptr;
+        return &FDirect[size_t(Id)];
+    }
     if (FTable.empty()) return nullptr;
     for (size_t I = Home(Id);; I = (I + 1) & (FTable.size() - 1)) {
         TEntry& E = FTable[I];
@@ -72,8 +129,25 @@ int* TIdIndex::Entry(int Id) {
 }
 
 void TIdIndex::Clear() {
+    FDirect.clear();
     FTable.clear();
+    FHashed = false;
     FSize = 0;
+}
+
+void TIdIndex::Reserve(int Count) {
+    if (Count <= 0) return;
+    if (!FHashed) {
+        FDirect.reserve(size_t(Count) + 1);
+        return;
+    }
+    if (size_t(Count) * 2 <= FTable.size()) return;
+    size_t Size = FTable.size();
+    while (Size < 2 * size_t(Count)) Size *= 2;
+    std::vector<TEntry> Old = std::exchange(FTable, std::vector<TEntry>(Size, TEntry{0, -1}));
+    FSize = 0;
+    for (const TEntry& E : Old)
+        if (E.Slot >= 0) InsertHashed(E.Id, E.Slot, nullptr);
 }
 
 void TIdIndex::Grow() {
@@ -82,7 +156,7 @@ void TIdIndex::Grow() {
     FTable.assign(Old.empty() ? kFirstCapacity : Old.size() * 2, TEntry{0, -1});
     FSize = 0;
     for (const TEntry& E : Old)
-        if (E.Slot >= 0) Insert(E.Id, E.Slot);
+        if (E.Slot >= 0) InsertHashed(E.Id, E.Slot, nullptr);
 }
 
 // ---- TFirstSlotIndex ------------------------------------------------------------------------

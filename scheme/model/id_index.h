@@ -10,13 +10,18 @@
 
 namespace scheme {
 
-// A map from object Id to list slot in one flat table (open addressing, linear probing), so
-// that a lookup costs one or two cache lines however large the layer is; node-based maps
-// scatter their entries over the whole heap.
+// A map from object Id to list slot. Ids that are dense (small and not negative, as documents
+// number their objects 1, 2, 3, ...) index a plain array of slots directly; once an Id would make
+// that array far larger than the map, every entry moves into one flat hash table (open
+// addressing, linear probing), where a lookup costs one or two cache lines however large the
+// layer is; node-based maps scatter their entries over the whole heap.
 class SCHEME_EXPORT TIdIndex {
 public:
     // The slot stored for Id, or -1.
-    int Find(int Id) const;
+    int Find(int Id) const {
+        if (FHashed) return FindHashed(Id);
+        return size_t(unsigned(Id)) < FDirect.size() ? FDirect[size_t(unsigned(Id))] : -1;
+    }
     // Stores Slot for Id and answers true, or answers false and leaves the table as it is when
     // Id is present; Existing then points at the slot stored for it.
     bool Insert(int Id, int Slot, int** Existing = nullptr);
@@ -24,6 +29,8 @@ public:
     // The slot stored for Id, to be changed in place, or nullptr.
     int* Entry(int Id);
     void Clear();
+    // Makes room for Count entries at once, so that filling the map never grows it.
+    void Reserve(int Count);
     int Size() const { return FSize; }
 
 private:
@@ -32,9 +39,16 @@ private:
         int Slot;  // -1: empty
     };
     size_t Home(int Id) const;
+    int FindHashed(int Id) const;
+    bool InsertHashed(int Id, int Slot, int** Existing);
+    bool FitsDirect(int Id) const;
+    void ToHashed(size_t Capacity);
     void Grow();
 
+    // The slot of each Id by Id, -1 where none; used while FHashed is false.
+    std::vector<int> FDirect;
     std::vector<TEntry> FTable;
+    bool FHashed = false;
     int FSize = 0;
 };
 

@@ -100,12 +100,6 @@ std::uint32_t HashStep(std::uint32_t Hash, char C) {
     return TKey::HashStep(Hash, C);
 }
 
-bool IsAscii(std::string_view S) {
-    for (char C : S)
-        if (std::uint8_t(C) >= 0x80) return false;
-    return true;
-}
-
 int PointNumber(std::string_view Name, char& Axis) {
     return TKey::PointNumber(Name, Axis);
 }
@@ -130,7 +124,34 @@ bool FoldName(std::string_view Name, bool Latin1, std::string& Folded) {
 
 }  // namespace
 
-TRecord::TRecord(const QStringList& Lines) {
+namespace {
+
+constexpr size_t kFirstSlots = 32;
+
+bool SameName(std::string_view A, std::string_view B) {
+    if (A.size() != B.size()) return false;
+    for (size_t I = 0; I < A.size(); ++I)
+        if (Lower(A[I]) != Lower(B[I])) return false;
+    return true;
+}
+
+// The hash of a name in lower case, and whether it is ASCII.
+std::uint32_t NameHash(std::string_view Name, bool& Ascii) {
+    std::uint32_t Hash = kHashSeed;
+    std::uint8_t High = 0;
+    for (char C : Name) {
+        High |= std::uint8_t(C);
+        Hash = HashStep(Hash, C);
+    }
+    Ascii = High < 0x80;
+    return Hash;
+}
+
+}  // namespace
+
+TRecord::TRecord() : FSlots(kFirstSlots, -1) {}
+
+TRecord::TRecord(const QStringList& Lines) : TRecord() {
     std::vector<std::pair<size_t, size_t>> Spans;
     Spans.reserve(size_t(Lines.size()));
     for (const QString& Line : Lines) {
@@ -150,25 +171,47 @@ TRecord::TRecord(const QStringList& Lines) {
 void TRecord::Clear(bool Latin1) {
     FLines.clear();
     FLatin1 = Latin1;
-    FIndexed = false;
-    FRead.clear();
+    std::fill(std::begin(FNameBits), std::end(FNameBits), 0);
+    // A table grown for a long record is not kept for the short ones after it.
+    if (FSlots.size() > kFirstSlots)
+        FSlots.assign(kFirstSlots, -1);
+    else
+        std::fill(FSlots.begin(), FSlots.end(), -1);
+    FFolded.clear();
+    FPoints.clear();
+    FPointNames = false;
     FSource = nullptr;
     FWatchSerial = 0;
 }
 
 void TRecord::MarkLine(qsizetype L) const {
-    if (FRead.size() <= size_t(L)) FRead.resize(FLines.size());
-    FRead[size_t(L)] = 1;
-    const int Origin = FLines[size_t(L)].Origin;
-    if (Origin < 0) return;
-    if (FSource) FSource->MarkLine(Origin);
+    const TLine& Line = FLines[size_t(L)];
+    Line.Read = true;
+    if (Line.Origin < 0) return;
+    if (FSource) FSource->MarkLine(Line.Origin);
     if (FWatchSerial != 0)
         if (TLineReadWatch* Watch = TLineReadWatch::WithSerial(FWatchSerial))
-            Watch->MarkRead(Origin);
+            Watch->MarkRead(Line.Origin);
 }
 
 void TRecord::MarkRead(qsizetype From, qsizetype To) const {
     for (qsizetype L = std::max<qsizetype>(From, 0); L < std::min(To, Size()); ++L) MarkLine(L);
+}
+
+int TRecord::AddTrimmed(std::string_view Text) {
+    // One pass finds the "=" and hashes the name before it.
+    std::uint32_t Hash = kHashSeed;
+    std::uint8_t High = 0;
+    size_t Equals = 0;
+    for (; Equals < Text.size(); ++Equals) {
+        const char C = Text[Equals];
+        if (C == '=') break;
+        High |= std::uint8_t(C);
+        Hash = HashStep(Hash, C);
+    }
+    const int NameLength = Equals == Text.size() ? -1 : int(Equals);
+    Push(Text, NameLength, Hash, High < 0x80, -1);
+    return NameLength;
 }
 
 std::optional<std::string_view> TRecord::Add(std::string_view Line) {
@@ -176,15 +219,74 @@ std::optional<std::string_view> TRecord::Add(std::string_view Line) {
     while (First < Last && std::uint8_t(Line[First]) <= 32) ++First;
     while (Last > First && std::uint8_t(Line[Last - 1]) <= 32) --Last;
     const std::string_view Text = Line.substr(First, Last - First);
-    size_t Equals = 0;
-    while (Equals < Text.size() && Text[Equals] != '=') ++Equals;
-    FIndexed = false;
-    if (Equals == Text.size()) {
-        FLines.push_back(TLine{Text, -1});
-        return std::nullopt;
+    const int NameLength = AddTrimmed(Text);
+    if (NameLength < 0) return std::nullopt;
+    return Text.substr(0, size_t(NameLength));
+}
+
+void TRecord::Push(std::string_view Text, int NameLength, std::uint32_t Hash, bool Ascii,
+                   int Origin) {
+    const int L = int(FLines.size());
+    FLines.push_back(TLine{Text, NameLength, Origin, Hash, -1, false});
+    if (NameLength < 0) return;
+    TLine& Line = FLines.back();
+    const std::string_view Name = Text.substr(0, size_t(NameLength));
+    char Axis = 0;
+    if (const int Number = PointNumber(Name, Axis); Number >= 0) {
+        // Points up to the line's own number are kept by number; one beyond (which a reader of
+        // points in order never reaches before it) is found by name.
+        if (Number <= L) {
+            const size_t At = 2 * size_t(Number) + (Axis == 'y');
+            if (FPoints.size() <= At) FPoints.resize(2 * size_t(Number) + 2, -1);
+            if (FPoints[At] < 0) FPoints[At] = L;
+            return;
+        }
+        FPointNames = true;
+    } else if (!Ascii) {
+        FFolded.emplace_back();
+        if (!FoldName(Name, FLatin1, FFolded.back())) {
+            FFolded.pop_back();
+            return;  // no key equals it
+        }
+        Line.Folded = int(FFolded.size() - 1);
+        bool Unused = true;
+        Line.Hash = NameHash(FFolded.back(), Unused);
     }
-    FLines.push_back(TLine{Text, int(Equals)});
-    return Text.substr(0, Equals);
+    IndexName(L);
+}
+
+void TRecord::IndexName(int L) {
+    if (2 * (size_t(L) + 1) > FSlots.size()) GrowSlots();
+    const TLine& Line = FLines[size_t(L)];
+    FNameBits[Line.Hash >> 6 & 3] |= std::uint64_t(1) << (Line.Hash & 63);
+    const size_t Mask = FSlots.size() - 1;
+    const std::string_view Name = NameOf(Line);
+    for (size_t S = Line.Hash & Mask;; S = (S + 1) & Mask) {
+        const int Taken = FSlots[S];
+        if (Taken < 0) {
+            FSlots[S] = L;
+            return;
+        }
+        // A name seen before: the first line keeps it.
+        const TLine& Other = FLines[size_t(Taken)];
+        if (Other.Hash == Line.Hash && SameName(NameOf(Other), Name)) return;
+    }
+}
+
+void TRecord::GrowSlots() {
+    const std::vector<int> Old = std::exchange(FSlots, std::vector<int>(FSlots.size() * 2, -1));
+    const size_t Mask = FSlots.size() - 1;
+    for (const int L : Old) {
+        if (L < 0) continue;
+        size_t S = FLines[size_t(L)].Hash & Mask;
+        while (FSlots[S] >= 0) S = (S + 1) & Mask;
+        FSlots[S] = L;
+    }
+}
+
+std::string_view TRecord::NameOf(const TLine& Line) const {
+    if (Line.Folded >= 0) return FFolded[size_t(Line.Folded)];
+    return Line.Text.substr(0, size_t(Line.NameLength));
 }
 
 void TRecord::Append(const TRecord& Source, qsizetype From, qsizetype To) {
@@ -194,11 +296,12 @@ void TRecord::Append(const TRecord& Source, qsizetype From, qsizetype To) {
     if (FLines.empty() && !FSource) FSource = &Source;
     const bool Marks = FSource == &Source;
     for (qsizetype I = From; I < To; ++I) {
-        TLine Line = Source.FLines[size_t(I)];
-        Line.Origin = Marks ? int(I) : -1;
-        FLines.push_back(Line);
+        const TLine& Line = Source.FLines[size_t(I)];
+        bool Ascii = true;
+        const std::uint32_t Hash =
+            Line.NameLength < 0 ? 0 : NameHash(Line.Text.substr(0, size_t(Line.NameLength)), Ascii);
+        Push(Line.Text, Line.NameLength, Hash, Ascii, Marks ? int(I) : -1);
     }
-    FIndexed = false;
 }
 
 QString TRecord::Decode(std::string_view Text) const {
@@ -223,92 +326,45 @@ QStringList TRecord::Lines() const {
     return Result;
 }
 
-namespace {
-
-bool SameName(std::string_view A, std::string_view B) {
-    if (A.size() != B.size()) return false;
-    for (size_t I = 0; I < A.size(); ++I)
-        if (Lower(A[I]) != Lower(B[I])) return false;
-    return true;
-}
-
-}  // namespace
-
-void TRecord::BuildIndex() const {
-    FIndexed = true;
-    const size_t Lines = FLines.size();
-    size_t Size = 16;
-    while (Size < 2 * Lines) Size *= 2;
-    FSlots.assign(Size, -1);
-    FNameBits = 0;
-    FFolded.clear();
-    FNames.resize(Lines);
-    FPoints.assign(2 * Lines, -1);
-    const size_t Mask = Size - 1;
-    for (size_t L = 0; L < Lines; ++L) {
-        const TLine& Line = FLines[L];
-        if (Line.NameLength < 0) continue;
-        std::string_view Name = Line.Text.substr(0, size_t(Line.NameLength));
-        char Axis = 0;
-        const int Number = PointNumber(Name, Axis);
-        // Points up to the record's size are kept by number; one beyond (which a reader of
-        // points in order never reaches) is found by name.
-        if (Number >= 0 && size_t(Number) < Lines) {
-            int& Point = FPoints[2 * size_t(Number) + (Axis == 'y')];
-            if (Point < 0) Point = int(L);
-            continue;
-        }
-        if (!IsAscii(Name)) {
-            FFolded.emplace_back();
-            if (!FoldName(Name, FLatin1, FFolded.back())) continue;
-            Name = FFolded.back();
-        }
-        FNames[L] = Name;
-        std::uint32_t Hash = kHashSeed;
-        for (char C : Name) Hash = HashStep(Hash, C);
-        FNameBits |= std::uint64_t(1) << (Hash & 63);
-        for (size_t S = Hash & Mask;; S = (S + 1) & Mask) {
-            const int Taken = FSlots[S];
-            if (Taken < 0) {
-                FSlots[S] = int(L);
-                break;
-            }
-            // A name seen before: the first line keeps it.
-            if (SameName(FNames[size_t(Taken)], Name)) break;
-        }
+int TRecord::FindName(std::string_view Name, std::uint32_t Hash) const {
+    if (!MayHoldName(Hash)) return -1;
+    const size_t Mask = FSlots.size() - 1;
+    for (size_t S = Hash & Mask;; S = (S + 1) & Mask) {
+        const int Taken = FSlots[S];
+        if (Taken < 0) return -1;
+        const TLine& Line = FLines[size_t(Taken)];
+        if (Line.Hash == Hash && SameName(NameOf(Line), Name)) return Taken;
     }
 }
 
 int TRecord::IndexOfPoint(char Axis, int I) const {
-    if (!FIndexed) BuildIndex();
+    // The line named "X<I>" or "Y<I>" by name.
+    auto Named = [&] {
+        char Key[16];
+        Key[0] = Axis;
+        const int Length = int(std::to_chars(Key + 1, Key + sizeof Key, I).ptr - Key);
+        const TKey Name(std::string_view(Key, size_t(Length)));
+        return FindName(Name.Name(), Name.Hash());
+    };
+    int L = -1;
     if (I >= 0 && I < Size()) {
-        const int L = FPoints[2 * size_t(I) + (Axis == 'Y' || Axis == 'y')];
-        if (L >= 0) MarkLine(L);
-        return L;
+        const size_t At = 2 * size_t(I) + (Axis == 'Y' || Axis == 'y');
+        if (At < FPoints.size()) L = FPoints[At];
+        // A line of that name before its number's line is indexed by name.
+        if (FPointNames)
+            if (const int Before = Named(); Before >= 0 && (L < 0 || Before < L)) L = Before;
+    } else {
+        L = Named();
     }
-    char Key[16];
-    Key[0] = Axis;
-    const int Length = int(std::to_chars(Key + 1, Key + sizeof Key, I).ptr - Key);
-    return IndexOfName(TKey(std::string_view(Key, size_t(Length))));
+    if (L >= 0) MarkLine(L);
+    return L;
 }
 
 int TRecord::IndexOfNamed(const TKey& Key) const {
-    if (!FIndexed) BuildIndex();
-    if (Key.Point() >= 0 && Key.Point() < Size()) {
-        const int L = FPoints[2 * size_t(Key.Point()) + (Key.Axis() == 'y')];
-        if (L >= 0) MarkLine(L);
-        return L;
-    }
-    if (!(FNameBits >> (Key.Hash() & 63) & 1)) return -1;
-    const size_t Mask = FSlots.size() - 1;
-    for (size_t S = Key.Hash() & Mask;; S = (S + 1) & Mask) {
-        const int Taken = FSlots[S];
-        if (Taken < 0) return -1;
-        if (SameName(FNames[size_t(Taken)], Key.Name())) {
-            MarkLine(Taken);
-            return Taken;
-        }
-    }
+    if (Key.Point() >= 0) return IndexOfPoint(Key.Axis(), Key.Point());
+    const int L = FindName(Key.Name(), Key.Hash());
+    if (L >= 0) MarkLine(L);
+    return L;
 }
 
 QString TRecord::Value(const TKey& Key) const {
@@ -342,8 +398,11 @@ Extended TRecord::Float(const TKey& Key) const {
 }
 
 std::optional<int> TRecord::OptInt(const TKey& Key) const {
-    if (!Find(Key)) return std::nullopt;
-    return Int(Key);
+    const auto Text = Find(Key);
+    if (!Text) return std::nullopt;
+    int Value = 0;
+    if (!TryTextToInt(*Text, Value)) RaiseInvalidInt(Decode(*Text));
+    return Value;
 }
 
 std::optional<Extended> TRecord::OptFloat(const TKey& Key) const {
@@ -396,6 +455,16 @@ TRecordWriter::TRecordWriter(QStringList& Lines) : FLines(&Lines) {}
 TRecordWriter::TRecordWriter(std::string& Bytes, qsizetype LineLimit)
     : FBytes(&Bytes), FLineLimit(LineLimit) {}
 
+TRecordWriter::TRecordWriter(std::string& Bytes, qsizetype LineLimit, size_t Chunk,
+                             std::function<void(const std::string&)> Drain)
+    : FBytes(&Bytes), FLineLimit(LineLimit), FChunk(Chunk), FDrain(std::move(Drain)) {}
+
+void TRecordWriter::Finish() {
+    if (!FDrain || !FBytes || FBytes->empty()) return;
+    FDrain(*FBytes);
+    FBytes->clear();
+}
+
 void TRecordWriter::BeginKey(std::string_view Key) {
     FLineStart = FBytes->size();
     FBytes->append("  ", 2).append(Key).push_back('=');
@@ -413,6 +482,7 @@ void TRecordWriter::EndLine() {
         }
     }
     FBytes->append("\r\n", 2);
+    LineWritten();
 }
 
 void TRecordWriter::Write(std::string_view Key, QStringView Value) {
@@ -454,6 +524,7 @@ void TRecordWriter::AppendNumber(std::string_view Key, const char* Digits, int L
     *P++ = '\n';
     FBytes->append(Line, size_t(P - Line));
     ++FLineCount;
+    LineWritten();
 }
 
 void TRecordWriter::WriteInt(std::string_view Key, int Value) {

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -99,11 +100,12 @@ private:
     char FAxis = 0;
 };
 
-// One record parsed once: its lines trimmed, the name of each (the text before its first "="),
-// and an index from names to the first line that carries them, built in one pass over the
-// record, so that every key costs one look-up however long the record is. Point keys ("X<i>",
-// "Y<i>") are indexed by their number. The lookups follow the rules above: names match with
-// letter case ignored, the first line of a name wins, an empty value is absent.
+// One record parsed as its lines are added: each line trimmed, the name of each (the text before
+// its first "=") hashed in the same pass that finds its "=", and an index from names to the
+// first line that carries them kept as lines come, so that every key costs one look-up however
+// long the record is and no second pass over the record is made. Point keys ("X<i>", "Y<i>")
+// are indexed by their number. The lookups follow the rules above: names match with letter case
+// ignored, the first line of a name wins, an empty value is absent.
 //
 // The lines are UTF-8 text or, for a document read as Latin-1, Latin-1 text. A record built
 // from a QStringList holds its own copy; a record filled with Add views text the caller keeps
@@ -116,7 +118,7 @@ private:
 // the watch.
 class SCHEME_EXPORT TRecord {
 public:
-    TRecord() = default;
+    TRecord();
     explicit TRecord(const QStringList& Lines);
     TRecord(const TRecord&) = delete;
     TRecord& operator=(const TRecord&) = delete;
@@ -126,11 +128,8 @@ public:
     // Adds a line, trimmed of its leading and trailing blanks and control characters; answers
     // its name (the text before its first "="), or nothing without "=".
     std::optional<std::string_view> Add(std::string_view Line);
-    // Adds a line that is trimmed already and whose first "=" is at NameLength (-1: none).
-    void AddTrimmed(std::string_view Line, int NameLength) {
-        FLines.push_back(TLine{Line, NameLength});
-        FIndexed = false;
-    }
+    // Adds a line that is trimmed already; answers the length of its name, -1 without "=".
+    int AddTrimmed(std::string_view Line);
     // Adds lines From .. To - 1 of Source, which must outlive this record, in its encoding.
     void Append(const TRecord& Source, qsizetype From, qsizetype To);
 
@@ -147,12 +146,12 @@ public:
     // Counts lines From .. To - 1 as read: for a reader that takes lines by position.
     void MarkRead(qsizetype From, qsizetype To) const;
     // Whether line I was read.
-    bool WasRead(qsizetype I) const { return size_t(I) < FRead.size() && FRead[size_t(I)] != 0; }
+    bool WasRead(qsizetype I) const { return size_t(I) < FLines.size() && FLines[size_t(I)].Read; }
 
     // The first line named Key; -1 if none. Keys are ASCII.
     int IndexOfName(const TKey& Key) const {
         // Most keys a kind asks for are absent: answered here, without a call.
-        if (FIndexed && Key.Point() < 0 && !(FNameBits >> (Key.Hash() & 63) & 1)) return -1;
+        if (Key.Point() < 0 && !MayHoldName(Key.Hash())) return -1;
         return IndexOfNamed(Key);
     }
     std::optional<std::string_view> Find(const TKey& Key) const {
@@ -185,9 +184,18 @@ private:
         int NameLength = -1;
         // The line's index in FSource (or FWatch's list), -1 if none.
         int Origin = -1;
+        // The hash of the name in lower case (folded, for a name beyond ASCII).
+        std::uint32_t Hash = 0;
+        // The folded name in FFolded, for a name beyond ASCII; -1 if none.
+        int Folded = -1;
+        mutable bool Read = false;
     };
+    void Push(std::string_view Text, int NameLength, std::uint32_t Hash, bool Ascii, int Origin);
+    void IndexName(int L);
+    void GrowSlots();
+    std::string_view NameOf(const TLine& Line) const;
+    int FindName(std::string_view Name, std::uint32_t Hash) const;
     void MarkLine(qsizetype L) const;
-    void BuildIndex() const;
     int IndexOfNamed(const TKey& Key) const;
     int IndexOfPoint(char Axis, int I) const;
     Extended ToFloat(std::optional<std::string_view> Value) const;
@@ -195,20 +203,22 @@ private:
     std::vector<TLine> FLines;
     bool FLatin1 = false;
     std::string FOwned;
-    mutable bool FIndexed = false;
-    // One bit for each name's hash modulo 64: most keys a kind asks for are absent, and are
+    // One bit for each name's hash modulo 256: most keys a kind asks for are absent, and are
     // answered without a look at the slots.
-    mutable std::uint64_t FNameBits = 0;
-    // Open addressing over the names (lower case), each slot the first line of a name or -1.
-    mutable std::vector<int> FSlots;
-    // The name of each line as the slots compare it; names of other than ASCII characters
-    // folded (kept in FFolded).
-    mutable std::vector<std::string_view> FNames;
-    mutable std::deque<std::string> FFolded;
-    // The lines of point keys by number: X at 2 * I, Y at 2 * I + 1; -1 where absent.
-    mutable std::vector<int> FPoints;
-    // One entry per line up to the last line read: nonzero once it is read.
-    mutable std::vector<std::uint8_t> FRead;
+    std::uint64_t FNameBits[4] = {};
+    bool MayHoldName(std::uint32_t Hash) const {
+        return FNameBits[Hash >> 6 & 3] >> (Hash & 63) & 1;
+    }
+    // Open addressing over the names (lower case), each slot the first line of a name or -1;
+    // at most half full.
+    std::vector<int> FSlots;
+    // Names beyond ASCII folded as Qt compares them.
+    std::deque<std::string> FFolded;
+    // The lines of point keys by number: X at 2 * I, Y at 2 * I + 1; -1 where absent. A point
+    // key whose number lies beyond its own line is indexed by name (FPointNames), so that no
+    // line makes the table longer than the record.
+    std::vector<int> FPoints;
+    bool FPointNames = false;
     // The record the lines were appended from, and the watch of the list the record was built
     // from (valid while FWatchSerial names a live watch).
     const TRecord* FSource = nullptr;
@@ -223,6 +233,11 @@ class SCHEME_EXPORT TRecordWriter {
 public:
     explicit TRecordWriter(QStringList& Lines);
     TRecordWriter(std::string& Bytes, qsizetype LineLimit);
+    // Bytes as a buffer of about Chunk bytes: each time a line fills it, Drain is handed its
+    // lines and it starts again empty; Finish hands over the rest. A large text thus never
+    // lies in memory as a whole.
+    TRecordWriter(std::string& Bytes, qsizetype LineLimit, size_t Chunk,
+                  std::function<void(const std::string&)> Drain);
     TRecordWriter(const TRecordWriter&) = delete;
     TRecordWriter& operator=(const TRecordWriter&) = delete;
 
@@ -238,6 +253,9 @@ public:
     void WriteLine(std::string_view Ascii);
     void WriteLines(const QStringList& Lines);
 
+    // Hands the bytes not drained yet to Drain (nothing without one).
+    void Finish();
+
     bool ToBytes() const { return FBytes != nullptr; }
     // The lines written so far.
     qsizetype LineCount() const { return FLineCount; }
@@ -249,6 +267,9 @@ private:
     void BeginKey(std::string_view Key);
     void EndLine();
     void AppendNumber(std::string_view Key, const char* Digits, int Length);
+    void LineWritten() {
+        if (FDrain && FBytes->size() >= FChunk) Finish();
+    }
 
     QStringList* FLines = nullptr;
     std::string* FBytes = nullptr;
@@ -257,6 +278,8 @@ private:
     qsizetype FLineCount = 0;
     qsizetype FTooLongLine = 0;
     qsizetype FTooLongLength = 0;
+    size_t FChunk = 0;
+    std::function<void(const std::string&)> FDrain;
 };
 
 }  // namespace record

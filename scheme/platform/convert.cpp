@@ -118,6 +118,16 @@ bool ToAscii(QStringView S, std::string& Buffer) {
 }  // namespace
 
 bool TryTextToInt(std::string_view S, int& Value) {
+    // Plain decimal numbers, nearly every integer of a record, at once; any other form (blanks,
+    // a plus sign, hexadecimal, a value beyond 32 bits) is decided below.
+    if (!S.empty() && ((S[0] >= '0' && S[0] <= '9') || S[0] == '-')) {
+        int Plain = 0;
+        const auto [Ptr, Ec] = std::from_chars(S.data(), S.data() + S.size(), Plain);
+        if (Ec == std::errc() && Ptr == S.data() + S.size()) {
+            Value = Plain;
+            return true;
+        }
+    }
     size_t I = 0;
     const size_t N = S.size();
     while (I < N && S[I] == ' ') ++I;

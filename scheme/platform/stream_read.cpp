@@ -23,8 +23,28 @@ void CheckReadError(const QIODevice& Stream) {
 }  // namespace
 
 std::optional<QByteArray> ReadAtMost(QIODevice& Stream, qint64 Limit) {
-    if (!Stream.isSequential() && Stream.size() - Stream.pos() > Limit) return std::nullopt;
     QByteArray Data;
+    if (!Stream.isSequential()) {
+        // The size is known: the bytes go straight into one buffer of that size, read at once,
+        // rather than piece by piece into buffers that are copied as they grow.
+        const qint64 Size = Stream.size() - Stream.pos();
+        if (Size > Limit) return std::nullopt;
+        if (Size > 0) {
+            Data.resize(Size);
+            qint64 Got = 0;
+            while (Got < Size) {
+                const qint64 Read = Stream.read(Data.data() + Got, Size - Got);
+                if (Read <= 0) break;
+                Got += Read;
+            }
+            // A file that shrank meanwhile gave less; one that grew is read on below.
+            if (Got < Size) {
+                Data.truncate(Got);
+                CheckReadError(Stream);
+                return Data;
+            }
+        }
+    }
     for (;;) {
         const QByteArray Chunk = Stream.read(std::min(kReadChunk, Limit - Data.size() + 1));
         if (Chunk.isEmpty()) break;
