@@ -60,6 +60,10 @@ struct TStateFeed::TClient {
     QHash<QByteArray, std::vector<int>> StateTopics;
     QHash<QByteArray, std::vector<int>> AckTopics;
     bool AddressGiven = false;
+    // Set while the library reads, and so calls back into the feed; a feed stopped then
+    // leaves the client alone until the read returns.
+    bool Reading = false;
+    bool Dropped = false;
 
     explicit TClient(TStateFeed& F) : Feed(F) {
         UseLibrary();
@@ -125,15 +129,24 @@ struct TStateFeed::TClient {
     void Read() {
         const QDeadlineTimer Slice(kReadSliceMs);
         int Rc = MOSQ_ERR_SUCCESS;
+        Reading = true;
         do {
             errno = 0;
             Rc = mosquitto_loop_read(Mosq, 1);
+            if (Dropped) return;
             if (Rc != MOSQ_ERR_SUCCESS || errno == EAGAIN || errno == EWOULDBLOCK) break;
         } while (!Slice.hasExpired());
+        Reading = false;
         Checked(Rc);
     }
 
     void Write() { Checked(mosquitto_loop_write(Mosq, 1)); }
+
+    void Close(bool Connected) {
+        if (!Connected) return;
+        mosquitto_disconnect(Mosq);
+        mosquitto_loop_write(Mosq, 1);
+    }
 
     void RunMisc() { Checked(mosquitto_loop_misc(Mosq)); }
 
@@ -212,12 +225,21 @@ bool TStateFeed::Start() {
 
 void TStateFeed::Stop() {
     if (!FClient) return;
-    if (FState == TFeedState::Connected) {
-        mosquitto_disconnect(FClient->Mosq);
-        mosquitto_loop_write(FClient->Mosq, 1);
-    }
+    const bool Connected = FState == TFeedState::Connected;
     MarkAllStale(false);
-    FClient.reset();
+    if (FClient->Reading) {
+        // Stopped by a handler of a message the library is still reading, which holds the
+        // library's locks: the client says goodbye and goes once the read has returned.
+        FClient->Dropped = true;
+        FClient->DropSocket();
+        QTimer::singleShot(0, [Client = FClient.release(), Connected] {
+            Client->Close(Connected);
+            delete Client;
+        });
+    } else {
+        FClient->Close(Connected);
+        FClient.reset();
+    }
     SetState(TFeedState::Stopped);
 }
 
@@ -334,10 +356,13 @@ TSchemeObject* TStateFeed::Live(int Binding) const {
 }
 
 void TStateFeed::Message(const char* Topic, const void* Payload, int Length) {
-    if (!FClient || !FData) return;
+    TClient* const Client = FClient.get();
+    if (!Client || !FData) return;
+    // Handlers called below may stop or restart the feed; reading ends then.
+    const auto Current = [&] { return FClient.get() == Client && FData; };
     const QByteArray Key = QByteArray::fromRawData(Topic, qsizetype(strlen(Topic)));
     const QByteArrayView Bytes(static_cast<const char*>(Payload), Length);
-    if (auto It = FClient->StateTopics.constFind(Key); It != FClient->StateTopics.cend()) {
+    if (auto It = Client->StateTopics.constFind(Key); It != Client->StateTopics.cend()) {
         for (int I : *It) {
             TSchemeObject* Obj = Live(I);
             if (!Obj) continue;
@@ -360,11 +385,13 @@ void TStateFeed::Message(const char* Topic, const void* Payload, int Length) {
             }
             ++FApplied;
             FData->SetObjectStateDirect(Obj, *State);
+            if (!Current()) return;
             FData->SetObjectStale(Obj, false);
             if (OnStateMessage) OnStateMessage(Obj, QByteArray(Bytes.data(), Bytes.size()));
+            if (!Current()) return;
         }
     }
-    if (auto It = FClient->AckTopics.constFind(Key); It != FClient->AckTopics.cend()) {
+    if (auto It = Client->AckTopics.constFind(Key); It != Client->AckTopics.cend()) {
         for (int I : *It) {
             TSchemeObject* Obj = Live(I);
             if (!Obj) continue;
@@ -377,6 +404,7 @@ void TStateFeed::Message(const char* Topic, const void* Payload, int Length) {
             FRemoteAck = true;
             FData->AcknowledgeAlarm(Obj);
             FRemoteAck = false;
+            if (!Current()) return;
         }
     }
 }

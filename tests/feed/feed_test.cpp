@@ -113,6 +113,14 @@ TEST_F(FeedTest, StatesReachTheirObjectsAndTheViewsAndTheApplicationMayVeto) {
     EXPECT_EQ(A->State(), 1) << "replaced by the handler";
     EXPECT_EQ(Free->State(), 0);
     EXPECT_EQ(Feed.BindingCount(), 2);
+    // The handler may stop the feed while the message it hears is still being read.
+    Data.OnObjectStatusChange = [&](TObject*, int, int, int, int&, bool&) { Feed.Stop(); };
+    Client.Publish(Topic(0).toUtf8().constData(), "2");
+    ASSERT_TRUE(WaitFor([&] { return Feed.State() == TFeedState::Stopped; }));
+    EXPECT_EQ(A->State(), 2);
+    EXPECT_FALSE(Data.ObjectStale(A));
+    StartFeed();
+    EXPECT_EQ(Feed.State(), TFeedState::Connected) << "started anew";
 }
 
 TEST_F(FeedTest, JsonAndMappedPayloadsAreReadAndInvalidOnesChangeNothingButWarn) {
