@@ -1,0 +1,1 @@
+// Compiles the headers the test suites share once, for all of them.
