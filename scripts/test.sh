@@ -8,19 +8,22 @@ set -eu
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
+# Each step is announced with the seconds spent so far, so that a slow step shows in the log.
+started=$(date +%s)
+step() { echo "== $1 ($(($(date +%s) - started)) s) =="; }
 
-echo "== formatting =="
+step "formatting"
 ./scripts/check-format.sh
 
-echo "== build and test =="
+step "build and test"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DSCHEME_WERROR=ON >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
 
-echo "== installed package and editor =="
+step "installed package and editor"
 ./scripts/check-package.sh build
 
-echo "== sanitizer build and test =="
+step "sanitizer build and test"
 # The benchmarks are compiled once, in the normal build; they run no tests. Line tables are all
 # the debug information a sanitizer's report needs, and cheaper to build than full -g.
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 \
@@ -33,7 +36,7 @@ ctest --test-dir build-asan --output-on-failure -j2 -LE gtest
 ./scripts/run-test-programs.sh build-asan
 unset ASAN_OPTIONS UBSAN_OPTIONS
 
-echo "== fuzz targets: a short run each =="
+step "fuzz targets: a short run each"
 ./scripts/fuzz-build.sh
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
@@ -54,3 +57,4 @@ for target in document record picture convert; do
   fi
   grep -E "^(#[0-9]+.*DONE|stat::number_of_executed_units)" "$scratch/$target.log" || true
 done
+step "done"
