@@ -6,6 +6,8 @@
 // time). One long iteration; the figures are counters.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/live_feed_bench
+//
+// bench_main.cpp gives it a widget application.
 #include <benchmark/benchmark.h>
 #include <mosquitto.h>
 #include <time.h>
@@ -198,12 +200,3 @@ void LiveFeed(benchmark::State& State) {
 BENCHMARK(LiveFeed)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication App(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
