@@ -358,8 +358,7 @@ void TSchemeData::RepaintChange(const TSchemeNotice& Notice) {
             }
             // The old and the new box, not the object's exact region: building that region
             // costs more than repainting a box's corners, whose objects the paint culls anyway.
-            EraseArea(Notice.Before);
-            EraseArea(Notice.Object->Area());
+            EraseAreas(Notice.Before, Notice.Object->Area());
             break;
         case TSchemeNoticeKind::Joined:
             EraseArea(Notice.Object->Area());
@@ -382,12 +381,18 @@ void TSchemeData::RepaintChange(const TSchemeNotice& Notice) {
 
 // Invalidates an area in every view: its box at each view's zoom.
 void TSchemeData::EraseArea(const TSchemeArea& Area) {
-    if (FUpdating || Area.IsEmpty()) return;
+    EraseAreas(Area, TSchemeArea());
+}
+
+// Both areas in one region, so that each view is invalidated once.
+void TSchemeData::EraseAreas(const TSchemeArea& First, const TSchemeArea& Second) {
+    if (FUpdating || (First.IsEmpty() && Second.IsEmpty())) return;
     for (ISchemeVisual* Visual : std::vector<ISchemeVisual*>(FVisualLinks)) {
         if (!Visual) continue;
-        const TRect R = Area.AtZoom(Visual->Zoom());
-        Visual->InvalidateRgn(
-            OffsetRgn(CreateRectRgnIndirect(R), -Visual->OriginX(), -Visual->OriginY()));
+        QRegion Region;
+        for (const TSchemeArea* Area : {&First, &Second})
+            if (!Area->IsEmpty()) Region += CreateRectRgnIndirect(Area->AtZoom(Visual->Zoom()));
+        Visual->InvalidateRgn(OffsetRgn(Region, -Visual->OriginX(), -Visual->OriginY()));
     }
 }
 

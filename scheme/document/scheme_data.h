@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -392,6 +393,7 @@ private:
     void LayerIdsAdd(int Position) const;
     void LayerIdsRemove(int Position) const;
     void EraseArea(const TSchemeArea& Area);
+    void EraseAreas(const TSchemeArea& First, const TSchemeArea& Second);
     void RepaintChange(const TSchemeNotice& Notice);
     bool Holds(const TSchemeObject* AObject) const;
     void CheckLinkEnds(const TSchemeLink* ALink) const;
@@ -413,6 +415,8 @@ private:
     void IndexNotice(const TSchemeNotice& Notice);
     void Track(TSchemeObject* Obj);
     bool Untrack(TSchemeObject* Obj, const TSchemeArea& Area);
+    // Keeps a moved object's place in the index; false when it was not found where it was.
+    bool TrackMove(TSchemeObject* Obj, const TSchemeArea& Before);
     void SortInDrawingOrder(std::vector<TSchemeObject*>& Objects) const;
     TSchemeObject* TopmostHit(const std::vector<TSchemeObject*>& Candidates, Extended X, Extended Y,
                               bool ACheckEnabled, int AParam);
@@ -476,6 +480,8 @@ private:
     QString FDecodingWarning;
     TPropagation* FPropagation = nullptr;
     std::unique_ptr<TSpatialIndex> FIndex;
+    // The areas moved objects are indexed under, when not their own (see TrackMove).
+    std::unordered_map<TSchemeObject*, TSchemeArea> FLooseAreas;
     std::vector<TSchemeObject*> FHitCandidates;
     std::unordered_set<TSchemeObject*> FSelected;
     int FSelectionDepth = 0;

@@ -35,6 +35,7 @@ TSpatialIndex& TSchemeData::Index() {
 void TSchemeData::DropIndex() {
     FIndex.reset();
     FSelected.clear();
+    FLooseAreas.clear();
 }
 
 void TSchemeData::Track(TSchemeObject* Obj) {
@@ -44,7 +45,53 @@ void TSchemeData::Track(TSchemeObject* Obj) {
 
 bool TSchemeData::Untrack(TSchemeObject* Obj, const TSchemeArea& Area) {
     FSelected.erase(Obj);
+    if (!FLooseAreas.empty()) {
+        if (const auto It = FLooseAreas.find(Obj); It != FLooseAreas.end()) {
+            const TSchemeArea Indexed = It->second;
+            FLooseAreas.erase(It);
+            return FIndex->Remove(Obj, Indexed);
+        }
+    }
     return FIndex->Remove(Obj, Area);
+}
+
+namespace {
+
+bool Contains(const TSchemeArea& Outer, const TSchemeArea& Inner) {
+    return Inner.Left >= Outer.Left && Inner.Top >= Outer.Top && Inner.Right <= Outer.Right &&
+           Inner.Bottom <= Outer.Bottom && Inner.Margin <= Outer.Margin;
+}
+
+// The area a moved object is indexed under: its own grown by its size on every side.
+TSchemeArea Loose(const TSchemeArea& Area) {
+    const double Slack = std::max(Area.Right - Area.Left, Area.Bottom - Area.Top);
+    return TSchemeArea{Area.Left - Slack, Area.Top - Slack, Area.Right + Slack, Area.Bottom + Slack,
+                       Area.Margin};
+}
+
+}  // namespace
+
+// A drag moves an object a little at each step, and taking it out of the tree and putting it
+// back costs more than painting it. A moved object is therefore indexed under a looser area,
+// and keeps that place as long as its own area stays inside it. The index may then answer it
+// where it no longer is, which it is allowed to: every caller tests the candidates exactly.
+bool TSchemeData::TrackMove(TSchemeObject* Obj, const TSchemeArea& Before) {
+    const TSchemeArea& Now = Obj->Area();
+    const auto It = FLooseAreas.find(Obj);
+    const bool Loosened = It != FLooseAreas.end();
+    if (Loosened && !Now.IsEmpty() && Contains(It->second, Now)) return true;
+    const bool Kept = FIndex->Remove(Obj, Loosened ? It->second : Before);
+    if (Now.IsEmpty()) {
+        if (Loosened) FLooseAreas.erase(It);
+        return Kept;
+    }
+    const TSchemeArea Indexed = Loose(Now);
+    FIndex->Insert(Obj, Indexed);
+    if (Loosened)
+        It->second = Indexed;
+    else
+        FLooseAreas.emplace(Obj, Indexed);
+    return Kept;
 }
 
 void TSchemeData::IndexNotice(const TSchemeNotice& Notice) {
@@ -61,15 +108,12 @@ void TSchemeData::IndexNotice(const TSchemeNotice& Notice) {
             break;
         case TSchemeNoticeKind::Changed:
             // A change that keeps the area (a selection, mostly) keeps the object's place.
-            if (Notice.Before == Notice.Object->Area()) {
-                if (Notice.Object->Selected())
-                    FSelected.insert(Notice.Object);
-                else
-                    FSelected.erase(Notice.Object);
-                break;
-            }
-            Kept = Untrack(Notice.Object, Notice.Before);
-            Track(Notice.Object);
+            if (!(Notice.Before == Notice.Object->Area()))
+                Kept = TrackMove(Notice.Object, Notice.Before);
+            if (Notice.Object->Selected())
+                FSelected.insert(Notice.Object);
+            else
+                FSelected.erase(Notice.Object);
             break;
         case TSchemeNoticeKind::LayerJoined:
         case TSchemeNoticeKind::LayerLeaving:
@@ -188,8 +232,14 @@ void TSchemeData::PaintDirectInWindow(ISchemeVisual* AVisual) {
     if (!AVisual || FUpdating) return;
     TCanvas* Canvas = AVisual->GetCanvas();
     if (!Canvas) return;
-    ForEachObjectMeeting(Canvas->ClipRect(), AVisual->Zoom(), false,
-                         [&](TSchemeObject* Obj) { ObjectPaintDirectInWindow(Obj, AVisual); });
+    // Within a paint every object gets the view's canvas, whatever area it covers: asking for
+    // it by the object's area would only cost working that area out.
+    const Extended Zoom = AVisual->Zoom();
+    ForEachObjectMeeting(Canvas->ClipRect(), Zoom, false, [&](TSchemeObject* Obj) {
+        if (FUpdating) return;
+        if (TCanvas* Current = AVisual->GetCanvas())
+            PaintObject(Obj, AVisual, Zoom, *Current, AVisual->Param());
+    });
 }
 
 void TSchemeData::RepaintDirectInWindow(ISchemeVisual* AVisual) {

@@ -386,6 +386,8 @@ private:
     void ShowDirect(const QRect& ClientRect);
     TCanvas* DirectCanvas(const QRect& Shown, bool Covers = false);
     void PaintPictureAndGrid(TCanvas& ACanvas, Extended AZoom);
+    // True when the picture is a drawing without anything to draw.
+    bool PictureBlank();
     // The whole drawing at AZoom; a null image when it has no pixels.
     QImage ExportImage(Extended AZoom);
     // The whole drawing at AZoom as SVG text.
@@ -457,6 +459,9 @@ private:
     QRegion FUnshown;
     TCanvas* FPaintCanvas = nullptr;
     std::unique_ptr<TCanvas> FDirectCanvas;
+    // The drawing PictureBlank last looked at, and what it found.
+    QByteArray FCheckedDrawing;
+    bool FDrawingBlank = false;
 
     bool FShowHint = true;
     int FHintWidth = kDefaultHintWidth;

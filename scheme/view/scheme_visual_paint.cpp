@@ -10,6 +10,8 @@
 #include <QSaveFile>
 #include <QScopedValueRollback>
 #include <QSvgGenerator>
+#include <QXmlStreamReader>
+#include <algorithm>
 
 #include "scheme/platform/error_handler.h"
 #include "scheme/platform/exceptions.h"
@@ -221,9 +223,63 @@ void TSchemeVisual::paintEvent(QPaintEvent* Event) {
 void TSchemeVisual::PaintPicture(TCanvas& ACanvas, Extended AZoom) {
     const TGraphic* Graphic = FPicture.Graphic();
     if (!Graphic || Graphic->Empty()) return;
+    // On screen an empty drawing (one that only gives the view its size) is left out: rendering
+    // it would paint no pixel. Exports still get whatever the renderer writes for it.
+    if (&ACanvas == FPaintCanvas && PictureBlank()) return;
     const QScopedValueRollback Drawing(FDrawing, true);
     ACanvas.StretchDraw(
         TRect{0, 0, Trunc(AZoom * Graphic->Width()), Trunc(AZoom * Graphic->Height())}, *Graphic);
+}
+
+namespace {
+
+// Attributes of an SVG root element that paint nothing by themselves.
+bool SizingAttribute(QStringView Name) {
+    static const QStringView Names[] = {u"width",   u"height",      u"viewBox",
+                                        u"version", u"baseProfile", u"preserveAspectRatio",
+                                        u"x",       u"y",           u"id"};
+    return std::find(std::begin(Names), std::end(Names), Name) != std::end(Names);
+}
+
+// True when Svg is a well-formed document whose root element holds no element and no attribute
+// but those that size it: such a drawing paints nothing. Anything else counts as drawing.
+bool DrawsNothing(const QByteArray& Svg) {
+    QXmlStreamReader Reader(Svg);
+    int Depth = 0;
+    bool Root = false;
+    while (!Reader.atEnd()) {
+        switch (Reader.readNext()) {
+            case QXmlStreamReader::StartElement:
+                if (Root || Reader.name() != u"svg" || !Reader.prefix().isEmpty()) return false;
+                for (const QXmlStreamAttribute& A : Reader.attributes())
+                    if (!A.prefix().isEmpty() || !SizingAttribute(A.name())) return false;
+                Root = true;
+                ++Depth;
+                break;
+            case QXmlStreamReader::EndElement:
+                --Depth;
+                break;
+            case QXmlStreamReader::DTD:
+            case QXmlStreamReader::EntityReference:
+                return false;
+            default:
+                break;
+        }
+    }
+    return Root && Depth == 0 && !Reader.hasError();
+}
+
+}  // namespace
+
+bool TSchemeVisual::PictureBlank() {
+    const auto* Drawing = dynamic_cast<const TMetafile*>(FPicture.Graphic());
+    if (!Drawing) return false;
+    // The drawing's text is shared, not copied: the same text is looked at once.
+    if (!Drawing->Data().isSharedWith(FCheckedDrawing)) {
+        FCheckedDrawing = Drawing->Data();
+        FDrawingBlank = DrawsNothing(FCheckedDrawing);
+    }
+    return FDrawingBlank;
 }
 
 // Lines every Round(AZoom * Delta) pixels over the picture's area, anchored at world (0, 0);

@@ -57,7 +57,7 @@ protected:
         TSchemeObject* Obj = AnyObject();
         if (!Obj) return;
         TPen Pen;
-        switch (Pick(11)) {
+        switch (Pick(12)) {
             case 0:
                 Obj->SetPointsExtA(0, PointExt(Coord(), Coord()));
                 break;
@@ -96,6 +96,11 @@ protected:
                 break;
             case 9:
                 Data.LayerExchange(1 + Pick(kLayers), 1 + Pick(kLayers));
+                break;
+            case 11:
+                // A drag's small steps, which an object's place in the index may outlast.
+                Obj->MoveToExt(PointExt(Obj->GetPointsExt(0).X + Pick(41) - 20,
+                                        Obj->GetPointsExt(0).Y + Pick(41) - 20));
                 break;
             case 10: {
                 const int Layer = Obj->Layer()->ID();

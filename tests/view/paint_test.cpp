@@ -148,6 +148,32 @@ TEST_F(PaintTest, ExportsTakeThePictureSizeAtTheZoom) {
     EXPECT_THROW(View->ExportToBmp(Dir.filePath(QStringLiteral("a.unknown")), 1), Exception);
 }
 
+// The screen leaves out a drawing with nothing in it; whatever a drawing holds, the screen must
+// still show what an export shows.
+TEST_F(PaintTest, TheScreenShowsADrawingAsAnExportDoes) {
+    const char* const Drawings[] = {
+        "",
+        " viewBox=\"0 0 300 200\"><!-- nothing --></svg",
+        "><rect x=\"10\" y=\"10\" width=\"50\" height=\"40\" fill=\"red\"/></svg",
+        " viewport-fill=\"blue\"",
+        " style=\"background:blue\"><g/></svg",
+    };
+    AddBox(1, 100, 50, 30, 30);
+    for (const char* Drawing : Drawings) {
+        QByteArray Svg = QByteArray(R"(<svg xmlns="http://www.w3.org/2000/svg" width="300" )"
+                                    R"(height="200")") +
+                         Drawing + (QByteArray(Drawing).endsWith("svg") ? ">" : "/>");
+        QBuffer Buffer(&Svg);
+        Buffer.open(QIODevice::ReadOnly);
+        auto Metafile = std::make_unique<TMetafile>();
+        Metafile->LoadFromStream(Buffer);
+        View->Picture().TakeGraphic(std::move(Metafile));
+        TBitmap Exported;
+        View->ExportToBmp(Exported, 1);
+        EXPECT_EQ(Shown(), Exported.Image().convertToFormat(QImage::Format_RGB32)) << Svg.data();
+    }
+}
+
 qsizetype Colours(const QImage& Image) {
     QSet<QRgb> Seen;
     for (int Y = 0; Y < Image.height(); ++Y)
