@@ -450,6 +450,26 @@ Extended TRecord::Point(char Axis, int I) const {
 
 // ---- writing -------------------------------------------------------------------------------
 
+namespace {
+
+// Appends Text as UTF-8: ASCII text, nearly all of a document, without a converted copy.
+void AppendUtf8(std::string& Bytes, QStringView Text) {
+    const size_t Start = Bytes.size();
+    Bytes.resize(Start + size_t(Text.size()));
+    for (qsizetype I = 0; I < Text.size(); ++I) {
+        const char16_t C = Text[I].unicode();
+        if (C >= 0x80) {
+            Bytes.resize(Start);
+            const QByteArray Utf8 = Text.toUtf8();
+            Bytes.append(Utf8.constData(), size_t(Utf8.size()));
+            return;
+        }
+        Bytes[Start + size_t(I)] = char(C);
+    }
+}
+
+}  // namespace
+
 TRecordWriter::TRecordWriter(QStringList& Lines) : FLines(&Lines) {}
 
 TRecordWriter::TRecordWriter(std::string& Bytes, qsizetype LineLimit)
@@ -496,8 +516,7 @@ void TRecordWriter::Write(std::string_view Key, QStringView Value) {
         return;
     }
     BeginKey(Key);
-    const QByteArray Bytes = Value.toUtf8();
-    FBytes->append(Bytes.constData(), size_t(Bytes.size()));
+    AppendUtf8(*FBytes, Value);
     EndLine();
 }
 
@@ -558,8 +577,7 @@ void TRecordWriter::WriteLine(QStringView Line) {
         return;
     }
     FLineStart = FBytes->size();
-    const QByteArray Bytes = Line.toUtf8();
-    FBytes->append(Bytes.constData(), size_t(Bytes.size()));
+    AppendUtf8(*FBytes, Line);
     EndLine();
 }
 
