@@ -809,7 +809,8 @@ qsizetype LineBound(const QByteArray& Bytes) {
 // grows with what the text describes, not with its lines. Handlers of the loading events are
 // given the list of lines they expect: for them the text is split into one first.
 void TSchemeData::LoadFromStream(QIODevice& AStream) {
-    const std::optional<QByteArray> Bytes = ReadAtMost(AStream, kMaxDocumentSize);
+    TLargeReadBuffer Storage;
+    const std::optional<QByteArray> Bytes = ReadAtMost(AStream, kMaxDocumentSize, Storage);
     if (!Bytes)
         throw ESchemeErrorException(
             QStringLiteral("TSchemeData : Document too large (more than %1 MiB are not read)")
