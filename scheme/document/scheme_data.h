@@ -30,6 +30,7 @@ class TSchemeObject;
 class TSchemePolygon;
 class ISchemeVisual;
 class TSpatialIndex;
+class TSpatialJournal;
 namespace history {
 class TRecorder;
 }
@@ -411,6 +412,10 @@ private:
     TSpatialIndex& Index();
     void DropIndex();
     void IndexNotice(const TSchemeNotice& Notice);
+    // Starts the journal of a load into a document without index and objects; notes a notice in
+    // it, or gives it up for a notice it cannot follow.
+    void StartJournal();
+    void JournalNotice(const TSchemeNotice& Notice);
     void Track(TSchemeObject* Obj);
     bool Untrack(TSchemeObject* Obj, const TSchemeArea& Area);
     void SortInDrawingOrder(std::vector<TSchemeObject*>& Objects) const;
@@ -476,6 +481,9 @@ private:
     QString FDecodingWarning;
     TPropagation* FPropagation = nullptr;
     std::unique_ptr<TSpatialIndex> FIndex;
+    // While there is no index: the areas of the objects that joined since a load into an empty
+    // document began, as long as nothing else changed where objects are.
+    std::unique_ptr<TSpatialJournal> FJournal;
     std::vector<TSchemeObject*> FHitCandidates;
     std::unordered_set<TSchemeObject*> FSelected;
     int FSelectionDepth = 0;

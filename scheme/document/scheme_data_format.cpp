@@ -506,6 +506,7 @@ void TSchemeData::LoadText(TLines& Lines, QStringList& AStrings) {
         FSkippedClassNames.clear();
         FLoadWarnings.clear();
         FMoreLoadWarnings = 0;
+        StartJournal();
         if (!FDecodingWarning.isEmpty()) AddLoadWarning(std::exchange(FDecodingWarning, {}));
         if (OnBeforeLoading) {
             OnBeforeLoading(this, AStrings);
