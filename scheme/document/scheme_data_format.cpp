@@ -70,6 +70,10 @@ bool SameTextOfSize(std::string_view Text, std::string_view Ascii, bool Latin1) 
 // Most lines are told apart by their size alone: only those are compared in full.
 inline bool SameText(std::string_view Text, std::string_view Ascii, bool Latin1) {
     if (Text.size() < Ascii.size() || Text.size() > 3 * Ascii.size()) return false;
+    // A first character in ASCII that differs from Ascii's, letter case ignored, decides.
+    if (const auto C = Text.empty() ? 0 : static_cast<unsigned char>(Text[0]);
+        C < 0x80 && (C | 0x20) != (static_cast<unsigned char>(Ascii[0]) | 0x20))
+        return false;
     return SameTextOfSize(Text, Ascii, Latin1);
 }
 

@@ -372,7 +372,7 @@ QString TRecord::Value(const TKey& Key) const {
     return V ? Decode(*V) : QString();
 }
 
-std::optional<QString> TRecord::FindText(const TKey& Key) const {
+std::optional<QString> TRecord::FindTextPresent(const TKey& Key) const {
     const auto V = Find(Key);
     if (!V) return std::nullopt;
     return Decode(*V);
@@ -397,7 +397,7 @@ Extended TRecord::Float(const TKey& Key) const {
     return ToFloat(Find(Key));
 }
 
-std::optional<int> TRecord::OptInt(const TKey& Key) const {
+std::optional<int> TRecord::OptIntPresent(const TKey& Key) const {
     const auto Text = Find(Key);
     if (!Text) return std::nullopt;
     int Value = 0;
@@ -405,21 +405,16 @@ std::optional<int> TRecord::OptInt(const TKey& Key) const {
     return Value;
 }
 
-std::optional<Extended> TRecord::OptFloat(const TKey& Key) const {
+std::optional<Extended> TRecord::OptFloatPresent(const TKey& Key) const {
     const auto V = Find(Key);
     if (!V) return std::nullopt;
     return ToFloat(V);
 }
 
-std::optional<TColor> TRecord::OptColor(const TKey& Key) const {
+std::optional<TColor> TRecord::OptColorPresent(const TKey& Key) const {
     const auto V = Find(Key);
     if (!V) return std::nullopt;
     return StringToColor(Decode(*V));
-}
-
-std::optional<bool> TRecord::OptFlag(const TKey& Key) const {
-    if (auto Value = OptInt(Key)) return *Value == 1;
-    return std::nullopt;
 }
 
 int TRecord::Count(const TKey& Key) const {
