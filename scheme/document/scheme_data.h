@@ -31,6 +31,7 @@ class TSchemeObject;
 class TSchemePolygon;
 class ISchemeVisual;
 class TSpatialIndex;
+class TSpatialJournal;
 namespace history {
 class TRecorder;
 }
@@ -413,6 +414,10 @@ private:
     TSpatialIndex& Index();
     void DropIndex();
     void IndexNotice(const TSchemeNotice& Notice);
+    // Starts the journal of a load into a document without index and objects; notes a notice in
+    // it, or gives it up for a notice it cannot follow.
+    void StartJournal();
+    void JournalNotice(const TSchemeNotice& Notice);
     void Track(TSchemeObject* Obj);
     bool Untrack(TSchemeObject* Obj, const TSchemeArea& Area);
     // Keeps a moved object's place in the index; false when it was not found where it was.
@@ -482,6 +487,9 @@ private:
     std::unique_ptr<TSpatialIndex> FIndex;
     // The areas moved objects are indexed under, when not their own (see TrackMove).
     std::unordered_map<TSchemeObject*, TSchemeArea> FLooseAreas;
+    // While there is no index: the areas of the objects that joined since a load into an empty
+    // document began, as long as nothing else changed where objects are.
+    std::unique_ptr<TSpatialJournal> FJournal;
     std::vector<TSchemeObject*> FHitCandidates;
     std::unordered_set<TSchemeObject*> FSelected;
     int FSelectionDepth = 0;

@@ -70,6 +70,10 @@ bool SameTextOfSize(std::string_view Text, std::string_view Ascii, bool Latin1) 
 // Most lines are told apart by their size alone: only those are compared in full.
 inline bool SameText(std::string_view Text, std::string_view Ascii, bool Latin1) {
     if (Text.size() < Ascii.size() || Text.size() > 3 * Ascii.size()) return false;
+    // A first character in ASCII that differs from Ascii's, letter case ignored, decides.
+    if (const auto C = Text.empty() ? 0 : static_cast<unsigned char>(Text[0]);
+        C < 0x80 && (C | 0x20) != (static_cast<unsigned char>(Ascii[0]) | 0x20))
+        return false;
     return SameTextOfSize(Text, Ascii, Latin1);
 }
 
@@ -506,6 +510,7 @@ void TSchemeData::LoadText(TLines& Lines, QStringList& AStrings) {
         FSkippedClassNames.clear();
         FLoadWarnings.clear();
         FMoreLoadWarnings = 0;
+        StartJournal();
         if (!FDecodingWarning.isEmpty()) AddLoadWarning(std::exchange(FDecodingWarning, {}));
         if (OnBeforeLoading) {
             OnBeforeLoading(this, AStrings);
@@ -809,7 +814,8 @@ qsizetype LineBound(const QByteArray& Bytes) {
 // grows with what the text describes, not with its lines. Handlers of the loading events are
 // given the list of lines they expect: for them the text is split into one first.
 void TSchemeData::LoadFromStream(QIODevice& AStream) {
-    const std::optional<QByteArray> Bytes = ReadAtMost(AStream, kMaxDocumentSize);
+    TLargeReadBuffer Storage;
+    const std::optional<QByteArray> Bytes = ReadAtMost(AStream, kMaxDocumentSize, Storage);
     if (!Bytes)
         throw ESchemeErrorException(
             QStringLiteral("TSchemeData : Document too large (more than %1 MiB are not read)")

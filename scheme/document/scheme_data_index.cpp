@@ -19,8 +19,18 @@ namespace scheme {
 TSpatialIndex& TSchemeData::Index() {
     if (FIndex) return *FIndex;
     FIndex = std::make_unique<TSpatialIndex>();
-    std::vector<TSchemeObject*> All;
     FSelected.clear();
+    const std::unique_ptr<TSpatialJournal> Journal = std::move(FJournal);
+    size_t Objects = 0;
+    for (const TSchemeLayer* Layer : FLayers) Objects += size_t(Layer->Count());
+    // A journal that saw every object join, and nothing else move, has their areas already.
+    if (Journal && Journal->Objects() == Objects) {
+        FSelected.insert(Journal->Selected().begin(), Journal->Selected().end());
+        FIndex->Build(*Journal);
+        return *FIndex;
+    }
+    std::vector<TSchemeObject*> All;
+    All.reserve(Objects);
     for (TSchemeLayer* Layer : FLayers) {
         for (int I = 0; I < Layer->Count(); ++I) {
             TSchemeObject* Obj = Layer->GetItemIndex(I);
@@ -34,6 +44,7 @@ TSpatialIndex& TSchemeData::Index() {
 
 void TSchemeData::DropIndex() {
     FIndex.reset();
+    FJournal.reset();
     FSelected.clear();
     FLooseAreas.clear();
 }
@@ -94,8 +105,34 @@ bool TSchemeData::TrackMove(TSchemeObject* Obj, const TSchemeArea& Before) {
     return Kept;
 }
 
+void TSchemeData::StartJournal() {
+    if (FIndex || FJournal) return;
+    for (const TSchemeLayer* Layer : FLayers)
+        if (Layer->Count() > 0) return;
+    FJournal = std::make_unique<TSpatialJournal>();
+}
+
+void TSchemeData::JournalNotice(const TSchemeNotice& Notice) {
+    switch (Notice.Kind) {
+        case TSchemeNoticeKind::Joined:
+            FJournal->Add(Notice.Object, Notice.Object->Area(), Notice.Object->Selected());
+            return;
+        case TSchemeNoticeKind::Reordered:
+            return;  // the index knows no order
+        case TSchemeNoticeKind::LayerJoined:
+            if (Notice.Layer && Notice.Layer->Count() == 0) return;
+            break;
+        default:
+            break;
+    }
+    FJournal.reset();
+}
+
 void TSchemeData::IndexNotice(const TSchemeNotice& Notice) {
-    if (!FIndex) return;
+    if (!FIndex) {
+        if (FJournal) JournalNotice(Notice);
+        return;
+    }
     bool Kept = true;
     switch (Notice.Kind) {
         case TSchemeNoticeKind::Joined:

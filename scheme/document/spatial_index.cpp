@@ -49,6 +49,26 @@ TWorldBox BoxOf(const TSchemeArea& Area) {
 
 }  // namespace
 
+struct TSpatialJournal::TEntries {
+    std::vector<TEntry> List;
+};
+
+TSpatialJournal::TSpatialJournal() : FEntries(std::make_unique<TEntries>()) {}
+
+TSpatialJournal::~TSpatialJournal() = default;
+
+void TSpatialJournal::Reserve(size_t Count) {
+    FEntries->List.reserve(FEntries->List.size() + Count);
+}
+
+void TSpatialJournal::Add(TSchemeObject* Obj, const TSchemeArea& Area, bool Selected) {
+    ++FObjects;
+    if (Selected) FSelected.push_back(Obj);
+    if (Area.IsEmpty()) return;
+    FEntries->List.emplace_back(BoxOf(Area), Obj);
+    FMaxMargin = std::max(FMaxMargin, Area.Margin);
+}
+
 struct TSpatialIndex::TTree {
     bgi::rtree<TEntry, bgi::rstar<16>> Tree;
 };
@@ -68,6 +88,12 @@ void TSpatialIndex::Build(const std::vector<TSchemeObject*>& Objects) {
         FMaxMargin = std::max(FMaxMargin, Area.Margin);
     }
     // The packing constructor builds a better tree than one insertion at a time, and faster.
+    FTree->Tree = decltype(FTree->Tree)(Entries.begin(), Entries.end());
+}
+
+void TSpatialIndex::Build(TSpatialJournal& Journal) {
+    std::vector<TEntry> Entries = std::exchange(Journal.FEntries->List, {});
+    FMaxMargin = Journal.FMaxMargin;
     FTree->Tree = decltype(FTree->Tree)(Entries.begin(), Entries.end());
 }
 

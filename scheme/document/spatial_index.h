@@ -9,6 +9,34 @@
 namespace scheme {
 
 class TSchemeObject;
+class TSpatialIndex;
+
+// The areas of objects as they join a document that has no index yet, noted while the objects
+// are at hand, so that the index is later built without reading every object again.
+class TSpatialJournal {
+public:
+    TSpatialJournal();
+    ~TSpatialJournal();
+    TSpatialJournal(const TSpatialJournal&) = delete;
+    TSpatialJournal& operator=(const TSpatialJournal&) = delete;
+
+    // Makes room for Count more objects.
+    void Reserve(size_t Count);
+    void Add(TSchemeObject* Obj, const TSchemeArea& Area, bool Selected);
+    // The objects added.
+    size_t Objects() const { return FObjects; }
+    // Those of them that were selected when they were added.
+    const std::vector<TSchemeObject*>& Selected() const { return FSelected; }
+
+private:
+    friend class TSpatialIndex;
+    struct TEntries;
+
+    std::unique_ptr<TEntries> FEntries;
+    std::vector<TSchemeObject*> FSelected;
+    size_t FObjects = 0;
+    int FMaxMargin = 0;
+};
 
 // The document's objects by the areas they cover, so that hit tests, painting and repaints look
 // only at the objects near a point or a rectangle. It answers candidates: every object whose
@@ -24,6 +52,8 @@ public:
 
     // Replaces the contents by the objects with their current areas (Area()).
     void Build(const std::vector<TSchemeObject*>& Objects);
+    // The same from the areas a journal noted, which it gives up.
+    void Build(TSpatialJournal& Journal);
     void Clear();
     // Area is the area the object is indexed under: Insert takes the new one, Remove the one it
     // was inserted with. Answers false when the object was not found under that area.

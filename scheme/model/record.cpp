@@ -372,7 +372,7 @@ QString TRecord::Value(const TKey& Key) const {
     return V ? Decode(*V) : QString();
 }
 
-std::optional<QString> TRecord::FindText(const TKey& Key) const {
+std::optional<QString> TRecord::FindTextPresent(const TKey& Key) const {
     const auto V = Find(Key);
     if (!V) return std::nullopt;
     return Decode(*V);
@@ -397,7 +397,7 @@ Extended TRecord::Float(const TKey& Key) const {
     return ToFloat(Find(Key));
 }
 
-std::optional<int> TRecord::OptInt(const TKey& Key) const {
+std::optional<int> TRecord::OptIntPresent(const TKey& Key) const {
     const auto Text = Find(Key);
     if (!Text) return std::nullopt;
     int Value = 0;
@@ -405,21 +405,16 @@ std::optional<int> TRecord::OptInt(const TKey& Key) const {
     return Value;
 }
 
-std::optional<Extended> TRecord::OptFloat(const TKey& Key) const {
+std::optional<Extended> TRecord::OptFloatPresent(const TKey& Key) const {
     const auto V = Find(Key);
     if (!V) return std::nullopt;
     return ToFloat(V);
 }
 
-std::optional<TColor> TRecord::OptColor(const TKey& Key) const {
+std::optional<TColor> TRecord::OptColorPresent(const TKey& Key) const {
     const auto V = Find(Key);
     if (!V) return std::nullopt;
     return StringToColor(Decode(*V));
-}
-
-std::optional<bool> TRecord::OptFlag(const TKey& Key) const {
-    if (auto Value = OptInt(Key)) return *Value == 1;
-    return std::nullopt;
 }
 
 int TRecord::Count(const TKey& Key) const {
@@ -449,6 +444,26 @@ Extended TRecord::Point(char Axis, int I) const {
 }
 
 // ---- writing -------------------------------------------------------------------------------
+
+namespace {
+
+// Appends Text as UTF-8: ASCII text, nearly all of a document, without a converted copy.
+void AppendUtf8(std::string& Bytes, QStringView Text) {
+    const size_t Start = Bytes.size();
+    Bytes.resize(Start + size_t(Text.size()));
+    for (qsizetype I = 0; I < Text.size(); ++I) {
+        const char16_t C = Text[I].unicode();
+        if (C >= 0x80) {
+            Bytes.resize(Start);
+            const QByteArray Utf8 = Text.toUtf8();
+            Bytes.append(Utf8.constData(), size_t(Utf8.size()));
+            return;
+        }
+        Bytes[Start + size_t(I)] = char(C);
+    }
+}
+
+}  // namespace
 
 TRecordWriter::TRecordWriter(QStringList& Lines) : FLines(&Lines) {}
 
@@ -496,8 +511,7 @@ void TRecordWriter::Write(std::string_view Key, QStringView Value) {
         return;
     }
     BeginKey(Key);
-    const QByteArray Bytes = Value.toUtf8();
-    FBytes->append(Bytes.constData(), size_t(Bytes.size()));
+    AppendUtf8(*FBytes, Value);
     EndLine();
 }
 
@@ -558,8 +572,7 @@ void TRecordWriter::WriteLine(QStringView Line) {
         return;
     }
     FLineStart = FBytes->size();
-    const QByteArray Bytes = Line.toUtf8();
-    FBytes->append(Bytes.constData(), size_t(Bytes.size()));
+    AppendUtf8(*FBytes, Line);
     EndLine();
 }
 

@@ -151,7 +151,7 @@ public:
     // The first line named Key; -1 if none. Keys are ASCII.
     int IndexOfName(const TKey& Key) const {
         // Most keys a kind asks for are absent: answered here, without a call.
-        if (Key.Point() < 0 && !MayHoldName(Key.Hash())) return -1;
+        if (SurelyAbsent(Key)) return -1;
         return IndexOfNamed(Key);
     }
     std::optional<std::string_view> Find(const TKey& Key) const {
@@ -164,13 +164,31 @@ public:
     }
     // The value as ValueOf answers it: empty when absent.
     QString Value(const TKey& Key) const;
-    std::optional<QString> FindText(const TKey& Key) const;
+    // The optional readers answer the keys a record surely lacks (most of those a kind asks
+    // for) here, without a call.
+    std::optional<QString> FindText(const TKey& Key) const {
+        if (SurelyAbsent(Key)) return std::nullopt;
+        return FindTextPresent(Key);
+    }
     int Int(const TKey& Key) const;
     Extended Float(const TKey& Key) const;
-    std::optional<int> OptInt(const TKey& Key) const;
-    std::optional<Extended> OptFloat(const TKey& Key) const;
-    std::optional<TColor> OptColor(const TKey& Key) const;
-    std::optional<bool> OptFlag(const TKey& Key) const;
+    std::optional<int> OptInt(const TKey& Key) const {
+        if (SurelyAbsent(Key)) return std::nullopt;
+        return OptIntPresent(Key);
+    }
+    std::optional<Extended> OptFloat(const TKey& Key) const {
+        if (SurelyAbsent(Key)) return std::nullopt;
+        return OptFloatPresent(Key);
+    }
+    std::optional<TColor> OptColor(const TKey& Key) const {
+        if (SurelyAbsent(Key)) return std::nullopt;
+        return OptColorPresent(Key);
+    }
+    std::optional<bool> OptFlag(const TKey& Key) const {
+        if (SurelyAbsent(Key)) return std::nullopt;
+        if (auto Value = OptIntPresent(Key)) return *Value == 1;
+        return std::nullopt;
+    }
     // As record::Count and record::ExpectCount (the lines are trimmed already).
     int Count(const TKey& Key) const;
     const TRecord& ExpectCount(const QString& KindName, int Expected) const;
@@ -197,6 +215,11 @@ private:
     int FindName(std::string_view Name, std::uint32_t Hash) const;
     void MarkLine(qsizetype L) const;
     int IndexOfNamed(const TKey& Key) const;
+    bool SurelyAbsent(const TKey& Key) const { return Key.Point() < 0 && !MayHoldName(Key.Hash()); }
+    std::optional<QString> FindTextPresent(const TKey& Key) const;
+    std::optional<int> OptIntPresent(const TKey& Key) const;
+    std::optional<Extended> OptFloatPresent(const TKey& Key) const;
+    std::optional<TColor> OptColorPresent(const TKey& Key) const;
     int IndexOfPoint(char Axis, int I) const;
     Extended ToFloat(std::optional<std::string_view> Value) const;
 

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <memory>
 #include <random>
 
 #include "scheme/document/scheme_data.h"
@@ -25,7 +26,7 @@ protected:
     void SetUp() override {
         for (int L = 1; L <= kLayers; ++L) {
             const TColor Colors[] = {TColor(0x102030 * L), clRed, clGreen};
-            Data.LayerAdd(L)->SetAllStateColors(Colors);
+            Data().LayerAdd(L)->SetAllStateColors(Colors);
             for (int I = 1; I <= kPerLayer; ++I) AddObject(L, I);
         }
     }
@@ -40,24 +41,25 @@ protected:
                                    {int(X + W), int(Y + H / 3)},
                                    {int(X + W / 2), int(Y + H)},
                                    {int(X - W / 3), int(Y + H / 2)}};
-            Data.ObjectAddPolygon(Layer, Id, Star, Pick(3), TBrushStyle::bsSolid, QString(),
-                                  TPoint{});
+            Data().ObjectAddPolygon(Layer, Id, Star, Pick(3), TBrushStyle::bsSolid, QString(),
+                                    TPoint{});
         } else {
-            Data.ObjectAddShapeExt(Layer, Id, X, Y, W, H, Pick(3),
-                                   Id % 3 ? TShapeType::stEllipse : TShapeType::stRectangle);
+            Data().ObjectAddShapeExt(Layer, Id, X, Y, W, H, Pick(3),
+                                     Id % 3 ? TShapeType::stEllipse : TShapeType::stRectangle);
         }
     }
 
     TSchemeObject* AnyObject() {
-        TSchemeLayer* Layer = Data.GetLayerIndex(Pick(Data.LayerCount()));
+        TSchemeLayer* Layer = Data().GetLayerIndex(Pick(Data().LayerCount()));
         return Layer->Count() ? Layer->GetItemIndex(Pick(Layer->Count())) : nullptr;
     }
 
-    void RandomChange() {
+    static constexpr int kChanges = 12;
+    void RandomChange(int Kind = -1) {
         TSchemeObject* Obj = AnyObject();
         if (!Obj) return;
         TPen Pen;
-        switch (Pick(12)) {
+        switch (Kind >= 0 ? Kind : Pick(kChanges)) {
             case 0:
                 Obj->SetPointsExtA(0, PointExt(Coord(), Coord()));
                 break;
@@ -95,7 +97,7 @@ protected:
                     Obj->Layer()->ExchangeDown(Obj->Id());
                 break;
             case 9:
-                Data.LayerExchange(1 + Pick(kLayers), 1 + Pick(kLayers));
+                Data().LayerExchange(1 + Pick(kLayers), 1 + Pick(kLayers));
                 break;
             case 11:
                 // A drag's small steps, which an object's place in the index may outlast.
@@ -105,7 +107,7 @@ protected:
             case 10: {
                 const int Layer = Obj->Layer()->ID();
                 const int Id = Obj->Id();
-                Data.ObjectDelete(Layer, Id);
+                Data().ObjectDelete(Layer, Id);
                 AddObject(Layer, Id);
                 break;
             }
@@ -114,8 +116,8 @@ protected:
 
     // The answer of walking every layer from the top and every object of it from the top.
     TSchemeObject* Walked(Extended X, Extended Y) {
-        for (int L = Data.LayerCount() - 1; L >= 0; --L) {
-            TSchemeLayer* Layer = Data.GetLayerIndex(L);
+        for (int L = Data().LayerCount() - 1; L >= 0; --L) {
+            TSchemeLayer* Layer = Data().GetLayerIndex(L);
             if (!Layer->Enabled() || !Layer->Visible()) continue;
             TSchemeObject* Obj = Layer->GetItemForPoint(X, Y, 0);
             if (Obj && Obj->Enabled() && Obj->Visible()) return Obj;
@@ -131,17 +133,26 @@ protected:
         Canvas.SetWindowOrg(TPoint{Clip.Left, Clip.Top});
         Canvas.SetClipRect(Clip);
         if (Everything) {
-            for (int L = 0; L < Data.LayerCount(); ++L)
-                for (int I = 0; I < Data.GetLayerIndex(L)->Count(); ++I)
-                    Data.GetLayerIndex(L)->GetItemIndex(I)->Paint(Zoom, Canvas, 0);
+            for (int L = 0; L < Data().LayerCount(); ++L)
+                for (int I = 0; I < Data().GetLayerIndex(L)->Count(); ++I)
+                    Data().GetLayerIndex(L)->GetItemIndex(I)->Paint(Zoom, Canvas, 0);
         } else {
-            Data.PaintDirectInCanvas(Canvas, 0, 0, Zoom, 0);
+            Data().PaintDirectInCanvas(Canvas, 0, 0, Zoom, 0);
         }
         return Image;
     }
 
+    TSchemeData& Data() { return *FData; }
+    // Replaces the document by one read from its text.
+    void Reload() {
+        QStringList Text;
+        Data().SaveToStrings(Text);
+        FData = std::make_unique<TSchemeData>();
+        Data().LoadFromStrings(Text);
+    }
+
     std::mt19937 Random{20261209};
-    TSchemeData Data;
+    std::unique_ptr<TSchemeData> FData = std::make_unique<TSchemeData>();
 };
 
 TEST_F(SpatialIndexTest, HitTestsAnswerAsAWalkOverEveryObjectThroughRandomChanges) {
@@ -151,12 +162,26 @@ TEST_F(SpatialIndexTest, HitTestsAnswerAsAWalkOverEveryObjectThroughRandomChange
         for (int I = 0; I < 60; ++I) {
             const Extended X = Coord(), Y = Coord();
             TSchemeObject* Expected = Walked(X, Y);
-            ASSERT_EQ(Data.ObjectForPoint(X, Y, 0), Expected)
+            ASSERT_EQ(Data().ObjectForPoint(X, Y, 0), Expected)
                 << "round " << Round << " at " << double(X) << ", " << double(Y);
             Hits += Expected != nullptr;
         }
     }
     EXPECT_GT(Hits, 300) << "the points should mostly land on objects";
+}
+
+// A loaded document builds its index from the areas noted as its objects joined, unless
+// something changed after: whatever changed before the first hit test, the answers stay right.
+TEST_F(SpatialIndexTest, HitTestsAfterALoadAnswerAsAWalkWhateverChangedBeforeTheFirst) {
+    for (int Kind = -1; Kind < kChanges; ++Kind) {
+        Reload();
+        if (Kind >= 0)
+            for (int I = 0; I < 5; ++I) RandomChange(Kind);
+        for (int I = 0; I < 60; ++I) {
+            const Extended X = Coord(), Y = Coord();
+            ASSERT_EQ(Data().ObjectForPoint(X, Y, 0), Walked(X, Y)) << "change " << Kind;
+        }
+    }
 }
 
 TEST_F(SpatialIndexTest, PaintingThroughTheIndexGivesThePixelsOfPaintingEverything) {

@@ -62,3 +62,51 @@ TEST(ReadAtMost, ReadsFromTheCurrentPosition) {
     Buffer.seek(7);
     EXPECT_EQ(ReadAtMost(Buffer, 4), QByteArray("body"));
 }
+
+namespace {
+
+// A device of known size whose bytes change while it is read: it reports Reported bytes and
+// then hands out Actual ones, as a file that shrinks or grows meanwhile does.
+class ChangingDevice : public QIODevice {
+public:
+    ChangingDevice(QByteArray Bytes, qint64 Reported) : FBytes(std::move(Bytes)), FSize(Reported) {
+        open(QIODevice::ReadOnly);
+    }
+    qint64 size() const override { return FSize; }
+
+protected:
+    qint64 readData(char* Data, qint64 MaxSize) override {
+        const qint64 N = std::min<qint64>(MaxSize, FBytes.size() - FPos);
+        std::copy_n(FBytes.constData() + FPos, N, Data);
+        FPos += N;
+        return N;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray FBytes;
+    qint64 FSize;
+    qint64 FPos = 0;
+};
+
+}  // namespace
+
+// Large streams go into memory of their own: the bytes are the same, also when the stream
+// turns out shorter or longer than it said, and the limit still holds.
+TEST(ReadAtMost, LargeStreamsReadIntoTheirOwnMemoryAlike) {
+    const qint64 Large = TLargeReadBuffer::kThreshold + 12345;
+    QByteArray Bytes(Large, 'x');
+    for (qint64 I = 0; I < Large; I += 4093) Bytes[I] = char('a' + I % 26);
+    for (const qint64 Actual : {Large, Large - 1000, Large + 1000}) {
+        const QByteArray Source = Bytes.left(std::min(Actual, Large)) +
+                                  QByteArray(std::max<qint64>(Actual - Large, 0), 'y');
+        TLargeReadBuffer Storage;
+        ChangingDevice Device(Source, Large);
+        const std::optional<QByteArray> Read = ReadAtMost(Device, Large + 2000, Storage);
+        ASSERT_TRUE(Read.has_value()) << Actual;
+        EXPECT_TRUE(*Read == Source) << Actual;
+    }
+    TLargeReadBuffer Storage;
+    ChangingDevice Device(Bytes, Large);
+    EXPECT_FALSE(ReadAtMost(Device, Large - 1, Storage).has_value());
+}
