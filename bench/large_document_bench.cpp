@@ -14,7 +14,7 @@
 //   Move     one object moved, the union of its old and new area repainted;
 //   Blink    one blink pass over 10 selected objects;
 //   Load     reading the saved document (LoadPair: the library's load and the floor's taking
-//            turns); Save writing it;
+//            turns); Save writing it (SavePair likewise);
 //   Memory   heap bytes per object after building in code and after loading, indexes built;
 //   Delete   one object deleted by Id and added back, the spatial index built, at constant
 //            memory.
@@ -1127,6 +1127,17 @@ void BM_LoadPair(benchmark::State& State) {
 
 // ---- 6. save -------------------------------------------------------------------------------
 
+// The floor's save: the lines formatted into Text, kept between calls, and written at once
+// through a temporary file that is synced and then replaces the target, as the library's
+// safe save does. Answers whether the file was written.
+bool WriteFloor(const std::vector<TPlainObject>& Objects, const QString& Target,
+                std::string& Text) {
+    FormatPlain(Objects, Text);
+    QSaveFile File(Target);
+    return File.open(QIODevice::WriteOnly) &&
+           File.write(Text.data(), qint64(Text.size())) == qint64(Text.size()) && File.commit();
+}
+
 void BM_SaveLibrary(benchmark::State& State) {
     TWorld& W = World(int(State.range(0)));
     const QString Target = W.Directory.filePath(QStringLiteral("saved.txt"));
@@ -1135,24 +1146,45 @@ void BM_SaveLibrary(benchmark::State& State) {
     State.counters["file_bytes"] = double(QFile(Target).size());
 }
 
-// The floor: the same lines formatted into one buffer, kept between iterations, and written at
-// once through a temporary file that is synced and then replaces the target, as the library's
-// safe save does.
 void BM_SaveFloor(benchmark::State& State) {
     TWorld& W = World(int(State.range(0)));
     const QString Target = W.Directory.filePath(QStringLiteral("floor.txt"));
     std::string Text;
     for (auto _ : State) {
-        FormatPlain(W.Objects, Text);
-        QSaveFile File(Target);
-        if (!File.open(QIODevice::WriteOnly) ||
-            File.write(Text.data(), qint64(Text.size())) != qint64(Text.size()) || !File.commit()) {
+        if (!WriteFloor(W.Objects, Target, Text)) {
             State.SkipWithError("cannot write the floor's file");
             break;
         }
     }
     State.counters["per_object"] = PerOperation(double(W.N));
     State.counters["file_bytes"] = double(QFile(Target).size());
+}
+
+// The library's save and the floor's, taking turns in one loop as the load pair does.
+void BM_SavePair(benchmark::State& State) {
+    TWorld& W = World(int(State.range(0)));
+    const QString Target = W.Directory.filePath(QStringLiteral("saved.txt"));
+    const QString FloorTarget = W.Directory.filePath(QStringLiteral("floor.txt"));
+    std::string Text;
+    std::vector<double> Library, Floors;
+    for (auto _ : State) {
+        const double T0 = ThreadCpuSeconds();
+        W.Data->SaveToFile(Target);
+        const double T1 = ThreadCpuSeconds();
+        const bool Written = WriteFloor(W.Objects, FloorTarget, Text);
+        const double T2 = ThreadCpuSeconds();
+        if (!Written) {
+            State.SkipWithError("cannot write the floor's file");
+            break;
+        }
+        Library.push_back(T1 - T0);
+        Floors.push_back(T2 - T1);
+        State.SetIterationTime(T1 - T0);
+    }
+    const double L = Median(Library), F = Median(Floors);
+    State.counters["library_ms"] = L * 1e3;
+    State.counters["floor_ms"] = F * 1e3;
+    State.counters["library_per_floor"] = F > 0 ? L / F : 0.0;
 }
 
 // ---- 7. memory per object ------------------------------------------------------------------
@@ -1498,6 +1530,13 @@ BENCHMARK(BM_SaveFloor)
     ->Unit(benchmark::kMillisecond)
     ->MinTime(0.3);
 
+BENCHMARK(BM_SavePair)
+    ->Name("SavePair/LibraryAndFloor")
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->MinTime(0.5);
 BENCHMARK(BM_MemoryLibrary)
     ->Name("Memory/Library")
     ->Apply(MemoryArgs)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 #include "scheme/platform/convert.h"
 #include "scheme/platform/exceptions.h"
@@ -463,6 +464,28 @@ void AppendUtf8(std::string& Bytes, QStringView Text) {
     }
 }
 
+// FormatFloatG's text of a double: whole values, nearly every coordinate, without a detour
+// through extended precision.
+int FormatDouble(double Value, char* Buffer) {
+    if (std::fabs(Value) < 1e15)
+        if (const auto Whole = static_cast<qint64>(Value); static_cast<double>(Whole) == Value)
+            return int(std::to_chars(Buffer, Buffer + kFloatTextSize, Whole).ptr - Buffer);
+    return FormatFloatG(static_cast<Extended>(Value), Buffer);
+}
+
+// Appends "  <Axis><I>=<Value>\r\n" at Out; answers the end.
+char* AppendPointLine(char* Out, char Axis, std::string_view Index, double Value) {
+    *Out++ = ' ';
+    *Out++ = ' ';
+    *Out++ = Axis;
+    Out = std::copy(Index.begin(), Index.end(), Out);
+    *Out++ = '=';
+    Out += FormatDouble(Value, Out);
+    *Out++ = '\r';
+    *Out++ = '\n';
+    return Out;
+}
+
 }  // namespace
 
 TRecordWriter::TRecordWriter(QStringList& Lines) : FLines(&Lines) {}
@@ -563,6 +586,23 @@ void TRecordWriter::WritePoint(int I, const TPointExt& P) {
     WriteFloat(std::string_view(Key, size_t(Length)), P.X);
     Key[0] = 'Y';
     WriteFloat(std::string_view(Key, size_t(Length)), P.Y);
+}
+
+// Both lines at once.
+void TRecordWriter::WritePoint(int I, double X, double Y) {
+    if (FLines) {
+        WritePoint(I, TPointExt{X, Y});
+        return;
+    }
+    char Index[16];
+    const std::string_view IndexText(
+        Index, size_t(std::to_chars(Index, Index + sizeof Index, I).ptr - Index));
+    char Lines[2 * (kFloatTextSize + 24)];
+    char* End = AppendPointLine(Lines, 'X', IndexText, X);
+    End = AppendPointLine(End, 'Y', IndexText, Y);
+    FBytes->append(Lines, size_t(End - Lines));
+    FLineCount += 2;
+    LineWritten();
 }
 
 void TRecordWriter::WriteLine(QStringView Line) {

@@ -271,6 +271,7 @@ public:
     void WriteColor(std::string_view Key, TColor Value);
     // The lines of point I: "  X<I>=..." and "  Y<I>=...".
     void WritePoint(int I, const TPointExt& P);
+    void WritePoint(int I, double X, double Y);
     // Lines as they are (class names, End, properties, hex lines).
     void WriteLine(QStringView Line);
     void WriteLine(std::string_view Ascii);

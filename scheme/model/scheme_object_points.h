@@ -39,6 +39,9 @@ public:
     void Erase(int I);
     // Whether the entries are held in extended precision.
     bool Wide() const { return FWide; }
+    // The entries as doubles, x and y of each, the anchor first; null when they are held in
+    // extended precision.
+    const double* Narrow() const { return FWide ? nullptr : Doubles(); }
     // The entries when they are on the heap, else null.
     const void* HeapData() const {
         if (FWide) return FData.Wide;

@@ -116,6 +116,11 @@ void TSchemeObject::WriteDrawingTools(record::TRecordWriter& Writer) const {
 void TSchemeObject::WritePoints(record::TRecordWriter& Writer) const {
     if (Count() == 0) return;
     Writer.WriteInt("Count", Count());
+    if (const double* Entries = FPoints.Narrow()) {
+        for (int I = 0; I < Count(); ++I)
+            Writer.WritePoint(I, Entries[2 * I + 2], Entries[2 * I + 3]);
+        return;
+    }
     for (int I = 0; I < Count(); ++I) Writer.WritePoint(I, FPoints.Point(I));
 }
 

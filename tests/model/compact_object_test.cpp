@@ -12,6 +12,7 @@
 
 #include "fake_scheme_data.h"
 #include "scheme/model/class_registry.h"
+#include "scheme/model/record.h"
 #include "scheme/model/scheme_box.h"
 #include "scheme/model/scheme_layer.h"
 #include "scheme/model/scheme_line.h"
@@ -109,7 +110,11 @@ TEST(CompactObjects, AnObjectOfFewPointsIsOneAllocationBuiltOrRead) {
 
 TEST(CompactObjects, CoordinatesReadBackExactlyAndSaveAsBefore) {
     const Extended Values[] = {0,
+                               -0.0L,
                                -2.5,
+                               999999999999999.0L,
+                               1e15L,
+                               -4503599627370497.0L,
                                1e300,
                                0.1L,
                                1.0L / 3,
@@ -137,6 +142,13 @@ TEST(CompactObjects, CoordinatesReadBackExactlyAndSaveAsBefore) {
             Obj.SaveToStrings(Lines);
             EXPECT_TRUE(Lines.contains(QStringLiteral("  X2=") + Text)) << Text.toStdString();
             EXPECT_TRUE(Lines.contains(QStringLiteral("  TextPoint.Y=") + Text));
+            // A file's bytes carry the same lines.
+            std::string Bytes;
+            record::TRecordWriter Writer(Bytes, 1 << 16);
+            Obj.WriteTo(Writer);
+            EXPECT_EQ(QString::fromLatin1(Bytes.data(), qsizetype(Bytes.size())),
+                      Lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"))
+                << Text.toStdString();
         }
     }
 }
