@@ -456,7 +456,8 @@ private:
     void WarnUnreadLines(const QString& ClassName, int FirstLine, qsizetype Count, TRead&& Read,
                          TLine&& LineAt);
     void ReadSelf(QStringList& Self, int FirstLine);
-    bool PlaceItem(std::unique_ptr<TSchemePersistent> Item, const record::TRecord& Block);
+    bool PlaceItem(std::unique_ptr<TSchemePersistent> Item, const record::TRecord& Block,
+                   TClassCache& Classes);
     // Adds what the pictures read during a load reported to its scope to the load warnings.
     void AddPictureWarnings(TPictureReadScope& Scope);
     void PlaceLink(std::unique_ptr<TSchemeLink> Link, const record::TRecord& Block);

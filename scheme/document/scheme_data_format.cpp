@@ -308,8 +308,22 @@ public:
         return Class;
     }
 
+    // The item as an object, or null (also for no item). Whether a type is an object kind is asked
+    // once per type the load meets, compared by address: asking the run-time type information for
+    // each of a hundred thousand objects costs more than placing them.
+    TSchemeObject* ObjectOf(TSchemePersistent* Item) {
+        if (!Item) return nullptr;
+        const std::type_info* Type = &typeid(*Item);
+        for (const auto& [Seen, IsObject] : FTypes)
+            if (Seen == Type) return IsObject ? static_cast<TSchemeObject*>(Item) : nullptr;
+        auto* Obj = dynamic_cast<TSchemeObject*>(Item);
+        FTypes.emplace_back(Type, Obj != nullptr);
+        return Obj;
+    }
+
 private:
     std::vector<std::pair<std::string, TSchemePersistentClass>> FFound;
+    std::vector<std::pair<const std::type_info*, bool>> FTypes;
 };
 
 // ---- writing -------------------------------------------------------------------------------
@@ -577,7 +591,7 @@ void TSchemeData::ReadBlocks(TLines& Lines, int& I) {
             const int Start = I;
             CollectBlock(Lines, I, &Block);
             const record::TRecord& Record = Block.Record();
-            if (PlaceItem(Class->Create(Record), Record)) {
+            if (PlaceItem(Class->Create(Record), Record, Classes)) {
                 if (HasUnreadLine(Record))
                     WarnUnreadLines(
                         Name(), Start + 1, Record.Size(),
@@ -732,8 +746,9 @@ void TSchemeData::CollectBlock(TLines& Lines, int& I, TBlock* Block) {
 
 // Places an object, a layer or a link; anything else registered has no place in a document:
 // it is dropped, and the answer is false.
-bool TSchemeData::PlaceItem(std::unique_ptr<TSchemePersistent> Item, const record::TRecord& Block) {
-    if (auto* Obj = dynamic_cast<TSchemeObject*>(Item.get())) {
+bool TSchemeData::PlaceItem(std::unique_ptr<TSchemePersistent> Item, const record::TRecord& Block,
+                            TClassCache& Classes) {
+    if (TSchemeObject* Obj = Classes.ObjectOf(Item.get())) {
         ObjectAddDirect(Block.Int("LayerID"), Obj);
         Item.release();
     } else if (auto* Layer = dynamic_cast<TSchemeLayer*>(Item.get())) {

@@ -148,26 +148,24 @@ void TSchemeObject::ReadRecord(const record::TRecord& Record) {
     ReadPen(Record, kPenKeys, FPenData);
     ReadPen(Record, kSelectedPenKeys, FSelectedPenData);
 
-    // Points are collected first, so that a count far beyond the record's lines fails at its
-    // first missing key instead of reserving memory for it.
-    // Points are collected first, so that a count far beyond the record's lines fails at its
-    // first missing key instead of reserving memory for it; most fit the buffer on the stack.
+    // A record holds a line for each coordinate: a count within its lines is read straight into
+    // the points. One beyond them fails at its first missing key; its points are collected first,
+    // so that no memory is reserved for the count.
     const int Count = Record.Count("Count");
-    constexpr int kOnStack = 16;
-    TPointExt Near[kOnStack];
-    std::vector<TPointExt> Far;
-    if (Count > kOnStack) Far.reserve(size_t(std::min<qsizetype>(Count, Record.Size())));
-    for (int I = 0; I < Count; ++I) {
+    auto PointAt = [&Record](int I) {
         const Extended X = Record.Point('X', I);
-        const TPointExt P{X, Record.Point('Y', I)};
-        if (Count > kOnStack)
-            Far.push_back(P);
-        else
-            Near[I] = P;
+        return TPointExt{X, Record.Point('Y', I)};
+    };
+    if (Count <= Record.Size()) {
+        FPoints.Reset(Count);
+        for (int I = 0; I < Count; ++I) FPoints.SetPoint(I, PointAt(I));
+    } else {
+        std::vector<TPointExt> Points;
+        Points.reserve(size_t(Record.Size()));
+        for (int I = 0; I < Count; ++I) Points.push_back(PointAt(I));
+        FPoints.Reset(Count);
+        for (int I = 0; I < Count; ++I) FPoints.SetPoint(I, Points[size_t(I)]);
     }
-    FPoints.Reset(Count);
-    const TPointExt* Points = Count > kOnStack ? Far.data() : Near;
-    for (int I = 0; I < Count; ++I) FPoints.SetPoint(I, Points[I]);
     ReadTextPoint(Record);
 
     const int First = Record.IndexOfName("Properties");

@@ -181,8 +181,9 @@ bool TryTextToFloat(std::string_view S, Extended& Value) {
         while (I < S.size() && S[I] >= '0' && S[I] <= '9')
             Whole = Whole * 10 + unsigned(S[I++] - '0');
         if (I == S.size()) {
-            Value =
-                S[0] == '-' ? -static_cast<long double>(Whole) : static_cast<long double>(Whole);
+            // At most 18 digits: the signed conversion, cheaper than the unsigned one, is exact.
+            const auto Signed = static_cast<long double>(static_cast<std::int64_t>(Whole));
+            Value = S[0] == '-' ? -Signed : Signed;
             return true;
         }
     }

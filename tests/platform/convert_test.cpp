@@ -3,6 +3,7 @@
 #include "qt_printers.h"
 
 #include <QLocale>
+#include <cmath>
 #include <limits>
 
 #include "scheme/platform/color.h"
@@ -57,6 +58,30 @@ TEST(StrToFloat, ReadsBothDecimalSeparators) {
     EXPECT_DOUBLE_EQ(double(StrToFloat(" -2.25E2 ")), -225.0);
     EXPECT_DOUBLE_EQ(double(StrToFloat("1E-5")), 1e-5);
     EXPECT_DOUBLE_EQ(double(StrToFloat(".5")), 0.5);
+}
+
+// Whole numbers take a shortcut up to 18 digits; at its edges and just past them the value stays
+// exact in extended precision, and the sign of zero is kept.
+TEST(StrToFloat, WholeNumbersReadExactlyOnBothSidesOfTheShortcut) {
+    const struct {
+        const char* Text;
+        Extended Value;
+    } Cases[] = {
+        {"999999999999999999", 999999999999999999.0L},
+        {"-999999999999999999", -999999999999999999.0L},
+        {"+123456789012345678", 123456789012345678.0L},
+        {"1234567890123456789", 1234567890123456789.0L},
+        {"-9223372036854775807", -9223372036854775807.0L},
+        {"18446744073709551615", 18446744073709551615.0L},
+    };
+    for (const auto& C : Cases) {
+        Extended Read = 0;
+        ASSERT_TRUE(TryTextToFloat(C.Text, Read)) << C.Text;
+        EXPECT_EQ(Read, C.Value) << C.Text;
+    }
+    Extended Zero = 1;
+    ASSERT_TRUE(TryTextToFloat("-0", Zero));
+    EXPECT_TRUE(Zero == 0 && std::signbit(Zero));
 }
 
 TEST(StrToFloat, RejectsNonNumbersAndNonFiniteValues) {
