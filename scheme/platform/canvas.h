@@ -205,22 +205,21 @@ private:
     bool FSmooth = false;
 
     // Values made from keys, a few kept: objects take turns among a handful of state colours,
-    // and each look is made once rather than once an object.
+    // and each look is made once rather than once an object. Slots stay empty until used, so
+    // that a canvas made for one paint builds only the Qt tools it draws with.
     template <class TKey, class TValue>
     struct TMadeFrom {
         static constexpr size_t kKept = 8;
-        std::array<std::optional<TKey>, kKept> Keys;
-        std::array<TValue, kKept> Values;
+        std::array<std::optional<std::pair<TKey, TValue>>, kKept> Kept;
         size_t Next = 0;
         template <class F>
         const TValue& Get(const TKey& From, F&& Make) {
-            for (size_t I = 0; I < kKept; ++I)
-                if (Keys[I] && *Keys[I] == From) return Values[I];
+            for (const auto& Slot : Kept)
+                if (Slot && Slot->first == From) return Slot->second;
             const size_t Slot = Next;
             Next = (Next + 1) % kKept;
-            Values[Slot] = Make();
-            Keys[Slot] = From;
-            return Values[Slot];
+            Kept[Slot].emplace(From, Make());
+            return Kept[Slot]->second;
         }
     };
     mutable TMadeFrom<std::tuple<TColor, TPenStyle, int, TPenKind>, QPen> FQtPen;
