@@ -1093,13 +1093,33 @@ double Median(std::vector<double> Values) {
     return Values.empty() ? 0.0 : Values[Values.size() / 2];
 }
 
+// The processor times of the library's side and the floor's side of a pair benchmark, one of
+// each per iteration; the time shown is the library's, the counters give both medians and
+// their ratio.
+class TPairTimes {
+public:
+    void Add(benchmark::State& State, double Library, double Floor) {
+        FLibrary.push_back(Library);
+        FFloor.push_back(Floor);
+        State.SetIterationTime(Library);
+    }
+    void Report(benchmark::State& State) const {
+        const double L = Median(FLibrary), F = Median(FFloor);
+        State.counters["library_ms"] = L * 1e3;
+        State.counters["floor_ms"] = F * 1e3;
+        State.counters["library_per_floor"] = F > 0 ? L / F : 0.0;
+    }
+
+private:
+    std::vector<double> FLibrary, FFloor;
+};
+
 // The library's load and the floor's, taking turns in one loop, so that both see the same
-// state of the machine and of the heap; the time shown is the library's, the counters give
-// both medians (processor time) and their ratio.
+// state of the machine and of the heap.
 void BM_LoadPair(benchmark::State& State) {
     TWorld& W = World(int(State.range(0)));
     TFloorLoader Floor;
-    std::vector<double> Library, Floors;
+    TPairTimes Times;
     for (auto _ : State) {
         const double T0 = ThreadCpuSeconds();
         std::unique_ptr<TSchemeData> Data = EmptyDocument();
@@ -1115,14 +1135,9 @@ void BM_LoadPair(benchmark::State& State) {
             State.SkipWithError(Error);
             break;
         }
-        Library.push_back(T1 - T0);
-        Floors.push_back(T3 - T2);
-        State.SetIterationTime(T1 - T0);
+        Times.Add(State, T1 - T0, T3 - T2);
     }
-    const double L = Median(Library), F = Median(Floors);
-    State.counters["library_ms"] = L * 1e3;
-    State.counters["floor_ms"] = F * 1e3;
-    State.counters["library_per_floor"] = F > 0 ? L / F : 0.0;
+    Times.Report(State);
 }
 
 // ---- 6. save -------------------------------------------------------------------------------
@@ -1166,7 +1181,7 @@ void BM_SavePair(benchmark::State& State) {
     const QString Target = W.Directory.filePath(QStringLiteral("saved.txt"));
     const QString FloorTarget = W.Directory.filePath(QStringLiteral("floor.txt"));
     std::string Text;
-    std::vector<double> Library, Floors;
+    TPairTimes Times;
     for (auto _ : State) {
         const double T0 = ThreadCpuSeconds();
         W.Data->SaveToFile(Target);
@@ -1177,14 +1192,9 @@ void BM_SavePair(benchmark::State& State) {
             State.SkipWithError("cannot write the floor's file");
             break;
         }
-        Library.push_back(T1 - T0);
-        Floors.push_back(T2 - T1);
-        State.SetIterationTime(T1 - T0);
+        Times.Add(State, T1 - T0, T2 - T1);
     }
-    const double L = Median(Library), F = Median(Floors);
-    State.counters["library_ms"] = L * 1e3;
-    State.counters["floor_ms"] = F * 1e3;
-    State.counters["library_per_floor"] = F > 0 ? L / F : 0.0;
+    Times.Report(State);
 }
 
 // ---- 7. memory per object ------------------------------------------------------------------
