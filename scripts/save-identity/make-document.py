@@ -1,5 +1,6 @@
-# make-document.py SAMPLE OUT N: builds a document of N objects from the sample's blocks: every object kind, captions (some not
-# ASCII), properties, fractional and huge coordinates, links between generated objects.
+# make-document.py SAMPLE OUT N: builds a document of N objects from the sample's blocks:
+# every object kind, captions (some not ASCII), properties, fractional and huge coordinates,
+# links between generated objects.
 import re, sys
 src = open(sys.argv[1], encoding='utf-8').read().replace('\r\n', '\n').split('\n')
 blocks, cur = [], None
@@ -32,8 +33,6 @@ for k in range(N):
             l = '  %s%s=%s' % (m.group(1), m.group(2), fracs[(k + int(m.group(2))) % len(fracs)] if k % 97 == 0 else v)
         elif l.startswith('  Text=') and k % 13 == 0: l = l + ' \u00e9\u4e2d #%d' % k
         out.append(l)
-        if l.startswith('  Count=') and k % 11 == 0 and 'Picture' not in t[0]:
-            pass
     if k % 17 == 0 and 'Picture' not in t[0]:
         end = out.pop()
         out += ['  Properties=>', '    tag=%d' % k, '    End', '  PropertiesEnd=>', end]
