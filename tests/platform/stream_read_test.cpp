@@ -2,6 +2,9 @@
 // the stream knows its size or not.
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <optional>
+
 #include <QBuffer>
 #include <QIODevice>
 
@@ -11,17 +14,22 @@ using namespace scheme;
 
 namespace {
 
-// A pipe-like device: no size, its bytes handed out a few at a time.
-class TrickleDevice : public QIODevice {
+// A device handing out its bytes at most Step at a time. Without a reported size it is a pipe
+// (sequential, no size); with one it is a file that says it holds Reported bytes while it hands
+// out its own, as a file that shrinks or grows meanwhile does.
+class FakeDevice : public QIODevice {
 public:
-    explicit TrickleDevice(QByteArray Bytes) : FBytes(std::move(Bytes)) {
+    FakeDevice(QByteArray Bytes, std::optional<qint64> Reported,
+               qint64 Step = std::numeric_limits<qint64>::max())
+        : FBytes(std::move(Bytes)), FReported(Reported), FStep(Step) {
         open(QIODevice::ReadOnly);
     }
-    bool isSequential() const override { return true; }
+    bool isSequential() const override { return !FReported; }
+    qint64 size() const override { return FReported ? *FReported : QIODevice::size(); }
 
 protected:
     qint64 readData(char* Data, qint64 MaxSize) override {
-        const qint64 N = std::min<qint64>({MaxSize, 3, FBytes.size() - FPos});
+        const qint64 N = std::min<qint64>({MaxSize, FStep, FBytes.size() - FPos});
         std::copy_n(FBytes.constData() + FPos, N, Data);
         FPos += N;
         return N;
@@ -30,6 +38,8 @@ protected:
 
 private:
     QByteArray FBytes;
+    std::optional<qint64> FReported;
+    qint64 FStep;
     qint64 FPos = 0;
 };
 
@@ -41,7 +51,7 @@ TEST(ReadAtMost, TheLimitIsReadAndOneByteMoreIsRefused) {
         QByteArray Source = Ten;
         QBuffer Buffer(&Source);
         Buffer.open(QIODevice::ReadOnly);
-        TrickleDevice Pipe(Ten);
+        FakeDevice Pipe(Ten, std::nullopt, 3);
         for (QIODevice* Device :
              {static_cast<QIODevice*>(&Buffer), static_cast<QIODevice*>(&Pipe)}) {
             const std::optional<QByteArray> Read = ReadAtMost(*Device, Limit);
@@ -63,34 +73,6 @@ TEST(ReadAtMost, ReadsFromTheCurrentPosition) {
     EXPECT_EQ(ReadAtMost(Buffer, 4), QByteArray("body"));
 }
 
-namespace {
-
-// A device of known size whose bytes change while it is read: it reports Reported bytes and
-// then hands out Actual ones, as a file that shrinks or grows meanwhile does.
-class ChangingDevice : public QIODevice {
-public:
-    ChangingDevice(QByteArray Bytes, qint64 Reported) : FBytes(std::move(Bytes)), FSize(Reported) {
-        open(QIODevice::ReadOnly);
-    }
-    qint64 size() const override { return FSize; }
-
-protected:
-    qint64 readData(char* Data, qint64 MaxSize) override {
-        const qint64 N = std::min<qint64>(MaxSize, FBytes.size() - FPos);
-        std::copy_n(FBytes.constData() + FPos, N, Data);
-        FPos += N;
-        return N;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QByteArray FBytes;
-    qint64 FSize;
-    qint64 FPos = 0;
-};
-
-}  // namespace
-
 // Large streams go into memory of their own: the bytes are the same, also when the stream
 // turns out shorter or longer than it said, and the limit still holds.
 TEST(ReadAtMost, LargeStreamsReadIntoTheirOwnMemoryAlike) {
@@ -101,12 +83,12 @@ TEST(ReadAtMost, LargeStreamsReadIntoTheirOwnMemoryAlike) {
         const QByteArray Source = Bytes.left(std::min(Actual, Large)) +
                                   QByteArray(std::max<qint64>(Actual - Large, 0), 'y');
         TLargeReadBuffer Storage;
-        ChangingDevice Device(Source, Large);
+        FakeDevice Device(Source, Large);
         const std::optional<QByteArray> Read = ReadAtMost(Device, Large + 2000, Storage);
         ASSERT_TRUE(Read.has_value()) << Actual;
         EXPECT_TRUE(*Read == Source) << Actual;
     }
     TLargeReadBuffer Storage;
-    ChangingDevice Device(Bytes, Large);
+    FakeDevice Device(Bytes, Large);
     EXPECT_FALSE(ReadAtMost(Device, Large - 1, Storage).has_value());
 }
